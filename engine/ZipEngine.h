@@ -1,0 +1,171 @@
+// TZipEngine: the program's only way into ZIP archives. Every operation is
+// one synchronous call into an engine library (libzipeng32.so or
+// libunzeng32.so) with a command-line style argument vector; the engine
+// calls back with numbered messages that become the events below.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+
+#include "engine_contract.h"
+
+enum TZipOverwrite : std::uint8_t { zowAsk = 0, zowNever = 1, zowAlways = 2 };
+
+using TZipCompressionLevel = std::uint8_t; // 0 to 9, 0 = stored
+
+struct TZipFileStats {
+    QString FileName;
+    std::int32_t Size = 0;
+    std::int32_t CompressedSize = 0;
+    std::int32_t EngineValue1 = 0; // high 32 bits of the uncompressed size
+    std::uint8_t Attributes = 0;   // flag k = bit k of the engine's byte, k = 0..5
+    QDateTime DateTime;            // invalid when the packed date makes no sense
+    std::int32_t EngineValue2 = 0; // high 32 bits of the compressed size
+    std::uint8_t Ratio = 0;
+    std::uint8_t PercentDone = 0;
+    std::uint8_t EngineByte = 0;
+    bool EngineFlag = false;
+    QString Comment; // at most 255 characters
+
+    // The true 64-bit sizes that our engines report through the high words.
+    std::int64_t TrueSize() const;
+    std::int64_t TrueCompressedSize() const;
+    bool HasAttribute(std::uint8_t bit) const { return (Attributes >> bit) & 1u; }
+};
+
+struct TZipSkipping {
+    QString FileName;
+    std::uint8_t Reason = 0;
+};
+
+struct TZipReplace {
+    QString FileName;
+    QString ReplyText;
+    std::uint8_t DoReplace = 0;
+};
+
+struct TZipPwdQuery {
+    QString FileName;
+    QString Password; // at most 80 characters reach the engine
+    std::uint8_t Reply = 0;
+};
+
+struct TZipFileComment {
+    QString FileName;
+    QString Comment; // at most 255 characters reach the engine
+};
+
+class TZipEngine;
+
+using TZipFileStatsEvent = std::function<void(TZipEngine &, const TZipFileStats &)>;
+using TZipFileNameEvent = std::function<void(TZipEngine &, const QString &)>;
+using TZipFileCommentEvent = std::function<void(TZipEngine &, TZipFileComment &)>;
+using TZipReplaceEvent = std::function<void(TZipEngine &, TZipReplace &)>;
+using TZipPwdQueryEvent = std::function<void(TZipEngine &, TZipPwdQuery &)>;
+using TZipSkippingEvent = std::function<void(TZipEngine &, const TZipSkipping &)>;
+using TZipNewdiskEvent = std::function<void(TZipEngine &, std::int32_t)>;
+
+// Result codes produced by the component itself.
+constexpr int ZipResultArgumentList = -1;
+constexpr int ZipResultMultidisk = ENGINE_MULTIDISK_REFUSED;
+constexpr int ZipResultNotLoaded = ENGINE_NOT_LOADED;
+
+class TZipEngine {
+public:
+    TZipEngine();
+    ~TZipEngine();
+    TZipEngine(const TZipEngine &) = delete;
+    TZipEngine &operator=(const TZipEngine &) = delete;
+
+    // Runs while the engine calls back, before each message is acted on.
+    // The program installs Qt's event processing; tests install their own.
+    static void SetMessagePump(std::function<void()> pump);
+
+    // The archive comment buffer shared by every instance of the process.
+    static QByteArray CommentBuffer();
+
+    // --- public fields
+    bool Abort = false;
+    std::int32_t SecondaryCode = 0;
+    const QDateTime EarliestFileDate{QDate(1980, 1, 1), QTime(0, 0)};
+
+    // --- published properties (initial values of a new instance)
+    QStringList FilesToProcess;
+    TZipCompressionLevel Compression = 6;
+    bool ClearDisks = false;
+    bool MoveFiles = false;
+    bool MultidiskMode = false;
+    QString ExtractDirectory;
+    bool IncludeHiddenFiles = false;
+    bool IncludeDirectoryEntries = false;
+    bool IncludeVolumeLabel = false;
+    TZipOverwrite Overwrite = zowAsk;
+    bool Recurse = false;
+    QString Password;
+    QString StoredExtensions = QStringLiteral(".ZIP;.LZH;.ARC;.ARJ;.ZOO");
+    QString TempPath;
+    bool UsePaths = true;
+    bool UseTempFile = true;
+    QString ZipFileName;
+
+    // --- events, in slot order
+    TZipFileStatsEvent OnAdding;
+    TZipFileNameEvent OnDeleting;
+    TZipFileStatsEvent OnExtracting;
+    TZipFileCommentEvent OnFileComment;
+    TZipFileNameEvent OnFixing;
+    TZipFileStatsEvent OnListing;
+    TZipReplaceEvent OnReplace;
+    TZipPwdQueryEvent OnPwdQuery;
+    TZipFileStatsEvent OnTesting;
+    TZipFileStatsEvent OnUpdating;
+    TZipSkippingEvent OnSkippingFile;
+    TZipFileStatsEvent OnStatus;
+    TZipNewdiskEvent OnNewdisk;
+
+    // --- directory operations
+    int ListArchive();
+    std::int32_t EntryCount();
+    TZipFileStats EntryStats(std::int32_t index);
+
+    // --- operations (mode: 0 plain, 1 freshen, 2 update)
+    int AddToArchive(std::uint8_t mode);
+    int DeleteFromArchive();
+    int ExtractFromArchive(std::uint8_t mode);
+    int FixArchive(bool aggressive);
+    int TestArchive();
+    int UpdateArchiveDate();
+    QString ArchiveComment();
+    void SetArchiveComment(const QString &text);
+
+    // An error raised by an event handler during the last call is caught in
+    // the callback (it must never cross into the engine), the engine is
+    // asked to stop, and the error is rethrown to the caller of the
+    // operation once the frame has cleaned up.
+
+    // Exposed for tests of the callback contract.
+    static std::int32_t EngineCallback(std::int32_t code, void *data, void *user);
+    static TZipFileStats ConvertRecord(const EngineFileRecord &record);
+    static QDateTime DosDateTimeToDateTime(std::uint32_t packed);
+
+private:
+    struct Modules;
+    Modules *modules_;
+    std::int32_t lastCount_ = 0;
+    TZipFileStats lastEntry_;
+    std::exception_ptr handlerError_;
+
+    int RunZipEngine(int argc, char **argv);
+    int RunUnzipEngine(int argc, char **argv);
+    int RunFrame(bool zipSide, const QStringList &elements, bool clearFiles);
+    int RunQuery(std::int32_t selector);
+    void AppendFileList(QStringList &vector, bool includesAllowed) const;
+    std::int32_t Dispatch(std::int32_t code, void *data);
+
+    friend class TZipEngineTestAccess;
+};

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need.
+# Idempotent: quiet and quick when everything is already there.
+set -euo pipefail
+
+PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libgl-dev
+  libdeflate-dev zlib1g-dev libbz2-dev liblzma-dev libzstd-dev
+  libgtest-dev googletest
+  fonts-dejavu-core
+  # peers used by the tests to make and check archives
+  zip unzip 7zip libarchive-tools python3
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
