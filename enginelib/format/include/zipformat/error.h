@@ -1,0 +1,31 @@
+// Error codes of the ZIP format library. Every function that can fail
+// returns one; nothing in the library throws across its interface.
+#pragma once
+
+namespace zipformat {
+
+enum class Error : int {
+    Ok = 0,
+    NotFound,          // the file does not exist
+    NotAccessible,     // the file exists but cannot be opened or read
+    NotZip,            // no end of central directory record
+    BadDirectory,      // central directory damaged or inconsistent with the file
+    Multidisk,         // the archive is one piece of a multi-disk set
+    Overlap,           // one entry's data lies inside another's
+    BadLocalHeader,    // local header missing or inconsistent with the directory
+    UnsupportedMethod, // compression method not implemented
+    UnsupportedCrypto, // AES or strong encryption
+    NeedPassword,      // encrypted entry, no password given
+    BadPassword,       // the check byte of the encryption header fails
+    Corrupted,         // the compressed stream is damaged or too short/long
+    BadCrc,            // the data decompressed but the CRC-32 differs
+    NoMemory,          // an allocation failed
+    WriteFailed,       // the output sink could not take the data
+    DiskFull,          // the output sink ran out of space
+    Aborted,           // the output sink asked to stop
+};
+
+// A short English description, for logs and tests.
+const char *errorText(Error e) noexcept;
+
+} // namespace zipformat
