@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+// TPlacement: keeps a window's placement in section "Screens" of an INI file,
+// one line of ten numbers per window, so that windows come back where the user
+// left them. The owning window calls RestorePlacement() when it is shown and
+// SavePlacement() when it is destroyed.
+
+// The ten numbers of a window placement record, in their stored order.
+struct TWindowPlacement {
+    int flags = 0;
+    int showCmd = 1; // 1 normal, 2 minimized, 3 maximized
+    int minX = -1;   // minimized position; -1,-1 when there is none
+    int minY = -1;
+    int maxX = -1; // maximized position; -1,-1 when there is none
+    int maxY = -1;
+    int left = 0; // normal rectangle
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    bool operator==(const TWindowPlacement &) const = default;
+};
+
+inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr int SW_SHOWMINIMIZED = 2;
+inline constexpr int SW_SHOWMAXIMIZED = 3;
+
+namespace placement {
+
+// The stored text: the ten numbers joined by ",", cut to 40 characters.
+QString FormatPlacement(const TWindowPlacement &placement);
+// The record a stored text stands for (the text is cut to 40 characters first;
+// pieces that are not whole numbers read as 0), or nothing when it must not be
+// applied: empty text, or a normal rectangle whose right is not past its left.
+std::optional<TWindowPlacement> ParsePlacement(const QString &text);
+
+// Reads the placement of a top-level widget; nothing when it has no window.
+std::optional<TWindowPlacement> ReadPlacement(const QWidget *window);
+// Gives the widget the normal rectangle and the show state of `placement`.
+void ApplyPlacement(QWidget *window, const TWindowPlacement &placement);
+
+} // namespace placement
+
+class TPlacement : public QObject {
+    Q_OBJECT
+public:
+    // `owner` is the window whose placement is kept; Entry defaults to its
+    // objectName().
+    explicit TPlacement(QWidget *owner);
+
+    QString IniFileName;
+    QString Entry;
+
+    // Writes the owner's placement; false (nothing written) when there is no
+    // file name, no placement to read, or the write failed.
+    virtual bool SavePlacement();
+    // Applies the stored placement when it is usable; true when applied.
+    virtual bool RestorePlacement();
+
+    // Text of the silent abort when the placement cannot be read.
+    static constexpr const char *kNoPlacementText = "Unable to retrieve window placement from INI";
+
+private:
+    QPointer<QWidget> owner_;
+};
