@@ -16,6 +16,10 @@
 
 namespace zipformat {
 
+namespace detail {
+struct ArchiveState; // opaque
+}
+
 struct ArchiveInfo {
     std::uint64_t fileSize = 0;
     // Bytes in front of the archive proper (self-extractor stub): stored
@@ -79,8 +83,7 @@ public:
     Error locate(std::size_t index, EntryLocation &out) const noexcept;
 
 private:
-    struct State;
-    std::unique_ptr<State> s_;
+    std::unique_ptr<detail::ArchiveState> s_;
 };
 
 } // namespace zipformat

@@ -42,14 +42,21 @@ struct Entry {
     // and descriptor must end at or before it.
     std::uint64_t limitPos = 0;
 
-    // From the extended timestamp ("UT") or NTFS extra fields, else from the
-    // DOS time. Unix seconds.
+    // From the extended timestamp ("UT"), NTFS or old Unix extra fields,
+    // when hasExactMtime; otherwise modifiedTime() converts the DOS time,
+    // which costs a time-zone lookup, so listing does not pay for it.
     std::time_t mtime = 0;
     std::time_t atime = 0;
     bool hasExactMtime = false; // mtime came from an extra field
     bool hasAtime = false;
     bool nameFromUnicodeExtra = false;
     bool zip64 = false; // a ZIP64 extra field was used
+
+    // Unix seconds: the exact time from an extra field, else the DOS time.
+    std::time_t modifiedTime() const noexcept;
+    // Broken entries (local header outside the file, sizes running past
+    // it) stay listed but cannot be read: locate() refuses them.
+    bool isReadable() const noexcept { return limitPos != 0; }
 
     std::uint8_t hostSystem() const noexcept {
         return static_cast<std::uint8_t>(versionMadeBy >> 8);

@@ -38,9 +38,11 @@ public:
     // (the walk is over), or BadLocalHeader for a header whose data end
     // cannot be found. After an error the scanner resynchronises on the next
     // local-header signature when called again.
-    Error next(LocalRecord &out);
+    Error next(LocalRecord &out) noexcept;
 
 private:
+    Error step(LocalRecord &out);
+
     const Source &source_;
     std::uint64_t pos_;
     bool resync_ = false;

@@ -1,0 +1,389 @@
+#include "directory.h"
+
+#include "extra.h"
+#include "zipformat/names.h"
+#include "zipformat/records.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace zipformat::detail {
+namespace {
+
+constexpr std::uint64_t kMarker32 = 0xffffffffu;
+
+std::string_view view(const std::vector<std::uint8_t> &buf, std::size_t at, std::size_t size) {
+    return {reinterpret_cast<const char *>(buf.data()) + at, size};
+}
+
+// The end records as found, before the directory is located.
+struct EndRecord {
+    std::uint64_t pos = 0;         // of the classic end record
+    std::uint64_t recordStart = 0; // where the directory must end
+    std::uint64_t z64Pos = 0;
+    std::uint32_t disk = 0, centralDisk = 0, totalDisks = 1;
+    std::uint64_t entries = 0;
+    std::uint64_t centralSize = 0;
+    std::uint64_t centralOffset = 0;
+    std::uint16_t commentSize = 0;
+    bool zip64 = false;
+};
+
+bool hasSignature(const Source &src, std::uint64_t pos, std::uint32_t sig) {
+    std::uint8_t b[4];
+    return src.readAt(pos, b, 4) && le32(b) == sig;
+}
+
+// Reads the classic end record at `pos` (inside `tail`) and the ZIP64 records
+// that may precede it.
+Error readEnd(const Source &src, const std::uint8_t *e, std::uint64_t pos, EndRecord &out) {
+    out.pos = pos;
+    out.disk = le16(e + 4);
+    out.centralDisk = le16(e + 6);
+    out.entries = le16(e + 10);
+    out.centralSize = le32(e + 12);
+    out.centralOffset = le32(e + 16);
+    out.commentSize = le16(e + 20);
+    out.recordStart = pos;
+    if (pos + kEndSize + out.commentSize > src.size())
+        return Error::NotZip; // the comment would run past the file: not this one
+    if (pos < kEnd64LocatorSize)
+        return Error::Ok;
+    std::uint8_t loc[kEnd64LocatorSize];
+    if (!src.readAt(pos - kEnd64LocatorSize, loc, sizeof loc) || le32(loc) != kSigEnd64Locator)
+        return Error::Ok;
+    std::uint64_t stored = le64(loc + 8);
+    out.totalDisks = le32(loc + 16);
+    // The ZIP64 end record sits where the locator says, or, in an archive with
+    // data in front, right before the locator.
+    std::uint64_t candidates[2] = {stored, pos - kEnd64LocatorSize - kEnd64Size};
+    if (pos < kEnd64LocatorSize + kEnd64Size)
+        candidates[1] = stored;
+    std::uint8_t rec[kEnd64Size];
+    bool found = false;
+    for (std::uint64_t c : candidates) {
+        if (c + kEnd64Size <= pos - kEnd64LocatorSize && src.readAt(c, rec, sizeof rec) &&
+            le32(rec) == kSigEnd64) {
+            out.z64Pos = c;
+            found = true;
+            break;
+        }
+    }
+    if (!found)
+        return Error::BadDirectory;
+    out.zip64 = true;
+    out.disk = le32(rec + 16);
+    out.centralDisk = le32(rec + 20);
+    out.entries = le64(rec + 32);
+    out.centralSize = le64(rec + 40);
+    out.centralOffset = le64(rec + 48);
+    out.recordStart = out.z64Pos;
+    return Error::Ok;
+}
+
+// Finds the directory: at its stored offset, or shifted by data in front.
+Error placeDirectory(const Source &src, const EndRecord &end, std::uint64_t &centralPos,
+                     std::uint64_t &shift) {
+    const std::uint64_t limit = end.recordStart;
+    if (end.entries == 0) {
+        shift = 0;
+        centralPos = limit;
+        if (end.centralOffset <= limit && end.centralSize <= limit - end.centralOffset)
+            centralPos = end.centralOffset;
+        return Error::Ok;
+    }
+    if (end.centralOffset < limit && hasSignature(src, end.centralOffset, kSigCentral)) {
+        shift = 0;
+        centralPos = end.centralOffset;
+        return Error::Ok;
+    }
+    if (end.centralSize <= limit) {
+        std::uint64_t cand = limit - end.centralSize;
+        if (cand >= end.centralOffset && hasSignature(src, cand, kSigCentral)) {
+            shift = cand - end.centralOffset;
+            centralPos = cand;
+            return Error::Ok;
+        }
+    }
+    return Error::BadDirectory;
+}
+
+// Fills one entry from the central record at `at`; false when it is damaged.
+bool parseCentral(ArchiveState &s, std::size_t at, std::size_t recordSize, std::uint64_t shift,
+                  Entry &e) {
+    const std::uint8_t *p = s.central.data() + at;
+    e.versionMadeBy = le16(p + 4);
+    e.versionNeeded = le16(p + 6);
+    e.flags = le16(p + 8);
+    e.method = le16(p + 10);
+    e.dosTime = (static_cast<std::uint32_t>(le16(p + 14)) << 16) | le16(p + 12);
+    e.crc = le32(p + 16);
+    e.compressedSize = le32(p + 20);
+    e.uncompressedSize = le32(p + 24);
+    std::uint16_t n = le16(p + 28), m = le16(p + 30), k = le16(p + 32);
+    e.diskStart = le16(p + 34);
+    e.internalAttributes = le16(p + 36);
+    e.externalAttributes = le32(p + 38);
+    e.localHeaderOffset = le32(p + 42);
+    e.rawName = view(s.central, at + kCentralHeaderSize, n);
+    e.extra = view(s.central, at + kCentralHeaderSize + n, m);
+    e.comment = view(s.central, at + kCentralHeaderSize + n + m, k);
+    e.centralSize = static_cast<std::uint32_t>(recordSize);
+
+    if (e.compressedSize == kMarker32 || e.uncompressedSize == kMarker32 ||
+        e.localHeaderOffset == kMarker32 || e.diskStart == 0xffffu) {
+        Zip64Fields f{&e.uncompressedSize, &e.compressedSize, &e.localHeaderOffset, &e.diskStart};
+        bool used = false;
+        if (!applyZip64(e.extra, f, used))
+            return false;
+        e.zip64 = used;
+    }
+    if (!e.extra.empty()) {
+        ExtraTimes t = parseTimes(e.extra);
+        e.mtime = t.mtime;
+        e.atime = t.atime;
+        e.hasExactMtime = t.hasMtime;
+        e.hasAtime = t.hasAtime;
+    }
+    // The header position overflowing or lying outside the file makes the
+    // entry unreadable, not the archive.
+    std::uint64_t size = s.src.size();
+    if (e.localHeaderOffset <= size && shift <= size - e.localHeaderOffset)
+        e.headerPos = e.localHeaderOffset + shift;
+    else
+        e.headerPos = std::numeric_limits<std::uint64_t>::max();
+    return true;
+}
+
+// Sets limitPos for each entry: the next record after its header. Entries
+// whose minimal extent (header plus data) crosses another entry's header
+// overlap it; entries that run past the directory or the file are broken.
+Error checkExtents(ArchiveState &s, bool refuseOverlap) {
+    const std::uint64_t size = s.src.size();
+    if (!refuseOverlap) {
+        for (Entry &e : s.entries) {
+            if (e.headerPos < size && size - e.headerPos >= kLocalHeaderSize)
+                e.limitPos = size;
+        }
+        return Error::Ok;
+    }
+    const std::uint32_t kBoundary = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> order;
+    order.reserve(s.entries.size() + 2);
+    for (std::size_t i = 0; i < s.entries.size(); ++i) {
+        const Entry &e = s.entries[i];
+        if (e.headerPos < size && size - e.headerPos >= kLocalHeaderSize)
+            order.emplace_back(e.headerPos, static_cast<std::uint32_t>(i));
+    }
+    order.emplace_back(s.info.centralPos, kBoundary);
+    order.emplace_back(size, kBoundary);
+    if (!std::is_sorted(order.begin(), order.end()))
+        std::sort(order.begin(), order.end());
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        if (order[i].second == kBoundary)
+            continue;
+        Entry &e = s.entries[order[i].second];
+        std::size_t j = i + 1;
+        while (j < order.size() && order[j].first == e.headerPos && order[j].second == kBoundary)
+            ++j; // a directory that starts at the header: the entry runs into it
+        const auto &next = order[j < order.size() ? j : order.size() - 1];
+        if (next.second != kBoundary && next.first == e.headerPos)
+            return Error::Overlap; // two entries share one local header
+        std::uint64_t room = next.first - e.headerPos;
+        bool fits = e.compressedSize <= room && room - e.compressedSize >= kLocalHeaderSize;
+        if (!fits && next.second != kBoundary)
+            return Error::Overlap;
+        if (fits)
+            e.limitPos = next.first;
+    }
+    return Error::Ok;
+}
+
+Error parseDirectory(ArchiveState &s, const EndRecord &end, std::uint64_t shift,
+                     const OpenOptions &options) {
+    const std::uint64_t regionSize = end.recordStart - s.info.centralPos;
+    // A count the directory's bytes cannot hold is refused before anything
+    // is allocated per entry.
+    if (end.entries > regionSize / kCentralHeaderSize)
+        return Error::BadDirectory;
+    s.central.resize(static_cast<std::size_t>(regionSize));
+    if (regionSize > 0 && !s.src.readAt(s.info.centralPos, s.central.data(), s.central.size()))
+        return Error::NotAccessible;
+    s.entries.reserve(static_cast<std::size_t>(end.entries));
+
+    std::vector<std::pair<std::size_t, std::size_t>> converted; // entry, offset in names
+    std::string scratch;
+    std::size_t at = 0;
+    const std::size_t total = s.central.size();
+    while (total - at >= 4 && le32(s.central.data() + at) == kSigCentral) {
+        if (total - at < kCentralHeaderSize)
+            return Error::BadDirectory;
+        const std::uint8_t *p = s.central.data() + at;
+        std::size_t recordSize =
+            kCentralHeaderSize + std::size_t{le16(p + 28)} + le16(p + 30) + le16(p + 32);
+        if (recordSize > total - at)
+            return Error::BadDirectory;
+        Entry e;
+        e.centralPos = s.info.centralPos + at;
+        if (!parseCentral(s, at, recordSize, shift, e))
+            return Error::BadDirectory;
+        if (decodeName(e.rawName, e.extra, e.flags, scratch)) {
+            converted.emplace_back(s.entries.size(), s.names.size());
+            s.names += scratch;
+            s.names.push_back('\0');
+            e.nameFromUnicodeExtra =
+                (e.flags & kFlagUtf8) == 0 && !unicodePath(e.extra, e.rawName).empty();
+        } else {
+            e.name = e.rawName;
+        }
+        s.entries.push_back(e);
+        at += recordSize;
+    }
+    for (auto [index, offset] : converted) {
+        const char *start = s.names.data() + offset;
+        s.entries[index].name = std::string_view(start);
+    }
+    // The 16-bit count of an archive without ZIP64 records wraps past 65,535
+    // entries; every other mismatch means a damaged directory.
+    std::uint64_t found = s.entries.size();
+    bool countOk =
+        found == end.entries || (!end.zip64 && found > 0xffffu && (found & 0xffffu) == end.entries);
+    if (!countOk)
+        return Error::BadDirectory;
+    s.info.entryCount = found;
+    return checkExtents(s, options.checkOverlap);
+}
+
+} // namespace
+
+bool decodeName(std::string_view raw, std::string_view extra, std::uint16_t flags,
+                std::string &out) {
+    bool plain = true;
+    for (char c : raw) {
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\\' || c == '\0') {
+            plain = false;
+            break;
+        }
+    }
+    std::string_view unicode;
+    if ((flags & kFlagUtf8) == 0 && !extra.empty()) {
+        unicode = unicodePath(extra, raw);
+        if (!isValidUtf8(unicode))
+            unicode = {};
+    }
+    if (plain && unicode.empty())
+        return false;
+    out.clear();
+    if (!unicode.empty()) {
+        out.assign(unicode);
+    } else if (isValidUtf8(raw)) {
+        // Flagged UTF-8, or unflagged bytes that are well-formed UTF-8: many
+        // Unix tools write UTF-8 without setting the flag, and real CP437
+        // names are almost never valid UTF-8.
+        out.assign(raw);
+    } else {
+        appendCp437AsUtf8(out, raw);
+    }
+    // A NUL ends the name as every C string consumer would read it; keep
+    // that visible instead of hiding what follows.
+    std::replace(out.begin(), out.end(), '\0', '?');
+    slashify(out);
+    return true;
+}
+
+Error readDirectory(ArchiveState &s, const OpenOptions &options) {
+    const Source &src = s.src;
+    const std::uint64_t size = src.size();
+    if (size < kEndSize)
+        return Error::NotZip;
+    const std::uint64_t tailSize = std::min<std::uint64_t>(size, kEndSize + kMaxCommentSize);
+    const std::uint64_t tailStart = size - tailSize;
+    std::vector<std::uint8_t> tail(static_cast<std::size_t>(tailSize));
+    if (!src.readAt(tailStart, tail.data(), tail.size()))
+        return Error::NotAccessible;
+
+    // Walk back from the end: the last end record whose directory checks
+    // out wins, so an end record hidden in a comment cannot take over.
+    Error firstError = Error::NotZip;
+    for (std::size_t i = tail.size() - kEndSize + 1; i-- > 0;) {
+        if (le32(tail.data() + i) != kSigEnd)
+            continue;
+        EndRecord end;
+        Error e = readEnd(src, tail.data() + i, tailStart + i, end);
+        if (e == Error::Ok) {
+            if ((end.disk != 0 || end.centralDisk != 0 || end.totalDisks > 1) &&
+                !options.allowMultidisk)
+                return Error::Multidisk;
+            std::uint64_t centralPos = 0, shift = 0;
+            e = placeDirectory(src, end, centralPos, shift);
+            if (e == Error::Ok) {
+                s.entries.clear();
+                s.names.clear();
+                s.info = ArchiveInfo{};
+                s.info.fileSize = size;
+                s.info.shift = shift;
+                s.info.centralPos = centralPos;
+                s.info.centralSize = end.centralSize;
+                s.info.endPos = end.pos;
+                s.info.end64Pos = end.z64Pos;
+                s.info.diskNumber = end.disk;
+                s.info.centralDisk = end.centralDisk;
+                s.info.zip64 = end.zip64;
+                s.info.trailing = size - (end.pos + kEndSize + end.commentSize);
+                e = parseDirectory(s, end, shift, options);
+                if (e == Error::Ok) {
+                    s.comment.assign(reinterpret_cast<const char *>(tail.data()) + i + kEndSize,
+                                     end.commentSize);
+                    s.info.comment = s.comment;
+                    return Error::Ok;
+                }
+            }
+        }
+        if (firstError == Error::NotZip)
+            firstError = e;
+    }
+    return firstError;
+}
+
+Error locateEntry(const ArchiveState &s, const Entry &e, EntryLocation &out) noexcept {
+    if (!e.isReadable())
+        return Error::BadLocalHeader;
+    std::uint8_t h[kLocalHeaderSize];
+    if (!s.src.readAt(e.headerPos, h, sizeof h) || le32(h) != kSigLocal)
+        return Error::BadLocalHeader;
+    out.headerPos = e.headerPos;
+    out.localFlags = le16(h + 6);
+    out.localMethod = le16(h + 8);
+    out.localNameSize = le16(h + 26);
+    out.localExtraSize = le16(h + 28);
+    out.dataPos = e.headerPos + kLocalHeaderSize + out.localNameSize + out.localExtraSize;
+    const std::uint64_t limit = e.limitPos;
+    if (out.dataPos > limit || e.compressedSize > limit - out.dataPos)
+        return Error::BadLocalHeader;
+    out.dataEnd = out.dataPos + e.compressedSize;
+    out.end = out.dataEnd;
+    if (e.flags & kFlagDescriptor) {
+        std::uint8_t d[4];
+        std::uint64_t size = 12;
+        if (s.src.readAt(out.dataEnd, d, 4) && le32(d) == kSigDescriptor)
+            size += 4;
+        bool wide = e.zip64;
+        if (!wide && out.localExtraSize > 0) {
+            // A ZIP64 record in the local header means 8-byte descriptor sizes.
+            static thread_local std::uint8_t extra[0x10000];
+            std::string_view ev(reinterpret_cast<const char *>(extra), out.localExtraSize);
+            if (s.src.readAt(out.dataPos - out.localExtraSize, extra, out.localExtraSize)) {
+                forEachExtra(ev, [&](std::uint16_t tag, std::string_view) {
+                    wide = wide || tag == kExtraZip64;
+                });
+            }
+        }
+        if (wide)
+            size += 8;
+        if (size <= limit - out.dataEnd)
+            out.end = out.dataEnd + size;
+    }
+    return Error::Ok;
+}
+
+} // namespace zipformat::detail
