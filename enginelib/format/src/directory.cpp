@@ -82,8 +82,8 @@ Error readEnd(const Source &src, const std::uint8_t *e, std::uint64_t pos, EndRe
 }
 
 // Finds the directory: at its stored offset, or shifted by data in front.
-Error placeDirectory(const Source &src, const EndRecord &end, std::uint64_t &centralPos,
-                     std::uint64_t &shift) {
+Error placeDirectory(const Source &src, const EndRecord &end, bool allowShift,
+                     std::uint64_t &centralPos, std::uint64_t &shift) {
     const std::uint64_t limit = end.recordStart;
     if (end.entries == 0) {
         shift = 0;
@@ -97,7 +97,7 @@ Error placeDirectory(const Source &src, const EndRecord &end, std::uint64_t &cen
         centralPos = end.centralOffset;
         return Error::Ok;
     }
-    if (end.centralSize <= limit) {
+    if (allowShift && end.centralSize <= limit) {
         std::uint64_t cand = limit - end.centralSize;
         if (cand >= end.centralOffset && hasSignature(src, cand, kSigCentral)) {
             shift = cand - end.centralOffset;
@@ -254,6 +254,41 @@ Error parseDirectory(ArchiveState &s, const EndRecord &end, std::uint64_t shift,
     return checkExtents(s, options.checkOverlap);
 }
 
+Error tryEnd(ArchiveState &s, const std::vector<std::uint8_t> &tail, std::uint64_t tailStart,
+             std::size_t i, bool allowShift, const OpenOptions &options) {
+    const Source &src = s.src;
+    const std::uint64_t size = src.size();
+    EndRecord end;
+    Error e = readEnd(src, tail.data() + i, tailStart + i, end);
+    if (e != Error::Ok)
+        return e;
+    if ((end.disk != 0 || end.centralDisk != 0 || end.totalDisks > 1) && !options.allowMultidisk)
+        return Error::Multidisk;
+    std::uint64_t centralPos = 0, shift = 0;
+    e = placeDirectory(src, end, allowShift, centralPos, shift);
+    if (e != Error::Ok)
+        return e;
+    s.entries.clear();
+    s.names.clear();
+    s.info = ArchiveInfo{};
+    s.info.fileSize = size;
+    s.info.shift = shift;
+    s.info.centralPos = centralPos;
+    s.info.centralSize = end.centralSize;
+    s.info.endPos = end.pos;
+    s.info.end64Pos = end.z64Pos;
+    s.info.diskNumber = end.disk;
+    s.info.centralDisk = end.centralDisk;
+    s.info.zip64 = end.zip64;
+    s.info.trailing = size - (end.pos + kEndSize + end.commentSize);
+    e = parseDirectory(s, end, shift, options);
+    if (e != Error::Ok)
+        return e;
+    s.comment.assign(reinterpret_cast<const char *>(tail.data()) + i + kEndSize, end.commentSize);
+    s.info.comment = s.comment;
+    return Error::Ok;
+}
+
 } // namespace
 
 bool decodeName(std::string_view raw, std::string_view extra, std::uint16_t flags,
@@ -303,44 +338,20 @@ Error readDirectory(ArchiveState &s, const OpenOptions &options) {
         return Error::NotAccessible;
 
     // Walk back from the end: the last end record whose directory checks
-    // out wins, so an end record hidden in a comment cannot take over.
+    // out wins. A first pass takes offsets as stored; only when none fits is
+    // data in front of the archive assumed, so an end record hidden in a
+    // comment cannot take over by way of a made-up shift.
     Error firstError = Error::NotZip;
-    for (std::size_t i = tail.size() - kEndSize + 1; i-- > 0;) {
-        if (le32(tail.data() + i) != kSigEnd)
-            continue;
-        EndRecord end;
-        Error e = readEnd(src, tail.data() + i, tailStart + i, end);
-        if (e == Error::Ok) {
-            if ((end.disk != 0 || end.centralDisk != 0 || end.totalDisks > 1) &&
-                !options.allowMultidisk)
-                return Error::Multidisk;
-            std::uint64_t centralPos = 0, shift = 0;
-            e = placeDirectory(src, end, centralPos, shift);
-            if (e == Error::Ok) {
-                s.entries.clear();
-                s.names.clear();
-                s.info = ArchiveInfo{};
-                s.info.fileSize = size;
-                s.info.shift = shift;
-                s.info.centralPos = centralPos;
-                s.info.centralSize = end.centralSize;
-                s.info.endPos = end.pos;
-                s.info.end64Pos = end.z64Pos;
-                s.info.diskNumber = end.disk;
-                s.info.centralDisk = end.centralDisk;
-                s.info.zip64 = end.zip64;
-                s.info.trailing = size - (end.pos + kEndSize + end.commentSize);
-                e = parseDirectory(s, end, shift, options);
-                if (e == Error::Ok) {
-                    s.comment.assign(reinterpret_cast<const char *>(tail.data()) + i + kEndSize,
-                                     end.commentSize);
-                    s.info.comment = s.comment;
-                    return Error::Ok;
-                }
-            }
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t i = tail.size() - kEndSize + 1; i-- > 0;) {
+            if (le32(tail.data() + i) != kSigEnd)
+                continue;
+            Error e = tryEnd(s, tail, tailStart, i, pass == 1, options);
+            if (e == Error::Ok || e == Error::Multidisk || e == Error::NoMemory)
+                return e;
+            if (firstError == Error::NotZip)
+                firstError = e;
         }
-        if (firstError == Error::NotZip)
-            firstError = e;
     }
     return firstError;
 }
