@@ -45,8 +45,8 @@ struct SelectDirectoryRequest {
 struct HelpRequest {
     enum class Command { Contents, PartialKey, HelpOnHelp, Context };
     Command command = Command::Contents;
-    int context = 0; // Context
-    QString key;     // PartialKey; empty opens the search with nothing typed
+    int context = 0;  // Context
+    QString key;      // PartialKey; empty opens the search with nothing typed
     QString helpFile; // as the application names it, e.g. "Tarnwick.hlp"
 };
 

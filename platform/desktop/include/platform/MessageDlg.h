@@ -22,7 +22,7 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(MsgButtons)
 enum class MsgResult { None, Yes, No, OK, Cancel, Abort };
 
 struct MessageRequest {
-    QString text;    // a carriage return ("\r", also "\r\n") starts a new line
+    QString text; // a carriage return ("\r", also "\r\n") starts a new line
     MsgKind kind = MsgKind::Information;
     MsgButtons buttons = MsgButton::OK;
     QString caption; // empty: the kind's caption

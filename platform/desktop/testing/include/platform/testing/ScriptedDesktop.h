@@ -15,8 +15,17 @@ namespace platform::testing {
 // Installs itself as Desktop::current() for its lifetime.
 class ScriptedDesktop : public Desktop {
 public:
-    enum class Kind { Message, FileDialog, SelectDirectory, ShellOpen, Trash, Help, TextEditor,
-                      DdeConnect, DdeExecute };
+    enum class Kind {
+        Message,
+        FileDialog,
+        SelectDirectory,
+        ShellOpen,
+        Trash,
+        Help,
+        TextEditor,
+        DdeConnect,
+        DdeExecute
+    };
 
     struct Request {
         Kind kind;
