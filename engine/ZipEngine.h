@@ -4,6 +4,7 @@
 // calls back with numbered messages that become the events below.
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 
 #include "engine_contract.h"
 
@@ -143,29 +145,39 @@ public:
     QString ArchiveComment();
     void SetArchiveComment(const QString &text);
 
-    // An error raised by an event handler during the last call is caught in
-    // the callback (it must never cross into the engine), the engine is
-    // asked to stop, and the error is rethrown to the caller of the
-    // operation once the frame has cleaned up.
+    // Errors thrown by event handlers (and by the message pump) never cross
+    // into the engine. The callback catches the first one, answers 1 so that
+    // the engine stops, and from then on answers 1 to every further message
+    // of that call without acting on it. Once the call has returned and the
+    // operation has cleaned up (Abort cleared, argument copies released,
+    // FilesToProcess cleared where the operation clears it), the error is
+    // rethrown to the caller of the operation, which then gets no result
+    // code. This holds for every operation, the two queries included.
 
     // Exposed for tests of the callback contract.
     static std::int32_t EngineCallback(std::int32_t code, void *data, void *user);
     static TZipFileStats ConvertRecord(const EngineFileRecord &record);
+    // Local time; an invalid QDateTime when a packed field is out of range.
     static QDateTime DosDateTimeToDateTime(std::uint32_t packed);
 
 private:
+    enum class Side { Zip, Unzip };
     struct Modules;
-    Modules *modules_;
+    class Arguments;
+
+    std::unique_ptr<Modules> modules_;
     std::int32_t lastCount_ = 0;
     TZipFileStats lastEntry_;
     std::exception_ptr handlerError_;
 
     int RunZipEngine(int argc, char **argv);
     int RunUnzipEngine(int argc, char **argv);
-    int RunFrame(bool zipSide, const QStringList &elements, bool clearFiles);
+    int RunFrame(Side side, const std::function<void(Arguments &)> &build, bool clearFiles);
     int RunQuery(std::int32_t selector);
-    void AppendFileList(QStringList &vector, bool includesAllowed) const;
+    void AppendFileList(Arguments &vector, bool includesAllowed) const;
+    void AppendPassword(Arguments &vector) const;
     std::int32_t Dispatch(std::int32_t code, void *data);
+    void RethrowHandlerError();
 
     friend class TZipEngineTestAccess;
 };

@@ -1,0 +1,197 @@
+#include "ZipEngineInternal.h"
+
+#include "platform/Module.h"
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace zipengine {
+
+CommentStore &SharedComment() {
+    static CommentStore store;
+    return store;
+}
+
+QByteArray LimitedPrefix(const QByteArray &text, qsizetype max) {
+    if (text.size() <= max)
+        return text;
+    qsizetype cut = max;
+    // A continuation byte right after the cut means the character that
+    // starts before it would be split; UTF-8 characters span four bytes at
+    // most, so never walk back further than that.
+    for (int steps = 0; steps < 3 && cut > 0; ++steps) {
+        if ((static_cast<unsigned char>(text[cut]) & 0xC0) != 0x80)
+            break;
+        --cut;
+    }
+    if ((static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        cut = max; // not UTF-8 at all: cut where asked
+    return text.left(cut);
+}
+
+QString FromEngine(const char *text) {
+    return text == nullptr ? QString() : QString::fromUtf8(text);
+}
+
+std::function<void()> &MessagePump() {
+    static std::function<void()> pump;
+    return pump;
+}
+
+} // namespace zipengine
+
+namespace {
+
+// Loads one engine side. Nothing is shown when the library is missing (the
+// platform loader never shows a box), so there is no error mode to set.
+void *LoadEngine(const char *moduleFile, const char *entryName, EngineEntryPoint &entry) {
+    entry = nullptr;
+    void *module = platform::LoadLibraryA(moduleFile);
+    if (module == nullptr)
+        return nullptr;
+    void *address = platform::GetProcAddress(module, entryName);
+    if (address == nullptr) {
+        platform::FreeLibrary(module);
+        return nullptr;
+    }
+    static_assert(sizeof(entry) == sizeof(address));
+    std::memcpy(&entry, &address, sizeof(entry));
+    return module;
+}
+
+} // namespace
+
+TZipEngine::TZipEngine() : modules_(std::make_unique<Modules>()) {
+    zipengine::SharedComment().length = 0;
+}
+
+TZipEngine::~TZipEngine() {
+    if (modules_->zipModule != nullptr)
+        platform::FreeLibrary(modules_->zipModule);
+    if (modules_->unzipModule != nullptr)
+        platform::FreeLibrary(modules_->unzipModule);
+    FilesToProcess = QStringList();
+}
+
+void TZipEngine::SetMessagePump(std::function<void()> pump) {
+    zipengine::MessagePump() = std::move(pump);
+}
+
+QByteArray TZipEngine::CommentBuffer() {
+    const auto &store = zipengine::SharedComment();
+    return QByteArray(store.chars, store.length);
+}
+
+std::int64_t TZipFileStats::TrueSize() const {
+    return static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(EngineValue1)) << 32) |
+        static_cast<std::uint32_t>(Size));
+}
+
+std::int64_t TZipFileStats::TrueCompressedSize() const {
+    return static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(EngineValue2)) << 32) |
+        static_cast<std::uint32_t>(CompressedSize));
+}
+
+namespace {
+
+int SplitResult(std::int32_t result, std::int32_t &secondary) {
+    const auto bits = static_cast<std::uint32_t>(result);
+    secondary = static_cast<std::int32_t>(bits >> 16);
+    return static_cast<int>(bits & 0xFFFFu);
+}
+
+} // namespace
+
+int TZipEngine::RunZipEngine(int argc, char **argv) {
+    if (modules_->zipModule == nullptr)
+        modules_->zipModule = LoadEngine(ENGINE_ZIP_MODULE, ENGINE_ZIP_ENTRY, modules_->zipeng);
+    if (modules_->zipModule == nullptr) {
+        SecondaryCode = ZipResultNotLoaded;
+        return ZipResultNotLoaded;
+    }
+    return SplitResult(
+        modules_->zipeng(ENGINE_MAGIC, argc, argv, &TZipEngine::EngineCallback, this),
+        SecondaryCode);
+}
+
+int TZipEngine::RunUnzipEngine(int argc, char **argv) {
+    if (modules_->unzipModule == nullptr)
+        modules_->unzipModule =
+            LoadEngine(ENGINE_UNZIP_MODULE, ENGINE_UNZIP_ENTRY, modules_->unzeng);
+    if (modules_->unzipModule == nullptr) {
+        SecondaryCode = ZipResultNotLoaded;
+        return ZipResultNotLoaded;
+    }
+    return SplitResult(
+        modules_->unzeng(ENGINE_MAGIC, argc, argv, &TZipEngine::EngineCallback, this),
+        SecondaryCode);
+}
+
+void TZipEngine::RethrowHandlerError() {
+    if (handlerError_)
+        std::rethrow_exception(std::exchange(handlerError_, nullptr));
+}
+
+int TZipEngine::RunFrame(Side side, const std::function<void(Arguments &)> &build,
+                         bool clearFiles) {
+    std::unique_ptr<Arguments> vector;
+    try {
+        vector = std::make_unique<Arguments>();
+    } catch (const std::bad_alloc &) {
+        return ZipResultArgumentList;
+    }
+
+    // Runs however the frame is left, so that a failure while building the
+    // vector, or an error from a handler, still leaves the component clean.
+    struct Cleanup {
+        TZipEngine &engine;
+        std::unique_ptr<Arguments> &vector;
+        bool clearFiles;
+        ~Cleanup() {
+            engine.Abort = false;
+            vector.reset();
+            if (clearFiles)
+                engine.FilesToProcess = QStringList(); // clear() may allocate
+        }
+    };
+
+    // Only errors of this call count; one caught outside any call is stale.
+    handlerError_ = nullptr;
+    int code = 0;
+    {
+        const Cleanup cleanup{*this, vector, clearFiles};
+        build(*vector);
+        Abort = false;
+        code = side == Side::Zip ? RunZipEngine(vector->Count(), vector->Data())
+                                 : RunUnzipEngine(vector->Count(), vector->Data());
+    }
+    RethrowHandlerError();
+    return code;
+}
+
+int TZipEngine::RunQuery(std::int32_t selector) {
+    QByteArray path = ZipFileName.toUtf8();
+    char *vector[2] = {reinterpret_cast<char *>(&selector), path.data()};
+    handlerError_ = nullptr;
+    Abort = false;
+    const int code = RunUnzipEngine(1, vector);
+    Abort = false;
+    RethrowHandlerError();
+    return code;
+}
+
+std::int32_t TZipEngine::EntryCount() {
+    const int code = RunQuery(MultidiskMode ? ENGINE_QUERY_COUNT_MULTIDISK : ENGINE_QUERY_COUNT);
+    return code == 0 ? lastCount_ : 0;
+}
+
+TZipFileStats TZipEngine::EntryStats(std::int32_t index) {
+    if (index < 0)
+        return {};
+    // Modular, so that the largest index cannot overflow.
+    const int code = RunQuery(static_cast<std::int32_t>(static_cast<std::uint32_t>(index) + 1u));
+    return code == 0 ? lastEntry_ : TZipFileStats{};
+}
