@@ -1,0 +1,82 @@
+// How FilesToProcess becomes file elements: ">" entries are include
+// patterns where includes are allowed (add, delete) and plain names
+// elsewhere; "<" entries are always exclude patterns; patterns are sent only
+// when at least one name is.
+#include "EngineHarness.h"
+
+namespace {
+
+const std::string Zip = "/a.zip";
+
+class FileList : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        engine.ZipFileName = QString::fromStdString(Zip);
+        engine.StoredExtensions.clear();
+    }
+
+    TZipEngine engine;
+};
+
+const QStringList Mixed{"a.c", ">*.c", "<*.o", "dir/b.h", ">*.h", "<tmp/*"};
+
+TEST_F(FileList, IncludesAndExcludesFollowTheNamesInListOrder) {
+    engine.FilesToProcess = Mixed;
+    ASSERT_EQ(engine.AddToArchive(0), 0);
+    EXPECT_EQ(OneCall().args, (Strings{"", "-6", "-t", "010180", Zip, "a.c", "dir/b.h", "-i", "*.c",
+                                       "*.h", "-x", "*.o", "tmp/*"}));
+
+    engine.FilesToProcess = Mixed;
+    ASSERT_EQ(engine.DeleteFromArchive(), 0);
+    EXPECT_EQ(OneCall().args,
+              (Strings{"", "-d", Zip, "a.c", "dir/b.h", "-i", "*.c", "*.h", "-x", "*.o", "tmp/*"}));
+}
+
+TEST_F(FileList, WithoutIncludesAGreaterSignIsPartOfTheName) {
+    engine.FilesToProcess = Mixed;
+    ASSERT_EQ(engine.ExtractFromArchive(0), 0);
+    EXPECT_EQ(OneCall().args,
+              (Strings{"", Zip, "a.c", ">*.c", "dir/b.h", ">*.h", "-x", "*.o", "tmp/*"}));
+    engine.FilesToProcess = Mixed;
+    ASSERT_EQ(engine.ListArchive(), 0);
+    EXPECT_EQ(OneCall().args,
+              (Strings{"", "-v", Zip, "a.c", ">*.c", "dir/b.h", ">*.h", "-x", "*.o", "tmp/*"}));
+    engine.FilesToProcess = Mixed;
+    ASSERT_EQ(engine.TestArchive(), 0);
+    EXPECT_EQ(OneCall().args,
+              (Strings{"", "-t", Zip, "a.c", ">*.c", "dir/b.h", ">*.h", "-x", "*.o", "tmp/*"}));
+}
+
+TEST_F(FileList, PatternsAloneSendNothing) {
+    engine.FilesToProcess = QStringList{">*.c", "<*.o", ">*.h"};
+    ASSERT_EQ(engine.DeleteFromArchive(), 0);
+    EXPECT_EQ(OneCall().args, (Strings{"", "-d", Zip}));
+
+    engine.FilesToProcess = QStringList{"<*.o", "<*.a"};
+    ASSERT_EQ(engine.ExtractFromArchive(0), 0);
+    EXPECT_EQ(OneCall().args, (Strings{"", Zip}));
+
+    // Where includes are not allowed, ">" entries are names, so the
+    // excludes go along.
+    engine.FilesToProcess = QStringList{">*.c", "<*.o"};
+    ASSERT_EQ(engine.TestArchive(), 0);
+    EXPECT_EQ(OneCall().args, (Strings{"", "-t", Zip, ">*.c", "-x", "*.o"}));
+}
+
+TEST_F(FileList, OnlyTheSectionsThatHaveEntriesAreSent) {
+    engine.FilesToProcess = QStringList{"a", "<b"};
+    ASSERT_EQ(engine.DeleteFromArchive(), 0);
+    EXPECT_EQ(OneCall().args, (Strings{"", "-d", Zip, "a", "-x", "b"}));
+
+    engine.FilesToProcess = QStringList{">b", "a"};
+    ASSERT_EQ(engine.DeleteFromArchive(), 0);
+    EXPECT_EQ(OneCall().args, (Strings{"", "-d", Zip, "a", "-i", "b"}));
+
+    // Only the first character is the mark.
+    engine.FilesToProcess = QStringList{"a", ">>x", "<<y", "<>z"};
+    ASSERT_EQ(engine.DeleteFromArchive(), 0);
+    EXPECT_EQ(OneCall().args, (Strings{"", "-d", Zip, "a", "-i", ">x", "-x", "<y", ">z"}));
+}
+
+} // namespace
