@@ -1,0 +1,174 @@
+// Adding, updating ("-u") and freshening ("-f") files.
+#include "ArchiveWriter.h"
+#include "Collector.h"
+#include "EngineError.h"
+#include "EntryWriter.h"
+#include "Operations.h"
+#include "SourceArchive.h"
+#include "engine_contract.h"
+
+#include "zipformat/dostime.h"
+
+#include <climits>
+#include <cstdlib>
+#include <map>
+#include <unistd.h>
+
+namespace zipwrite {
+
+namespace {
+
+std::string realPathOf(const std::string &path) {
+    char buf[PATH_MAX];
+    if (::realpath(path.c_str(), buf) == nullptr)
+        return {};
+    return buf;
+}
+
+// "-m" must never remove the current folder or one of its parents.
+bool wouldRemoveCurrentFolder(const Collection &col) {
+    const std::string cwd = realPathOf(".");
+    if (cwd.empty())
+        return false;
+    for (const auto &dir : col.walkedDirs) {
+        std::string real = realPathOf(dir);
+        if (real.empty())
+            continue;
+        if (real == cwd || real == "/")
+            return true;
+        if (cwd.compare(0, real.size() + 1, real + "/") == 0)
+            return true;
+    }
+    return false;
+}
+
+bool isNewer(const Candidate &c, const ExistingEntry &e) {
+    if (e.exactTime)
+        return c.st.st_mtime > e.mtime;
+    // Without an exact time, compare at the two-second DOS resolution.
+    return zipformat::dosFromUnix(c.st.st_mtime) > e.central.dosTime;
+}
+
+void moveSources(const std::vector<NewEntry> &items, const std::vector<WrittenEntry> &written,
+                 const Collection &col) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!written[i].record || items[i].candidate->isDir)
+            continue;
+        ::unlink(items[i].candidate->diskPath.c_str());
+    }
+    // Folders left empty, children before parents; rmdir keeps any that
+    // still hold something.
+    for (auto it = col.walkedDirs.rbegin(); it != col.walkedDirs.rend(); ++it)
+        ::rmdir(it->c_str());
+}
+
+} // namespace
+
+int runAdd(const Options &opt, Messenger &msg) {
+    if (opt.files.empty())
+        return ENGINE_NOTHING_MATCHED;
+    if (opt.encrypt && opt.password.empty())
+        throw EngineError(ENGINE_BAD_ARGUMENTS, "-e without a password");
+
+    Collection col = collectFiles(opt); // 370 before anything is touched
+    if (opt.move && wouldRemoveCurrentFolder(col))
+        return ENGINE_REMOVES_PARENT;
+
+    std::unique_ptr<SourceArchive> source = SourceArchive::open(opt.archive);
+
+    // Never add the archive to itself.
+    struct stat ast {};
+    const bool archiveExists = ::stat(opt.archive.c_str(), &ast) == 0;
+
+    std::map<std::string, size_t> existing;
+    if (source)
+        for (size_t i = 0; i < source->entries().size(); ++i)
+            existing.emplace(source->entries()[i].central.name, i);
+
+    bool skipped = false;
+    for (const auto &s : col.skips) {
+        msg.skip(s.name, s.reason);
+        skipped = true;
+    }
+    msg.checkAbort();
+
+    std::vector<NewEntry> items;
+    std::vector<long> replaces; // per item: the old entry index, or -1
+    for (const auto &c : col.items) {
+        if (archiveExists && c.st.st_dev == ast.st_dev && c.st.st_ino == ast.st_ino)
+            continue;
+        auto it = existing.find(c.storedName);
+        const bool present = it != existing.end();
+        if (opt.mode == AddMode::Freshen && !present)
+            continue;
+        if (present && opt.mode != AddMode::Plain) {
+            const ExistingEntry &e = source->entries()[it->second];
+            if (c.isDir || !isNewer(c, e)) {
+                if (c.named && !c.isDir) {
+                    msg.skip(c.storedName, ENGINE_SKIP_UP_TO_DATE);
+                    skipped = true;
+                }
+                continue;
+            }
+        }
+        items.push_back(NewEntry{&c, present});
+        replaces.push_back(present ? static_cast<long>(it->second) : -1);
+    }
+    msg.checkAbort();
+    if (items.empty()) {
+        if (skipped)
+            return ENGINE_SOME_SKIPPED;
+        return col.items.empty() ? ENGINE_NOTHING_MATCHED : ENGINE_OK;
+    }
+
+    ArchiveWriter writer(opt.archive, source.get(), opt.grow, opt.tempDir);
+    std::vector<bool> replaced(source ? source->entries().size() : 0, false);
+    for (long r : replaces)
+        if (r >= 0)
+            replaced[static_cast<size_t>(r)] = true;
+
+    // Old entries first, in their order (a raw copy in temporary mode).
+    std::vector<std::optional<CentralRecord>> oldRecords(replaced.size());
+    for (size_t i = 0; i < replaced.size(); ++i)
+        if (!replaced[i])
+            oldRecords[i] = writer.keep(i, msg);
+
+    std::vector<WrittenEntry> written = writeNewEntries(opt, items, writer, msg);
+
+    // The directory: old entries in their places (a replaced one by its
+    // new record), then the new ones. An entry whose file could not be read
+    // keeps its old version.
+    std::vector<std::optional<CentralRecord>> newForOld(replaced.size());
+    std::vector<CentralRecord> appended;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!written[i].record) {
+            skipped = true;
+            if (replaces[i] >= 0)
+                oldRecords[static_cast<size_t>(replaces[i])] =
+                    writer.keep(static_cast<size_t>(replaces[i]), msg);
+            continue;
+        }
+        if (replaces[i] >= 0)
+            newForOld[static_cast<size_t>(replaces[i])] = std::move(*written[i].record);
+        else
+            appended.push_back(std::move(*written[i].record));
+    }
+    std::vector<CentralRecord> directory;
+    directory.reserve(replaced.size() + appended.size());
+    for (size_t i = 0; i < replaced.size(); ++i) {
+        if (newForOld[i])
+            directory.push_back(std::move(*newForOld[i]));
+        else if (oldRecords[i])
+            directory.push_back(std::move(*oldRecords[i]));
+    }
+    for (auto &rec : appended)
+        directory.push_back(std::move(rec));
+    msg.checkAbort();
+    writer.finish(directory, source ? source->comment() : std::string());
+
+    if (opt.move)
+        moveSources(items, written, col);
+    return skipped ? ENGINE_SOME_SKIPPED : ENGINE_OK;
+}
+
+} // namespace zipwrite

@@ -1,0 +1,68 @@
+#include "ArchiveWriter.h"
+
+#include "EngineError.h"
+#include "Messenger.h"
+#include "engine_contract.h"
+
+#include <algorithm>
+
+namespace zipwrite {
+
+ArchiveWriter::ArchiveWriter(const std::string &archivePath, const SourceArchive *source, bool grow,
+                             const std::string &tempDir)
+    : source_(source), grow_(grow && source != nullptr) {
+    if (grow_) {
+        base_ = source->prefix();
+        out_ = OutputFile::openForGrowth(archivePath, source->appendAt());
+        return;
+    }
+    out_ = OutputFile::createTemporary(archivePath, tempDir);
+    if (source_ != nullptr && source_->prefix() > 0) {
+        // A self-extractor stub stays in front, and offsets stay relative
+        // to the archive proper, as they were.
+        copyRange(0, source_->prefix(), nullptr);
+        base_ = source_->prefix();
+    }
+}
+
+uint64_t ArchiveWriter::storedOffsetHere() const {
+    return out_->position() - base_;
+}
+
+void ArchiveWriter::copyRange(uint64_t begin, uint64_t end, Messenger *messenger) {
+    constexpr size_t kPiece = 1u << 20;
+    std::vector<uint8_t> buf(static_cast<size_t>(std::min<uint64_t>(kPiece, end - begin)));
+    uint64_t at = begin;
+    while (at < end) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), end - at));
+        if (!source_->archive().source().readAt(at, buf.data(), n))
+            throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read the archive");
+        out_->write(buf.data(), n);
+        at += n;
+        if (messenger != nullptr)
+            messenger->checkAbort();
+    }
+}
+
+CentralRecord ArchiveWriter::keep(size_t index, Messenger &messenger) {
+    const ExistingEntry &e = source_->entries().at(index);
+    CentralRecord rec = e.central;
+    if (grow_)
+        return rec; // it stays where it is
+    rec.localOffset = storedOffsetHere();
+    copyRange(e.begin, e.end, &messenger);
+    return rec;
+}
+
+void ArchiveWriter::finish(const std::vector<CentralRecord> &directory,
+                           const std::string &comment) {
+    const uint64_t cdOffset = storedOffsetHere();
+    const uint64_t cdStart = out_->position();
+    for (const auto &rec : directory)
+        out_->write(centralHeader(rec));
+    const uint64_t cdSize = out_->position() - cdStart;
+    out_->write(endRecords(directory.size(), cdOffset, cdSize, comment));
+    out_->commit();
+}
+
+} // namespace zipwrite

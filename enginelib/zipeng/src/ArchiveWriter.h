@@ -1,0 +1,48 @@
+// Writes the new state of an archive: the kept old entries (copied raw into a
+// temporary file, or left where they are when the archive grows in place),
+// whatever the operation adds, then the central directory and end records.
+#pragma once
+
+#include "OutputFile.h"
+#include "Records.h"
+#include "SourceArchive.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zipwrite {
+
+class Messenger;
+
+class ArchiveWriter {
+public:
+    // grow: write into the existing archive (requires `source`).
+    ArchiveWriter(const std::string &archivePath, const SourceArchive *source, bool grow,
+                  const std::string &tempDir);
+
+    OutputFile &out() { return *out_; }
+
+    // Makes old entry i part of the new archive and returns its central
+    // record with the offset it has there. In temporary mode the entry is
+    // copied now; entries must be kept in their old order.
+    CentralRecord keep(size_t index, Messenger &messenger);
+
+    // Offset as the directory stores it for a record starting at the
+    // current output position.
+    uint64_t storedOffsetHere() const;
+
+    // Writes the directory (records in their final order) and the end
+    // records, then commits.
+    void finish(const std::vector<CentralRecord> &directory, const std::string &comment);
+
+private:
+    void copyRange(uint64_t begin, uint64_t end, Messenger *messenger);
+
+    const SourceArchive *source_;
+    bool grow_;
+    uint64_t base_ = 0; // absolute position of offset 0
+    std::unique_ptr<OutputFile> out_;
+};
+
+} // namespace zipwrite

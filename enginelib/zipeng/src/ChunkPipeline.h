@@ -1,0 +1,66 @@
+// Worker threads that read and compress chunks while the calling thread
+// writes finished chunks in order and sends every callback message. Entries
+// are independent, so small files keep all cores busy as well as large ones.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace zipwrite {
+
+// An open source file shared by the chunks of one entry.
+struct SourceFile {
+    explicit SourceFile(int descriptor) : fd(descriptor) {}
+    ~SourceFile();
+    SourceFile(const SourceFile &) = delete;
+    SourceFile &operator=(const SourceFile &) = delete;
+    int fd;
+};
+
+struct ChunkTask {
+    // Input.
+    std::shared_ptr<SourceFile> source;
+    uint64_t offset = 0;
+    size_t length = 0;
+    int level = 6;           // 0: store
+    bool finalChunk = true;  // last chunk of its entry
+    bool singleChunk = true; // the entry is this one chunk
+    // Output, valid once done.
+    std::vector<uint8_t> data; // compressed bytes, or the raw bytes when stored
+    uint32_t crc = 0;          // CRC-32 of this chunk's input
+    bool stored = false;       // data holds the raw input
+    int error = 0;             // errno of a failed read; EIO for a short one
+    bool failed = false;       // compression failed (treated like no memory)
+    bool done = false;
+};
+
+class ChunkPipeline {
+public:
+    explicit ChunkPipeline(unsigned threads);
+    ~ChunkPipeline();
+    ChunkPipeline(const ChunkPipeline &) = delete;
+    ChunkPipeline &operator=(const ChunkPipeline &) = delete;
+
+    void submit(const std::shared_ptr<ChunkTask> &task);
+    void wait(ChunkTask &task);
+
+private:
+    void run();
+
+    std::mutex mutex_;
+    std::condition_variable work_;
+    std::condition_variable finished_;
+    std::deque<std::shared_ptr<ChunkTask>> queue_;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+// Reads [offset, offset+length) of fd completely; returns 0 or an errno.
+int readFully(int fd, uint64_t offset, uint8_t *buffer, size_t length);
+
+} // namespace zipwrite

@@ -1,0 +1,52 @@
+// The library's only exported symbol. Everything inside runs in C++ with
+// exceptions; none leaves this function.
+#include "EngineError.h"
+#include "Messenger.h"
+#include "Operations.h"
+#include "Options.h"
+#include "engine_contract.h"
+
+#include <new>
+
+namespace {
+
+int32_t dispatch(int32_t argc, char **argv, EngineCallback cb, void *user) {
+    using namespace zipwrite;
+    // The query form belongs to the extracting side.
+    if (argc < 2)
+        return ENGINE_BAD_ARGUMENTS;
+    const Options opt = parseOptions(argc, argv);
+    Messenger messenger(cb, user);
+    switch (opt.operation) {
+    case Operation::Add:
+        return runAdd(opt, messenger);
+    case Operation::Delete:
+        return runDelete(opt, messenger);
+    case Operation::Comment:
+        return runComment(opt, messenger);
+    case Operation::Date:
+        return runDate(opt, messenger);
+    case Operation::Fix:
+        return runFix(opt, messenger);
+    }
+    return ENGINE_BAD_ARGUMENTS;
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int32_t
+zipeng(int32_t magic, int32_t argc, char **argv, EngineCallback cb, void *user) {
+    if (magic != ENGINE_MAGIC)
+        return ENGINE_BAD_ARGUMENTS;
+    try {
+        return dispatch(argc, argv, cb, user) & 0xFFFF;
+    } catch (const zipwrite::EngineError &e) {
+        return e.code() & 0xFFFF;
+    } catch (const std::bad_alloc &) {
+        return ENGINE_NO_MEMORY;
+    } catch (...) {
+        // Anything unforeseen: the old archive is safe (every writer rolls
+        // back in its destructor); report a general failure.
+        return ENGINE_CORRUPTED;
+    }
+}

@@ -1,0 +1,399 @@
+#include "EntryWriter.h"
+
+#include "ChunkPipeline.h"
+#include "EngineError.h"
+#include "Pkware.h"
+#include "engine_contract.h"
+
+#include "zipformat/dostime.h"
+#include "zipformat/names.h"
+#include "zipformat/pkcrypt.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <deque>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace zipwrite {
+
+namespace {
+
+// Chunks in flight: enough to keep every worker busy while the calling
+// thread writes, few enough to bound memory (a chunk's input plus output).
+constexpr size_t kWindow = 8;
+// Sizes from which the local header carries ZIP64 sizes (some room for
+// the encryption header and for a file that grows while it is read).
+constexpr uint64_t kZip64Threshold = 0xFFFF0000u;
+
+bool hasStoredExtension(const Options &opt, const std::string &name) {
+    if (opt.storedExtensions.empty())
+        return false;
+    const auto slash = name.rfind('/');
+    const std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
+    const auto dot = last.rfind('.');
+    if (dot == std::string::npos || dot + 1 >= last.size())
+        return false;
+    std::string ext = last.substr(dot + 1);
+    for (char &c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return std::find(opt.storedExtensions.begin(), opt.storedExtensions.end(), ext) !=
+           opt.storedExtensions.end();
+}
+
+bool needsUtf8Flag(const std::string &name) {
+    const bool ascii = std::all_of(name.begin(), name.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return !ascii && zipformat::isValidUtf8(name);
+}
+
+uint8_t attributeByte(const struct stat &st) {
+    uint8_t a = 0;
+    if (S_ISDIR(st.st_mode))
+        a |= ENGINE_ATTR_DIRECTORY;
+    if ((st.st_mode & S_IWUSR) == 0)
+        a |= ENGINE_ATTR_READONLY;
+    return a;
+}
+
+struct Slot {
+    size_t item = 0;
+    size_t chunk = 0;
+    size_t chunks = 1;
+    uint64_t entrySize = 0;
+    std::shared_ptr<ChunkTask> task; // null for folders and unopenable files
+    int openError = 0;
+};
+
+class Streamer {
+public:
+    Streamer(const Options &opt, const std::vector<NewEntry> &items, ArchiveWriter &writer,
+             Messenger &messenger)
+        : opt_(opt), items_(items), writer_(writer), out_(writer.out()), msg_(messenger),
+          written_(items.size()), pipeline_(std::max(1u, std::thread::hardware_concurrency())) {}
+
+    std::vector<WrittenEntry> run() {
+        std::deque<Slot> inflight;
+        for (;;) {
+            while (inflight.size() < kWindow && produce(inflight)) {
+            }
+            if (inflight.empty())
+                break;
+            Slot slot = std::move(inflight.front());
+            inflight.pop_front();
+            if (slot.task)
+                pipeline_.wait(*slot.task);
+            consume(slot);
+            msg_.checkAbort();
+        }
+        return std::move(written_);
+    }
+
+private:
+    // The next chunk of the next entry, handed to the workers.
+    bool produce(std::deque<Slot> &inflight) {
+        if (prodItem_ >= items_.size())
+            return false;
+        const Candidate &c = *items_[prodItem_].candidate;
+        if (c.isDir) {
+            inflight.push_back(Slot{prodItem_++, 0, 1, 0, nullptr, 0});
+            return true;
+        }
+        if (prodChunk_ == 0) {
+            const int fd = ::open(c.diskPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+            struct stat st {};
+            if (fd < 0 || ::fstat(fd, &st) != 0) {
+                const int err = fd < 0 ? errno : EIO;
+                if (fd >= 0)
+                    ::close(fd);
+                inflight.push_back(Slot{prodItem_++, 0, 1, 0, nullptr, err});
+                return true;
+            }
+            prodFile_ = std::make_shared<SourceFile>(fd);
+            prodSize_ = static_cast<uint64_t>(st.st_size);
+            prodChunks_ = std::max<uint64_t>(1, (prodSize_ + kChunkSize - 1) / kChunkSize);
+            prodLevel_ = hasStoredExtension(opt_, c.storedName) ? 0 : opt_.level;
+        }
+        auto task = std::make_shared<ChunkTask>();
+        task->source = prodFile_;
+        task->offset = static_cast<uint64_t>(prodChunk_) * kChunkSize;
+        task->length =
+            static_cast<size_t>(std::min<uint64_t>(kChunkSize, prodSize_ - task->offset));
+        task->level = prodLevel_;
+        task->finalChunk = prodChunk_ + 1 == prodChunks_;
+        task->singleChunk = prodChunks_ == 1;
+        pipeline_.submit(task);
+        inflight.push_back(
+            Slot{prodItem_, prodChunk_, static_cast<size_t>(prodChunks_), prodSize_, task, 0});
+        if (++prodChunk_ == prodChunks_) {
+            prodChunk_ = 0;
+            ++prodItem_;
+            prodFile_.reset();
+        }
+        return true;
+    }
+
+    void consume(Slot &slot) {
+        const NewEntry &item = items_[slot.item];
+        const Candidate &c = *item.candidate;
+        if (slot.chunk == 0) {
+            dropping_ = false;
+            if (c.isDir) {
+                writeFolder(slot, item);
+                return;
+            }
+            if (slot.openError != 0 || slot.task->error != 0) {
+                msg_.skip(c.storedName, ENGINE_SKIP_CANNOT_OPEN);
+                dropping_ = true;
+                return;
+            }
+            if (slot.task->failed)
+                throw EngineError(ENGINE_NO_MEMORY, "compression failed");
+            begin(slot, item);
+        } else if (dropping_) {
+            return;
+        } else if (slot.task->error != 0 || slot.task->failed) {
+            if (slot.task->failed)
+                throw EngineError(ENGINE_NO_MEMORY, "compression failed");
+            // A read failed half-way: drop what was written of this entry.
+            out_.rewind(cur_.headerPos);
+            msg_.skip(c.storedName, ENGINE_SKIP_CANNOT_OPEN);
+            dropping_ = true;
+            return;
+        }
+        writeChunk(*slot.task, slot);
+        if (slot.chunk + 1 == slot.chunks)
+            finish(slot, item);
+    }
+
+    EntryReport report(const Candidate &c, uint64_t size, uint64_t packed, uint8_t pct) const {
+        EntryReport r;
+        r.name = c.storedName;
+        r.size = size;
+        r.compressedSize = packed;
+        r.attributes = attributeByte(c.st);
+        r.dosDateTime = cur_.dosTime;
+        r.percentDone = pct;
+        return r;
+    }
+
+    uint32_t dosTimeOf(const Candidate &c) const {
+        std::time_t t = c.st.st_mtime;
+        // Older files carry the earliest date; their true time is in the
+        // extended timestamp.
+        if (opt_.hasEarliest && t < opt_.earliest)
+            t = opt_.earliest;
+        return zipformat::dosFromUnix(t);
+    }
+
+    CentralRecord baseRecord(const Candidate &c) const {
+        CentralRecord rec;
+        rec.name = c.storedName;
+        rec.flags = cur_.flags;
+        rec.method = cur_.method;
+        rec.dosTime = cur_.dosTime;
+        rec.localOffset = cur_.storedOffset;
+        rec.externalAttr =
+            (static_cast<uint32_t>(c.st.st_mode & 0xFFFF) << 16) | attributeByte(c.st);
+        rec.extra = extendedTimestamp(c.st.st_mtime);
+        rec.needed = cur_.method == kMethodStored && (cur_.flags & kFlagEncrypted) == 0 ? 10 : 20;
+        return rec;
+    }
+
+    void writeFolder(const Slot &slot, const NewEntry &item) {
+        const Candidate &c = *item.candidate;
+        cur_ = Current{};
+        cur_.flags = needsUtf8Flag(c.storedName) ? kFlagUtf8 : 0;
+        cur_.method = kMethodStored;
+        cur_.dosTime = dosTimeOf(c);
+        cur_.headerPos = out_.position();
+        cur_.storedOffset = writer_.storedOffsetHere();
+        msg_.entry(item.replacing ? ENGINE_MSG_UPDATING : ENGINE_MSG_ADDING, report(c, 0, 0, 0));
+        LocalFields lf;
+        lf.name = &c.storedName;
+        lf.needed = 20;
+        lf.flags = cur_.flags;
+        lf.method = kMethodStored;
+        lf.dosTime = cur_.dosTime;
+        lf.extra = extendedTimestamp(c.st.st_mtime);
+        out_.write(localHeader(lf).bytes);
+        CentralRecord rec = baseRecord(c);
+        rec.needed = 20;
+        written_[slot.item].record = std::move(rec);
+        msg_.entry(ENGINE_MSG_STATUS, report(c, 0, 0, 100));
+    }
+
+    void begin(const Slot &slot, const NewEntry &item) {
+        const Candidate &c = *item.candidate;
+        const ChunkTask &first = *slot.task;
+        cur_ = Current{};
+        cur_.size = slot.entrySize;
+        cur_.single = slot.chunks == 1;
+        cur_.zip64 = slot.entrySize >= kZip64Threshold;
+        cur_.encrypted = opt_.encrypt;
+        cur_.method =
+            (cur_.single ? !first.stored : first.level > 0) ? kMethodDeflated : kMethodStored;
+        cur_.flags = needsUtf8Flag(c.storedName) ? kFlagUtf8 : 0;
+        if (cur_.encrypted) {
+            cur_.flags |= kFlagEncrypted;
+            // A large entry's CRC is only known at its end: it gets a data
+            // descriptor, and the check byte is then taken from the time.
+            if (!cur_.single)
+                cur_.flags |= kFlagDescriptor;
+        }
+        cur_.dosTime = dosTimeOf(c);
+        cur_.headerPos = out_.position();
+        cur_.storedOffset = writer_.storedOffsetHere();
+        msg_.entry(item.replacing ? ENGINE_MSG_UPDATING : ENGINE_MSG_ADDING,
+                   report(c, cur_.size, 0, 0));
+
+        const uint64_t cryptBytes = cur_.encrypted ? zipformat::kCryptHeaderSize : 0;
+        LocalFields lf;
+        lf.name = &c.storedName;
+        lf.needed = cur_.method == kMethodStored && !cur_.encrypted ? 10 : 20;
+        lf.flags = cur_.flags;
+        lf.method = cur_.method;
+        lf.dosTime = cur_.dosTime;
+        lf.zip64 = cur_.zip64;
+        lf.extra = extendedTimestamp(c.st.st_mtime);
+        if (cur_.single) {
+            lf.crc = first.crc;
+            lf.compressedSize = first.data.size() + cryptBytes;
+            lf.size = cur_.size;
+        }
+        cur_.layout = localHeader(lf);
+        out_.write(cur_.layout.bytes);
+        startEncryption(first.crc);
+    }
+
+    void startEncryption(uint32_t crc) {
+        if (!cur_.encrypted)
+            return;
+        cur_.encryptor = std::make_unique<PkwareEncryptor>(opt_.password);
+        uint8_t header[zipformat::kCryptHeaderSize];
+        cur_.encryptor->header(zipformat::cryptCheckByte(cur_.flags, crc, cur_.dosTime), header);
+        out_.write(header, sizeof header);
+    }
+
+    void writeChunk(ChunkTask &task, const Slot &slot) {
+        if (cur_.encryptor)
+            cur_.encryptor->encrypt(task.data.data(), task.data.size());
+        out_.write(task.data.data(), task.data.size());
+        cur_.crc = slot.chunk == 0 ? task.crc
+                                   : static_cast<uint32_t>(crc32_combine(
+                                         cur_.crc, task.crc, static_cast<z_off_t>(task.length)));
+        cur_.done += task.length;
+        const Candidate &c = *items_[slot.item].candidate;
+        const uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
+        const auto pct = static_cast<uint8_t>(cur_.size == 0 ? 100 : cur_.done * 100 / cur_.size);
+        msg_.entry(ENGINE_MSG_STATUS, report(c, cur_.size, packed, pct));
+        task.data = {}; // release the memory now, not when the slot goes
+    }
+
+    // A large entry that deflate made larger than the file: write it again
+    // stored, reading the file a second time.
+    void restoreStored(const Candidate &c) {
+        const uint64_t dataStart = cur_.headerPos + cur_.layout.bytes.size();
+        out_.rewind(dataStart);
+        cur_.method = kMethodStored;
+        const uint8_t method[2] = {static_cast<uint8_t>(kMethodStored), 0};
+        out_.patch(cur_.headerPos + cur_.layout.methodAt, method, 2);
+        startEncryption(cur_.crc);
+        const int fd = ::open(c.diskPath.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read " + c.diskPath + " again");
+        SourceFile file(fd);
+        std::vector<uint8_t> buf(kChunkSize);
+        for (uint64_t at = 0; at < cur_.size;) {
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), cur_.size - at));
+            if (readFully(fd, at, buf.data(), n) != 0)
+                throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read " + c.diskPath + " again");
+            if (cur_.encryptor)
+                cur_.encryptor->encrypt(buf.data(), n);
+            out_.write(buf.data(), n);
+            at += n;
+            msg_.checkAbort();
+        }
+    }
+
+    void finish(const Slot &slot, const NewEntry &item) {
+        const Candidate &c = *item.candidate;
+        const uint64_t cryptBytes = cur_.encrypted ? zipformat::kCryptHeaderSize : 0;
+        uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
+        if (!cur_.single && cur_.method == kMethodDeflated && packed - cryptBytes > cur_.size) {
+            restoreStored(c);
+            packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
+        }
+        if ((cur_.flags & kFlagDescriptor) != 0) {
+            out_.write(dataDescriptor(cur_.crc, packed, cur_.size, cur_.zip64));
+        } else if (!cur_.single) {
+            // Sizes and CRC were not known when the header went out.
+            std::string fields;
+            putLe32(fields, cur_.crc);
+            putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<uint32_t>(packed));
+            putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<uint32_t>(cur_.size));
+            out_.patch(cur_.headerPos + cur_.layout.crcAt, fields.data(), fields.size());
+            if (cur_.zip64) {
+                std::string sizes;
+                putLe64(sizes, cur_.size);
+                putLe64(sizes, packed);
+                out_.patch(cur_.headerPos + cur_.layout.zip64SizesAt, sizes.data(), sizes.size());
+            }
+        }
+        CentralRecord rec = baseRecord(c);
+        rec.crc = cur_.crc;
+        rec.compressedSize = packed;
+        rec.size = cur_.size;
+        if (cur_.zip64)
+            rec.needed = 45;
+        written_[slot.item].record = std::move(rec);
+        (void)slot;
+    }
+
+    struct Current {
+        uint64_t headerPos = 0;
+        uint64_t storedOffset = 0;
+        uint64_t size = 0;
+        uint64_t done = 0;
+        uint32_t crc = 0;
+        uint32_t dosTime = 0;
+        uint16_t flags = 0;
+        uint16_t method = kMethodDeflated;
+        bool single = true;
+        bool zip64 = false;
+        bool encrypted = false;
+        LocalHeaderLayout layout;
+        std::unique_ptr<PkwareEncryptor> encryptor;
+    };
+
+    const Options &opt_;
+    const std::vector<NewEntry> &items_;
+    ArchiveWriter &writer_;
+    OutputFile &out_;
+    Messenger &msg_;
+    std::vector<WrittenEntry> written_;
+    Current cur_;
+    bool dropping_ = false;
+    // Producer position.
+    size_t prodItem_ = 0;
+    uint64_t prodChunk_ = 0;
+    uint64_t prodChunks_ = 1;
+    uint64_t prodSize_ = 0;
+    int prodLevel_ = 6;
+    std::shared_ptr<SourceFile> prodFile_;
+    // Declared last: its threads stop before anything they might touch.
+    ChunkPipeline pipeline_;
+};
+
+} // namespace
+
+std::vector<WrittenEntry> writeNewEntries(const Options &opt, const std::vector<NewEntry> &items,
+                                          ArchiveWriter &writer, Messenger &messenger) {
+    Streamer streamer(opt, items, writer, messenger);
+    return streamer.run();
+}
+
+} // namespace zipwrite

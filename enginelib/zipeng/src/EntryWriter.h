@@ -1,0 +1,31 @@
+// Writes new entries from files on disk into an ArchiveWriter, in order,
+// while worker threads read and compress ahead. All messages go out from the
+// calling thread in entry order.
+#pragma once
+
+#include "ArchiveWriter.h"
+#include "Collector.h"
+#include "Messenger.h"
+#include "Options.h"
+
+#include <optional>
+#include <vector>
+
+namespace zipwrite {
+
+struct NewEntry {
+    const Candidate *candidate = nullptr;
+    bool replacing = false; // message 1000 instead of 1010
+};
+
+struct WrittenEntry {
+    std::optional<CentralRecord> record; // empty: the file was skipped
+};
+
+// Chunk size of large entries; also the whole-buffer cap of small ones.
+constexpr size_t kChunkSize = size_t{4} << 20;
+
+std::vector<WrittenEntry> writeNewEntries(const Options &opt, const std::vector<NewEntry> &items,
+                                          ArchiveWriter &writer, Messenger &messenger);
+
+} // namespace zipwrite

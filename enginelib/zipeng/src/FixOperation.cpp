@@ -1,0 +1,202 @@
+// Repairing an archive: "-F" from the central directory where it can be
+// read, "-FF" from a scan of the whole file for local headers. Only entries
+// whose data decodes with the right CRC are kept, so the result passes a
+// test; the damaged file is replaced only by a complete new archive.
+#include "ArchiveWriter.h"
+#include "EngineError.h"
+#include "Operations.h"
+#include "OutputFile.h"
+#include "SourceArchive.h"
+#include "engine_contract.h"
+
+#include "zipformat/archive.h"
+#include "zipformat/reader.h"
+#include "zipformat/scan.h"
+
+#include <map>
+#include <sys/stat.h>
+
+namespace zipwrite {
+
+namespace {
+
+class DiscardSink : public zipformat::OutputSink {
+public:
+    zipformat::Error write(const std::uint8_t *, std::size_t) noexcept override {
+        return zipformat::Error::Ok;
+    }
+};
+
+// Whether entry i may stay. Entries that cannot be checked (no password
+// given, a method this engine does not decode) stay in a normal repair,
+// since dropping them would lose data nobody proved damaged; the aggressive
+// repair keeps only what it could check.
+bool keepEntry(const zipformat::Archive &a, size_t i, const Options &opt) {
+    using zipformat::Error;
+    DiscardSink sink;
+    zipformat::ReadOptions ro;
+    ro.password = opt.password;
+    const Error e = zipformat::readEntry(a, i, sink, ro);
+    if (e == Error::Ok)
+        return true;
+    if (e == Error::NeedPassword || e == Error::UnsupportedCrypto)
+        return true;
+    if (e == Error::UnsupportedMethod)
+        return !opt.aggressiveFix;
+    if (e == Error::NoMemory)
+        throw EngineError(ENGINE_NO_MEMORY, "out of memory while checking");
+    return false;
+}
+
+struct Located {
+    size_t index;
+    zipformat::EntryLocation loc;
+};
+
+// Copies the chosen entries of `a` into a new archive written by `out`.
+void writeEntries(const zipformat::Archive &a, const std::vector<Located> &keep, OutputFile &out,
+                  const std::string &comment, Messenger *msg) {
+    std::vector<CentralRecord> directory;
+    std::vector<uint8_t> buf(1u << 20);
+    for (const auto &k : keep) {
+        const zipformat::Entry &e = a.entry(k.index);
+        if (msg != nullptr) {
+            msg->name(ENGINE_MSG_FIXING, std::string(e.name));
+            msg->checkAbort();
+        }
+        CentralRecord rec = centralRecordOf(e);
+        rec.localOffset = out.position();
+        for (uint64_t at = k.loc.headerPos; at < k.loc.end;) {
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), k.loc.end - at));
+            if (!a.source().readAt(at, buf.data(), n))
+                throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read the damaged archive");
+            out.write(buf.data(), n);
+            at += n;
+        }
+        directory.push_back(std::move(rec));
+    }
+    const uint64_t cdOffset = out.position();
+    for (const auto &rec : directory)
+        out.write(centralHeader(rec));
+    out.write(endRecords(directory.size(), cdOffset, out.position() - cdOffset, comment));
+}
+
+std::vector<Located> checkedEntries(const zipformat::Archive &a, const Options &opt,
+                                    Messenger &msg) {
+    std::vector<Located> keep;
+    for (size_t i = 0; i < a.size(); ++i) {
+        Located l{i, {}};
+        if (a.locate(i, l.loc) != zipformat::Error::Ok)
+            continue;
+        if (keepEntry(a, i, opt))
+            keep.push_back(l);
+        msg.checkAbort();
+    }
+    return keep;
+}
+
+// Builds an archive from the local headers found by a scan, into `out`.
+// Later records of the same name win (an archive grown in place keeps the
+// old versions of replaced entries in front).
+bool buildFromScan(const std::string &path, OutputFile &out, Messenger &msg) {
+    zipformat::Source src;
+    if (src.open(path) != zipformat::Error::Ok)
+        throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read " + path);
+    zipformat::LocalScanner scanner(src);
+    std::vector<zipformat::LocalRecord> records;
+    std::map<std::string, size_t> byName;
+    for (int guard = 0; guard < 10000000; ++guard) {
+        zipformat::LocalRecord r;
+        const zipformat::Error e = scanner.next(r);
+        if (e == zipformat::Error::NotZip)
+            break;
+        if (e != zipformat::Error::Ok)
+            continue;
+        auto it = byName.find(r.rawName);
+        if (it != byName.end()) {
+            records[it->second] = std::move(r);
+        } else {
+            byName.emplace(r.rawName, records.size());
+            records.push_back(std::move(r));
+        }
+        msg.checkAbort();
+    }
+    if (records.empty())
+        return false;
+    std::vector<CentralRecord> directory;
+    std::vector<uint8_t> buf(1u << 20);
+    for (const auto &r : records) {
+        CentralRecord rec;
+        rec.name = r.rawName;
+        rec.madeBy = 20; // MS-DOS host: nothing is known of Unix modes
+        rec.needed = r.versionNeeded;
+        rec.flags = r.flags;
+        rec.method = r.method;
+        rec.dosTime = r.dosTime;
+        rec.crc = r.crc;
+        rec.compressedSize = r.compressedSize;
+        rec.size = r.uncompressedSize;
+        rec.localOffset = out.position();
+        rec.externalAttr = !r.rawName.empty() && r.rawName.back() == '/' ? 0x10 : 0;
+        rec.extra = withoutZip64(r.extra);
+        for (uint64_t at = r.headerPos; at < r.end;) {
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), r.end - at));
+            if (!src.readAt(at, buf.data(), n))
+                throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read " + path);
+            out.write(buf.data(), n);
+            at += n;
+        }
+        directory.push_back(std::move(rec));
+    }
+    const uint64_t cdOffset = out.position();
+    for (const auto &rec : directory)
+        out.write(centralHeader(rec));
+    out.write(endRecords(directory.size(), cdOffset, out.position() - cdOffset, std::string()));
+    out.flush();
+    return true;
+}
+
+} // namespace
+
+int runFix(const Options &opt, Messenger &msg) {
+    struct stat st {};
+    if (::stat(opt.archive.c_str(), &st) != 0)
+        return ENGINE_ARCHIVE_NOT_FOUND;
+
+    if (!opt.aggressiveFix) {
+        zipformat::Archive a;
+        zipformat::OpenOptions oo;
+        oo.checkOverlap = false;
+        oo.allowMultidisk = true;
+        if (a.open(opt.archive, oo) == zipformat::Error::Ok) {
+            std::vector<Located> keep = checkedEntries(a, opt, msg);
+            if (!keep.empty()) {
+                auto out = OutputFile::createTemporary(opt.archive, opt.tempDir);
+                const auto &c = a.info().comment;
+                writeEntries(a, keep, *out, std::string(c.data(), c.size()), &msg);
+                out->commit();
+                return ENGINE_OK;
+            }
+        }
+    }
+
+    // From the local headers: first into a scratch file, which is then read
+    // like any archive to check every entry's data.
+    auto scratch = OutputFile::createTemporary(opt.archive, opt.tempDir);
+    if (!buildFromScan(opt.archive, *scratch, msg))
+        return ENGINE_BAD_ARCHIVE;
+    zipformat::Archive a;
+    zipformat::OpenOptions oo;
+    oo.checkOverlap = false;
+    if (a.open(scratch->temporaryPath(), oo) != zipformat::Error::Ok)
+        return ENGINE_BAD_ARCHIVE;
+    std::vector<Located> keep = checkedEntries(a, opt, msg);
+    if (keep.empty())
+        return ENGINE_BAD_ARCHIVE;
+    auto out = OutputFile::createTemporary(opt.archive, opt.tempDir);
+    writeEntries(a, keep, *out, std::string(), &msg);
+    out->commit();
+    return ENGINE_OK;
+}
+
+} // namespace zipwrite

@@ -1,0 +1,75 @@
+#include "Messenger.h"
+
+#include "EngineError.h"
+
+#include <cstring>
+#include <vector>
+
+namespace zipwrite {
+
+uint8_t ratioPercent(uint64_t size, uint64_t packed) {
+    if (size == 0 || packed >= size)
+        return 0;
+    const uint64_t saved = size - packed;
+    // Rounded, computed without overflow for any 64-bit size.
+    const long double pct =
+        static_cast<long double>(saved) * 100.0L / static_cast<long double>(size);
+    const auto r = static_cast<unsigned>(pct + 0.5L);
+    return static_cast<uint8_t>(r > 100 ? 100 : r);
+}
+
+void Messenger::send(int32_t code, void *data) {
+    if (cb_ == nullptr)
+        return;
+    if (cb_(code, data, user_) == 1)
+        aborted_ = true;
+}
+
+void Messenger::checkAbort() const {
+    if (aborted_)
+        throw EngineError(ENGINE_ABORTED, "aborted");
+}
+
+void Messenger::entry(int32_t code, const EntryReport &report) {
+    EngineFileRecord rec{};
+    rec.FileName = report.name.c_str();
+    rec.Size = static_cast<int32_t>(static_cast<uint32_t>(report.size & 0xFFFFFFFFu));
+    rec.EngineValue1 = static_cast<int32_t>(static_cast<uint32_t>(report.size >> 32));
+    rec.CompressedSize =
+        static_cast<int32_t>(static_cast<uint32_t>(report.compressedSize & 0xFFFFFFFFu));
+    rec.EngineValue2 = static_cast<int32_t>(static_cast<uint32_t>(report.compressedSize >> 32));
+    rec.Attributes = static_cast<uint8_t>(report.attributes & 0x3F);
+    rec.DosDateTime = report.dosDateTime;
+    rec.Ratio = ratioPercent(report.size, report.compressedSize);
+    rec.PercentDone = report.percentDone;
+    rec.Comment = "";
+    rec.CommentLength = 0;
+    send(code, &rec);
+}
+
+void Messenger::skip(const std::string &name, uint8_t reason) {
+    EngineSkipReport rep{};
+    rep.FileName = name.c_str();
+    rep.Reason = reason;
+    send(ENGINE_MSG_SKIPPING, &rep);
+}
+
+void Messenger::name(int32_t code, const std::string &name) {
+    std::vector<char> copy(name.begin(), name.end());
+    copy.push_back('\0');
+    send(code, copy.data());
+}
+
+std::string Messenger::fetchComment() {
+    char buffer[ENGINE_COMMENT_CAPACITY + 1] = {};
+    EngineCommentRequest req{};
+    req.Buffer = buffer;
+    req.Length = 0;
+    req.Done = 0;
+    send(ENGINE_MSG_COMMENT_WANTED, &req);
+    // Never trust the length beyond the buffer we handed out.
+    const size_t n = req.Length > ENGINE_COMMENT_CAPACITY ? ENGINE_COMMENT_CAPACITY : req.Length;
+    return std::string(buffer, n);
+}
+
+} // namespace zipwrite

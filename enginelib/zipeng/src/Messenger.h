@@ -1,0 +1,47 @@
+// The callback side of an operation: builds the message records and keeps
+// the stop request. Every message goes out on the calling thread.
+#pragma once
+
+#include "engine_contract.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zipwrite {
+
+struct EntryReport {
+    std::string name;
+    uint64_t size = 0;
+    uint64_t compressedSize = 0;
+    uint8_t attributes = 0;
+    uint32_t dosDateTime = 0;
+    uint8_t percentDone = 0;
+};
+
+class Messenger {
+public:
+    Messenger(EngineCallback cb, void *user) : cb_(cb), user_(user) {}
+
+    // Each returns normally; a stop request is remembered and thrown as
+    // EngineError(ENGINE_ABORTED) by the next checkAbort().
+    void entry(int32_t code, const EntryReport &report);
+    void skip(const std::string &name, uint8_t reason);
+    void name(int32_t code, const std::string &name);
+    // Message 140: fetches the new archive comment (at most 255 bytes).
+    std::string fetchComment();
+
+    bool aborted() const { return aborted_; }
+    void checkAbort() const;
+
+private:
+    void send(int32_t code, void *data);
+
+    EngineCallback cb_;
+    void *user_;
+    bool aborted_ = false;
+};
+
+// Space saved in percent, 0 to 100, 0 when nothing was saved.
+uint8_t ratioPercent(uint64_t size, uint64_t packed);
+
+} // namespace zipwrite

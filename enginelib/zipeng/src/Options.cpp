@@ -1,0 +1,172 @@
+#include "Options.h"
+
+#include "EngineError.h"
+#include "engine_contract.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace zipwrite {
+
+namespace {
+
+[[noreturn]] void badArguments(const std::string &why) {
+    throw EngineError(ENGINE_BAD_ARGUMENTS, why);
+}
+
+std::string lower(std::string s) {
+    for (char &c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+} // namespace
+
+bool parseMmddyy(const std::string &text, std::time_t &out) {
+    if (text.size() != 6)
+        return false;
+    for (char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+    const int month = std::stoi(text.substr(0, 2));
+    const int day = std::stoi(text.substr(2, 2));
+    int year = std::stoi(text.substr(4, 2));
+    if (month < 1 || month > 12 || day < 1 || day > 31)
+        return false;
+    // Two-digit years as the MS-DOS epoch reads them: 80..99 are 19xx.
+    year += year >= 80 ? 1900 : 2000;
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_isdst = -1;
+    out = std::mktime(&tm);
+    return out != static_cast<std::time_t>(-1);
+}
+
+std::vector<std::string> parseExtensionList(const std::string &text) {
+    std::vector<std::string> result;
+    std::string current;
+    auto flush = [&] {
+        std::string ext = current;
+        while (!ext.empty() && ext.front() == '.')
+            ext.erase(ext.begin());
+        while (!ext.empty() && ext.back() == ' ')
+            ext.pop_back();
+        while (!ext.empty() && ext.front() == ' ')
+            ext.erase(ext.begin());
+        if (!ext.empty())
+            result.push_back(lower(ext));
+        current.clear();
+    };
+    for (char c : text) {
+        if (c == ';' || c == ':')
+            flush();
+        else
+            current.push_back(c);
+    }
+    flush();
+    return result;
+}
+
+Options parseOptions(int argc, char **argv) {
+    if (argc < 2 || argv == nullptr)
+        badArguments("too few elements");
+    for (int i = 0; i < argc; ++i)
+        if (argv[i] == nullptr)
+            badArguments("null element");
+
+    Options opt;
+    opt.password = argv[0];
+    bool sawDelete = false, sawFix = false, sawDate = false, sawComment = false;
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.size() < 2 || a[0] != '-')
+            break;
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                badArguments("option " + a + " lacks its value");
+            return argv[++i];
+        };
+        if (a.size() == 2 && a[1] >= '0' && a[1] <= '9') {
+            opt.level = a[1] - '0';
+        } else if (a == "-f") {
+            opt.mode = AddMode::Freshen;
+        } else if (a == "-u") {
+            opt.mode = AddMode::Update;
+        } else if (a == "-e") {
+            opt.encrypt = true;
+        } else if (a == "-m") {
+            opt.move = true;
+        } else if (a == "-S") {
+            opt.hidden = true;
+        } else if (a == "-D") {
+            opt.dirEntries = true;
+        } else if (a == "-$" || a == "-!" || a == "-&") {
+            // No volume labels and no disk sets on this system: accepted,
+            // without effect.
+        } else if (a == "-r") {
+            opt.recurse = true;
+        } else if (a == "-j") {
+            opt.junkPaths = true;
+        } else if (a == "-g") {
+            opt.grow = true;
+        } else if (a == "-b") {
+            opt.tempDir = value();
+        } else if (a == "-n") {
+            opt.storedExtensions = parseExtensionList(value());
+        } else if (a == "-t") {
+            const std::string date = value();
+            if (!parseMmddyy(date, opt.earliest))
+                badArguments("bad date " + date);
+            opt.hasEarliest = true;
+        } else if (a == "-d") {
+            sawDelete = true;
+        } else if (a == "-F") {
+            sawFix = true;
+        } else if (a == "-FF") {
+            sawFix = true;
+            opt.aggressiveFix = true;
+        } else if (a == "-o") {
+            sawDate = true;
+        } else if (a == "-z") {
+            sawComment = true;
+        } else {
+            badArguments("unknown option " + a);
+        }
+    }
+    if (i >= argc)
+        badArguments("no archive named");
+    opt.archive = argv[i++];
+    if (opt.archive.empty())
+        badArguments("empty archive name");
+
+    const int operations = int(sawDelete) + int(sawFix) + int(sawDate) + int(sawComment);
+    if (operations > 1)
+        badArguments("more than one operation");
+    if (sawDelete)
+        opt.operation = Operation::Delete;
+    else if (sawFix)
+        opt.operation = Operation::Fix;
+    else if (sawDate)
+        opt.operation = Operation::Date;
+    else if (sawComment)
+        opt.operation = Operation::Comment;
+
+    // File elements, then an optional include and an optional exclude section.
+    std::vector<std::string> *target = &opt.files;
+    for (; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "-i") {
+            target = &opt.includes;
+        } else if (a == "-x") {
+            target = &opt.excludes;
+        } else if (!a.empty()) {
+            target->push_back(a);
+        }
+    }
+    return opt;
+}
+
+} // namespace zipwrite

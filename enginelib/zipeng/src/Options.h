@@ -1,0 +1,47 @@
+// The argument vector of the compressing side, parsed into one structure.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace zipwrite {
+
+enum class Operation { Add, Delete, Fix, Date, Comment };
+enum class AddMode { Plain, Freshen, Update };
+
+struct Options {
+    Operation operation = Operation::Add;
+    AddMode mode = AddMode::Plain;
+    std::string password;
+    bool encrypt = false;
+    int level = 6;
+    bool move = false;
+    bool hidden = false;
+    bool dirEntries = false;
+    bool recurse = false;
+    bool junkPaths = false;
+    bool grow = false;
+    bool aggressiveFix = false;
+    std::string tempDir;
+    std::vector<std::string> storedExtensions; // lower case, without the dot
+    bool hasEarliest = false;
+    std::time_t earliest = 0; // local midnight of the "-t" date
+    std::string archive;
+    std::vector<std::string> files;
+    std::vector<std::string> includes;
+    std::vector<std::string> excludes;
+};
+
+// Parses argv (argc >= 2). Throws EngineError(ENGINE_BAD_ARGUMENTS) when the
+// vector makes no sense.
+Options parseOptions(int argc, char **argv);
+
+// "mmddyy" to local midnight of that day; false when malformed.
+bool parseMmddyy(const std::string &text, std::time_t &out);
+
+// Splits ".ZIP;.lzh:arc" into {"zip", "lzh", "arc"}.
+std::vector<std::string> parseExtensionList(const std::string &text);
+
+} // namespace zipwrite

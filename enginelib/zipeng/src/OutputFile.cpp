@@ -1,0 +1,277 @@
+#include "OutputFile.h"
+
+#include "EngineError.h"
+#include "engine_contract.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zipwrite {
+
+namespace {
+
+constexpr size_t kBufferSize = 1u << 20;
+
+std::string folderOf(const std::string &path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+std::string baseOf(const std::string &path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int makeTemp(const std::string &folder, const std::string &base, std::string &path) {
+    std::string pattern = folder + "/." + base + ".tnw-XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    const int fd = ::mkostemp(buf.data(), O_CLOEXEC);
+    if (fd >= 0)
+        path = buf.data();
+    return fd;
+}
+
+void syncFolder(const std::string &folder) {
+    const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+uint64_t failAfterFromEnvironment() {
+    const char *v = std::getenv("TARNWICK_ZIPENG_FAIL_AFTER");
+    if (v == nullptr || *v == '\0')
+        return UINT64_MAX;
+    return std::strtoull(v, nullptr, 10);
+}
+
+// The mode a new archive gets: what open(..., 0666) would give under umask.
+mode_t defaultMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+int writeErrorCode(int err, int otherwise) {
+    if (err == ENOSPC || err == EDQUOT || err == EFBIG)
+        return ENGINE_DISK_FULL;
+    return otherwise;
+}
+
+std::unique_ptr<OutputFile> OutputFile::createTemporary(const std::string &archive,
+                                                        const std::string &tempDir) {
+    std::unique_ptr<OutputFile> out(new OutputFile);
+    out->archive_ = archive;
+    const std::string folder = tempDir.empty() ? folderOf(archive) : tempDir;
+    out->fd_ = makeTemp(folder, baseOf(archive), out->tempPath_);
+    if (out->fd_ < 0)
+        throw EngineError(ENGINE_TEMP_FILE, "cannot create a temporary file in " + folder);
+    out->buffer_.reserve(kBufferSize);
+    out->failAfter_ = failAfterFromEnvironment();
+    return out;
+}
+
+std::unique_ptr<OutputFile> OutputFile::openForGrowth(const std::string &archive,
+                                                      uint64_t appendAt) {
+    std::unique_ptr<OutputFile> out(new OutputFile);
+    out->archive_ = archive;
+    out->grow_ = true;
+    out->fd_ = ::open(archive.c_str(), O_RDWR | O_CLOEXEC);
+    if (out->fd_ < 0)
+        throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot open the archive for writing");
+    struct stat st {};
+    if (::fstat(out->fd_, &st) != 0 || static_cast<uint64_t>(st.st_size) < appendAt)
+        throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot size the archive");
+    out->oldLength_ = static_cast<uint64_t>(st.st_size);
+    out->appendAt_ = appendAt;
+    // The old directory and end records, kept to be put back on failure.
+    const uint64_t tail = out->oldLength_ - appendAt;
+    out->savedTail_.resize(static_cast<size_t>(tail));
+    size_t got = 0;
+    while (got < tail) {
+        const ssize_t n = ::pread(out->fd_, out->savedTail_.data() + got, tail - got,
+                                  static_cast<off_t>(appendAt + got));
+        if (n <= 0) {
+            if (n < 0 && errno == EINTR)
+                continue;
+            throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read the archive's directory");
+        }
+        got += static_cast<size_t>(n);
+    }
+    out->position_ = appendAt;
+    out->flushedTo_ = appendAt;
+    out->buffer_.reserve(kBufferSize);
+    out->failAfter_ = failAfterFromEnvironment();
+    return out;
+}
+
+OutputFile::~OutputFile() {
+    if (!committed_)
+        rollback();
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void OutputFile::rollback() noexcept {
+    if (fd_ < 0)
+        return;
+    if (grow_) {
+        // Put the old directory back and cut the file to its old length.
+        size_t done = 0;
+        while (done < savedTail_.size()) {
+            const ssize_t n = ::pwrite(fd_, savedTail_.data() + done, savedTail_.size() - done,
+                                       static_cast<off_t>(appendAt_ + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += static_cast<size_t>(n);
+        }
+        if (::ftruncate(fd_, static_cast<off_t>(oldLength_)) == 0)
+            ::fsync(fd_);
+    } else if (!tempPath_.empty()) {
+        ::unlink(tempPath_.c_str());
+    }
+}
+
+void OutputFile::fail(int err) {
+    throw EngineError(writeErrorCode(err, grow_ ? ENGINE_NOT_ACCESSIBLE : ENGINE_TEMP_FILE),
+                      std::string("write failed: ") + std::strerror(err));
+}
+
+void OutputFile::rawWrite(uint64_t at, const void *data, size_t n) {
+    const auto *p = static_cast<const uint8_t *>(data);
+    size_t done = 0;
+    while (done < n) {
+        size_t want = n - done;
+        if (bytesWritten_ >= failAfter_)
+            fail(ENOSPC);
+        if (failAfter_ != UINT64_MAX && want > failAfter_ - bytesWritten_)
+            want = static_cast<size_t>(failAfter_ - bytesWritten_);
+        const ssize_t w = ::pwrite(fd_, p + done, want, static_cast<off_t>(at + done));
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        if (w == 0)
+            fail(ENOSPC);
+        done += static_cast<size_t>(w);
+        bytesWritten_ += static_cast<uint64_t>(w);
+    }
+}
+
+void OutputFile::flush() {
+    if (buffer_.empty())
+        return;
+    rawWrite(flushedTo_, buffer_.data(), buffer_.size());
+    flushedTo_ += buffer_.size();
+    buffer_.clear();
+}
+
+void OutputFile::write(const void *data, size_t n) {
+    const auto *p = static_cast<const uint8_t *>(data);
+    if (n >= kBufferSize) {
+        flush();
+        rawWrite(flushedTo_, p, n);
+        flushedTo_ += n;
+        position_ += n;
+        return;
+    }
+    if (buffer_.size() + n > kBufferSize)
+        flush();
+    buffer_.insert(buffer_.end(), p, p + n);
+    position_ += n;
+}
+
+void OutputFile::patch(uint64_t at, const void *data, size_t n) {
+    if (at + n > position_)
+        throw EngineError(ENGINE_BAD_ARGUMENTS, "patch beyond the written data");
+    flush();
+    rawWrite(at, data, n);
+}
+
+void OutputFile::rewind(uint64_t at) {
+    if (at > position_)
+        return;
+    flush();
+    position_ = at;
+    flushedTo_ = at;
+}
+
+void OutputFile::commit() {
+    flush();
+    if (::ftruncate(fd_, static_cast<off_t>(position_)) != 0)
+        fail(errno);
+    if (::fsync(fd_) != 0)
+        fail(errno);
+    if (grow_) {
+        committed_ = true;
+        return;
+    }
+    struct stat st {};
+    const mode_t mode = ::stat(archive_.c_str(), &st) == 0 ? (st.st_mode & 07777) : defaultMode();
+    ::fchmod(fd_, mode);
+    if (::rename(tempPath_.c_str(), archive_.c_str()) == 0) {
+        committed_ = true;
+        tempPath_.clear();
+        syncFolder(folderOf(archive_));
+        return;
+    }
+    if (errno != EXDEV)
+        throw EngineError(ENGINE_TEMP_FILE, "cannot put the new archive in place");
+    // Another file system: copy next to the archive first, so that the old
+    // archive is replaced in one step only by a complete copy.
+    std::string nearPath;
+    const int nfd = makeTemp(folderOf(archive_), baseOf(archive_), nearPath);
+    if (nfd < 0)
+        throw EngineError(ENGINE_TEMP_FILE, "cannot copy the new archive into place");
+    std::vector<uint8_t> buf(kBufferSize);
+    uint64_t off = 0;
+    int err = 0;
+    while (off < position_ && err == 0) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), position_ - off));
+        const ssize_t r = ::pread(fd_, buf.data(), want, static_cast<off_t>(off));
+        if (r <= 0) {
+            err = r < 0 ? errno : EIO;
+            break;
+        }
+        size_t w = 0;
+        while (w < static_cast<size_t>(r)) {
+            const ssize_t k = ::write(nfd, buf.data() + w, static_cast<size_t>(r) - w);
+            if (k <= 0) {
+                err = k < 0 ? errno : ENOSPC;
+                break;
+            }
+            w += static_cast<size_t>(k);
+        }
+        off += static_cast<uint64_t>(r);
+    }
+    if (err == 0 && (::fchmod(nfd, mode), ::fsync(nfd) != 0))
+        err = errno;
+    ::close(nfd);
+    if (err == 0 && ::rename(nearPath.c_str(), archive_.c_str()) != 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(nearPath.c_str());
+        throw EngineError(writeErrorCode(err, ENGINE_TEMP_FILE), "cannot copy the new archive");
+    }
+    syncFolder(folderOf(archive_));
+    ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+    committed_ = true;
+}
+
+} // namespace zipwrite

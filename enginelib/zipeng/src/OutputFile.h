@@ -1,0 +1,74 @@
+// Writing an archive without ever losing the old one.
+//
+// Temporary mode: everything goes to a new file in the "-b" folder (or the
+// archive's own folder); on commit it is synced and put in place of the old
+// archive by rename, or by a copy next to the archive and a rename when the
+// folders are on different file systems. Until then the old archive is not
+// touched, and an abandoned temporary file is removed.
+//
+// Grow mode ("-g"): the archive is opened in place; new data overwrites its
+// old central directory, which is kept in memory. If the operation does not
+// commit, the old bytes are written back and the file is cut to its old
+// length.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace zipwrite {
+
+class OutputFile {
+public:
+    // Throws EngineError(ENGINE_TEMP_FILE) when no temporary file can be made.
+    static std::unique_ptr<OutputFile> createTemporary(const std::string &archive,
+                                                       const std::string &tempDir);
+    // Throws EngineError(ENGINE_NOT_ACCESSIBLE) when the archive cannot be
+    // opened for writing.
+    static std::unique_ptr<OutputFile> openForGrowth(const std::string &archive, uint64_t appendAt);
+    ~OutputFile();
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
+
+    void write(const void *data, size_t n);
+    void write(const std::string &s) { write(s.data(), s.size()); }
+    uint64_t position() const { return position_; }
+    // Overwrites bytes already written.
+    void patch(uint64_t at, const void *data, size_t n);
+    // Drops everything from `at` on; writing continues there.
+    void rewind(uint64_t at);
+    // Makes the result durable and puts it in place. Throws on failure, in
+    // which case the old archive is as it was.
+    void commit();
+    // Pushes buffered bytes to the file, e.g. to read it back.
+    void flush();
+    // The temporary file's path (temporary mode only).
+    const std::string &temporaryPath() const { return tempPath_; }
+
+private:
+    OutputFile() = default;
+    void rawWrite(uint64_t at, const void *data, size_t n);
+    [[noreturn]] void fail(int err);
+    void rollback() noexcept;
+
+    int fd_ = -1;
+    bool grow_ = false;
+    bool committed_ = false;
+    std::string archive_;
+    std::string tempPath_;
+    uint64_t position_ = 0;  // logical end of what was written
+    uint64_t flushedTo_ = 0; // file offset of buffer_[0]
+    std::vector<uint8_t> buffer_;
+    // Grow mode: what to put back.
+    uint64_t oldLength_ = 0;
+    uint64_t appendAt_ = 0;
+    std::vector<uint8_t> savedTail_;
+    // Test hook: TARNWICK_ZIPENG_FAIL_AFTER=N makes writes fail with a full
+    // disk once N bytes have been written through this object.
+    uint64_t failAfter_ = UINT64_MAX;
+    uint64_t bytesWritten_ = 0;
+};
+
+} // namespace zipwrite

@@ -1,0 +1,185 @@
+#include "Records.h"
+
+#include <algorithm>
+
+namespace zipwrite {
+
+void putLe16(std::string &out, uint16_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>(v >> 8));
+}
+
+void putLe32(std::string &out, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+void putLe64(std::string &out, uint64_t v) {
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+void patchLe32(std::string &out, size_t at, uint32_t v) {
+    for (size_t i = 0; i < 4 && at + i < out.size(); ++i)
+        out[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+namespace {
+
+uint16_t clamp16(size_t n) {
+    return static_cast<uint16_t>(std::min<size_t>(n, 0xFFFF));
+}
+
+uint32_t low32OrMark(uint64_t v) {
+    return v >= kZip64Limit ? kZip64Limit : static_cast<uint32_t>(v);
+}
+
+} // namespace
+
+std::string extendedTimestamp(std::time_t mtime) {
+    std::string out;
+    putLe16(out, 0x5455);
+    putLe16(out, 5);
+    out.push_back(1); // modification time present
+    // The field holds a signed 32-bit time; clamp rather than wrap.
+    int64_t t = static_cast<int64_t>(mtime);
+    t = std::clamp<int64_t>(t, INT32_MIN, INT32_MAX);
+    putLe32(out, static_cast<uint32_t>(static_cast<int32_t>(t)));
+    return out;
+}
+
+std::string centralHeader(const CentralRecord &rec) {
+    std::string z64;
+    if (rec.size >= kZip64Limit)
+        putLe64(z64, rec.size);
+    if (rec.compressedSize >= kZip64Limit)
+        putLe64(z64, rec.compressedSize);
+    if (rec.localOffset >= kZip64Limit)
+        putLe64(z64, rec.localOffset);
+    std::string extra;
+    if (!z64.empty()) {
+        putLe16(extra, 0x0001);
+        putLe16(extra, static_cast<uint16_t>(z64.size()));
+        extra += z64;
+    }
+    extra += rec.extra;
+    if (extra.size() > 0xFFFF)
+        extra.resize(0xFFFF);
+
+    std::string out;
+    putLe32(out, 0x02014b50);
+    putLe16(out, rec.madeBy);
+    putLe16(out, z64.empty() ? rec.needed : std::max<uint16_t>(rec.needed, 45));
+    putLe16(out, rec.flags);
+    putLe16(out, rec.method);
+    putLe32(out, rec.dosTime);
+    putLe32(out, rec.crc);
+    putLe32(out, low32OrMark(rec.compressedSize));
+    putLe32(out, low32OrMark(rec.size));
+    putLe16(out, clamp16(rec.name.size()));
+    putLe16(out, clamp16(extra.size()));
+    putLe16(out, clamp16(rec.comment.size()));
+    putLe16(out, 0); // disk number start
+    putLe16(out, rec.internalAttr);
+    putLe32(out, rec.externalAttr);
+    putLe32(out, low32OrMark(rec.localOffset));
+    out.append(rec.name, 0, clamp16(rec.name.size()));
+    out += extra;
+    out.append(rec.comment, 0, clamp16(rec.comment.size()));
+    return out;
+}
+
+LocalHeaderLayout localHeader(const LocalFields &f) {
+    LocalHeaderLayout layout;
+    std::string &out = layout.bytes;
+    putLe32(out, 0x04034b50);
+    putLe16(out, f.zip64 ? std::max<uint16_t>(f.needed, 45) : f.needed);
+    putLe16(out, f.flags);
+    putLe16(out, f.method);
+    putLe32(out, f.dosTime);
+    putLe32(out, f.crc);
+    putLe32(out, f.zip64 ? kZip64Limit : static_cast<uint32_t>(f.compressedSize));
+    putLe32(out, f.zip64 ? kZip64Limit : static_cast<uint32_t>(f.size));
+    const std::string &name = *f.name;
+    std::string extra;
+    if (f.zip64) {
+        putLe16(extra, 0x0001);
+        putLe16(extra, 16);
+        putLe64(extra, f.size);
+        putLe64(extra, f.compressedSize);
+    }
+    extra += f.extra;
+    putLe16(out, clamp16(name.size()));
+    putLe16(out, clamp16(extra.size()));
+    out.append(name, 0, clamp16(name.size()));
+    if (f.zip64)
+        layout.zip64SizesAt = out.size() + 4;
+    out += extra;
+    return layout;
+}
+
+std::string dataDescriptor(uint32_t crc, uint64_t compressedSize, uint64_t size, bool zip64) {
+    std::string out;
+    putLe32(out, 0x08074b50);
+    putLe32(out, crc);
+    if (zip64) {
+        putLe64(out, compressedSize);
+        putLe64(out, size);
+    } else {
+        putLe32(out, static_cast<uint32_t>(compressedSize));
+        putLe32(out, static_cast<uint32_t>(size));
+    }
+    return out;
+}
+
+std::string endRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
+                       const std::string &comment) {
+    std::string out;
+    const bool zip64 = count >= 0xFFFF || cdOffset >= kZip64Limit || cdSize >= kZip64Limit;
+    if (zip64) {
+        const uint64_t z64At = cdOffset + cdSize;
+        putLe32(out, 0x06064b50);
+        putLe64(out, 44); // size of the rest of this record
+        putLe16(out, kMadeByUnix);
+        putLe16(out, 45);
+        putLe32(out, 0); // this disk
+        putLe32(out, 0); // disk with the directory
+        putLe64(out, count);
+        putLe64(out, count);
+        putLe64(out, cdSize);
+        putLe64(out, cdOffset);
+        putLe32(out, 0x07064b50);
+        putLe32(out, 0);
+        putLe64(out, z64At);
+        putLe32(out, 1); // total disks
+    }
+    putLe32(out, 0x06054b50);
+    putLe16(out, 0);
+    putLe16(out, 0);
+    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(count, 0xFFFF)));
+    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(count, 0xFFFF)));
+    putLe32(out, low32OrMark(cdSize));
+    putLe32(out, low32OrMark(cdOffset));
+    putLe16(out, clamp16(comment.size()));
+    out.append(comment, 0, clamp16(comment.size()));
+    return out;
+}
+
+std::string withoutZip64(const std::string &extra) {
+    std::string out;
+    size_t i = 0;
+    while (i + 4 <= extra.size()) {
+        const uint16_t tag = static_cast<uint16_t>(static_cast<uint8_t>(extra[i]) |
+                                                   (static_cast<uint8_t>(extra[i + 1]) << 8));
+        const uint16_t len = static_cast<uint16_t>(static_cast<uint8_t>(extra[i + 2]) |
+                                                   (static_cast<uint8_t>(extra[i + 3]) << 8));
+        if (i + 4 + len > extra.size())
+            break;
+        if (tag != 0x0001)
+            out.append(extra, i, 4 + len);
+        i += 4 + len;
+    }
+    return out;
+}
+
+} // namespace zipwrite

@@ -1,0 +1,82 @@
+// Byte layouts of the records the engine writes: local header, data
+// descriptor, central header, ZIP64 end records and end of central directory.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace zipwrite {
+
+constexpr uint32_t kZip64Limit = 0xFFFFFFFFu;
+constexpr uint16_t kMadeByUnix = (3u << 8) | 30u; // Unix, format version 3.0
+constexpr uint16_t kFlagEncrypted = 1u << 0;
+constexpr uint16_t kFlagDescriptor = 1u << 3;
+constexpr uint16_t kFlagUtf8 = 1u << 11;
+constexpr uint16_t kMethodStored = 0;
+constexpr uint16_t kMethodDeflated = 8;
+
+void putLe16(std::string &out, uint16_t v);
+void putLe32(std::string &out, uint32_t v);
+void putLe64(std::string &out, uint64_t v);
+void patchLe32(std::string &out, size_t at, uint32_t v);
+
+// The central directory entry of one entry, as it will be written.
+struct CentralRecord {
+    std::string name; // raw bytes
+    uint16_t madeBy = kMadeByUnix;
+    uint16_t needed = 20;
+    uint16_t flags = 0;
+    uint16_t method = kMethodDeflated;
+    uint32_t dosTime = 0;
+    uint32_t crc = 0;
+    uint64_t compressedSize = 0;
+    uint64_t size = 0;
+    uint64_t localOffset = 0;
+    uint16_t internalAttr = 0;
+    uint32_t externalAttr = 0;
+    std::string extra;   // extra fields other than ZIP64 (0x0001)
+    std::string comment; // raw bytes
+};
+
+std::string centralHeader(const CentralRecord &rec);
+
+// Extended-timestamp extra field (0x5455) holding the modification time.
+std::string extendedTimestamp(std::time_t mtime);
+
+// The fields of a new local header. When zip64 is set, the header carries a
+// ZIP64 extra field with both sizes (needed when they may reach 4 GiB).
+struct LocalFields {
+    const std::string *name = nullptr;
+    uint16_t needed = 20;
+    uint16_t flags = 0;
+    uint16_t method = kMethodDeflated;
+    uint32_t dosTime = 0;
+    uint32_t crc = 0;
+    uint64_t compressedSize = 0;
+    uint64_t size = 0;
+    bool zip64 = false;
+    std::string extra; // other extra fields
+};
+
+struct LocalHeaderLayout {
+    std::string bytes;
+    size_t crcAt = 14;       // CRC, then 32-bit compressed and uncompressed sizes
+    size_t zip64SizesAt = 0; // 64-bit uncompressed then compressed size; 0: none
+    size_t methodAt = 8;
+};
+
+LocalHeaderLayout localHeader(const LocalFields &f);
+
+// Data descriptor with signature; 64-bit sizes when the entry is ZIP64.
+std::string dataDescriptor(uint32_t crc, uint64_t compressedSize, uint64_t size, bool zip64);
+
+// ZIP64 end record and locator when needed, then the end record.
+std::string endRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
+                       const std::string &comment);
+
+// Removes every ZIP64 (0x0001) field from a raw extra-field block; keeps the
+// rest. Malformed trailing bytes are dropped.
+std::string withoutZip64(const std::string &extra);
+
+} // namespace zipwrite

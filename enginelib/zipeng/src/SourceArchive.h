@@ -1,0 +1,56 @@
+// The archive being changed, read through the format library: every entry
+// with its central record (ready to be written again) and the range of its
+// local record for a raw copy.
+#pragma once
+
+#include "Records.h"
+
+#include "zipformat/archive.h"
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zipwrite {
+
+struct ExistingEntry {
+    std::string name;      // UTF-8, "/" separators
+    CentralRecord central; // localOffset: as stored (relative to the archive proper)
+    uint64_t begin = 0;    // absolute: local header
+    uint64_t end = 0;      // absolute: after data and data descriptor
+    std::time_t mtime = 0;
+    bool exactTime = false; // mtime from an extra field, else from the DOS time
+    bool isDir = false;
+};
+
+class SourceArchive {
+public:
+    // nullptr when the archive does not exist or is an empty file (a new
+    // archive). Throws EngineError: 400 not accessible, 110 not a ZIP
+    // archive or broken, 410 one disk of a set.
+    static std::unique_ptr<SourceArchive> open(const std::string &path);
+
+    const zipformat::Archive &archive() const { return archive_; }
+    const std::vector<ExistingEntry> &entries() const { return entries_; }
+    const std::string &comment() const { return comment_; }
+    // Bytes in front of the archive proper (self-extractor stub).
+    uint64_t prefix() const { return archive_.info().shift; }
+    // Where new data may start in grow mode: the old central directory.
+    uint64_t appendAt() const { return archive_.info().centralPos; }
+
+private:
+    zipformat::Archive archive_;
+    std::vector<ExistingEntry> entries_;
+    std::string comment_;
+};
+
+// Throws the engine result code that stands for a format library error.
+[[noreturn]] void throwFormatError(zipformat::Error e, const std::string &what);
+
+// The central record of an entry as the directory holds it, ZIP64 fields
+// folded into the 64-bit values.
+CentralRecord centralRecordOf(const zipformat::Entry &e);
+
+} // namespace zipwrite
