@@ -62,20 +62,31 @@ bool DeflateTools::makeJoinable(std::vector<uint8_t> &out, size_t inputLength) {
     zs.next_out = scratch_.data();
     zs.avail_out = static_cast<uInt>(scratch_.size());
     uint64_t lastHeaderBit = 0;
+    uint64_t endBit = 0;
+    bool sawEnd = false;
     for (;;) {
         const int r = inflate(&zs, Z_BLOCK);
         if (r == Z_STREAM_END)
             break;
         if (r != Z_OK)
             return false;
-        if ((zs.data_type & 128) != 0)
-            lastHeaderBit = static_cast<uint64_t>(zs.total_in) * 8 - (zs.data_type & 7);
-        else if (zs.avail_in == 0)
+        // At a block boundary the bits zlib holds but has not used are the
+        // low six bits of data_type. Before the final block that is where
+        // its header starts; after it, where the stream ends (the position
+        // at Z_STREAM_END is rounded up to the byte).
+        const bool boundary = (zs.data_type & 128) != 0;
+        const uint64_t bitHere = static_cast<uint64_t>(zs.total_in) * 8 - (zs.data_type & 63);
+        if (boundary && (zs.data_type & 64) == 0) {
+            lastHeaderBit = bitHere;
+        } else if (boundary) {
+            endBit = bitHere;
+            sawEnd = true;
+        } else if (zs.avail_in == 0) {
             return false; // ran out of input without reaching the end
+        }
     }
-    if (zs.total_out != inputLength)
+    if (zs.total_out != inputLength || !sawEnd)
         return false;
-    const uint64_t endBit = static_cast<uint64_t>(zs.total_in) * 8 - (zs.data_type & 7);
     if (lastHeaderBit / 8 >= out.size() || endBit > out.size() * 8)
         return false;
     out[lastHeaderBit / 8] &= static_cast<uint8_t>(~(1u << (lastHeaderBit % 8)));

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <deque>
 #include <fcntl.h>
 #include <thread>
@@ -59,6 +60,18 @@ uint8_t attributeByte(const struct stat &st) {
     return a;
 }
 
+// Opens a file to add. Test hook: TARNWICK_ZIPENG_UNREADABLE names a path
+// that fails as if it could not be read (the tests run as root, for whom
+// permissions do not make a file unreadable).
+int openSource(const std::string &path) {
+    const char *unreadable = std::getenv("TARNWICK_ZIPENG_UNREADABLE");
+    if (unreadable != nullptr && path == unreadable) {
+        errno = EACCES;
+        return -1;
+    }
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+}
+
 struct Slot {
     size_t item = 0;
     size_t chunk = 0;
@@ -103,7 +116,7 @@ private:
             return true;
         }
         if (prodChunk_ == 0) {
-            const int fd = ::open(c.diskPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+            const int fd = openSource(c.diskPath);
             struct stat st {};
             if (fd < 0 || ::fstat(fd, &st) != 0) {
                 const int err = fd < 0 ? errno : EIO;
