@@ -1,0 +1,33 @@
+// The argument vector of an ordinary call, read into options.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace unz {
+
+enum class Operation { Extract, List, Test, Comment };
+
+struct Arguments {
+    Operation op = Operation::Extract;
+    std::string password;
+    std::string archive;
+    std::string directory; // empty: the current folder
+    std::vector<std::string> names;
+    std::vector<std::string> excludes;
+    bool freshen = false;       // -f
+    bool update = false;        // -u
+    bool junkPaths = false;     // -j
+    bool neverReplace = false;  // -n
+    bool alwaysReplace = false; // -o
+    bool multidisk = false;     // -!
+};
+
+// Reads elements 0..argc-1: password, options, archive path, file elements,
+// "-x" and its patterns, "-d" and its folder (the last two may follow the
+// file elements). Returns an engine result code: ENGINE_OK or
+// ENGINE_BAD_ARGUMENTS.
+std::int32_t parseArguments(std::int32_t argc, char **argv, Arguments &out);
+
+} // namespace unz

@@ -1,0 +1,57 @@
+// The exported entry point: everything behind it is C++, nothing of it
+// (exceptions included) crosses back to the caller.
+#include "arguments.h"
+#include "operations.h"
+#include "results.h"
+#include "session.h"
+
+#include <new>
+
+namespace {
+
+std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, EngineCallback cb,
+                      void *user) {
+    if (magic != ENGINE_MAGIC)
+        return ENGINE_BAD_ARGUMENTS;
+    unz::Session session(cb, user);
+    if (argc == 1) {
+        if (argv == nullptr || argv[0] == nullptr)
+            return ENGINE_BAD_ARGUMENTS;
+        std::int32_t selector = *reinterpret_cast<const std::int32_t *>(argv[0]);
+        return unz::runQuery(session, selector, argv[1]);
+    }
+    unz::Arguments args;
+    std::int32_t rc = unz::parseArguments(argc, argv, args);
+    if (rc != ENGINE_OK)
+        return rc;
+    zipformat::Archive archive;
+    zipformat::OpenOptions options;
+    options.allowMultidisk = args.multidisk;
+    zipformat::Error e = archive.open(args.archive, options);
+    if (e != zipformat::Error::Ok)
+        return unz::openResult(e);
+    switch (args.op) {
+    case unz::Operation::List:
+        return unz::runList(session, args, archive);
+    case unz::Operation::Test:
+        return unz::runTest(session, args, archive);
+    case unz::Operation::Comment:
+        return unz::runComment(session, archive);
+    case unz::Operation::Extract:
+        return unz::runExtract(session, args, archive);
+    }
+    return ENGINE_BAD_ARGUMENTS;
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int32_t
+unzeng(int32_t magic, int32_t argc, char **argv, EngineCallback cb, void *user) {
+    try {
+        return dispatch(magic, argc, argv, cb, user);
+    } catch (const std::bad_alloc &) {
+        return ENGINE_NO_MEMORY;
+    } catch (...) {
+        return ENGINE_BAD_ARCHIVE;
+    }
+}

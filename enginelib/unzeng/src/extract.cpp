@@ -1,0 +1,291 @@
+#include "operations.h"
+
+#include "passwords.h"
+#include "progress_sink.h"
+#include "results.h"
+#include "target.h"
+#include "zipformat/reader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace unz {
+namespace {
+
+using zipformat::Entry;
+using zipformat::Error;
+
+// What became of one entry.
+enum class Outcome { Done, Kept, Skipped, Aborted, DiskFull, NoMemory };
+
+// Link texts longer than this are not links any system would make.
+constexpr std::size_t kMaxLinkTarget = 4096;
+
+class StringSink final : public zipformat::OutputSink {
+public:
+    std::string text;
+    Error write(const std::uint8_t *data, std::size_t size) noexcept override {
+        if (size > kMaxLinkTarget - std::min(text.size(), kMaxLinkTarget))
+            return Error::Corrupted;
+        text.append(reinterpret_cast<const char *>(data), size);
+        return Error::Ok;
+    }
+};
+
+class Extractor {
+public:
+    Extractor(Session &session, const Arguments &args, const zipformat::Archive &archive)
+        : session_(session), args_(args), archive_(archive), passwords_(session, args.password) {
+        mode_t mask = umask(0);
+        umask(mask);
+        umask_ = mask;
+    }
+
+    std::int32_t run();
+
+private:
+    Outcome extractOne(std::size_t index);
+    Outcome skip(const Entry &e, std::uint8_t reason);
+    Outcome fail(const Entry &e, Error err);
+    // Decides whether an existing file may be replaced; Kept/Aborted/Skipped
+    // stop the entry, Done goes on.
+    Outcome mayReplace(const Entry &e, int dirfd, const std::string &leaf,
+                       const std::string &shown);
+    Outcome writeFile(std::size_t index, int dirfd, const std::string &leaf);
+    Outcome writeLink(std::size_t index, int dirfd, const std::string &leaf, std::size_t depth);
+    Outcome install(const Entry &e, int dirfd, const std::string &temp, const std::string &leaf);
+    mode_t fileMode(const Entry &e) const;
+
+    Session &session_;
+    const Arguments &args_;
+    const zipformat::Archive &archive_;
+    Passwords passwords_;
+    Target target_;
+    mode_t umask_ = 022;
+    std::vector<std::string_view> parts_;
+    std::size_t skipped_ = 0;
+};
+
+std::int32_t Extractor::run() {
+    if (!target_.open(args_.directory))
+        return ENGINE_NOT_ACCESSIBLE;
+    Selection selection(args_.names, args_.excludes);
+    std::int32_t result = ENGINE_OK;
+    for (std::size_t i = 0; i < archive_.size() && result == ENGINE_OK; ++i) {
+        if (!selection.selects(archive_.entry(i).name))
+            continue;
+        switch (extractOne(i)) {
+        case Outcome::Aborted:
+            result = ENGINE_ABORTED;
+            break;
+        case Outcome::DiskFull:
+            result = ENGINE_DISK_FULL;
+            break;
+        case Outcome::NoMemory:
+            result = ENGINE_NO_MEMORY;
+            break;
+        case Outcome::Skipped:
+            ++skipped_;
+            break;
+        default:
+            break;
+        }
+        if (session_.stopped())
+            result = ENGINE_ABORTED;
+    }
+    target_.finish();
+    if (result != ENGINE_OK)
+        return result;
+    if (reportUnmatched(session_, selection))
+        return ENGINE_ABORTED;
+    if (selection.hasNames() && !selection.anyMatched())
+        return ENGINE_NOTHING_MATCHED;
+    if (skipped_ > 0 || !selection.unmatched().empty())
+        return ENGINE_SOME_SKIPPED;
+    return ENGINE_OK;
+}
+
+Outcome Extractor::skip(const Entry &e, std::uint8_t reason) {
+    return session_.skip(e.name, reason) ? Outcome::Aborted : Outcome::Skipped;
+}
+
+Outcome Extractor::fail(const Entry &e, Error err) {
+    switch (err) {
+    case Error::Aborted:
+        return Outcome::Aborted;
+    case Error::DiskFull:
+        return Outcome::DiskFull;
+    case Error::NoMemory:
+        return Outcome::NoMemory;
+    default:
+        return skip(e, skipReason(err, e.isEncrypted()));
+    }
+}
+
+mode_t Extractor::fileMode(const Entry &e) const {
+    std::uint32_t mode = e.unixMode();
+    // Permissions as stored, never set-user-ID, set-group-ID or sticky.
+    if (mode != 0)
+        return static_cast<mode_t>(mode & 0777);
+    mode_t m = 0666 & ~umask_;
+    if (e.dosAttributes() & ENGINE_ATTR_READONLY)
+        m &= ~static_cast<mode_t>(0222);
+    return m;
+}
+
+Outcome Extractor::extractOne(std::size_t index) {
+    const Entry &e = archive_.entry(index);
+    if (!splitSafePath(e.name, parts_))
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    const bool isDir = e.isDirectory();
+    if (isDir) {
+        if (args_.junkPaths || args_.freshen)
+            return Outcome::Done; // folders only come with paths, and freshen adds nothing
+        if (session_.report(ENGINE_MSG_EXTRACTING, e))
+            return Outcome::Aborted;
+        if (target_.folder(parts_, parts_.size(), true) < 0)
+            return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+        target_.noteFolder(parts_, e.unixMode(), e.modifiedTime());
+        return Outcome::Done;
+    }
+    std::string leaf(parts_.back());
+    std::size_t depth = args_.junkPaths ? 0 : parts_.size() - 1;
+    std::string shown;
+    for (std::size_t i = parts_.size() - 1 - depth; i < parts_.size(); ++i) {
+        if (!shown.empty())
+            shown.push_back('/');
+        shown.append(parts_[i]);
+    }
+    int dirfd = args_.junkPaths ? target_.folder(parts_, 0, true)
+                                : target_.folder(parts_, parts_.size() - 1, true);
+    if (dirfd < 0)
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    Outcome o = mayReplace(e, dirfd, leaf, shown);
+    if (o != Outcome::Done)
+        return o;
+    if (session_.report(ENGINE_MSG_EXTRACTING, e))
+        return Outcome::Aborted;
+    if (e.isSymlink())
+        return writeLink(index, dirfd, leaf, depth);
+    return writeFile(index, dirfd, leaf);
+}
+
+Outcome Extractor::mayReplace(const Entry &e, int dirfd, const std::string &leaf,
+                              const std::string &shown) {
+    struct stat st {};
+    bool exists = fstatat(dirfd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists) {
+        // Freshen only refreshes what is there; update also adds.
+        return (args_.freshen && !args_.update) ? Outcome::Kept : Outcome::Done;
+    }
+    if (S_ISDIR(st.st_mode))
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN); // a folder is never replaced by a file
+    if (args_.freshen || args_.update) {
+        // DOS times have two-second steps: a file within them is as new.
+        std::time_t entryTime = e.modifiedTime();
+        std::time_t slack = e.hasExactMtime ? 0 : 1;
+        if (st.st_mtime + slack >= entryTime)
+            return session_.skip(e.name, ENGINE_SKIP_UP_TO_DATE) ? Outcome::Aborted : Outcome::Kept;
+    }
+    if (args_.alwaysReplace)
+        return Outcome::Done;
+    if (args_.neverReplace)
+        return Outcome::Kept;
+    char reply[ENGINE_REPLY_TEXT_CAPACITY];
+    std::memset(reply, 0, sizeof reply);
+    EngineReplaceQuery q{};
+    q.FileName = shown.c_str();
+    q.ReplyText = reply;
+    q.DoReplace = 0; // keeping the file loses nothing
+    if (session_.send(ENGINE_MSG_REPLACE, &q))
+        return Outcome::Aborted;
+    return q.DoReplace == 1 ? Outcome::Done : Outcome::Kept;
+}
+
+Outcome Extractor::writeFile(std::size_t index, int dirfd, const std::string &leaf) {
+    const Entry &e = archive_.entry(index);
+    std::string password;
+    Error err = passwords_.resolve(archive_, index, password);
+    if (err != Error::Ok)
+        return fail(e, err);
+    std::string temp;
+    int fd = Target::createTemp(dirfd, temp);
+    if (fd < 0)
+        return errno == ENOSPC ? Outcome::DiskFull : skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    FileSink sink(session_, e, fd);
+    zipformat::ReadOptions options;
+    options.password = password;
+    err = zipformat::readEntry(archive_, index, sink, options);
+    if (err == Error::Ok) {
+        fchmod(fd, fileMode(e));
+        struct timespec times[2];
+        times[1].tv_sec = e.modifiedTime();
+        times[1].tv_nsec = 0;
+        times[0] = times[1];
+        if (e.hasAtime)
+            times[0].tv_sec = e.atime;
+        futimens(fd, times);
+    }
+    if (::close(fd) != 0 && err == Error::Ok)
+        err = (errno == ENOSPC || errno == EDQUOT) ? Error::DiskFull : Error::WriteFailed;
+    if (err != Error::Ok) {
+        unlinkat(dirfd, temp.c_str(), 0);
+        return fail(e, err);
+    }
+    return install(e, dirfd, temp, leaf);
+}
+
+Outcome Extractor::writeLink(std::size_t index, int dirfd, const std::string &leaf,
+                             std::size_t depth) {
+    const Entry &e = archive_.entry(index);
+    std::string password;
+    Error err = passwords_.resolve(archive_, index, password);
+    if (err != Error::Ok)
+        return fail(e, err);
+    StringSink sink;
+    zipformat::ReadOptions options;
+    options.password = password;
+    err = zipformat::readEntry(archive_, index, sink, options);
+    if (err != Error::Ok)
+        return fail(e, err);
+    if (!safeLinkTarget(sink.text, depth))
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    std::string temp;
+    for (int attempt = 0;; ++attempt) {
+        temp = ".tarnwick-link-" + std::to_string(attempt) + ".tmp";
+        if (symlinkat(sink.text.c_str(), dirfd, temp.c_str()) == 0)
+            break;
+        if (errno != EEXIST || attempt > 100)
+            return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    }
+    struct timespec times[2];
+    times[1].tv_sec = e.modifiedTime();
+    times[1].tv_nsec = 0;
+    times[0] = times[1];
+    utimensat(dirfd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    return install(e, dirfd, temp, leaf);
+}
+
+Outcome Extractor::install(const Entry &e, int dirfd, const std::string &temp,
+                           const std::string &leaf) {
+    // The rename replaces a file or link under the name, never writes
+    // through it; the old file stays until the new one is complete.
+    if (renameat(dirfd, temp.c_str(), dirfd, leaf.c_str()) != 0) {
+        unlinkat(dirfd, temp.c_str(), 0);
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    }
+    return Outcome::Done;
+}
+
+} // namespace
+
+std::int32_t runExtract(Session &session, const Arguments &args,
+                        const zipformat::Archive &archive) {
+    Extractor extractor(session, args, archive);
+    return extractor.run();
+}
+
+} // namespace unz

@@ -1,0 +1,45 @@
+#include "passwords.h"
+
+#include "zipformat/reader.h"
+
+#include <cstring>
+
+namespace unz {
+
+using zipformat::Error;
+
+Error Passwords::resolve(const zipformat::Archive &archive, std::size_t index, std::string &out) {
+    Error e = zipformat::checkEntry(archive, index, given_);
+    if (e == Error::Ok) {
+        out = given_;
+        return e;
+    }
+    if (e != Error::NeedPassword && e != Error::BadPassword)
+        return e;
+    if (!remembered_.empty() && remembered_ != given_ &&
+        zipformat::checkEntry(archive, index, remembered_) == Error::Ok) {
+        out = remembered_;
+        return Error::Ok;
+    }
+    std::string name(archive.entry(index).name);
+    char buffer[ENGINE_PASSWORD_CAPACITY];
+    std::memset(buffer, 0, sizeof buffer);
+    EnginePasswordQuery q{};
+    q.FileName = name.c_str();
+    q.Password = buffer;
+    q.Reply = 0;
+    if (session_.send(ENGINE_MSG_PASSWORD, &q))
+        return Error::Aborted;
+    buffer[ENGINE_PASSWORD_MAX] = '\0'; // whatever the callback wrote
+    if (q.Reply == 0 || buffer[0] == '\0')
+        return e;
+    std::string typed(buffer);
+    Error again = zipformat::checkEntry(archive, index, typed);
+    if (again != Error::Ok)
+        return again;
+    remembered_ = typed;
+    out = typed;
+    return Error::Ok;
+}
+
+} // namespace unz

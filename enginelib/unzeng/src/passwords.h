@@ -1,0 +1,30 @@
+// Finds the password for each encrypted entry: the one given with the call,
+// the last one the callback supplied, or a fresh one asked with message 100
+// (once per entry).
+#pragma once
+
+#include "session.h"
+#include "zipformat/archive.h"
+#include "zipformat/error.h"
+
+#include <string>
+
+namespace unz {
+
+class Passwords {
+public:
+    Passwords(Session &session, std::string given) : session_(session), given_(std::move(given)) {}
+
+    // Ok with `out` set (empty for entries that need none), the entry's error
+    // (NeedPassword, BadPassword, UnsupportedMethod, ...), or Aborted when the
+    // callback asked to stop.
+    zipformat::Error resolve(const zipformat::Archive &archive, std::size_t index,
+                             std::string &out);
+
+private:
+    Session &session_;
+    std::string given_;
+    std::string remembered_;
+};
+
+} // namespace unz

@@ -1,0 +1,31 @@
+#include "operations.h"
+
+#include "results.h"
+
+#include <limits>
+
+namespace unz {
+
+std::int32_t runQuery(Session &session, std::int32_t selector, const char *path) {
+    if (selector < 0 || path == nullptr)
+        return ENGINE_BAD_ARGUMENTS;
+    zipformat::Archive archive;
+    zipformat::OpenOptions options;
+    // Only the plain count refuses a piece of a multi-disk set; the count in
+    // multidisk mode and the entry queries take the archive as it is.
+    options.allowMultidisk = selector != ENGINE_QUERY_COUNT;
+    zipformat::Error e = archive.open(path, options);
+    if (e != zipformat::Error::Ok)
+        return openResult(e);
+    if (selector == ENGINE_QUERY_COUNT || selector == ENGINE_QUERY_COUNT_MULTIDISK) {
+        std::int32_t count = static_cast<std::int32_t>(
+            std::min<std::size_t>(archive.size(), std::numeric_limits<std::int32_t>::max()));
+        return session.send(ENGINE_MSG_COUNT, &count) ? ENGINE_ABORTED : ENGINE_OK;
+    }
+    auto index = static_cast<std::size_t>(selector) - 1;
+    if (index >= archive.size())
+        return ENGINE_NOTHING_MATCHED;
+    return session.report(ENGINE_MSG_ENTRY, archive.entry(index)) ? ENGINE_ABORTED : ENGINE_OK;
+}
+
+} // namespace unz

@@ -1,0 +1,19 @@
+// How library errors become result codes and skip reasons.
+#pragma once
+
+#include "engine_contract.h"
+#include "zipformat/error.h"
+
+#include <cstdint>
+
+namespace unz {
+
+// Result of a call whose archive could not be opened.
+std::int32_t openResult(zipformat::Error e) noexcept;
+
+// Skip reason for an entry that could not be read. Encrypted entries whose
+// data fails after the one-byte password check passed count as a password
+// failure: that check lets one wrong password in 256 through.
+std::uint8_t skipReason(zipformat::Error e, bool encrypted) noexcept;
+
+} // namespace unz

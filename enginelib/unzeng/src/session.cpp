@@ -1,0 +1,74 @@
+#include "session.h"
+
+#include "zipformat/names.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace unz {
+
+bool Session::send(std::int32_t code, void *data) noexcept {
+    if (cb_ == nullptr)
+        return stopped_;
+    if (cb_(code, data, user_) != 0)
+        stopped_ = true;
+    return stopped_;
+}
+
+void commentText(std::string_view raw, std::string &out) {
+    out.clear();
+    if (zipformat::isValidUtf8(raw))
+        out.assign(raw);
+    else
+        zipformat::appendCp437AsUtf8(out, raw);
+}
+
+std::uint8_t ratioOf(std::uint64_t size, std::uint64_t packed) noexcept {
+    if (size == 0 || packed >= size)
+        return 0;
+    long double saved = static_cast<long double>(size - packed) * 100.0L / size;
+    return static_cast<std::uint8_t>(std::min<long double>(100.0L, saved + 0.5L));
+}
+
+EngineFileRecord *Session::record(const zipformat::Entry &e, std::uint8_t percent) {
+    name_.assign(e.name);
+    commentText(e.comment, comment_);
+    // The record carries at most 255 bytes; never cut a UTF-8 sequence.
+    if (comment_.size() > 255) {
+        std::size_t cut = 255;
+        while (cut > 0 && (static_cast<unsigned char>(comment_[cut]) & 0xc0) == 0x80)
+            --cut;
+        comment_.resize(cut);
+    }
+    rec_ = EngineFileRecord{};
+    rec_.FileName = name_.c_str();
+    rec_.Size = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.uncompressedSize));
+    rec_.EngineValue1 =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(e.uncompressedSize >> 32));
+    rec_.CompressedSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.compressedSize));
+    rec_.EngineValue2 =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(e.compressedSize >> 32));
+    rec_.Attributes = e.dosAttributes();
+    rec_.DosDateTime = e.dosTime;
+    rec_.Ratio = ratioOf(e.uncompressedSize, e.compressedSize);
+    rec_.PercentDone = percent;
+    rec_.EngineByte = static_cast<std::uint8_t>(std::min<std::uint16_t>(e.method, 255));
+    rec_.EngineFlag = e.isEncrypted() ? 1 : 0;
+    rec_.Comment = comment_.c_str();
+    rec_.CommentLength = static_cast<std::uint8_t>(comment_.size());
+    return &rec_;
+}
+
+bool Session::report(std::int32_t code, const zipformat::Entry &e, std::uint8_t percent) {
+    return send(code, record(e, percent));
+}
+
+bool Session::skip(std::string_view name, std::uint8_t reason) {
+    skipName_.assign(name);
+    EngineSkipReport r{};
+    r.FileName = skipName_.c_str();
+    r.Reason = reason;
+    return send(ENGINE_MSG_SKIPPING, &r);
+}
+
+} // namespace unz

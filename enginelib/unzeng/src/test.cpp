@@ -1,0 +1,51 @@
+#include "operations.h"
+
+#include "passwords.h"
+#include "progress_sink.h"
+#include "results.h"
+
+namespace unz {
+
+using zipformat::Error;
+
+std::int32_t runTest(Session &session, const Arguments &args, const zipformat::Archive &archive) {
+    Selection selection(args.names, args.excludes);
+    Passwords passwords(session, args.password);
+    std::size_t tested = 0, failed = 0;
+    for (std::size_t i = 0; i < archive.size(); ++i) {
+        const zipformat::Entry &e = archive.entry(i);
+        if (!selection.selects(e.name))
+            continue;
+        if (session.report(ENGINE_MSG_TESTING, e))
+            return ENGINE_ABORTED;
+        ++tested;
+        std::string password;
+        Error err = passwords.resolve(archive, i, password);
+        if (err == Error::Ok) {
+            DiscardSink sink(session, e);
+            zipformat::ReadOptions options;
+            options.password = password;
+            err = zipformat::readEntry(archive, i, sink, options);
+        }
+        if (err == Error::Aborted || session.stopped())
+            return ENGINE_ABORTED;
+        if (err == Error::NoMemory)
+            return ENGINE_NO_MEMORY;
+        if (err != Error::Ok) {
+            ++failed;
+            if (session.skip(e.name, skipReason(err, e.isEncrypted())))
+                return ENGINE_ABORTED;
+        }
+    }
+    if (reportUnmatched(session, selection))
+        return ENGINE_ABORTED;
+    if (failed > 0)
+        return ENGINE_TEST_FAILED;
+    if (selection.hasNames() && !selection.anyMatched())
+        return ENGINE_NOTHING_MATCHED;
+    if (tested == 0)
+        return ENGINE_NOTHING_TESTED;
+    return selection.unmatched().empty() ? ENGINE_OK : ENGINE_SOME_SKIPPED;
+}
+
+} // namespace unz
