@@ -138,9 +138,14 @@ mode_t Extractor::fileMode(const Entry &e) const {
 
 Outcome Extractor::extractOne(std::size_t index) {
     const Entry &e = archive_.entry(index);
-    if (!splitSafePath(e.name, parts_))
-        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
     const bool isDir = e.isDirectory();
+    if (!splitSafePath(e.name, parts_)) {
+        // "./" and the like name the target itself: nothing to make.
+        if (isDir && !e.name.empty() && e.name.front() != '/' &&
+            e.name.find_first_not_of("./") == std::string_view::npos)
+            return Outcome::Done;
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    }
     if (isDir) {
         if (args_.junkPaths || args_.freshen)
             return Outcome::Done; // folders only come with paths, and freshen adds nothing
