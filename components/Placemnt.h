@@ -53,17 +53,22 @@ class TPlacement : public QObject {
     Q_OBJECT
 public:
     // `owner` is the window whose placement is kept; Entry defaults to its
-    // objectName().
+    // objectName(), IniFileName to "TARNWICK.INI".
     explicit TPlacement(QWidget *owner);
 
     QString IniFileName;
     QString Entry;
 
     // Writes the owner's placement; false (nothing written) when there is no
-    // file name, no placement to read, or the write failed.
+    // file name, no placement to read, or the write failed. It never throws:
+    // it runs while its window is destroyed. ErrorText then says why: the
+    // silent abort's text, or "Unable to write to <file>" for the caller to
+    // report if it wants to.
     virtual bool SavePlacement();
     // Applies the stored placement when it is usable; true when applied.
     virtual bool RestorePlacement();
+
+    QString ErrorText;
 
     // Text of the silent abort when the placement cannot be read.
     static constexpr const char *kNoPlacementText = "Unable to retrieve window placement from INI";
