@@ -1,13 +1,49 @@
-#include <QApplication>
-#include <QMainWindow>
+// Program entry: the application title and help file, the main window and
+// the message loop. Usage: tarnwick [archive]
+#include "MainForm.h"
+#include "ZipEngine.h"
+#include "platform/Desktop.h"
 
-int main(int argc, char **argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tarnwick for Windows 95"));
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("TMainFormFm"));
-    window.setWindowTitle(QApplication::applicationName());
-    window.resize(475, 283);
-    window.show();
-    return app.exec();
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+
+namespace {
+
+// Test hooks: quit by itself after so many milliseconds, and just before
+// save a picture of the window and a report of its title and status text.
+void InstallTestHooks(TMainFormFm &form) {
+    bool ok = false;
+    const int quitAfter = qEnvironmentVariableIntValue("TARNWICK_QUIT_AFTER_MS", &ok);
+    if (!ok)
+        return;
+    QTimer::singleShot(quitAfter, &form, [&form] {
+        const QString picture = qEnvironmentVariable("TARNWICK_GRAB_PNG");
+        if (!picture.isEmpty())
+            form.grab().save(picture);
+        const QString report = qEnvironmentVariable("TARNWICK_QUIT_REPORT");
+        QFile file(report);
+        if (!report.isEmpty() && file.open(QIODevice::WriteOnly))
+            file.write(
+                (form.windowTitle() + QLatin1Char('\n') + form.TotalsHint() + QLatin1Char('\n'))
+                    .toUtf8());
+        form.close();
+    });
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tarnwick for Windows 95"));
+    QGuiApplication::setApplicationDisplayName(QCoreApplication::applicationName());
+    QGuiApplication::setQuitOnLastWindowClosed(true);
+    platform::SetApplicationHelpFile(QStringLiteral("Tarnwick.hlp"));
+    // The engine's callback keeps the windows alive during an operation.
+    TZipEngine::SetMessagePump([] { QCoreApplication::processEvents(); });
+
+    TMainFormFm form(QCoreApplication::arguments().mid(1));
+    InstallTestHooks(form);
+    form.show();
+    return application.exec();
 }

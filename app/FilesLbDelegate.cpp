@@ -1,0 +1,74 @@
+#include "FilesLbDelegate.h"
+
+#include "RowGeometry.h"
+#include "RowText.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyle>
+
+TFilesLbDelegate::TFilesLbDelegate(QHeaderView *header, QObject *parent)
+    : QStyledItemDelegate(parent), header_(header) {}
+
+QSize TFilesLbDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const {
+    // The list stretches rows to its width; only the height matters.
+    return QSize(1, RowHeight);
+}
+
+void TFilesLbDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                             const QModelIndex &index) const {
+    const bool selected = option.state & QStyle::State_Selected;
+    const bool enabled = option.state & QStyle::State_Enabled;
+    const QPalette &palette = option.palette;
+    const QColor background = selected ? palette.color(QPalette::Active, QPalette::Highlight)
+                                       : palette.color(QPalette::Base);
+    QColor foreground = selected ? palette.color(QPalette::Active, QPalette::HighlightedText)
+                                 : palette.color(QPalette::Text);
+    // A busy window disables the list; every row, selected or not, turns grey.
+    if (!enabled)
+        foreground = palette.color(QPalette::Disabled, QPalette::WindowText);
+
+    const QString text = index.data(Qt::DisplayRole).toString();
+    int position = 1;
+    const QString stored = NextTabField(text, position);
+    std::array<QString, ColumnCount> fields;
+    fields[0] = StoredNameFilePart(stored);
+    for (int k = 1; k <= 5; ++k)
+        fields[k] = NextTabField(text, position);
+    fields[6] = StoredNameFolderPart(stored);
+
+    const QFontMetrics metrics(option.font);
+    std::array<int, ColumnCount> textWidths{};
+    TColumnWidths widths{};
+    for (int k = 0; k < ColumnCount; ++k) {
+        textWidths[k] = metrics.horizontalAdvance(fields[k]);
+        widths[k] = header_->sectionSize(k);
+    }
+    const QRect row = option.rect;
+    const TRowPlacement cells = PlaceRowCells(row.left(), row.right() + 1, widths, textWidths);
+
+    painter->save();
+    painter->setFont(option.font);
+    painter->setPen(foreground);
+    for (int k = 0; k < ColumnCount; ++k) {
+        const QRect cell(cells[k].Left, row.top(), cells[k].Right - cells[k].Left, row.height());
+        if (cell.width() <= 0)
+            continue;
+        painter->fillRect(cell, background);
+        painter->setClipRect(cell);
+        painter->drawText(QRect(cells[k].TextX, row.top(), textWidths[k] + 1, row.height()),
+                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, fields[k]);
+    }
+    painter->setClipping(false);
+    if (option.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(option);
+        focus.rect = row;
+        focus.backgroundColor = background;
+        QStyle *style = option.widget ? option.widget->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
+    }
+    painter->restore();
+}

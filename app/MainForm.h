@@ -1,0 +1,159 @@
+// TMainFormFm: the program's one main window. It owns the engine instance
+// MainZip, the settings in memory, the open archive and the contents list;
+// every archive command is one of its handlers.
+#pragma once
+
+#include "ListingTotals.h"
+#include "MenuRules.h"
+#include "Settings.h"
+#include "ZipEngine.h"
+#include "platform/Desktop.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPoint>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QFrame;
+class QHeaderView;
+class QLabel;
+class QListView;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QTimer;
+class QToolButton;
+class TPlacement;
+class TProfileStore;
+class TRecentList;
+class TRowListModel;
+
+class TMainFormFm : public QMainWindow {
+    Q_OBJECT
+public:
+    // arguments: the program's arguments after its own name.
+    explicit TMainFormFm(const QStringList &arguments = QStringList(), QWidget *parent = nullptr);
+    ~TMainFormFm() override;
+
+    // --- services every command uses
+    void SetBusy(bool leaving);
+    int ShowZipResult(int code, const QString &verb);
+    void UpdateArchiveButtons();
+    void UpdateSelectionButtons();
+
+    // --- enabling rules, run when a menu drops down or a shortcut is pressed
+    void FileMnClick();
+    void EditMnClick();
+    void OptionsMnClick();
+    void PopupMenu1Popup();
+
+    // --- the open archive
+    void FileNewMnClick();
+    void FileOpenMnClick();
+    void FileCloseMnClick();
+    void OpenZipFile(const QString &path);
+    void ListArchiveContents();
+    void PushRecentArchive(const QString &path);
+    void AddRecentMenuItem(int number, const QString &path);
+    void MRUMenuClick(QAction *item);
+
+    // --- settings
+    void LoadSettings();
+    // Writes the settings when SaveSettingsonExit1 is checked or fromMenuItem;
+    // false when the write failed (the error has been shown).
+    bool SaveSettings(bool fromMenuItem);
+    void SaveSettingsNow1Click();
+
+    // --- contents view
+    void EditSelectAllMnClick();
+    void DeselectAll2Click();
+    void FilesLbDblClick();
+    int SelectedCount() const;
+    QStringList RowTexts() const;
+    TColumnWidths ColumnWidths() const;
+
+    // --- other menu items
+    void MultidiskmodeMnClick();
+    void FileExitMnClick();
+    void HelpTopics1Click();
+    void Searchforhelpon1Click();
+    void HowtoUseHelp2Click();
+    void QuickStartTutorial1Click();
+    void ReadMeFile1Click();
+
+    // The command behind a menu item or toolbar button, by the item's name
+    // (buttons use their menu twin's name, AbortSb its own). Commands of other
+    // parts plug in here; an item without one does nothing.
+    void SetCommandHandler(const QString &itemName, std::function<void()> handler);
+    void RunItemCommand(const QString &itemName);
+
+    // --- window state
+    TZipEngine MainZip;
+    TSettings Settings;
+    int BusyCount = 0;
+    bool ZipResultSeen = false;
+    bool QuietOpen = false;
+    QPoint LastMouseDownPoint;
+    QString TotalsHint() const { return totalsHint_; }
+    QString StatusText() const; // panel 0 of StatusBar1
+    const TListingTotals &Totals() const { return totals_; }
+
+    // The dialogs of New and Open, kept with the window as designed.
+    platform::FileDialogRequest NewZipDg;
+    platform::FileDialogRequest OpenZipDg;
+
+    static QString CaptionFor(const QString &archivePath);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildLayout();
+    void BuildToolbar();
+    void BuildMenus();
+    void BuildPopupMenu();
+    void ConnectCommands();
+    void ApplyCaption(const QString &caption);
+    void RefreshMenuStates();
+    void ClearContents();
+    void MainZipListing(const TZipFileStats &entry);
+    void FormResize();
+    void Timer1Timer();
+    void RunCommand(const std::function<void()> &command);
+    QAction *Item(const char *name) const;
+    QToolButton *Button(const char *name) const;
+    TArchiveViewState ViewState() const;
+
+    std::unique_ptr<TProfileStore> profile_;
+    std::unique_ptr<TRecentList> recent_;
+    TPlacement *Placement1 = nullptr;
+    TListingTotals totals_;
+    QString totalsHint_;
+    bool bannerShown_ = false;
+
+    QFrame *Panel2 = nullptr;
+    QFrame *Banner1 = nullptr;
+    QFrame *Panel1 = nullptr;
+    QHeaderView *FilesHd = nullptr;
+    QListView *FilesLb = nullptr;
+    TRowListModel *rows_ = nullptr;
+    QLabel *panel0_ = nullptr;
+    QLabel *panel1_ = nullptr;
+    QProgressBar *ProgressBar2 = nullptr;
+    QListWidget *TempFiles = nullptr;
+    QTimer *Timer1 = nullptr;
+    QMenu *FileMn = nullptr;
+    QMenu *EditMn = nullptr;
+    QMenu *OptionsMn = nullptr;
+    QMenu *HelpMn = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *recentSeparator_ = nullptr;
+    QList<QAction *> recentItems_;
+    QHash<QString, std::function<void()>> commands_;
+};

@@ -1,0 +1,174 @@
+// New, Open, Close, the listing and the recent-archive list of TMainFormFm.
+#include "MainForm.h"
+
+#include "ProfileStore.h"
+#include "RecentList.h"
+#include "RowListModel.h"
+#include "RowText.h"
+#include "platform/MessageDlg.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QProgressBar>
+#include <QScopeGuard>
+
+namespace {
+
+// The folder of a chosen path, as LastDirectory keeps it.
+QString FolderOf(const QString &path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QString();
+    if (slash == 0)
+        return QStringLiteral("/");
+    return path.left(slash).left(TextSettingLimit);
+}
+
+} // namespace
+
+void TMainFormFm::ClearContents() {
+    rows_->Clear();
+    totals_.Clear();
+    totalsHint_.clear();
+    FilesLb->setStatusTip(QString());
+    panel0_->clear();
+}
+
+void TMainFormFm::FileNewMnClick() {
+    NewZipDg.fileName.clear();
+    SetBusy(false);
+    const auto leave = qScopeGuard([this] { SetBusy(true); });
+    const platform::FileDialogResult chosen = platform::Desktop::current().fileDialog(NewZipDg);
+    if (!chosen.accepted || chosen.files.isEmpty())
+        return;
+    const QString path = chosen.files.first();
+    Settings.LastDirectory = FolderOf(path);
+    // The dialog has asked before replacing; the first add creates the file.
+    if (QFileInfo::exists(path))
+        QFile::remove(path);
+    MainZip.ZipFileName = path;
+    PushRecentArchive(path);
+    ApplyCaption(CaptionFor(path));
+    ClearContents();
+    UpdateArchiveButtons();
+}
+
+void TMainFormFm::FileOpenMnClick() {
+    OpenZipDg.title = QStringLiteral("Open Archive");
+    OpenZipDg.fileName.clear();
+    if (!Settings.LastDirectory.isEmpty())
+        OpenZipDg.initialDir = Settings.LastDirectory;
+    SetBusy(false);
+    const auto leave = qScopeGuard([this] { SetBusy(true); });
+    const platform::FileDialogResult chosen = platform::Desktop::current().fileDialog(OpenZipDg);
+    if (!chosen.accepted || chosen.files.isEmpty())
+        return;
+    const QString path = chosen.files.first();
+    Settings.LastDirectory = FolderOf(path);
+    PushRecentArchive(path);
+    MainZip.ZipFileName = path;
+    ApplyCaption(CaptionFor(path));
+    ListArchiveContents();
+    UpdateArchiveButtons();
+}
+
+void TMainFormFm::FileCloseMnClick() {
+    MainZip.ZipFileName.clear();
+    ApplyCaption(CaptionFor(QString()));
+    ClearContents();
+    UpdateArchiveButtons();
+}
+
+void TMainFormFm::OpenZipFile(const QString &path) {
+    SetBusy(false);
+    const auto leave = qScopeGuard([this] {
+        QuietOpen = false;
+        UpdateArchiveButtons();
+        SetBusy(true);
+    });
+    MainZip.ZipFileName = path;
+    ApplyCaption(CaptionFor(path));
+    QuietOpen = true;
+    ListArchiveContents();
+}
+
+void TMainFormFm::ListArchiveContents() {
+    totals_.Clear();
+    rows_->Clear();
+    const int count = MainZip.EntryCount();
+    ProgressBar2->setMaximum(count > 0 ? count : 0);
+    if (count > 100)
+        panel0_->setText(QStringLiteral("Reading ") + QString::number(count) +
+                         QStringLiteral(" items..."));
+    int result = 0;
+    {
+        FilesLb->setUpdatesEnabled(false);
+        const auto resume = qScopeGuard([this] { FilesLb->setUpdatesEnabled(true); });
+        result = MainZip.ListArchive();
+    }
+    // A missing archive lists as empty without a message.
+    if (result != 100)
+        ShowZipResult(result, QStringLiteral("reading"));
+    totalsHint_ =
+        TotalsText(rows_->Count(), totals_.TotalSize, totals_.TotalPacked, DisplayLocale());
+    FilesLb->setStatusTip(totalsHint_);
+    ProgressBar2->setValue(0);
+    ProgressBar2->setMaximum(100);
+}
+
+void TMainFormFm::MainZipListing(const TZipFileStats &entry) {
+    const QString row = BuildRowText(entry, DisplayLocale());
+    if (totals_.AddEntry(entry.TrueSize(), entry.TrueCompressedSize(), row.size()))
+        rows_->AddRow(row);
+    if (ProgressBar2->maximum() > 100)
+        ProgressBar2->setValue(ProgressBar2->value() + 1);
+}
+
+void TMainFormFm::PushRecentArchive(const QString &path) {
+    if (!recent_->Push(path))
+        return;
+    // Rebuilt from the keys, so each caption's digit names the key it shows.
+    for (QAction *item : recentItems_) {
+        FileMn->removeAction(item);
+        item->deleteLater();
+    }
+    recentItems_.clear();
+    for (int number = TRecentList::Capacity; number >= 1; --number) {
+        const QString entry = recent_->Entry(number);
+        if (!entry.isEmpty())
+            AddRecentMenuItem(number, entry);
+    }
+}
+
+void TMainFormFm::AddRecentMenuItem(int number, const QString &path) {
+    QAction *exitItem = Item("FileExitMn");
+    if (!recentSeparator_) {
+        recentSeparator_ = new QAction(FileMn);
+        recentSeparator_->setSeparator(true);
+        recentSeparator_->setObjectName(QStringLiteral("RecentSeparator"));
+        FileMn->insertAction(exitItem, recentSeparator_);
+    }
+    auto *item = new QAction(QStringLiteral("&") + QString::number(number) + QLatin1Char(' ') +
+                                 RecentDisplayText(path),
+                             FileMn);
+    item->setObjectName(QStringLiteral("MRU") + QString::number(number));
+    // The new item becomes the first recent item, right after FileFixMn's separator.
+    FileMn->insertAction(recentItems_.isEmpty() ? recentSeparator_ : recentItems_.first(), item);
+    recentItems_.prepend(item);
+    connect(item, &QAction::triggered, this,
+            [this, item] { RunCommand([this, item] { MRUMenuClick(item); }); });
+}
+
+void TMainFormFm::MRUMenuClick(QAction *item) {
+    const int number = RecentCaptionNumber(item->text());
+    const QString path = recent_->Entry(number);
+    if (QFileInfo(path).isFile()) {
+        OpenZipFile(path);
+        return;
+    }
+    platform::MessageDlg(QStringLiteral("The archive file, ") + path +
+                             QStringLiteral(", Cannot be located.  Please select another archive."),
+                         platform::MsgKind::Information, platform::MsgButton::OK);
+}

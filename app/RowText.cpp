@@ -1,0 +1,75 @@
+#include "RowText.h"
+
+#include "ZipEngine.h"
+
+QString NextTabField(const QString &text, int &position) {
+    if (position < 1 || position > text.size()) {
+        position = 0;
+        return QString();
+    }
+    const qsizetype tab = text.indexOf(QLatin1Char('\t'), position - 1);
+    if (tab >= 0) {
+        const QString field = text.mid(position - 1, tab - (position - 1));
+        position = static_cast<int>(tab) + 2;
+        return field;
+    }
+    // The last field of a row is the ratio with its "%", never longer.
+    const QString field = text.mid(position - 1, 4);
+    position = 0;
+    return field;
+}
+
+QString StoredNameFilePart(const QString &storedName) {
+    return storedName.mid(storedName.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString StoredNameFolderPart(const QString &storedName) {
+    const qsizetype slash = storedName.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QString();
+    if (slash == 0)
+        return QStringLiteral("/");
+    return storedName.left(slash);
+}
+
+QLocale DisplayLocale() {
+    QLocale locale = QLocale::system();
+    // The C locale omits group separators by default; the totals need them.
+    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return locale;
+}
+
+QString FormatByteCount(std::int64_t bytes, const QLocale &locale) {
+    return locale.toString(static_cast<qlonglong>(bytes));
+}
+
+QString FormatEntryDate(const QDateTime &dateTime, const QLocale &locale) {
+    if (!dateTime.isValid())
+        return QString();
+    return locale.toString(dateTime.date(), QLocale::ShortFormat);
+}
+
+QString FormatEntryTime(const QDateTime &dateTime, const QLocale &locale) {
+    if (!dateTime.isValid())
+        return QString();
+    // Qt's long time format carries the time zone, which the entries do not have.
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return locale.toString(dateTime.time(), format.trimmed());
+}
+
+QString BuildRowText(const TZipFileStats &entry, const QLocale &locale) {
+    const QChar tab = QLatin1Char('\t');
+    return entry.FileName + tab + FormatEntryDate(entry.DateTime, locale) + tab +
+           FormatEntryTime(entry.DateTime, locale) + tab +
+           FormatByteCount(entry.TrueSize(), locale) + tab +
+           FormatByteCount(entry.TrueCompressedSize(), locale) + tab +
+           QString::number(entry.Ratio) + QLatin1Char('%');
+}
+
+QString TotalsText(int rows, std::int64_t totalSize, std::int64_t totalPacked,
+                   const QLocale &locale) {
+    return QString::number(rows) + QStringLiteral(" Entries, ") +
+           FormatByteCount(totalSize, locale) + QStringLiteral(" Bytes, ") +
+           FormatByteCount(totalPacked, locale) + QStringLiteral(" Bytes.");
+}

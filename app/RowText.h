@@ -1,0 +1,37 @@
+// The row text of the contents list: one archive entry as six tab-separated
+// fields (stored name, date, time, size, packed size, ratio with "%"), and
+// the totals text that sums up a listing.
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+#include <cstdint>
+
+struct TZipFileStats;
+
+// The next field of a row text from a 1-based position, which the call
+// advances; position 0 means there are no more fields.
+QString NextTabField(const QString &text, int &position);
+
+// The parts of a stored name: the file name after the last "/" and the
+// folder before it (without its final "/" unless the folder is the root).
+QString StoredNameFilePart(const QString &storedName);
+QString StoredNameFolderPart(const QString &storedName);
+
+// The locale used for every number, date and time the window shows: the
+// system's, always with group separators.
+QLocale DisplayLocale();
+
+// A byte count with thousands separators and no decimals.
+QString FormatByteCount(std::int64_t bytes, const QLocale &locale);
+
+QString FormatEntryDate(const QDateTime &dateTime, const QLocale &locale);
+QString FormatEntryTime(const QDateTime &dateTime, const QLocale &locale);
+
+QString BuildRowText(const TZipFileStats &entry, const QLocale &locale);
+
+// "<rows> Entries, <size> Bytes, <packed> Bytes."
+QString TotalsText(int rows, std::int64_t totalSize, std::int64_t totalPacked,
+                   const QLocale &locale);

@@ -1,0 +1,18 @@
+// How an engine result code becomes the one report of an operation: the
+// text, the kind of box and the result class that callers act on.
+#pragma once
+
+#include <QString>
+
+enum class TZipResultBox { None, Information, Error };
+
+struct TZipResultReport {
+    QString Text; // empty: nothing is shown
+    TZipResultBox Box = TZipResultBox::None;
+    int ResultClass = 0; // 0 nothing, 1 warning, 2 failed or aborted
+    bool Seen = false;   // the code counts as seen (ZipResultSeen := 1)
+};
+
+// verb is the lower-case gerund of the operation ("reading", "adding", ...).
+// quietOpen swallows the codes that have no message of their own.
+TZipResultReport ZipResultReportFor(int code, const QString &verb, bool quietOpen);

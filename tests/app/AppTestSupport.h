@@ -1,0 +1,41 @@
+// Shared ground for the main-window tests: a QApplication, a private INI
+// folder, the scripted desktop, the real engines from the bin folder and
+// fixture archives written by Python's zipfile.
+#pragma once
+
+#include "platform/testing/ScriptedDesktop.h"
+
+#include <QMap>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class TMainFormFm;
+
+// The one QApplication of a test program.
+void EnsureApplication();
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Path of a file inside the test's own temporary folder.
+    QString TempPath(const QString &name) const;
+    QString IniPath() const;
+    QString IniText() const;
+    void WriteIni(const QString &text) const;
+
+    // Writes a ZIP archive holding name -> content, through Python's zipfile.
+    QString MakeZip(const QString &name, const QMap<QString, QByteArray> &entries) const;
+    // An archive of `count` small entries named fNNNN.txt.
+    QString MakeZipOfCount(const QString &name, int count) const;
+
+    // A main window as the program creates it; shown and active.
+    std::unique_ptr<TMainFormFm> NewForm(const QStringList &arguments = QStringList());
+
+    QTemporaryDir temp_;
+    std::unique_ptr<platform::testing::ScriptedDesktop> desktop_;
+};

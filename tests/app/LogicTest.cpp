@@ -1,0 +1,260 @@
+// The window's decisions that need no screen: result reports, enabling
+// rules, row texts and their fields, totals, display texts and geometry.
+#include "FormGeometry.h"
+#include "ListingTotals.h"
+#include "MenuRules.h"
+#include "ProfileStore.h"
+#include "RecentList.h"
+#include "RowGeometry.h"
+#include "RowText.h"
+#include "ZipEngine.h"
+#include "ZipResult.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QLocale TestLocale() {
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    return locale;
+}
+
+struct ResultRow {
+    int code;
+    TZipResultBox box;
+    const char *text;
+    int resultClass;
+};
+
+} // namespace
+
+TEST(ZipResultTest, EveryRowOfTheTable) {
+    const QString verb = QStringLiteral("adding");
+    const ResultRow rows[] = {
+        {10, TZipResultBox::None, "", 1},
+        {30, TZipResultBox::None, "", 1},
+        {140, TZipResultBox::None, "", 1},
+        {40, TZipResultBox::Information, "Some files were skipped while adding.", 1},
+        {100, TZipResultBox::Error, "Could not find the archive file.", 2},
+        {110, TZipResultBox::Error,
+         "The archive file is corrupted. Try using the Fix option on it.", 2},
+        {160, TZipResultBox::Error,
+         "The archive file is corrupted. Try using the Fix option on it.", 2},
+        {120, TZipResultBox::Error, "Ran out of memory while adding.", 2},
+        {150, TZipResultBox::Error, "Disk full while adding.", 2},
+        {180, TZipResultBox::Error,
+         "Another application is currently performing a similar task. Wait until the other "
+         "application has completed its operation.",
+         2},
+        {190, TZipResultBox::Information, "The adding operation was aborted.", 2},
+        {200, TZipResultBox::Error, "Test failed - Errors in the archive.", 2},
+        {210, TZipResultBox::Error, "No files ended up being tested in the archive.", 2},
+        {240, TZipResultBox::Error, "The ZIPENG.DLL or the UNZIPENG.DLL file could not be found.",
+         2},
+        {280, TZipResultBox::Error, "Problem with the temporary file.", 2},
+        {350, TZipResultBox::Error, "Attempt to remove parent directory.", 2},
+        {370, TZipResultBox::Error, "Names repeated in archive after discarding pathnames.", 2},
+        {380, TZipResultBox::Error,
+         "Could not update the Zip archive date. Archive only contains directories or is empty.",
+         2},
+        {400, TZipResultBox::Error, "Could not access the Zip file or one of the files to process.",
+         2},
+        {410, TZipResultBox::Error,
+         "Attempt to work with a multiple-disk Zip archive, but not in multidisk mode.", 2},
+        {130, TZipResultBox::Error, "An error occured while adding the specified files.", 2},
+        {1, TZipResultBox::Error, "An error occured while adding the specified files.", 2},
+    };
+    for (const ResultRow &row : rows) {
+        SCOPED_TRACE(row.code);
+        for (const bool quiet : {false, true}) {
+            const TZipResultReport report = ZipResultReportFor(row.code, verb, quiet);
+            EXPECT_TRUE(report.Seen);
+            const bool swallowed = quiet && (row.code == 130 || row.code == 1);
+            EXPECT_EQ(report.Box, swallowed ? TZipResultBox::None : row.box);
+            EXPECT_EQ(report.Text, swallowed ? QString() : QString::fromLatin1(row.text));
+            EXPECT_EQ(report.ResultClass, swallowed ? 0 : row.resultClass);
+        }
+    }
+    for (const int code : {0, -1, -200}) {
+        const TZipResultReport report = ZipResultReportFor(code, verb, false);
+        EXPECT_FALSE(report.Seen);
+        EXPECT_EQ(report.Box, TZipResultBox::None);
+        EXPECT_EQ(report.ResultClass, 0);
+    }
+    EXPECT_EQ(ZipResultReportFor(190, QStringLiteral("extracting"), false).Text,
+              QStringLiteral("The extracting operation was aborted."));
+}
+
+TEST(MenuRulesTest, FileAndEditTablesInTheirDistinguishingStates) {
+    const TArchiveViewState none{};
+    EXPECT_FALSE(FileMenuEnabling(none).Close);
+    EXPECT_TRUE(FileMenuEnabling(none).Test);
+    EXPECT_TRUE(FileMenuEnabling(none).Fix);
+    EXPECT_FALSE(EditMenuEnabling(none).Add);
+    EXPECT_FALSE(EditMenuEnabling(none).Update);
+    EXPECT_FALSE(EditMenuEnabling(none).RowsPresent);
+    EXPECT_FALSE(ToolbarEnabling(none).ArchiveButtons);
+
+    const TArchiveViewState noArchiveMultidisk{false, true, 0, 0};
+    EXPECT_TRUE(FileMenuEnabling(noArchiveMultidisk).Test);
+    EXPECT_FALSE(FileMenuEnabling(noArchiveMultidisk).Fix);
+
+    const TArchiveViewState emptyList{true, false, 0, 0};
+    EXPECT_TRUE(FileMenuEnabling(emptyList).Close);
+    EXPECT_FALSE(FileMenuEnabling(emptyList).Test);
+    EXPECT_FALSE(FileMenuEnabling(emptyList).Fix);
+    EXPECT_TRUE(EditMenuEnabling(emptyList).Add);
+    EXPECT_TRUE(EditMenuEnabling(emptyList).Update);
+    EXPECT_FALSE(EditMenuEnabling(emptyList).UpdateDate);
+    EXPECT_FALSE(EditMenuEnabling(emptyList).RowsPresent);
+
+    const TArchiveViewState multidiskEmpty{true, true, 0, 0};
+    EXPECT_TRUE(EditMenuEnabling(multidiskEmpty).Add);
+    EXPECT_FALSE(EditMenuEnabling(multidiskEmpty).Update);
+
+    const TArchiveViewState multidiskRows{true, true, 3, 2};
+    const TEditMenuEnabling m = EditMenuEnabling(multidiskRows);
+    EXPECT_FALSE(m.Add);
+    EXPECT_FALSE(m.Delete);
+    EXPECT_TRUE(m.ExtractView);
+    EXPECT_FALSE(m.Update);
+    EXPECT_FALSE(m.UpdateDate);
+    EXPECT_TRUE(m.RowsPresent);
+
+    const TArchiveViewState rowsNoSelection{true, false, 3, 0};
+    EXPECT_FALSE(EditMenuEnabling(rowsNoSelection).Delete);
+    EXPECT_FALSE(EditMenuEnabling(rowsNoSelection).ExtractView);
+    EXPECT_TRUE(EditMenuEnabling(rowsNoSelection).UpdateDate);
+    EXPECT_FALSE(ToolbarEnabling(rowsNoSelection).SelectionButtons);
+    EXPECT_TRUE(ToolbarEnabling(TArchiveViewState{true, false, 3, 1}).SelectionButtons);
+}
+
+TEST(RowTextTest, FieldsAreSplitFromOnePosition) {
+    const QString row = QStringLiteral("docs/sub/README.TXT\t17/05/24\t13:45:30\t1,234\t567\t54%");
+    int position = 1;
+    QStringList fields;
+    for (int i = 0; i < 6; ++i)
+        fields << NextTabField(row, position);
+    EXPECT_EQ(fields,
+              (QStringList{"docs/sub/README.TXT", "17/05/24", "13:45:30", "1,234", "567", "54%"}));
+    EXPECT_EQ(position, 0);
+    EXPECT_EQ(NextTabField(row, position), QString());
+    position = 1000;
+    EXPECT_EQ(NextTabField(row, position), QString());
+    EXPECT_EQ(position, 0);
+    // The last field is at most four characters: the ratio with its "%".
+    position = 1;
+    EXPECT_EQ(NextTabField(QStringLiteral("123456"), position), QStringLiteral("1234"));
+    position = 1;
+    EXPECT_EQ(NextTabField(QStringLiteral("\tb"), position), QString());
+    EXPECT_EQ(position, 2);
+
+    EXPECT_EQ(StoredNameFilePart(QStringLiteral("docs/sub/README.TXT")),
+              QStringLiteral("README.TXT"));
+    EXPECT_EQ(StoredNameFolderPart(QStringLiteral("docs/sub/README.TXT")),
+              QStringLiteral("docs/sub"));
+    EXPECT_EQ(StoredNameFilePart(QStringLiteral("plain.txt")), QStringLiteral("plain.txt"));
+    EXPECT_EQ(StoredNameFolderPart(QStringLiteral("plain.txt")), QString());
+    EXPECT_EQ(StoredNameFolderPart(QStringLiteral("/top.txt")), QStringLiteral("/"));
+    EXPECT_EQ(StoredNameFilePart(QStringLiteral("dir/")), QString());
+}
+
+TEST(RowTextTest, RowTextUsesTheTrueSizesAndTheTotalsTextFormatsBytes) {
+    TZipFileStats entry;
+    entry.FileName = QStringLiteral("big/disk.img");
+    entry.Size = 1;            // low 32 bits of 4 GiB + 1
+    entry.EngineValue1 = 1;    // high 32 bits
+    entry.CompressedSize = -2; // 0xFFFFFFFE
+    entry.EngineValue2 = 0;
+    entry.Ratio = 100;
+    entry.DateTime = QDateTime(QDate(2024, 5, 17), QTime(13, 45, 30));
+    const QLocale locale = TestLocale();
+    const QString row = BuildRowText(entry, locale);
+    const QStringList fields = row.split(QLatin1Char('\t'));
+    ASSERT_EQ(fields.size(), 6);
+    EXPECT_EQ(fields[0], QStringLiteral("big/disk.img"));
+    EXPECT_EQ(fields[1], locale.toString(QDate(2024, 5, 17), QLocale::ShortFormat));
+    EXPECT_TRUE(fields[2].startsWith(QStringLiteral("13:45:30")));
+    EXPECT_EQ(fields[3], QStringLiteral("4,294,967,297"));
+    EXPECT_EQ(fields[4], QStringLiteral("4,294,967,294"));
+    EXPECT_EQ(fields[5], QStringLiteral("100%"));
+
+    EXPECT_EQ(TotalsText(3, 1234567, 0, locale),
+              QStringLiteral("3 Entries, 1,234,567 Bytes, 0 Bytes."));
+    EXPECT_EQ(TotalsText(1, 5000000000LL, 999, locale),
+              QStringLiteral("1 Entries, 5,000,000,000 Bytes, 999 Bytes."));
+}
+
+TEST(ListingTotalsTest, BudgetIsTestedBeforeEachRowWhileSumsCoverAll) {
+    TListingTotals totals;
+    EXPECT_TRUE(totals.AddEntry(10, 5, 63990));
+    EXPECT_TRUE(totals.AddEntry(10, 5, 100)); // 63990 < 64000: this one passes the budget
+    EXPECT_FALSE(totals.AddEntry(4000000000LL, 7, 1));
+    EXPECT_EQ(totals.ListedTextLength, 64090);
+    EXPECT_EQ(totals.TotalSize, 4000000020LL);
+    EXPECT_EQ(totals.TotalPacked, 17);
+    totals.Clear();
+    EXPECT_EQ(totals.ListedTextLength, 0);
+    EXPECT_TRUE(totals.AddEntry(0, 0, 1));
+}
+
+TEST(RecentListTest, DisplayTextAtThirtyAndThirtyOneCharacters) {
+    const QString thirty = QStringLiteral("/home/user/archives/abcdef.zip");
+    ASSERT_EQ(thirty.size(), 30);
+    EXPECT_EQ(RecentDisplayText(thirty), thirty);
+    const QString thirtyOne = QStringLiteral("/home/user/archives/abcdefg.zip");
+    ASSERT_EQ(thirtyOne.size(), 31);
+    EXPECT_EQ(RecentDisplayText(thirtyOne), QStringLiteral("/home/user/... /abcdefg.zip"));
+    EXPECT_EQ(RecentDisplayText(QStringLiteral("/Program Files/Archives/Backups/2024/data.zip")),
+              QStringLiteral("/Program Files/Archi... /data.zip"));
+    // The tail is cut to 40 characters; a name without a folder has no head.
+    const QString longName = QString(50, QLatin1Char('n')) + QStringLiteral(".zip");
+    EXPECT_EQ(RecentDisplayText(longName), (QStringLiteral("... /") + longName).left(40));
+    EXPECT_EQ(RecentDisplayText(QLatin1Char('/') + longName),
+              QStringLiteral("/") + (QStringLiteral("... /") + longName).left(40));
+    EXPECT_EQ(RecentCaptionNumber(QStringLiteral("&3 /x.zip")), 3);
+}
+
+TEST(ProfileIntegerTest, Encodings) {
+    EXPECT_EQ(ParseProfileInteger(QStringLiteral("0x9"), 6), 9);
+    EXPECT_EQ(ParseProfileInteger(QStringLiteral("0X1f"), 6), 31);
+    EXPECT_EQ(ParseProfileInteger(QStringLiteral("$10"), 6), 16);
+    EXPECT_EQ(ParseProfileInteger(QStringLiteral("abc"), 6), 6);
+    EXPECT_EQ(ParseProfileInteger(QStringLiteral("-1"), 2), -1);
+    EXPECT_EQ(ParseProfileInteger(QStringLiteral("5"), 2), 5);
+    EXPECT_EQ(ParseProfileInteger(QStringLiteral(""), 1), 1);
+    EXPECT_EQ(ParseProfileInteger(QStringLiteral("0x"), 4), 4); // too short for hexadecimal
+}
+
+TEST(GeometryTest, OneRowsCellsAndTextPositions) {
+    const TColumnWidths widths{90, 62, 60, 60, 60, 38, 1096};
+    const std::array<int, ColumnCount> text{40, 50, 45, 30, 20, 27, 33};
+    const TRowPlacement cells = PlaceRowCells(10, 480, widths, text);
+    EXPECT_EQ(cells[0].Left, 10);
+    EXPECT_EQ(cells[0].Right, 100);
+    EXPECT_EQ(cells[0].TextX, 12);
+    EXPECT_EQ(cells[1].Left, 100);
+    EXPECT_EQ(cells[1].Right, 162);
+    EXPECT_EQ(cells[1].TextX, 162 - 50 - 2);
+    EXPECT_EQ(cells[4].Right, 10 + 90 + 62 + 60 + 60 + 60);
+    EXPECT_EQ(cells[4].TextX, cells[4].Right - 20 - 2);
+    EXPECT_EQ(cells[5].Left, 342);
+    EXPECT_EQ(cells[5].TextX, 342 + 5); // (38 - 27) / 2 truncated
+    EXPECT_EQ(cells[6].Left, 380);
+    EXPECT_EQ(cells[6].Right, 480); // to the row's edge, whatever the section's width
+    EXPECT_EQ(cells[6].TextX, 382);
+    // A text wider than its cell starts left of it and is clipped there.
+    // (38 - 41) / 2 truncates toward zero.
+    EXPECT_EQ(PlaceRowCells(0, 100, widths, {0, 0, 0, 0, 0, 41, 0})[5].TextX, 332 - 1);
+}
+
+TEST(GeometryTest, FormResizeBelowAndAbove445Pixels) {
+    const TStatusLayout narrow = StatusLayoutFor(444, 300);
+    EXPECT_EQ(narrow.Panel0Width, 260);
+    EXPECT_EQ(narrow.ProgressBar, QRect(264, 304, 444 - 287, 13));
+    const TStatusLayout wide = StatusLayoutFor(445, 300);
+    EXPECT_EQ(wide.Panel0Width, 265);
+    EXPECT_EQ(wide.ProgressBar, QRect(270, 304, 153, 13));
+    EXPECT_EQ(StatusLayoutFor(800, 10).ProgressBar, QRect(625, 14, 153, 13));
+}
