@@ -1,0 +1,295 @@
+// The operations of the extracting side through the entry point: records,
+// queries, selection, replace prompts, freshen and update, passwords,
+// abort, permissions and times.
+#include "unzip_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using namespace unziptest;
+
+namespace {
+
+// Writes an archive with Python's zipfile from a list of entries given as
+// Python tuples (name, data, method, unix_mode, date_time).
+fs::path pyZip(const TempDir &dir, const std::string &name, const std::string &entries,
+               const std::string &comment = "") {
+    fs::path archive = dir / name;
+    std::string script = "import zipfile,sys\n"
+                         "entries=[" +
+                         entries +
+                         "]\n"
+                         "with zipfile.ZipFile(sys.argv[1],'w') as z:\n"
+                         "  z.comment=" +
+                         comment +
+                         "b''\n"
+                         "  for n,d,m,mode,dt in entries:\n"
+                         "    i=zipfile.ZipInfo(n,dt); i.compress_type=m\n"
+                         "    i.create_system=3; i.external_attr=mode<<16\n"
+                         "    z.writestr(i,d)\n";
+    writeFile(dir / (name + ".py"), script);
+    EXPECT_EQ(
+        shell("python3 " + quote((dir / (name + ".py")).string()) + " " + quote(archive.string())),
+        0);
+    return archive;
+}
+
+const char *kSimple = "('a.txt',b'alpha',8,0o100644,(2020,1,2,3,4,6)),"
+                      "('dir/',b'',0,0o40755,(2020,1,2,3,4,6)),"
+                      "('dir/b.txt',b'beta'*1000,8,0o100600,(2020,1,2,3,4,8)),"
+                      "('dir/c.dat',b'gamma',0,0o104755,(2021,5,6,7,8,10))";
+
+class Operations : public ::testing::Test {
+protected:
+    TempDir dir;
+    Engine engine;
+    fs::path simple = pyZip(dir, "simple.zip", kSimple, "b'the comment'+");
+};
+
+TEST_F(Operations, ListsEveryEntryWithItsRecord) {
+    ASSERT_EQ(engine.run({"", "-v", simple.string()}), ENGINE_OK);
+    auto list = engine.withCode(ENGINE_MSG_LISTING);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0].name, "a.txt");
+    EXPECT_EQ(list[0].size, 5);
+    EXPECT_EQ(list[1].name, "dir/");
+    EXPECT_TRUE(list[1].attributes & ENGINE_ATTR_DIRECTORY);
+    EXPECT_EQ(list[2].size, 4000);
+    EXPECT_GT(list[2].ratio, 90);
+    EXPECT_EQ(list[0].ratio, 0); // packed is larger than the data
+    // 2021-05-06 07:08:10
+    EXPECT_EQ(list[3].dosTime, (41u << 25 | 5u << 21 | 6u << 16 | 7u << 11 | 8u << 5 | 5u));
+    EXPECT_TRUE(list[2].attributes & ENGINE_ATTR_READONLY ? false : true);
+}
+
+TEST_F(Operations, QueryFormCountsAndAnswersEntries) {
+    EXPECT_EQ(engine.query(0, simple.string()), ENGINE_OK);
+    ASSERT_EQ(engine.withCode(ENGINE_MSG_COUNT).size(), 1u);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_COUNT)[0].count, 4);
+    EXPECT_EQ(engine.query(ENGINE_QUERY_COUNT_MULTIDISK, simple.string()), ENGINE_OK);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_COUNT)[0].count, 4);
+    EXPECT_EQ(engine.query(3, simple.string()), ENGINE_OK);
+    ASSERT_EQ(engine.withCode(ENGINE_MSG_ENTRY).size(), 1u);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_ENTRY)[0].name, "dir/b.txt");
+    EXPECT_NE(engine.query(5, simple.string()), ENGINE_OK);
+    EXPECT_TRUE(engine.withCode(ENGINE_MSG_ENTRY).empty());
+    EXPECT_EQ(engine.query(0, (dir / "missing.zip").string()), ENGINE_ARCHIVE_NOT_FOUND);
+}
+
+TEST_F(Operations, ResultCodesForArchivesAndArguments) {
+    EXPECT_EQ(engine.run({"", "-v", (dir / "missing.zip").string()}), ENGINE_ARCHIVE_NOT_FOUND);
+    writeFile(dir / "not.zip", "this is not an archive at all, just words");
+    EXPECT_EQ(engine.run({"", "-v", (dir / "not.zip").string()}), ENGINE_BAD_ARCHIVE);
+    EXPECT_EQ(engine.run({"", "-v", dir.path().string()}), ENGINE_NOT_ACCESSIBLE);
+    EXPECT_EQ(engine.run({"", "-v"}), ENGINE_BAD_ARGUMENTS);
+    EXPECT_EQ(engine.run({"", "-q", simple.string()}), ENGINE_BAD_ARGUMENTS);
+    EXPECT_EQ(engine.run({""}), ENGINE_BAD_ARGUMENTS);
+}
+
+TEST_F(Operations, CommentArrivesWithMessage130) {
+    ASSERT_EQ(engine.run({"", "-z", simple.string()}), ENGINE_OK);
+    auto c = engine.withCode(ENGINE_MSG_ARCHIVE_COMMENT);
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].text, "the comment");
+}
+
+TEST_F(Operations, NamesPatternsAndExcludes) {
+    ASSERT_EQ(engine.run({"", "-v", simple.string(), "dir\\b.txt", "a.txt"}), ENGINE_OK);
+    EXPECT_EQ(engine.names(ENGINE_MSG_LISTING), (std::vector<std::string>{"a.txt", "dir/b.txt"}));
+    ASSERT_EQ(engine.run({"", "-v", simple.string(), "*.t[x]t", "-x", "a*"}), ENGINE_OK);
+    EXPECT_EQ(engine.names(ENGINE_MSG_LISTING), (std::vector<std::string>{"dir/b.txt"}));
+    EXPECT_EQ(engine.run({"", "-v", simple.string(), "nothere"}), ENGINE_NOTHING_MATCHED);
+    ASSERT_EQ(engine.withCode(ENGINE_MSG_SKIPPING).size(), 1u);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_SKIPPING)[0].reason, ENGINE_SKIP_NOT_FOUND);
+    EXPECT_EQ(engine.run({"", "-t", simple.string(), "a.txt", "nothere"}), ENGINE_SOME_SKIPPED);
+}
+
+TEST_F(Operations, TestReportsEveryEntryAndProgress) {
+    ASSERT_EQ(engine.run({"", "-t", simple.string()}), ENGINE_OK);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_TESTING).size(), 4u);
+    auto status = engine.withCode(ENGINE_MSG_STATUS);
+    ASSERT_FALSE(status.empty());
+    EXPECT_EQ(status.back().percent, 100);
+}
+
+TEST_F(Operations, ExtractRestoresBytesTimesAndSafePermissions) {
+    fs::path out = dir / "x/y"; // parents are made
+    ASSERT_EQ(engine.run({"", simple.string(), "-d", out.string()}), ENGINE_OK);
+    EXPECT_EQ(readFile(out / "a.txt"), "alpha");
+    EXPECT_EQ(readFile(out / "dir/b.txt").size(), 4000u);
+    struct stat st {};
+    ASSERT_EQ(stat((out / "dir/c.dat").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u); // the set-user-ID bit is dropped
+    ASSERT_EQ(stat((out / "dir/b.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    struct tm tm {};
+    localtime_r(&st.st_mtime, &tm);
+    EXPECT_EQ(tm.tm_year, 120);
+    EXPECT_EQ(tm.tm_sec, 8);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_EXTRACTING).size(), 4u);
+}
+
+TEST_F(Operations, JunkPathsDropsFolders) {
+    fs::path out = dir / "flat";
+    ASSERT_EQ(engine.run({"", "-j", simple.string(), "-d", out.string()}), ENGINE_OK);
+    EXPECT_TRUE(fs::exists(out / "b.txt"));
+    EXPECT_TRUE(fs::exists(out / "c.dat"));
+    EXPECT_FALSE(fs::exists(out / "dir"));
+}
+
+TEST_F(Operations, ReplacePromptBothAnswersAndAbort) {
+    fs::path out = dir / "out";
+    writeFile(out / "a.txt", "old");
+    writeFile(out / "dir/b.txt", "old");
+    int asked = 0;
+    engine.answer = [&](std::int32_t code, void *data) {
+        if (code == ENGINE_MSG_REPLACE) {
+            auto *q = static_cast<EngineReplaceQuery *>(data);
+            q->DoReplace = std::string(q->FileName) == "a.txt" ? 1 : 0;
+            ++asked;
+        }
+        return 0;
+    };
+    ASSERT_EQ(engine.run({"", simple.string(), "-d", out.string()}), ENGINE_OK);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(readFile(out / "a.txt"), "alpha");
+    EXPECT_EQ(readFile(out / "dir/b.txt"), "old");
+
+    engine.answer = [](std::int32_t code, void *) { return code == ENGINE_MSG_REPLACE ? 1 : 0; };
+    EXPECT_EQ(engine.run({"", simple.string(), "-d", out.string()}), ENGINE_ABORTED);
+    EXPECT_EQ(readFile(out / "dir/b.txt"), "old");
+
+    engine.answer = nullptr;
+    ASSERT_EQ(engine.run({"", "-n", simple.string(), "-d", out.string()}), ENGINE_OK);
+    EXPECT_TRUE(engine.withCode(ENGINE_MSG_REPLACE).empty());
+    EXPECT_EQ(readFile(out / "dir/b.txt"), "old");
+    ASSERT_EQ(engine.run({"", "-o", simple.string(), "-d", out.string()}), ENGINE_OK);
+    EXPECT_TRUE(engine.withCode(ENGINE_MSG_REPLACE).empty());
+    EXPECT_EQ(readFile(out / "dir/b.txt").size(), 4000u);
+}
+
+TEST_F(Operations, FreshenAndUpdateAgainstFilesOnDisk) {
+    fs::path out = dir / "out";
+    writeFile(out / "a.txt", "older");
+    writeFile(out / "dir/b.txt", "newer");
+    shell("touch -d '2019-01-01' " + quote((out / "a.txt").string()));
+    shell("touch -d '2025-01-01' " + quote((out / "dir/b.txt").string()));
+    ASSERT_EQ(engine.run({"", "-f", "-o", simple.string(), "-d", out.string()}), ENGINE_OK);
+    EXPECT_EQ(readFile(out / "a.txt"), "alpha");     // older on disk: refreshed
+    EXPECT_EQ(readFile(out / "dir/b.txt"), "newer"); // newer on disk: kept
+    EXPECT_FALSE(fs::exists(out / "dir/c.dat"));     // freshen adds nothing
+    ASSERT_EQ(engine.run({"", "-u", "-o", simple.string(), "-d", out.string()}), ENGINE_OK);
+    EXPECT_EQ(readFile(out / "dir/b.txt"), "newer");
+    EXPECT_EQ(readFile(out / "dir/c.dat"), "gamma"); // update adds what is missing
+}
+
+TEST_F(Operations, PasswordFromMessage100AndWrong) {
+    if (!haveTool("zip"))
+        GTEST_SKIP() << "zip not installed";
+    writeFile(dir / "src/secret.txt", "the secret");
+    fs::path archive = dir / "crypt.zip";
+    ASSERT_EQ(shell("cd " + quote((dir / "src").string()) + " && zip -q -P pw " +
+                    quote(archive.string()) + " secret.txt"),
+              0);
+    int asked = 0;
+    engine.answer = [&](std::int32_t code, void *data) {
+        if (code == ENGINE_MSG_PASSWORD) {
+            auto *q = static_cast<EnginePasswordQuery *>(data);
+            std::snprintf(q->Password, ENGINE_PASSWORD_CAPACITY, "pw");
+            q->Reply = 1;
+            ++asked;
+        }
+        return 0;
+    };
+    fs::path out = dir / "out";
+    ASSERT_EQ(engine.run({"", archive.string(), "-d", out.string()}), ENGINE_OK);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(readFile(out / "secret.txt"), "the secret");
+
+    engine.answer = [](std::int32_t code, void *data) {
+        if (code == ENGINE_MSG_PASSWORD) {
+            auto *q = static_cast<EnginePasswordQuery *>(data);
+            std::snprintf(q->Password, ENGINE_PASSWORD_CAPACITY, "nope");
+            q->Reply = 1;
+        }
+        return 0;
+    };
+    fs::path out2 = dir / "out2";
+    ASSERT_EQ(engine.run({"wrong", archive.string(), "-d", out2.string()}), ENGINE_SOME_SKIPPED);
+    ASSERT_EQ(engine.withCode(ENGINE_MSG_SKIPPING).size(), 1u);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_SKIPPING)[0].reason, ENGINE_SKIP_PASSWORD);
+    EXPECT_FALSE(fs::exists(out2 / "secret.txt"));
+    // A reply of 0 means no password was given.
+    engine.answer = nullptr;
+    EXPECT_EQ(engine.run({"", "-t", archive.string()}), ENGINE_TEST_FAILED);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_PASSWORD).size(), 1u);
+}
+
+TEST_F(Operations, AbortInsideALargeEntryLeavesNoPartialFile) {
+    // 24 MiB packed with LZMA, which is always decoded in chunks.
+    fs::path big =
+        pyZip(dir, "big.zip", "('big.bin',bytes(range(256))*98304,14,0o100644,(2020,1,1,0,0,0))");
+    fs::path out = dir / "out";
+    writeFile(out / "big.bin", "previous contents");
+    int statuses = 0;
+    engine.answer = [&](std::int32_t code, void *) {
+        if (code == ENGINE_MSG_STATUS && ++statuses == 3)
+            return 1;
+        return 0;
+    };
+    EXPECT_EQ(engine.run({"", "-o", big.string(), "-d", out.string()}), ENGINE_ABORTED);
+    EXPECT_TRUE(readFile(out / "big.bin") == "previous contents");
+    std::vector<std::string> left;
+    for (auto &p : fs::directory_iterator(out))
+        left.push_back(p.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"big.bin"});
+    // Progress went up one step at a time, never per buffer.
+    engine.answer = nullptr;
+    ASSERT_EQ(engine.run({"", "-t", big.string()}), ENGINE_OK);
+    auto status = engine.withCode(ENGINE_MSG_STATUS);
+    EXPECT_LE(status.size(), 101u);
+    for (std::size_t i = 1; i < status.size(); ++i)
+        EXPECT_GT(status[i].percent, status[i - 1].percent);
+}
+
+TEST_F(Operations, DamagedEntryNeverReplacesTheFileOnDisk) {
+    fs::path archive = pyZip(dir, "crc.zip", "('f.txt',b'x'*5000,8,0o100644,(2020,1,1,0,0,0))");
+    // Damage the stored CRC in the central directory.
+    std::string bytes = readFile(archive);
+    std::size_t central = bytes.rfind(std::string("PK\x01\x02", 4));
+    ASSERT_NE(central, std::string::npos);
+    bytes[central + 16] = static_cast<char>(bytes[central + 16] ^ 0x55);
+    writeFile(archive, bytes);
+    fs::path out = dir / "out";
+    writeFile(out / "f.txt", "keep me");
+    EXPECT_EQ(engine.run({"", "-o", archive.string(), "-d", out.string()}), ENGINE_SOME_SKIPPED);
+    ASSERT_EQ(engine.withCode(ENGINE_MSG_SKIPPING).size(), 1u);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_SKIPPING)[0].reason, ENGINE_SKIP_BAD_CRC);
+    EXPECT_EQ(readFile(out / "f.txt"), "keep me");
+    EXPECT_EQ(engine.run({"", "-t", archive.string()}), ENGINE_TEST_FAILED);
+}
+
+TEST_F(Operations, SymlinkInsideIsALinkOutsideIsRefused) {
+    fs::path archive = pyZip(dir, "links.zip",
+                             "('t.txt',b'target',0,0o100644,(2020,1,1,0,0,0)),"
+                             "('sub/in',b'../t.txt',0,0o120777,(2020,1,1,0,0,0)),"
+                             "('out',b'../escape',0,0o120777,(2020,1,1,0,0,0)),"
+                             "('abs',b'/etc/passwd',0,0o120777,(2020,1,1,0,0,0))");
+    fs::path out = dir / "out";
+    EXPECT_EQ(engine.run({"", archive.string(), "-d", out.string()}), ENGINE_SOME_SKIPPED);
+    EXPECT_TRUE(fs::is_symlink(out / "sub/in"));
+    EXPECT_EQ(fs::read_symlink(out / "sub/in"), "../t.txt");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(out / "out")));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(out / "abs")));
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_SKIPPING).size(), 2u);
+}
+
+TEST_F(Operations, AbortAnswerToAnyMessageStops) {
+    engine.answer = [](std::int32_t code, void *) { return code == ENGINE_MSG_LISTING ? 1 : 0; };
+    EXPECT_EQ(engine.run({"", "-v", simple.string()}), ENGINE_ABORTED);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_LISTING).size(), 1u);
+}
+
+} // namespace
