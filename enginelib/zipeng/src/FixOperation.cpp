@@ -54,10 +54,22 @@ struct Located {
 };
 
 // Copies the chosen entries of `a` into a new archive written by `out`.
+// Each local header is written afresh from the checked directory record
+// (name, method, sizes and CRC as the data proved them), with only the
+// well-formed fields of its old extra block; the data is copied raw.
 void writeEntries(const zipformat::Archive &a, const std::vector<Located> &keep, OutputFile &out,
                   const std::string &comment, Messenger *msg) {
     std::vector<CentralRecord> directory;
     std::vector<uint8_t> buf(1u << 20);
+    auto copy = [&](uint64_t from, uint64_t to) {
+        for (uint64_t at = from; at < to;) {
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), to - at));
+            if (!a.source().readAt(at, buf.data(), n))
+                throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read the damaged archive");
+            out.write(buf.data(), n);
+            at += n;
+        }
+    };
     for (const auto &k : keep) {
         const zipformat::Entry &e = a.entry(k.index);
         if (msg != nullptr) {
@@ -66,13 +78,31 @@ void writeEntries(const zipformat::Archive &a, const std::vector<Located> &keep,
         }
         CentralRecord rec = centralRecordOf(e);
         rec.localOffset = out.position();
-        for (uint64_t at = k.loc.headerPos; at < k.loc.end;) {
-            const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), k.loc.end - at));
-            if (!a.source().readAt(at, buf.data(), n))
-                throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read the damaged archive");
-            out.write(buf.data(), n);
-            at += n;
-        }
+        // An unencrypted entry needs no data descriptor once its sizes are
+        // known; an encrypted one keeps it, since its check byte depends on
+        // the flag.
+        if ((rec.flags & kFlagDescriptor) != 0 && (rec.flags & kFlagEncrypted) == 0)
+            rec.flags = static_cast<uint16_t>(rec.flags & ~kFlagDescriptor);
+        std::string localExtra(k.loc.localExtraSize, '\0');
+        if (!localExtra.empty() && !a.source().readAt(k.loc.headerPos + 30 + k.loc.localNameSize,
+                                                      localExtra.data(), localExtra.size()))
+            localExtra.clear();
+        LocalFields lf;
+        lf.name = &rec.name;
+        lf.needed = rec.needed;
+        lf.flags = rec.flags;
+        lf.method = rec.method;
+        lf.dosTime = rec.dosTime;
+        lf.crc = rec.crc;
+        lf.compressedSize = rec.compressedSize;
+        lf.size = rec.size;
+        lf.zip64 = rec.size >= kZip64Limit || rec.compressedSize >= kZip64Limit;
+        lf.extra = withoutZip64(localExtra);
+        out.write(localHeader(lf).bytes);
+        copy(k.loc.dataPos, k.loc.dataEnd);
+        if ((rec.flags & kFlagDescriptor) != 0)
+            out.write(dataDescriptor(rec.crc, rec.compressedSize, rec.size, lf.zip64));
+        rec.extra = withoutZip64(rec.extra);
         directory.push_back(std::move(rec));
     }
     const uint64_t cdOffset = out.position();
