@@ -77,6 +77,8 @@ TMainFormFm::TMainFormFm(const QStringList &arguments, QWidget *parent)
     ApplyCaption(CaptionFor(QString()));
     RunCommand([this] { LoadSettings(); });
     UpdateArchiveButtons();
+    // One application-wide filter sees the shortcuts before they are
+    // dispatched, the keys of the open menus and the list's mouse presses.
     qApp->installEventFilter(this);
 
     // Arguments are joined with blanks, so an unquoted path with blanks
@@ -164,8 +166,6 @@ void TMainFormFm::BuildLayout() {
     FilesLb->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     FilesLb->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FilesLb->setContextMenuPolicy(Qt::CustomContextMenu);
-    FilesLb->viewport()->installEventFilter(this);
-    FilesLb->installEventFilter(this);
     layout->addWidget(FilesLb, 1);
     setCentralWidget(central);
 

@@ -14,6 +14,8 @@
 #include <QProgressBar>
 #include <QScopeGuard>
 
+#include <algorithm>
+
 namespace {
 
 // The folder of a chosen path, as LastDirectory keeps it.
@@ -98,7 +100,8 @@ void TMainFormFm::ListArchiveContents() {
     totals_.Clear();
     rows_->Clear();
     const int count = MainZip.EntryCount();
-    ProgressBar2->setMaximum(count > 0 ? count : 0);
+    // A range of 0 to 0 would turn the bar into a busy indicator.
+    ProgressBar2->setMaximum(std::max(count, 1));
     if (count > 100)
         panel0_->setText(QStringLiteral("Reading ") + QString::number(count) +
                          QStringLiteral(" items..."));

@@ -65,6 +65,14 @@ QStyle::StandardPixmap GlyphOf(const QString &name) {
     return QStyle::SP_BrowserStop;
 }
 
+bool IsOwnedBy(const QObject *object, const QObject *owner) {
+    for (; object; object = object->parent()) {
+        if (object == owner)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void TMainFormFm::BuildToolbar() {
@@ -89,7 +97,6 @@ void TMainFormFm::BuildMenus() {
         auto *menu = new QMenu(QString::fromLatin1(caption), this);
         menu->setObjectName(QString::fromLatin1(name));
         menu->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Item"));
-        menu->installEventFilter(this);
         bar->addMenu(menu);
         return menu;
     };
@@ -99,7 +106,6 @@ void TMainFormFm::BuildMenus() {
         if (QLatin1String(spec.Name) == QLatin1String("FileFixMn")) {
             auto *fix = new QMenu(QString::fromLatin1(spec.Caption), this);
             fix->setObjectName(QStringLiteral("FileFixMnMenu"));
-            fix->installEventFilter(this);
             QAction *item = fix->menuAction();
             item->setObjectName(QString::fromLatin1(spec.Name));
             item->setStatusTip(QString::fromLatin1(spec.Hint));
@@ -264,10 +270,12 @@ void TMainFormFm::MultidiskmodeMnClick() {
 }
 
 bool TMainFormFm::eventFilter(QObject *watched, QEvent *event) {
+    auto *menu = qobject_cast<QMenu *>(watched);
+    if (menu && !IsOwnedBy(menu, this))
+        menu = nullptr;
     switch (event->type()) {
     case QEvent::ShortcutOverride: {
         auto *widget = qobject_cast<QWidget *>(watched);
-        auto *menu = qobject_cast<QMenu *>(watched);
         auto *key = static_cast<QKeyEvent *>(event);
         // F1 on a highlighted item asks for that item's help topic.
         if (menu && key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
@@ -279,7 +287,6 @@ bool TMainFormFm::eventFilter(QObject *watched, QEvent *event) {
         break;
     }
     case QEvent::KeyPress: {
-        auto *menu = qobject_cast<QMenu *>(watched);
         auto *key = static_cast<QKeyEvent *>(event);
         if (menu && key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
             const QAction *active = menu->activeAction();
@@ -291,8 +298,10 @@ bool TMainFormFm::eventFilter(QObject *watched, QEvent *event) {
                 platform::HelpContents();
             return true;
         }
-        // The list's own select-all and copy keys belong to the menu items.
-        if (watched == FilesLb && key->modifiers() == Qt::ControlModifier)
+        // Ctrl+letter keys belong to the menu items, also when an item is
+        // disabled: the list must not select all or copy on its own.
+        if (watched == FilesLb && key->modifiers() == Qt::ControlModifier &&
+            key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z)
             return true;
         break;
     }

@@ -8,11 +8,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
+#include <QSet>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -238,4 +241,88 @@ TEST_F(MainFormTest, HelpMenuRequestsAndReadMeFallback) {
     EXPECT_TRUE(opens[0].path.endsWith(QStringLiteral("/README.DOC")));
     EXPECT_EQ(opens[1].path, QStringLiteral("notepad.exe"));
     EXPECT_TRUE(opens[1].parameter.endsWith(QStringLiteral("/README.TXT")));
+}
+
+TEST_F(MainFormTest, DoubleClickRunsTheMouseActionOnTheSelection) {
+    const QString path = MakeZip(QStringLiteral("one.zip"), {{QStringLiteral("x.txt"), "x"}});
+    WriteIni(QStringLiteral("[Settings]\nMouseAction=2\n"));
+    auto form = NewForm({path});
+    QStringList ran;
+    for (const char *name : {"EditView1", "EditExtractMn", "EditDeleteMn"}) {
+        const QString item = QString::fromLatin1(name);
+        form->SetCommandHandler(item, [&ran, item] { ran << item; });
+    }
+    auto *list = form->findChild<QListView *>(QStringLiteral("FilesLb"));
+    const QPoint row = list->visualRect(list->model()->index(0, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row);
+    EXPECT_EQ(form->LastMouseDownPoint, row);
+    EXPECT_EQ(form->SelectedCount(), 1);
+    EXPECT_TRUE(ButtonOf(*form, "SpdBtnView")->isEnabled());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row);
+    EXPECT_EQ(ran, QStringList{QStringLiteral("EditDeleteMn")});
+    form->Settings.MouseAction = 0;
+    form->FilesLbDblClick();
+    form->Settings.MouseAction = 7;
+    form->FilesLbDblClick();
+    EXPECT_EQ(ran, (QStringList{QStringLiteral("EditDeleteMn"), QStringLiteral("EditView1")}));
+    // The toolbar buttons run the same commands as their menu twins.
+    ButtonOf(*form, "SpdBtnExtract")->click();
+    EXPECT_EQ(ran.last(), QStringLiteral("EditExtractMn"));
+}
+
+TEST_F(MainFormTest, F1OnAHighlightedItemAsksForItsHelpTopic) {
+    auto form = NewForm();
+    auto *file = form->findChild<QMenu *>(QStringLiteral("FileMn"));
+    file->popup(form->mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
+    file->setActiveAction(ItemOf(*form, "FileOpenMn"));
+    QTest::keyClick(file, Qt::Key_F1);
+    const auto help = desktop_->requestsOf(Kind::Help);
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].help.command, platform::HelpRequest::Command::Context);
+    EXPECT_EQ(help[0].help.context, 1026);
+    EXPECT_FALSE(file->isVisible());
+}
+
+TEST_F(MainFormTest, ClosingDeletesTheTemporaryFiles) {
+    auto form = NewForm();
+    auto *list = form->findChild<QListWidget *>(QStringLiteral("TempFiles"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(list->isVisible());
+    const QString first = TempPath(QStringLiteral("view1.txt"));
+    const QString second = TempPath(QStringLiteral("view2.txt"));
+    for (const QString &path : {first, second}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        list->addItem(path);
+    }
+    list->addItem(TempPath(QStringLiteral("never-made.txt")));
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(QFile::exists(first));
+    EXPECT_FALSE(QFile::exists(second));
+}
+
+TEST_F(MainFormTest, BusyListDrawsEveryRowInGreyText) {
+    const QString path = MakeZip(QStringLiteral("one.zip"), {{QStringLiteral("WWWWWW.txt"), "x"}});
+    auto form = NewForm({path});
+    auto *list = form->findChild<QListView *>(QStringLiteral("FilesLb"));
+    form->EditSelectAllMnClick();
+    const QRect row = list->visualRect(list->model()->index(0, 0));
+    auto colours = [&] {
+        const QImage image = list->viewport()->grab(row).toImage();
+        QSet<QRgb> found;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                found.insert(image.pixel(x, y));
+        return found;
+    };
+    const QPalette palette = list->palette();
+    const QRgb grey = palette.color(QPalette::Disabled, QPalette::WindowText).rgb();
+    const QRgb highlightText = palette.color(QPalette::Active, QPalette::HighlightedText).rgb();
+    EXPECT_TRUE(colours().contains(highlightText));
+    form->SetBusy(false);
+    const QSet<QRgb> busy = colours();
+    EXPECT_TRUE(busy.contains(grey));
+    EXPECT_FALSE(busy.contains(highlightText));
+    form->SetBusy(true);
 }
