@@ -1,0 +1,199 @@
+// list, test, extract and comment: the commands over the extracting side.
+#include "Command.h"
+#include "ResultText.h"
+#include "Terminal.h"
+#include "ZipEngine.h"
+
+namespace cli {
+namespace {
+
+const char *reasonText(std::uint8_t reason) {
+    switch (reason) {
+    case ENGINE_SKIP_NOT_FOUND:
+        return "not found";
+    case ENGINE_SKIP_UNKNOWN_METHOD:
+        return "unknown compression method";
+    case ENGINE_SKIP_BAD_CRC:
+        return "CRC error";
+    case ENGINE_SKIP_UP_TO_DATE:
+        return "up to date";
+    case ENGINE_SKIP_CANNOT_OPEN:
+        return "cannot be opened or written";
+    case ENGINE_SKIP_PASSWORD:
+        return "wrong or missing password";
+    case ENGINE_SKIP_CORRUPTED:
+        return "compressed data corrupted";
+    default:
+        return "skipped";
+    }
+}
+
+// What every read command sets up: archive, password, names and excludes,
+// skip reports, password questions.
+void prepare(Context &c) {
+    TZipEngine &e = c.engine;
+    e.ZipFileName = c.args.archive;
+    e.Password = c.args.value(QStringLiteral("-P"));
+    e.MultidiskMode = c.args.has(QStringLiteral("-!"));
+    QStringList files = c.args.names;
+    for (const QString &x : c.args.all(QStringLiteral("-x")))
+        files << QLatin1Char('<') + x;
+    e.FilesToProcess = files;
+    QTextStream &err = c.err;
+    e.OnSkippingFile = [&err](TZipEngine &, const TZipSkipping &s) {
+        err << "skipped: " << s.FileName << " (" << reasonText(s.Reason) << ")\n";
+        err.flush();
+    };
+    Terminal &terminal = c.terminal;
+    e.OnPwdQuery = [&terminal](TZipEngine &, TZipPwdQuery &q) {
+        q.Password = terminal.askPassword(q.FileName);
+        q.Reply = q.Password.isEmpty() ? 0 : 1;
+    };
+}
+
+QString pad(const QString &s, int width) {
+    return s.rightJustified(width, QLatin1Char(' '));
+}
+
+int runList(Context &c) {
+    prepare(c);
+    QTextStream &out = c.out;
+    const bool quiet = c.args.has(QStringLiteral("-q"));
+    qint64 count = 0, size = 0, packed = 0;
+    // The header comes with the first entry, so a failed listing prints
+    // only its message.
+    const auto header = [&] {
+        if (!quiet)
+            out << "      Size     Packed Ratio Date       Time  Name\n"
+                   "---------- ---------- ----- ---------- ----- ----\n";
+    };
+    c.engine.OnListing = [&](TZipEngine &, const TZipFileStats &s) {
+        if (count++ == 0)
+            header();
+        size += s.TrueSize();
+        packed += s.TrueCompressedSize();
+        if (quiet)
+            return;
+        QString when = s.DateTime.isValid()
+                           ? s.DateTime.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+                           : QStringLiteral("---------- -----");
+        out << pad(QString::number(s.TrueSize()), 10) << ' '
+            << pad(QString::number(s.TrueCompressedSize()), 10) << ' '
+            << pad(QString::number(s.Ratio), 4) << "% " << when << ' ' << s.FileName << '\n';
+    };
+    int code = c.engine.ListArchive();
+    if (resultText(code, QString()).resultClass == 2)
+        return code;
+    if (count == 0)
+        header();
+    int ratio = (size > 0 && packed < size)
+                    ? static_cast<int>((static_cast<double>(size - packed) * 100.0) / size + 0.5)
+                    : 0;
+    out << "---------- ---------- -----                  ----\n"
+        << pad(QString::number(size), 10) << ' ' << pad(QString::number(packed), 10) << ' '
+        << pad(QString::number(ratio), 4) << "%                  " << count
+        << (count == 1 ? " entry\n" : " entries\n");
+    out.flush();
+    return code;
+}
+
+int runTest(Context &c) {
+    prepare(c);
+    QTextStream &out = c.out;
+    const bool quiet = c.args.has(QStringLiteral("-q"));
+    c.engine.OnTesting = [&](TZipEngine &, const TZipFileStats &s) {
+        if (!quiet)
+            out << "testing: " << s.FileName << '\n';
+    };
+    int code = c.engine.TestArchive();
+    if (code == 0)
+        out << "No errors detected in " << c.args.archive << ".\n";
+    out.flush();
+    return code;
+}
+
+int runExtract(Context &c) {
+    prepare(c);
+    TZipEngine &e = c.engine;
+    e.ExtractDirectory = c.args.value(QStringLiteral("-d"));
+    e.UsePaths = !c.args.has(QStringLiteral("-j"));
+    e.Overwrite = c.args.has(QStringLiteral("-o"))   ? zowAlways
+                  : c.args.has(QStringLiteral("-n")) ? zowNever
+                                                     : zowAsk;
+    std::uint8_t mode = c.args.has(QStringLiteral("-u"))   ? 2
+                        : c.args.has(QStringLiteral("-f")) ? 1
+                                                           : 0;
+    QTextStream &out = c.out;
+    const bool quiet = c.args.has(QStringLiteral("-q"));
+    e.OnExtracting = [&](TZipEngine &, const TZipFileStats &s) {
+        if (!quiet)
+            out << "extracting: " << s.FileName << '\n';
+    };
+    Terminal &terminal = c.terminal;
+    e.OnReplace = [&terminal](TZipEngine &engine, TZipReplace &r) {
+        char answer = terminal.askReplace(r.FileName);
+        r.DoReplace = answer == 'y' ? 1 : 0;
+        if (answer == 'a')
+            engine.Abort = true;
+    };
+    int code = e.ExtractFromArchive(mode);
+    out.flush();
+    return code;
+}
+
+int runComment(Context &c) {
+    c.engine.ZipFileName = c.args.archive;
+    QString text = c.engine.ArchiveComment();
+    // A failed read comes back as "Error #" and the code.
+    static const QString prefix = QStringLiteral("Error #");
+    if (text.startsWith(prefix)) {
+        bool ok = false;
+        int code = text.mid(prefix.size()).toInt(&ok);
+        if (ok && code != 0)
+            return code;
+    }
+    c.out << text;
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
+        c.out << '\n';
+    c.out.flush();
+    return 0;
+}
+
+} // namespace
+
+void addReadCommands(CommandTable &table) {
+    const QStringList common = {QStringLiteral("-P"), QStringLiteral("-x")};
+    table.push_back({QStringLiteral("list"),
+                     QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-!] [-q]"),
+                     QStringLiteral("list the entries: size, packed, ratio, date, time, name"),
+                     QStringLiteral("listing"),
+                     {QStringLiteral("-!"), QStringLiteral("-q")},
+                     common,
+                     runList});
+    table.push_back({QStringLiteral("test"),
+                     QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-!] [-q]"),
+                     QStringLiteral("check that every entry decompresses to its CRC"),
+                     QStringLiteral("testing"),
+                     {QStringLiteral("-!"), QStringLiteral("-q")},
+                     common,
+                     runTest});
+    table.push_back(
+        {QStringLiteral("extract"),
+         QStringLiteral(
+             "[names...] [-d DIR] [-j] [-o|-n] [-f|-u] [-x PATTERN] [-P PASSWORD] [-!] [-q]"),
+         QStringLiteral("extract entries into DIR (default: the current folder)"),
+         QStringLiteral("extracting"),
+         {QStringLiteral("-j"), QStringLiteral("-o"), QStringLiteral("-n"), QStringLiteral("-f"),
+          QStringLiteral("-u"), QStringLiteral("-!"), QStringLiteral("-q")},
+         {QStringLiteral("-P"), QStringLiteral("-x"), QStringLiteral("-d")},
+         runExtract});
+    table.push_back({QStringLiteral("comment"),
+                     QString(),
+                     QStringLiteral("print the archive comment"),
+                     QStringLiteral("reading"),
+                     {},
+                     {},
+                     runComment});
+}
+
+} // namespace cli

@@ -1,0 +1,17 @@
+// Engine result codes as the program reports them: the message text (with
+// the operation's verb) and the result class, 0 nothing to report, 1 a
+// warning, 2 a failure.
+#pragma once
+
+#include <QString>
+
+namespace cli {
+
+struct ResultText {
+    QString text; // empty: nothing to say
+    int resultClass = 0;
+};
+
+ResultText resultText(int code, const QString &verb);
+
+} // namespace cli

@@ -1,0 +1,80 @@
+// tarnwick-cli: the archive operations of the program for scripts and
+// measurements, over the same engine component the windows use.
+#include "Command.h"
+#include "CommandLine.h"
+#include "ResultText.h"
+#include "Terminal.h"
+#include "ZipEngine.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+void printHelp(QTextStream &out, const cli::CommandTable &table) {
+    out << "Usage: tarnwick-cli COMMAND ARCHIVE [names...] [options]\n\n"
+           "Commands:\n";
+    for (const auto &c : table)
+        out << "  " << c.name.leftJustified(9) << c.summary << '\n';
+    out << "\nUsage of each command:\n";
+    for (const auto &c : table)
+        out << "  tarnwick-cli " << c.name << " ARCHIVE " << c.usage << '\n';
+    out << "\nOptions:\n"
+           "  -d DIR       extract into DIR, made if missing\n"
+           "  -j           drop the folder part of entry names\n"
+           "  -o / -n      replace existing files always / never (default: ask)\n"
+           "  -f           freshen: only files that exist and are older\n"
+           "  -u           update: as -f, plus files that do not exist\n"
+           "  -P PASSWORD  password for encrypted entries\n"
+           "  -x PATTERN   leave out entries matching PATTERN (repeatable)\n"
+           "  -!           multidisk mode\n"
+           "  -q           quiet: no line per entry\n"
+           "Names and patterns use \"*\", \"?\" and \"[...]\"; \"/\" and \"\\\" are the same.\n"
+           "Questions are asked on the terminal; without one they are answered \"no\".\n\n"
+           "Exit status: 0 success, 1 warning (e.g. some files skipped), 2 failure.\n";
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    cli::CommandTable table;
+    cli::addReadCommands(table);
+    cli::addWriteCommands(table);
+
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
+        printHelp(out, table);
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString name = args.takeFirst();
+    auto command = std::find_if(table.begin(), table.end(),
+                                [&](const cli::Command &c) { return c.name == name; });
+    if (command == table.end()) {
+        err << "tarnwick-cli: unknown command " << name << " (see --help)\n";
+        return 2;
+    }
+    if (args.contains(QStringLiteral("--help"))) {
+        out << "tarnwick-cli " << command->name << " ARCHIVE " << command->usage << "\n  "
+            << command->summary << '\n';
+        return 0;
+    }
+    cli::Invocation invocation;
+    QString problem;
+    if (!cli::parseInvocation(*command, args, invocation, problem)) {
+        err << "tarnwick-cli: " << problem << " (see --help)\n";
+        return 2;
+    }
+    TZipEngine engine;
+    cli::Terminal terminal;
+    cli::Context context{engine, invocation, out, err, terminal};
+    const int code = command->run(context);
+    out.flush();
+    const cli::ResultText result = cli::resultText(code, command->verb);
+    if (!result.text.isEmpty())
+        err << result.text << '\n';
+    return result.resultClass;
+}
