@@ -36,7 +36,12 @@ void prepare(Context &c) {
     e.Password = c.args.value(QStringLiteral("-P"));
     e.MultidiskMode = c.args.has(QStringLiteral("-!"));
     QStringList files = c.args.names;
-    for (const QString &x : c.args.all(QStringLiteral("-x")))
+    const QStringList excludes = c.args.all(QStringLiteral("-x"));
+    // The component passes excludes only along with names: "*" stands for
+    // every entry.
+    if (files.isEmpty() && !excludes.isEmpty())
+        files << QStringLiteral("*");
+    for (const QString &x : excludes)
         files << QLatin1Char('<') + x;
     e.FilesToProcess = files;
     QTextStream &err = c.err;
