@@ -96,8 +96,8 @@ typedef struct EngineFileRecord {
     int32_t EngineValue2;  /* high 32 bits of CompressedSize */
     uint8_t Ratio;         /* space saved, percent */
     uint8_t PercentDone;   /* progress of the current item, percent */
-    uint8_t EngineByte;
-    uint8_t EngineFlag;    /* non-zero: true */
+    uint8_t EngineByte;    /* libunzeng32: compression method (255 for 255 and above) */
+    uint8_t EngineFlag;    /* non-zero: true; libunzeng32: the entry is encrypted */
     const char *Comment;   /* entry comment, need not be NUL-terminated */
     uint8_t CommentLength; /* 0 to 255 */
 } EngineFileRecord;
@@ -155,6 +155,23 @@ enum {
 /*
  * Result codes (low 16 bits of the entry point's result). 130, 240 and -1
  * are produced by the component itself, never by an engine.
+ *
+ * What libunzeng32 returns:
+ *   0    success;
+ *   10   file elements were given and none matched an entry (each unmatched
+ *        element is reported with message 1060, reason 0); also a query for
+ *        an entry beyond the count;
+ *   40   some entries were skipped, each reported with message 1060;
+ *   100  the archive does not exist;
+ *   110  not a ZIP archive, its directory is damaged, or entries overlap;
+ *   120  out of memory;
+ *   150  the target disk is full (extraction stops at once);
+ *   190  the callback answered 1;
+ *   200  test: at least one entry failed;
+ *   210  test: the archive holds no entries;
+ *   400  the archive or the target folder cannot be opened;
+ *   410  the archive is one piece of a multi-disk set and "-!" was absent;
+ *   500  the argument vector makes no sense.
  */
 enum {
     ENGINE_OK = 0,
