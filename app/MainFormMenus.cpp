@@ -18,8 +18,8 @@ namespace {
 
 const char *const HelpContextProperty = "HelpContext";
 
-// The shortcut items of the main menu: a pressed shortcut first runs the
-// enabling rules, as a drop-down would.
+// The main-menu items that have shortcuts; while the window is busy they are
+// disabled, so their keys do nothing.
 constexpr const char *ShortcutItems[] = {"FileNewMn",       "FileOpenMn",   "FileCloseMn",
                                          "EditAddMn",       "EditDeleteMn", "EditExtractMn",
                                          "EditView1",       "EditUpdateMn", "EditCreateGroupIcons1",

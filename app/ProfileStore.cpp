@@ -2,8 +2,6 @@
 
 #include "platform/PrivateProfile.h"
 
-#include <QFile>
-
 #include <cctype>
 #include <limits>
 
@@ -70,10 +68,9 @@ bool TProfileStore::ReadFlag(const QString &section, const QString &key, bool de
 void TProfileStore::WriteString(const QString &section, const QString &key, const QString &value) {
     // A null value would remove the key; an empty text is what is meant.
     const QString text = value.isNull() ? QStringLiteral("") : value;
+    // The profile layer writes the file with mode 0600 each time.
     if (!platform::WritePrivateProfileString(section, key, text, fileName_))
         throw TProfileWriteError(fileName_);
-    QFile::setPermissions(platform::ResolveProfilePath(fileName_),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 void TProfileStore::WriteInteger(const QString &section, const QString &key, int value) {

@@ -32,7 +32,7 @@ public:
     int ReadInteger(const QString &section, const QString &key, int defaultValue) const;
     bool ReadFlag(const QString &section, const QString &key, bool defaultValue) const;
 
-    // Each write goes to the file at once; the file is kept readable by its
+    // Each write goes to the file at once; the file stays readable by its
     // owner only, since it holds the password in plain text.
     void WriteString(const QString &section, const QString &key, const QString &value);
     void WriteInteger(const QString &section, const QString &key, int value);

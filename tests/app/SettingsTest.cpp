@@ -47,7 +47,7 @@ TEST_F(SettingsTest, DefaultsWithoutAnIniFile) {
 TEST_F(SettingsTest, EncodingsAndCuts) {
     const QString password(100, QLatin1Char('p'));
     WriteIni(QStringLiteral("[Settings]\nCompressionLevel=0x9\nOverwrite=-1\nTempFolder=/var/tmp/\n"
-                            "Password=%1\nMouseAction=abc\nConfirmAdd=7\n"
+                            "Password=%1\nMouseAction=abc\nConfirmAdd=7\nOnTop=1\n"
                             "[Columns]\nName=120\nPath=abc\n")
                  .arg(password));
     auto form = NewForm();
@@ -60,6 +60,7 @@ TEST_F(SettingsTest, EncodingsAndCuts) {
     EXPECT_EQ(form->MainZip.Password, password.left(80));
     EXPECT_EQ(form->Settings.MouseAction, 0);
     EXPECT_TRUE(form->Settings.ConfirmAdd);
+    EXPECT_TRUE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(form->ColumnWidths()[0], 120);
     EXPECT_EQ(form->ColumnWidths()[6], 1096);
     form->SaveSettingsNow1Click();
