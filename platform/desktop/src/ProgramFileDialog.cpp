@@ -66,8 +66,16 @@ FileDialogResult ProgramFileDialog::run() {
     if (exec() != QDialog::Accepted)
         return result;
     result.accepted = true;
+    // With the details hidden the selected filter may come back without its
+    // pattern part.
     const QStringList filters = nameFilters();
-    result.filterIndex = int(filters.indexOf(selectedNameFilter())) + 1;
+    const QString selected = selectedNameFilter();
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        if (filters[i] == selected || filters[i].startsWith(selected + QStringLiteral(" ("))) {
+            result.filterIndex = int(i) + 1;
+            break;
+        }
+    }
     const QStringList chosen = selectedFiles();
     for (const QString &file : chosen) {
         QString path = QDir::cleanPath(QDir::current().absoluteFilePath(file));

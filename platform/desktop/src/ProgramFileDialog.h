@@ -12,8 +12,7 @@ class ProgramFileDialog : public QFileDialog {
 public:
     ProgramFileDialog(const FileDialogRequest &request, QWidget *parent);
     FileDialogResult run();
-
-protected:
+    // Public so that a test can press the dialog's Save / Open button.
     void accept() override;
 
 private:
