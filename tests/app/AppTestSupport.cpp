@@ -12,13 +12,12 @@
 #include <QTest>
 
 void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "tarnwick_app_tests";
-    static char *argv[] = {name, nullptr};
-    if (!QApplication::instance()) {
-        static QApplication application(argc, argv);
+    // The QApplication itself comes from the shared test environment.
+    static const bool pumpInstalled = [] {
         TZipEngine::SetMessagePump([] { QCoreApplication::processEvents(); });
-    }
+        return true;
+    }();
+    ASSERT_TRUE(pumpInstalled && QApplication::instance());
 }
 
 void AppTest::SetUp() {

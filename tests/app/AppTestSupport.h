@@ -14,7 +14,7 @@
 
 class TMainFormFm;
 
-// The one QApplication of a test program.
+// The engine's message pump of the program, installed once.
 void EnsureApplication();
 
 class AppTest : public ::testing::Test {
