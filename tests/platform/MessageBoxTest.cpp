@@ -139,3 +139,15 @@ TEST(MessageBoxTest, MessageDlgShowsTheQtBoxWhenNoDoubleIsInstalled) {
               MsgResult::No);
     EXPECT_EQ(seenText, "Sure?\nReally?");
 }
+
+TEST(MessageBoxTest, LongTextIsWordWrapped) {
+    const QString text = QStringLiteral(
+        "You are about to Extract the selected file(s) from the /home/user/My Archives/Backups "
+        "of the old machine/backup.zip Archive file.  The file(s) will be created on your disk "
+        "drive.  Are you sure you want to do this?");
+    ProgramMessageBox box({text, MsgKind::Confirm, MsgButton::Yes | MsgButton::No, {}}, nullptr);
+    box.show();
+    EXPECT_LT(box.width(), box.fontMetrics().horizontalAdvance(text));
+    EXPECT_LT(box.width(), box.screen()->availableGeometry().width());
+    box.hide();
+}

@@ -10,12 +10,13 @@ namespace platform {
 HintRouter &HintRouter::instance() {
     // Parented to the application so it goes away with it.
     static QPointer<HintRouter> router;
-    if (!router) {
+    if (!router)
         router = new HintRouter;
-        if (QCoreApplication *app = QCoreApplication::instance()) {
-            router->setParent(app);
-            app->installEventFilter(router);
-        }
+    // Asked before the application existed: install once it does.
+    QCoreApplication *app = QCoreApplication::instance();
+    if (app && router->parent() != app) {
+        router->setParent(app);
+        app->installEventFilter(router);
     }
     return *router;
 }

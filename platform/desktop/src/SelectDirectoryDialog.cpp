@@ -21,6 +21,8 @@ SelectDirectoryDialog::SelectDirectoryDialog(const QString &caption, const QStri
     tree_->setObjectName(QStringLiteral("DirectoryTree"));
     tree_->setModel(model_);
     tree_->setHeaderHidden(true);
+    tree_->setSortingEnabled(true);
+    tree_->sortByColumn(0, Qt::AscendingOrder);
     for (int column = 1; column < model_->columnCount(); ++column)
         tree_->hideColumn(column);
     name_->setObjectName(QStringLiteral("DirectoryName"));
