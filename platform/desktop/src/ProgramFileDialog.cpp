@@ -1,7 +1,7 @@
 #include "ProgramFileDialog.h"
 
 #include "FileFilter.h"
-#include "ModalCursor.h"
+#include "platform/ModalCursor.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "platform/Desktop.h"
 
 #include "HelpViewer.h"
-#include "ModalCursor.h"
 #include "ProgramFileDialog.h"
 #include "QtMessageBox.h"
 #include "SelectDirectoryDialog.h"
 #include "TextEditorWindow.h"
+#include "platform/ModalCursor.h"
 #include "platform/Paths.h"
 #include "platform/ProgMan.h"
 

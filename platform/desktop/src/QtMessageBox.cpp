@@ -1,6 +1,6 @@
 #include "QtMessageBox.h"
 
-#include "ModalCursor.h"
+#include "platform/ModalCursor.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
 
 namespace platform {
 
@@ -14,5 +15,12 @@ public:
     ModalCursor(const ModalCursor &) = delete;
     ModalCursor &operator=(const ModalCursor &) = delete;
 };
+
+// QDialog::exec() with the arrow cursor while the dialog is up; every modal
+// dialog of the program is run through this.
+inline int ExecModal(QDialog &dialog) {
+    const ModalCursor arrow;
+    return dialog.exec();
+}
 
 } // namespace platform
