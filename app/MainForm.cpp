@@ -66,6 +66,8 @@ TMainFormFm::TMainFormFm(const QStringList &arguments, QWidget *parent)
     BuildMenus();
     BuildPopupMenu();
     ConnectCommands();
+    // The design's client area is 475 x 283 below the menu bar.
+    resize(475, 283 + menuBar()->sizeHint().height());
 
     Placement1 = new TPlacement(this);
     Placement1->setObjectName(QStringLiteral("Placement1"));
@@ -200,8 +202,6 @@ void TMainFormFm::BuildLayout() {
     Timer1->setInterval(10);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
-    // The design's client area is 475 x 283 below the menu bar.
-    resize(475, 283 + menuBar()->sizeHint().height());
 }
 
 QString TMainFormFm::StatusText() const {
