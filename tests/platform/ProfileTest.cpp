@@ -150,7 +150,12 @@ TEST_F(ProfileTest, FailedWritesAreReported) {
     EXPECT_FALSE(WritePrivateProfileString("S", "K", "V", dir.path() + "/missing/T.INI"));
     EXPECT_EQ(LastProfileError(), ENOENT);
 
-    if (::geteuid() != 0) { // root writes anywhere
+    // A folder nobody can create files in, not even root.
+    EXPECT_FALSE(WritePrivateProfileString("S", "K", "V", "/proc/TARNWICK.INI"));
+    EXPECT_NE(LastProfileError(), 0);
+    EXPECT_FALSE(QFile::exists("/proc/TARNWICK.INI"));
+
+    if (::geteuid() != 0) { // root writes anywhere else
         const QString locked = dir.path() + QStringLiteral("/locked");
         QDir().mkpath(locked);
         ::chmod(QFile::encodeName(locked).constData(), 0500);
