@@ -201,7 +201,6 @@ void TMainFormFm::BuildLayout() {
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(10);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-
 }
 
 QString TMainFormFm::StatusText() const {

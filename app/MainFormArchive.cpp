@@ -135,6 +135,8 @@ void TMainFormFm::PushRecentArchive(const QString &path) {
     // Rebuilt from the keys, so each caption's digit names the key it shows.
     for (QAction *item : recentItems_) {
         FileMn->removeAction(item);
+        // Later, since the item may be the one whose click got us here.
+        item->setObjectName(QString());
         item->deleteLater();
     }
     recentItems_.clear();

@@ -103,3 +103,20 @@ TEST_F(RecentTest, ChoosingAnItemOpensItWithoutReorderingAndADeletedFileIsReport
     EXPECT_NE(form->findChild<QAction *>(QStringLiteral("MRU1")), nullptr);
     EXPECT_EQ(Key(1), a);
 }
+
+TEST_F(RecentTest, AFailedWriteOfTheListIsReportedAndTheWindowIsNotLeftBusy) {
+    const QString a = MakeZip(QStringLiteral("a.zip"), {{QStringLiteral("1"), "1"}});
+    auto form = NewForm();
+    QFile blocker(TempPath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("TARNWICK_WINDIR", TempPath(QStringLiteral("blocker/windir")).toLocal8Bit());
+    desktop_->answerFiles({a}).answerMessage(MsgResult::OK);
+    form->findChild<QAction *>(QStringLiteral("FileOpenMn"))->trigger();
+    const auto messages = desktop_->messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QStringLiteral("Unable to write to TARNWICK.INI."));
+    EXPECT_EQ(form->BusyCount, 0);
+    EXPECT_TRUE(form->findChild<QMenu *>(QStringLiteral("FileMn"))->menuAction()->isEnabled());
+    form->findChild<QAction *>(QStringLiteral("SaveSettingsonExit1"))->setChecked(false);
+}
