@@ -4,6 +4,10 @@
 #include "Terminal.h"
 #include "ZipEngine.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
 namespace cli {
 namespace {
 
@@ -72,21 +76,38 @@ int runList(Context &c) {
             out << "      Size     Packed Ratio Date       Time  Name\n"
                    "---------- ---------- ----- ---------- ----- ----\n";
     };
+    // Rows go straight to the C stream: formatting them through QString
+    // costs more than everything else a listing does.
+    out.flush();
+    std::string row;
     c.engine.OnListing = [&](TZipEngine &, const TZipFileStats &s) {
-        if (count++ == 0)
+        if (count++ == 0) {
             header();
+            out.flush();
+        }
         size += s.TrueSize();
         packed += s.TrueCompressedSize();
         if (quiet)
             return;
-        QString when = s.DateTime.isValid()
-                           ? s.DateTime.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-                           : QStringLiteral("---------- -----");
-        out << pad(QString::number(s.TrueSize()), 10) << ' '
-            << pad(QString::number(s.TrueCompressedSize()), 10) << ' '
-            << pad(QString::number(s.Ratio), 4) << "% " << when << ' ' << s.FileName << '\n';
+        char fields[96];
+        const QDate d = s.DateTime.date();
+        const QTime t = s.DateTime.time();
+        int n = s.DateTime.isValid()
+                    ? std::snprintf(fields, sizeof fields,
+                                    "%10lld %10lld %4u%% %04d-%02d-%02d %02d:%02d ",
+                                    static_cast<long long>(s.TrueSize()),
+                                    static_cast<long long>(s.TrueCompressedSize()), s.Ratio,
+                                    d.year(), d.month(), d.day(), t.hour(), t.minute())
+                    : std::snprintf(fields, sizeof fields, "%10lld %10lld %4u%% ---------- ----- ",
+                                    static_cast<long long>(s.TrueSize()),
+                                    static_cast<long long>(s.TrueCompressedSize()), s.Ratio);
+        row.assign(fields, static_cast<std::size_t>(std::max(n, 0)));
+        row += s.FileName.toStdString();
+        row += '\n';
+        std::fwrite(row.data(), 1, row.size(), stdout);
     };
     int code = c.engine.ListArchive();
+    std::fflush(stdout);
     if (resultText(code, QString()).resultClass == 2)
         return code;
     if (count == 0)

@@ -9,6 +9,8 @@
 #include <libdeflate.h>
 #include <memory>
 #include <new>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <vector>
 
 namespace zipformat {
@@ -178,6 +180,61 @@ Error readWhole(Input &in, Output &out, const Entry &e) {
     return out.finish(e.crc);
 }
 
+// A read-only view of part of the archive, paged in as the decoder reads.
+class MappedRange {
+public:
+    ~MappedRange() {
+        if (base_ != nullptr)
+            munmap(base_, length_);
+    }
+    bool map(int fd, std::uint64_t pos, std::uint64_t size) {
+        const std::uint64_t page = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+        const std::uint64_t start = pos - pos % page;
+        length_ = static_cast<std::size_t>(size + (pos - start));
+        void *b = mmap(nullptr, length_, PROT_READ, MAP_PRIVATE, fd, static_cast<off_t>(start));
+        if (b == MAP_FAILED)
+            return false;
+        base_ = b;
+        madvise(base_, length_, MADV_SEQUENTIAL);
+        data_ = static_cast<const std::uint8_t *>(base_) + (pos - start);
+        return true;
+    }
+    const std::uint8_t *data() const { return data_; }
+
+private:
+    void *base_ = nullptr;
+    std::size_t length_ = 0;
+    const std::uint8_t *data_ = nullptr;
+};
+
+// Decodes a deflated entry in one call, from the mapped archive straight
+// into the sink's mapped output. `handled` stays false when either side
+// cannot be mapped; the caller then streams.
+Error readMapped(const Archive &archive, const Prepared &p, OutputSink &sink, const Entry &e,
+                 bool &handled) {
+    handled = false;
+    MappedRange in;
+    if (p.size == 0 || !in.map(archive.source().fd(), p.pos, p.size))
+        return Error::Ok;
+    std::uint8_t *out = sink.mapOutput(e.uncompressedSize);
+    if (out == nullptr)
+        return Error::Ok;
+    handled = true;
+    libdeflate_decompressor *d = threadDecompressor();
+    if (d == nullptr)
+        return sink.unmapOutput(0, Error::NoMemory);
+    std::size_t usedIn = 0, made = 0;
+    const auto size = static_cast<std::size_t>(e.uncompressedSize);
+    libdeflate_result rc = libdeflate_deflate_decompress_ex(
+        d, in.data(), static_cast<std::size_t>(p.size), out, size, &usedIn, &made);
+    Error result = Error::Ok;
+    if (rc != LIBDEFLATE_SUCCESS || made != size || usedIn != p.size)
+        result = Error::Corrupted;
+    else if (crc32(0, out, size) != e.crc)
+        result = Error::BadCrc;
+    return sink.unmapOutput(result == Error::Ok ? size : 0, result);
+}
+
 Error readStreamed(Input &in, Output &out, const Entry &e) {
     Error err = Error::Ok;
     auto decoder = detail::makeDecoder(e.method, e.uncompressedSize, err);
@@ -263,7 +320,13 @@ Error readEntry(const Archive &archive, std::size_t index, OutputSink &sink,
                    e.uncompressedSize <= p.size * kMaxDeflateRatio + 64) {
             err = readWhole(in, out, e);
         } else {
-            err = readStreamed(in, out, e);
+            bool handled = false;
+            if (e.method == kMethodDeflate && !p.encrypted &&
+                e.uncompressedSize <= options.mappedCap &&
+                e.uncompressedSize <= p.size * kMaxDeflateRatio + 64)
+                err = readMapped(archive, p, sink, e, handled);
+            if (!handled)
+                err = readStreamed(in, out, e);
         }
         scratch().trim();
         return err;

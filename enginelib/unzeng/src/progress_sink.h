@@ -15,6 +15,8 @@ public:
 
 protected:
     virtual zipformat::Error consume(const std::uint8_t *data, std::size_t size) noexcept = 0;
+    // Counts `size` more bytes done and reports the percentage if it changed.
+    zipformat::Error advance(std::uint64_t size) noexcept;
 
 private:
     Session &session_;
@@ -40,11 +42,17 @@ public:
     FileSink(Session &session, const zipformat::Entry &entry, int fd) noexcept
         : ProgressSink(session, entry), fd_(fd) {}
 
+    // The temporary file, sized and mapped, takes a large entry whole.
+    std::uint8_t *mapOutput(std::uint64_t size) noexcept override;
+    zipformat::Error unmapOutput(std::uint64_t size, zipformat::Error result) noexcept override;
+
 protected:
     zipformat::Error consume(const std::uint8_t *data, std::size_t size) noexcept override;
 
 private:
     int fd_;
+    void *map_ = nullptr;
+    std::size_t mapSize_ = 0;
 };
 
 } // namespace unz

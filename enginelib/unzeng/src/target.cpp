@@ -151,7 +151,7 @@ int Target::createTemp(int dirfd, std::string &name) {
         unsigned n = counter.fetch_add(1) * 2654435761u ^ static_cast<unsigned>(getpid());
         name = ".tarnwick-" + std::to_string(n) + ".tmp";
         int fd =
-            openat(dirfd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            openat(dirfd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }

@@ -44,7 +44,8 @@ public:
     void finish();
 
     // A fresh temporary name in folder `dirfd`; the file is created with
-    // O_EXCL and returned open for writing (fd), -1 on failure.
+    // O_EXCL and returned open for reading and writing (it may be mapped),
+    // -1 on failure.
     static int createTemp(int dirfd, std::string &name);
 
 private:

@@ -18,13 +18,31 @@ public:
     // Takes the next chunk of decompressed data. Any error other than Ok
     // stops the read and is returned by readEntry (Aborted, DiskFull, ...).
     virtual Error write(const std::uint8_t *data, std::size_t size) noexcept = 0;
+
+    // Optional: room for the whole output at once (a file mapped into
+    // memory), so a large entry can be decoded in one pass without holding
+    // it on the heap. Null (the default) when the sink has none; then the
+    // data arrives through write().
+    virtual std::uint8_t *mapOutput(std::uint64_t size) noexcept {
+        (void)size;
+        return nullptr;
+    }
+    // After mapOutput(): the first `size` bytes are final (Ok) or the read
+    // failed (anything else); the sink releases the mapping either way.
+    virtual Error unmapOutput(std::uint64_t size, Error result) noexcept {
+        (void)size;
+        return result;
+    }
 };
 
 struct ReadOptions {
     std::string_view password;
-    // Entries whose packed and unpacked sizes are both below this are
-    // decoded in one call (libdeflate); larger ones are streamed.
-    std::size_t wholeBufferCap = std::size_t{32} << 20;
+    // Deflated entries whose packed and unpacked sizes are both below this
+    // are decoded in one call (libdeflate, 3 to 4 times faster than zlib)
+    // on the heap; larger ones are streamed through zlib, unless the sink
+    // maps its output, which takes entries up to mappedCap in one call.
+    std::size_t wholeBufferCap = std::size_t{64} << 20;
+    std::uint64_t mappedCap = std::uint64_t{16} << 30;
 };
 
 // True for the methods readEntry can decode.
