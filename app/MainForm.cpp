@@ -87,7 +87,7 @@ TMainFormFm::TMainFormFm(const QStringList &arguments, QWidget *parent)
     // still arrives whole.
     const QString path = arguments.mid(0, 8).join(QLatin1Char(' '));
     if (!path.isEmpty())
-        OpenZipFile(path);
+        RunCommand([this, &path] { OpenZipFile(path); });
 }
 
 TMainFormFm::~TMainFormFm() {
@@ -279,7 +279,6 @@ void TMainFormFm::SetBusy(bool leaving) {
     for (const char *name : {"SpdBtnNew", "SpdBtnOpen", "SpdBtnOptions", "SpdBtnHelp"})
         Button(name)->setEnabled(idle);
     UpdateArchiveButtons();
-    RefreshMenuStates();
     if (idle)
         unsetCursor();
     else
@@ -321,6 +320,8 @@ void TMainFormFm::UpdateSelectionButtons() {
     const bool enabled = BusyCount == 0 && SelectedCount() > 0;
     for (const char *name : {"SpdBtnRemove", "SpdBtnExtract", "SpdBtnView"})
         Button(name)->setEnabled(enabled);
+    // Keeps the shortcuts current even when no key reaches our filter first.
+    RefreshMenuStates();
 }
 
 QAction *TMainFormFm::Item(const char *name) const {
