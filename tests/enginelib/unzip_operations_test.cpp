@@ -179,6 +179,10 @@ TEST_F(Operations, FreshenAndUpdateAgainstFilesOnDisk) {
     EXPECT_EQ(readFile(out / "a.txt"), "alpha");     // older on disk: refreshed
     EXPECT_EQ(readFile(out / "dir/b.txt"), "newer"); // newer on disk: kept
     EXPECT_FALSE(fs::exists(out / "dir/c.dat"));     // freshen adds nothing
+    fs::path empty = dir / "empty";
+    fs::create_directories(empty);
+    ASSERT_EQ(engine.run({"", "-f", simple.string(), "-d", empty.string()}), ENGINE_OK);
+    EXPECT_TRUE(fs::is_empty(empty)); // not even folders
     ASSERT_EQ(engine.run({"", "-u", "-o", simple.string(), "-d", out.string()}), ENGINE_OK);
     EXPECT_EQ(readFile(out / "dir/b.txt"), "newer");
     EXPECT_EQ(readFile(out / "dir/c.dat"), "gamma"); // update adds what is missing

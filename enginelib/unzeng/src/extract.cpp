@@ -164,8 +164,12 @@ Outcome Extractor::extractOne(std::size_t index) {
             shown.push_back('/');
         shown.append(parts_[i]);
     }
+    // Freshening only touches files that exist, so it makes no folders.
+    const bool freshenOnly = args_.freshen && !args_.update;
     int dirfd = args_.junkPaths ? target_.folder(parts_, 0, true)
-                                : target_.folder(parts_, parts_.size() - 1, true);
+                                : target_.folder(parts_, parts_.size() - 1, !freshenOnly);
+    if (dirfd < 0 && freshenOnly && errno == ENOENT)
+        return Outcome::Kept;
     if (dirfd < 0)
         return skip(e, ENGINE_SKIP_CANNOT_OPEN);
     Outcome o = mayReplace(e, dirfd, leaf, shown);
