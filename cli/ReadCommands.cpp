@@ -11,6 +11,28 @@
 namespace cli {
 namespace {
 
+// Entry names may hold control characters (a hostile archive can hide
+// terminal escapes in them); they are shown as \xNN.
+QString printable(const QString &name) {
+    QString out;
+    out.reserve(name.size());
+    for (QChar ch : name) {
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7f)
+            out += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += ch;
+    }
+    return out;
+}
+
+std::string printableBytes(const QString &name) {
+    for (QChar ch : name) {
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7f)
+            return printable(name).toStdString();
+    }
+    return name.toStdString();
+}
+
 const char *reasonText(std::uint8_t reason) {
     switch (reason) {
     case ENGINE_SKIP_NOT_FOUND:
@@ -50,7 +72,7 @@ void prepare(Context &c) {
     e.FilesToProcess = files;
     QTextStream &err = c.err;
     e.OnSkippingFile = [&err](TZipEngine &, const TZipSkipping &s) {
-        err << "skipped: " << s.FileName << " (" << reasonText(s.Reason) << ")\n";
+        err << "skipped: " << printable(s.FileName) << " (" << reasonText(s.Reason) << ")\n";
         err.flush();
     };
     Terminal &terminal = c.terminal;
@@ -102,7 +124,7 @@ int runList(Context &c) {
                                     static_cast<long long>(s.TrueSize()),
                                     static_cast<long long>(s.TrueCompressedSize()), s.Ratio);
         row.assign(fields, static_cast<std::size_t>(std::max(n, 0)));
-        row += s.FileName.toStdString();
+        row += printableBytes(s.FileName);
         row += '\n';
         std::fwrite(row.data(), 1, row.size(), stdout);
     };
@@ -129,7 +151,7 @@ int runTest(Context &c) {
     const bool quiet = c.args.has(QStringLiteral("-q"));
     c.engine.OnTesting = [&](TZipEngine &, const TZipFileStats &s) {
         if (!quiet)
-            out << "testing: " << s.FileName << '\n';
+            out << "testing: " << printable(s.FileName) << '\n';
     };
     int code = c.engine.TestArchive();
     if (code == 0)
@@ -153,11 +175,11 @@ int runExtract(Context &c) {
     const bool quiet = c.args.has(QStringLiteral("-q"));
     e.OnExtracting = [&](TZipEngine &, const TZipFileStats &s) {
         if (!quiet)
-            out << "extracting: " << s.FileName << '\n';
+            out << "extracting: " << printable(s.FileName) << '\n';
     };
     Terminal &terminal = c.terminal;
     e.OnReplace = [&terminal](TZipEngine &engine, TZipReplace &r) {
-        char answer = terminal.askReplace(r.FileName);
+        char answer = terminal.askReplace(printable(r.FileName));
         r.DoReplace = answer == 'y' ? 1 : 0;
         if (answer == 'a')
             engine.Abort = true;

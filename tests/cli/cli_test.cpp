@@ -122,6 +122,13 @@ TEST(Cli, PasswordOption) {
     EXPECT_NE(r.out.find("wrong or missing password"), std::string::npos);
 }
 
+TEST(Cli, ControlCharactersInNamesAreEscaped) {
+    CliRun r = cli("list " + corpus("hostile/crafted-bad-utf8-names.zip"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+    EXPECT_NE(r.out.find("\\x1b[31mred"), std::string::npos) << r.out;
+}
+
 TEST(Cli, CommentIsPrinted) {
     CliRun r = cli("comment " + corpus("valid/go-test.zip"));
     EXPECT_EQ(r.status, 0);

@@ -228,3 +228,24 @@ TEST(CorpusDetails, MultidiskNeedsTheOption) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CorpusDetails, SixtyFiveThousandEntriesAndAWrongZip64Count) {
+    TempDir t;
+    Engine engine;
+    ASSERT_EQ(engine.run({"", "-q", TARNWICK_CORPUS_DIR "/hostile/libzip-manyfiles-repack.zip",
+                          "-d", t.path().string()}),
+              ENGINE_BAD_ARGUMENTS); // "-q" is no option of the engine
+    ASSERT_EQ(engine.run({"", TARNWICK_CORPUS_DIR "/hostile/libzip-manyfiles-repack.zip", "-d",
+                          t.path().string()}),
+              ENGINE_OK);
+    EXPECT_EQ(engine.query(0, (t / "manyfiles-65536.zip").string()), ENGINE_OK);
+    ASSERT_EQ(engine.withCode(ENGINE_MSG_COUNT).size(), 1u);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_COUNT)[0].count, 65536);
+    EXPECT_EQ(engine.run({"", "-v", (t / "manyfiles-65536.zip").string()}), ENGINE_OK);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_LISTING).size(), 65536u);
+    EXPECT_EQ(engine.query(0, (t / "manyfiles-zip64-modulo.zip").string()), ENGINE_BAD_ARCHIVE);
+}
+
+} // namespace
