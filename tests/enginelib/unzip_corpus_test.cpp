@@ -249,3 +249,23 @@ TEST(CorpusDetails, SixtyFiveThousandEntriesAndAWrongZip64Count) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CorpusDetails, SizesBeyond32BitsTravelInTheHighWords) {
+    Engine engine;
+    ASSERT_EQ(engine.run({"", "-v", TARNWICK_CORPUS_DIR "/hostile/crafted-huge-declared-size.zip"}),
+              ENGINE_OK);
+    auto list = engine.withCode(ENGINE_MSG_LISTING);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].size, INT64_MAX);
+    EXPECT_EQ(list[1].size, -1); // 2^64 - 1 as a signed 64-bit value
+    // Reading stops at the real end with a size error, nothing is allocated
+    // on the declared size's word.
+    EXPECT_EQ(engine.run({"", "-t", TARNWICK_CORPUS_DIR "/hostile/crafted-huge-declared-size.zip"}),
+              ENGINE_TEST_FAILED);
+    for (const auto &m : engine.withCode(ENGINE_MSG_SKIPPING))
+        EXPECT_EQ(m.reason, ENGINE_SKIP_CORRUPTED);
+}
+
+} // namespace
