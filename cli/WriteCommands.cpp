@@ -1,9 +1,203 @@
 // The commands that change an archive (add, update, freshen, delete, fix,
-// touch, comment --set) go here, over the compressing side of the engine.
+// touch, comment --set), over the compressing side of the engine.
 #include "Command.h"
+#include "ZipEngine.h"
 
 namespace cli {
+namespace {
 
-void addWriteCommands(CommandTable &) {}
+const char *skipText(std::uint8_t reason) {
+    switch (reason) {
+    case ENGINE_SKIP_NOT_FOUND:
+        return "not found";
+    case ENGINE_SKIP_UP_TO_DATE:
+        return "up to date";
+    case ENGINE_SKIP_CANNOT_OPEN:
+        return "cannot be read";
+    default:
+        return "skipped";
+    }
+}
+
+// Names, then the include (">") and exclude ("<") patterns, as the
+// component expects them in FilesToProcess.
+QStringList fileList(const Invocation &args) {
+    QStringList files = args.names;
+    for (const QString &p : args.all(QStringLiteral("-i")))
+        files << QLatin1Char('>') + p;
+    for (const QString &p : args.all(QStringLiteral("-x")))
+        files << QLatin1Char('<') + p;
+    return files;
+}
+
+void reportSkips(Context &c) {
+    QTextStream &err = c.err;
+    c.engine.OnSkippingFile = [&err](TZipEngine &, const TZipSkipping &s) {
+        err << "skipped: " << s.FileName << " (" << skipText(s.Reason) << ")\n";
+        err.flush();
+    };
+}
+
+// One line per entry unless -q: "  adding: name", "updating: name", ...
+TZipFileStatsEvent statsLine(Context &c, const char *label) {
+    if (c.args.has(QStringLiteral("-q")))
+        return {};
+    QTextStream &out = c.out;
+    return [&out, label](TZipEngine &, const TZipFileStats &s) {
+        out << label << s.FileName << '\n';
+        out.flush();
+    };
+}
+
+TZipFileNameEvent nameLine(Context &c, const char *label) {
+    if (c.args.has(QStringLiteral("-q")))
+        return {};
+    QTextStream &out = c.out;
+    return [&out, label](TZipEngine &, const QString &name) {
+        out << label << name << '\n';
+        out.flush();
+    };
+}
+
+int runAdding(Context &c, std::uint8_t mode) {
+    TZipEngine &e = c.engine;
+    const Invocation &a = c.args;
+    e.ZipFileName = a.archive;
+    for (int level = 0; level <= 9; ++level)
+        if (a.has(QStringLiteral("-%1").arg(level)))
+            e.Compression = static_cast<TZipCompressionLevel>(level);
+    e.Recurse = a.has(QStringLiteral("-r"));
+    e.UsePaths = !a.has(QStringLiteral("-j"));
+    e.MoveFiles = a.has(QStringLiteral("-m"));
+    e.IncludeHiddenFiles = a.has(QStringLiteral("-S"));
+    e.IncludeDirectoryEntries = a.has(QStringLiteral("-D"));
+    e.UseTempFile = !a.has(QStringLiteral("-g"));
+    e.Password = a.value(QStringLiteral("-P"));
+    e.TempPath = a.value(QStringLiteral("-b"));
+    if (!a.all(QStringLiteral("-n")).isEmpty())
+        e.StoredExtensions = a.value(QStringLiteral("-n"));
+    e.FilesToProcess = fileList(a);
+    reportSkips(c);
+    e.OnAdding = statsLine(c, "  adding: ");
+    e.OnUpdating = statsLine(c, "updating: ");
+    return e.AddToArchive(mode);
+}
+
+int runAdd(Context &c) {
+    return runAdding(c, 0);
+}
+int runFreshen(Context &c) {
+    return runAdding(c, 1);
+}
+int runUpdate(Context &c) {
+    return runAdding(c, 2);
+}
+
+int runDelete(Context &c) {
+    TZipEngine &e = c.engine;
+    e.ZipFileName = c.args.archive;
+    e.Password = c.args.value(QStringLiteral("-P"));
+    e.TempPath = c.args.value(QStringLiteral("-b"));
+    e.FilesToProcess = fileList(c.args);
+    e.OnDeleting = nameLine(c, "deleting: ");
+    return e.DeleteFromArchive();
+}
+
+int runFix(Context &c) {
+    TZipEngine &e = c.engine;
+    e.ZipFileName = c.args.archive;
+    e.Password = c.args.value(QStringLiteral("-P"));
+    e.OnFixing = nameLine(c, "  fixing: ");
+    return e.FixArchive(c.args.has(QStringLiteral("--aggressive")));
+}
+
+int runTouch(Context &c) {
+    c.engine.ZipFileName = c.args.archive;
+    return c.engine.UpdateArchiveDate();
+}
+
+// The component drops the result of writing a comment; reading it back
+// tells whether it arrived.
+int runSetComment(Context &c) {
+    TZipEngine &e = c.engine;
+    e.ZipFileName = c.args.archive;
+    e.UseTempFile = !c.args.has(QStringLiteral("-g"));
+    e.TempPath = c.args.value(QStringLiteral("-b"));
+    const QString text = c.args.value(QStringLiteral("--set")).left(255);
+    e.SetArchiveComment(text);
+    const QString back = e.ArchiveComment();
+    static const QString prefix = QStringLiteral("Error #");
+    if (back.startsWith(prefix)) {
+        bool ok = false;
+        const int code = back.mid(prefix.size()).toInt(&ok);
+        if (ok && code != 0)
+            return code;
+    }
+    return back == text ? ENGINE_OK : ENGINE_NOT_ACCESSIBLE;
+}
+
+QStringList levelFlags() {
+    QStringList flags;
+    for (int level = 0; level <= 9; ++level)
+        flags << QStringLiteral("-%1").arg(level);
+    return flags;
+}
+
+} // namespace
+
+void addWriteCommands(CommandTable &table) {
+    const QString addUsage = QStringLiteral(
+        "files... [-r] [-j] [-m] [-S] [-D] [-0..-9] [-P PASSWORD] [-g] [-b DIR] [-n EXTS] "
+        "[-i PATTERN] [-x PATTERN] [-q]");
+    QStringList addFlags = levelFlags();
+    addFlags << QStringLiteral("-r") << QStringLiteral("-j") << QStringLiteral("-m")
+             << QStringLiteral("-S") << QStringLiteral("-D") << QStringLiteral("-g")
+             << QStringLiteral("-q");
+    const QStringList addValues = {QStringLiteral("-P"), QStringLiteral("-b"), QStringLiteral("-n"),
+                                   QStringLiteral("-i"), QStringLiteral("-x")};
+    table.push_back({QStringLiteral("add"), addUsage,
+                     QStringLiteral("add files, replacing entries of the same name"),
+                     QStringLiteral("adding"), addFlags, addValues, runAdd});
+    table.push_back({QStringLiteral("update"), addUsage,
+                     QStringLiteral("add missing files and replace entries whose file is newer"),
+                     QStringLiteral("updating"), addFlags, addValues, runUpdate});
+    table.push_back({QStringLiteral("freshen"), addUsage,
+                     QStringLiteral("replace only entries whose file is newer"),
+                     QStringLiteral("freshening"), addFlags, addValues, runFreshen});
+    table.push_back(
+        {QStringLiteral("delete"),
+         QStringLiteral("names... [-i PATTERN] [-x PATTERN] [-b DIR] [-q]"),
+         QStringLiteral("remove entries (names or wildcard patterns)"),
+         QStringLiteral("deleting"),
+         {QStringLiteral("-q")},
+         {QStringLiteral("-i"), QStringLiteral("-x"), QStringLiteral("-b"), QStringLiteral("-P")},
+         runDelete});
+    table.push_back({QStringLiteral("fix"),
+                     QStringLiteral("[--aggressive] [-P PASSWORD] [-q]"),
+                     QStringLiteral("repair a damaged archive (--aggressive: scan every byte)"),
+                     QStringLiteral("fixing"),
+                     {QStringLiteral("--aggressive"), QStringLiteral("-q")},
+                     {QStringLiteral("-P")},
+                     runFix});
+    table.push_back({QStringLiteral("touch"),
+                     QString(),
+                     QStringLiteral("set the archive's date to that of its newest entry"),
+                     QStringLiteral("updating the archive date"),
+                     {},
+                     {},
+                     runTouch});
+    // "comment --set TEXT" writes; plain "comment" keeps reading.
+    for (Command &cmd : table) {
+        if (cmd.name != QLatin1String("comment"))
+            continue;
+        cmd.usage = QStringLiteral("[--set TEXT [-g] [-b DIR]]");
+        cmd.summary += QStringLiteral(", or replace it (--set)");
+        cmd.flags << QStringLiteral("-g");
+        cmd.valueOptions << QStringLiteral("--set") << QStringLiteral("-b");
+        cmd.run = [read = cmd.run](Context &c) {
+            return c.args.all(QStringLiteral("--set")).isEmpty() ? read(c) : runSetComment(c);
+        };
+    }
+}
 
 } // namespace cli

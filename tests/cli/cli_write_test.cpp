@@ -1,0 +1,115 @@
+// tarnwick-cli's commands that change an archive: add, update, freshen,
+// delete, fix, touch and comment --set, run as a program and checked with
+// Info-ZIP's tools.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <utime.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+};
+
+class CliWrite : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string t = (fs::temp_directory_path() / "tarnwick-cliw-XXXXXX").string();
+        ASSERT_NE(mkdtemp(t.data()), nullptr);
+        dir_ = t;
+        write("d/a.txt", "alpha alpha alpha alpha\n");
+        write("d/sub/b.txt", "beta\n");
+        write("d/sub/c.log", "gamma\n");
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void write(const std::string &rel, const std::string &text) {
+        fs::create_directories((dir_ / rel).parent_path());
+        std::ofstream(dir_ / rel, std::ios::binary) << text;
+    }
+    // Runs the tool in the scratch folder, stdin from /dev/null.
+    CliResult cli(const std::string &args) {
+        CliResult r;
+        const std::string cmd = "cd '" + dir_.string() +
+                                "' && '" TARNWICK_BIN_DIR "/tarnwick-cli' " + args +
+                                " </dev/null 2>&1";
+        FILE *p = popen(cmd.c_str(), "r");
+        if (p == nullptr)
+            return r;
+        std::array<char, 4096> buf{};
+        for (size_t n; (n = fread(buf.data(), 1, buf.size(), p)) > 0;)
+            r.out.append(buf.data(), n);
+        const int rc = pclose(p);
+        r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+        return r;
+    }
+    int sh(const std::string &cmd) {
+        const int rc =
+            std::system(("cd '" + dir_.string() + "' && " + cmd + " >/dev/null 2>&1").c_str());
+        return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    }
+    fs::path dir_;
+};
+
+TEST_F(CliWrite, HelpNamesTheWriteCommands) {
+    CliResult r = cli("--help");
+    for (const char *w : {"add", "update", "freshen", "delete", "fix", "touch", "--set"})
+        EXPECT_NE(r.out.find(w), std::string::npos) << w;
+}
+
+TEST_F(CliWrite, AddWithOptionsThenUpdateAndFreshen) {
+    CliResult r = cli("add x.zip d -r -9 -x '*.log'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("  adding: d/a.txt"), std::string::npos);
+    EXPECT_EQ(sh("unzip -tq x.zip"), 0);
+    EXPECT_NE(sh("unzip -l x.zip | grep -q c.log"), 0);
+    // Nothing newer: update warns that the named file is up to date.
+    r = cli("update x.zip d/a.txt");
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("up to date"), std::string::npos);
+    // A newer file is taken by freshen; a new one is not.
+    write("d/a.txt", "changed\n");
+    struct utimbuf t {};
+    t.actime = t.modtime = time(nullptr) + 100;
+    utime((dir_ / "d/a.txt").c_str(), &t);
+    write("d/new.txt", "new\n");
+    r = cli("freshen x.zip d/a.txt d/new.txt -q");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(sh("unzip -p x.zip d/a.txt | grep -qx changed"), 0);
+    EXPECT_NE(sh("unzip -l x.zip | grep -q new.txt"), 0);
+    r = cli("update x.zip d/new.txt -j -P secret -g");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(sh("unzip -tq -P secret x.zip"), 0);
+    EXPECT_EQ(sh("unzip -l x.zip | grep -q ' new.txt'"), 0);
+}
+
+TEST_F(CliWrite, DeleteTouchCommentAndFix) {
+    ASSERT_EQ(cli("add x.zip d -r -q").status, 0);
+    CliResult r = cli("delete x.zip 'd/sub/*'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("deleting: d/sub/b.txt"), std::string::npos);
+    EXPECT_EQ(cli("delete x.zip nothing").status, 1); // nothing matched: a warning
+    r = cli("comment x.zip --set 'hello there'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(cli("comment x.zip").out, "hello there\n");
+    EXPECT_EQ(cli("touch x.zip").status, 0);
+    r = cli("fix x.zip --aggressive");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("fixing: d/a.txt"), std::string::npos);
+    EXPECT_EQ(sh("unzip -tq x.zip"), 0);
+    EXPECT_EQ(cli("fix missing.zip").status, 2);
+    EXPECT_EQ(cli("comment missing.zip --set x").status, 2);
+}
+
+} // namespace
