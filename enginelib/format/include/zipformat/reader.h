@@ -41,8 +41,10 @@ struct ReadOptions {
     // are decoded in one call (libdeflate, 3 to 4 times faster than zlib)
     // on the heap; larger ones are streamed through zlib, unless the sink
     // maps its output, which takes entries up to mappedCap in one call.
+    // One call cannot be interrupted: the mapped cap bounds how long a stop
+    // request waits (about a second per GiB here).
     std::size_t wholeBufferCap = std::size_t{64} << 20;
-    std::uint64_t mappedCap = std::uint64_t{16} << 30;
+    std::uint64_t mappedCap = std::uint64_t{1} << 30;
 };
 
 // True for the methods readEntry can decode.
