@@ -106,10 +106,10 @@ QString TMainFormFm::CaptionFor(const QString &archivePath) {
 
 void TMainFormFm::ApplyCaption(const QString &caption) {
     setWindowTitle(caption);
-    // The application title (taskbar text, caption of the general error
-    // report) follows the caption.
+    // The application title (caption of the general error report) follows
+    // the caption. Not the display name: on X11 Qt would append that to the
+    // title of every dialog and message box.
     QCoreApplication::setApplicationName(caption);
-    QGuiApplication::setApplicationDisplayName(caption);
 }
 
 void TMainFormFm::BuildLayout() {

@@ -36,7 +36,6 @@ void InstallTestHooks(TMainFormFm &form) {
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tarnwick for Windows 95"));
-    QGuiApplication::setApplicationDisplayName(QCoreApplication::applicationName());
     QGuiApplication::setQuitOnLastWindowClosed(true);
     platform::SetApplicationHelpFile(QStringLiteral("Tarnwick.hlp"));
     // The engine's callback keeps the windows alive during an operation.
