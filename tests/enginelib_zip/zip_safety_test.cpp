@@ -3,6 +3,9 @@
 // growing in place ("-g").
 #include "zip_support.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 using namespace ziptest;
 
@@ -16,7 +19,9 @@ struct Fault {
     int expected;
 };
 
-class SafetyTest : public ZipTest, public ::testing::WithParamInterface<std::tuple<Fault, bool>> {
+// An archive of two entries, and new files to add: a large one (several
+// chunks), a small one and a replacement of an old entry.
+class OldArchiveTest : public ZipTest {
 protected:
     void SetUp() override {
         ZipTest::SetUp();
@@ -41,6 +46,9 @@ protected:
     }
     std::string before_;
 };
+
+class SafetyTest : public OldArchiveTest,
+                   public ::testing::WithParamInterface<std::tuple<Fault, bool>> {};
 
 TEST_P(SafetyTest, OldArchiveSurvives) {
     const auto &[fault, grow] = GetParam();
@@ -87,6 +95,39 @@ const Fault kFaults[] = {
 
 INSTANTIATE_TEST_SUITE_P(Faults, SafetyTest,
                          ::testing::Combine(::testing::ValuesIn(kFaults), ::testing::Bool()));
+
+// The process dies in the middle of a large entry: the old archive must
+// still list and test with all its entries, also when it grows in place.
+class KillTest : public OldArchiveTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(KillTest, KilledProcessLosesNothing) {
+    const bool grow = GetParam();
+    std::vector<std::string> args = {"", "-6"};
+    if (grow)
+        args.push_back("-g");
+    for (const char *a : {"a.zip", "new/big.txt", "new/small.txt", "old/one.txt"})
+        args.push_back(a);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        Recorder rec;
+        rec.exitCode = ENGINE_MSG_STATUS; // after the first chunk is written
+        runZip(args, &rec);
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(listNames("a.zip"), (std::vector<std::string>{"old/one.txt", "old/two.bin"}));
+    EXPECT_EQ(sh("unzip -tq a.zip"), 0);
+    EXPECT_EQ(sh("python3 -m zipfile -t a.zip"), 0);
+    if (!grow) {
+        EXPECT_EQ(readFile("a.zip"), before_);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(GrowOrNot, KillTest, ::testing::Bool());
 
 TEST_F(ZipTest, UnreadableOnlyFileLeavesTheArchiveAlone) {
     writeFile("a.txt", "a");

@@ -63,6 +63,8 @@ int32_t recordingCallback(int32_t code, void *data, void *user) {
         break;
     }
     rec->messages.push_back(m);
+    if (rec->exitCode == code)
+        _exit(3);
     if (rec->abortCode == code && rec->count(code) == rec->abortAt)
         return 1;
     return 0;

@@ -27,6 +27,9 @@ struct Recorder {
     int abortCode = 0;
     int abortAt = 1;
     std::string comment; // the answer to message 140
+    // End the whole process at the first message of this code, as a kill
+    // would (for tests that run the engine in a child process).
+    int exitCode = 0;
 
     int count(int code) const;
     std::vector<std::string> names(int code) const;

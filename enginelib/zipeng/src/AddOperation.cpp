@@ -49,6 +49,19 @@ bool isNewer(const Candidate &c, const ExistingEntry &e) {
     return zipformat::dosFromUnix(c.st.st_mtime) > e.central.dosTime;
 }
 
+// An upper bound of what the new entries and their directory records take:
+// deflate never grows data by more than a few bytes per block, and a large
+// entry deflate makes larger is stored instead.
+uint64_t roomFor(const std::vector<NewEntry> &items) {
+    uint64_t room = 0;
+    for (const auto &item : items) {
+        const uint64_t size = static_cast<uint64_t>(item.candidate->st.st_size);
+        const uint64_t name = item.candidate->storedName.size();
+        room += size + size / 64 + 4096 + 2 * (name + 128);
+    }
+    return room;
+}
+
 void moveSources(const std::vector<NewEntry> &items, const std::vector<WrittenEntry> &written,
                  const Collection &col) {
     for (size_t i = 0; i < items.size(); ++i) {
@@ -121,7 +134,7 @@ int runAdd(const Options &opt, Messenger &msg) {
         return col.items.empty() ? ENGINE_NOTHING_MATCHED : ENGINE_OK;
     }
 
-    ArchiveWriter writer(opt.archive, source.get(), opt.grow, opt.tempDir);
+    ArchiveWriter writer(opt.archive, source.get(), opt.grow, opt.tempDir, roomFor(items));
     std::vector<bool> replaced(source ? source->entries().size() : 0, false);
     for (long r : replaces)
         if (r >= 0)

@@ -9,11 +9,12 @@
 namespace zipwrite {
 
 ArchiveWriter::ArchiveWriter(const std::string &archivePath, const SourceArchive *source, bool grow,
-                             const std::string &tempDir)
+                             const std::string &tempDir, uint64_t growRoom)
     : source_(source), grow_(grow && source != nullptr) {
     if (grow_) {
         base_ = source->prefix();
         out_ = OutputFile::openForGrowth(archivePath, source->appendAt());
+        protectOldDirectory(growRoom);
         return;
     }
     out_ = OutputFile::createTemporary(archivePath, tempDir);
@@ -23,6 +24,24 @@ ArchiveWriter::ArchiveWriter(const std::string &archivePath, const SourceArchive
         copyRange(0, source_->prefix(), nullptr);
         base_ = source_->prefix();
     }
+}
+
+// The old directory, copied whole past the room the new data needs, with end
+// records that point to the copy. Until the new directory is written and the
+// file cut behind it, the file's last end record is this one, and every old
+// entry is still where the copy says.
+void ArchiveWriter::protectOldDirectory(uint64_t growRoom) {
+    const auto &info = source_->archive().info();
+    std::string bytes(static_cast<size_t>(info.centralSize), '\0');
+    if (!bytes.empty() &&
+        !source_->archive().source().readAt(info.centralPos, bytes.data(), bytes.size()))
+        throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read the archive's directory");
+    // Room for the new directory at least as large as the old one, plus
+    // the end records, even when nothing else is added.
+    const uint64_t at = out_->position() + growRoom + info.centralSize + 4096;
+    bytes +=
+        endRecords(source_->entries().size(), at - base_, info.centralSize, source_->comment());
+    out_->shadow(at, bytes);
 }
 
 uint64_t ArchiveWriter::storedOffsetHere() const {

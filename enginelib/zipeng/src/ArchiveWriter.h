@@ -17,9 +17,12 @@ class Messenger;
 
 class ArchiveWriter {
 public:
-    // grow: write into the existing archive (requires `source`).
+    // grow: write into the existing archive (requires `source`); growRoom is
+    // an upper bound of what the operation will write there (new entries,
+    // directory and end records), beyond which the old directory is kept
+    // safe until the new one is complete.
     ArchiveWriter(const std::string &archivePath, const SourceArchive *source, bool grow,
-                  const std::string &tempDir);
+                  const std::string &tempDir, uint64_t growRoom = 0);
 
     OutputFile &out() { return *out_; }
 
@@ -38,6 +41,7 @@ public:
 
 private:
     void copyRange(uint64_t begin, uint64_t end, Messenger *messenger);
+    void protectOldDirectory(uint64_t growRoom);
 
     const SourceArchive *source_;
     bool grow_;

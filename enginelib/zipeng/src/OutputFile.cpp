@@ -196,6 +196,12 @@ void OutputFile::write(const void *data, size_t n) {
     position_ += n;
 }
 
+void OutputFile::shadow(uint64_t at, const std::string &bytes) {
+    rawWrite(at, bytes.data(), bytes.size());
+    if (::fsync(fd_) != 0)
+        fail(errno);
+}
+
 void OutputFile::patch(uint64_t at, const void *data, size_t n) {
     if (at + n > position_)
         throw EngineError(ENGINE_BAD_ARGUMENTS, "patch beyond the written data");

@@ -9,7 +9,9 @@
 // Grow mode ("-g"): the archive is opened in place; new data overwrites its
 // old central directory, which is kept in memory. If the operation does not
 // commit, the old bytes are written back and the file is cut to its old
-// length.
+// length. Before that, a copy of the old directory is put beyond the room
+// the new data can take (shadow()), so that a process killed half-way still
+// leaves a file whose last end record leads to a complete old directory.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +37,9 @@ public:
     void write(const void *data, size_t n);
     void write(const std::string &s) { write(s.data(), s.size()); }
     uint64_t position() const { return position_; }
+    // Grow mode: writes `bytes` at absolute position `at` (past everything
+    // the operation will write) and syncs them. commit() cuts them off.
+    void shadow(uint64_t at, const std::string &bytes);
     // Overwrites bytes already written.
     void patch(uint64_t at, const void *data, size_t n);
     // Drops everything from `at` on; writing continues there.
