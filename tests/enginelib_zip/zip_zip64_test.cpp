@@ -1,0 +1,55 @@
+// ZIP64: more than 65,535 entries, and (when TARNWICK_SLOW_TESTS is set) an
+// entry beyond 4 GiB made from a sparse file.
+#include "zip_support.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace ziptest;
+
+namespace {
+
+TEST_F(ZipTest, MoreThan65535EntriesUseZip64EndRecords) {
+    constexpr int kFiles = 65600;
+    for (int d = 0; d < kFiles / 1000 + 1; ++d)
+        fs::create_directories("many/d" + std::to_string(d));
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string p = "many/d" + std::to_string(i / 1000) + "/" + std::to_string(i);
+        const int fd = ::open(p.c_str(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, "x", i % 2), i % 2);
+        ::close(fd);
+    }
+    ASSERT_EQ(runZip({"", "-1", "-r", "many.zip", "many"}), ENGINE_OK);
+    EXPECT_EQ(sh("unzip -tq many.zip"), 0);
+    EXPECT_EQ(sh("python3 -m zipfile -t many.zip"), 0);
+    if (!sevenZip().empty()) {
+        EXPECT_EQ(sh(sevenZip() + " t many.zip"), 0);
+    }
+    EXPECT_EQ(sh("zipinfo -1 many.zip | wc -l | grep -qx " + std::to_string(kFiles)), 0);
+    // Growing it in place keeps the ZIP64 end records right.
+    writeFile("one.txt", "one more");
+    ASSERT_EQ(runZip({"", "-6", "-g", "many.zip", "one.txt"}), ENGINE_OK);
+    EXPECT_EQ(sh("unzip -tq many.zip"), 0);
+}
+
+TEST_F(ZipTest, EntryBeyondFourGiB) {
+    if (std::getenv("TARNWICK_SLOW_TESTS") == nullptr)
+        GTEST_SKIP() << "set TARNWICK_SLOW_TESTS=1 to run (inflates 4.1 GiB)";
+    const uint64_t size = (uint64_t{1} << 32) + 5 * 1024 * 1024 + 17;
+    {
+        const int fd = ::open("sparse.bin", O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
+        ASSERT_EQ(::pwrite(fd, "tail", 4, static_cast<off_t>(size - 4)), 4);
+        ::close(fd);
+    }
+    writeFile("small.txt", "small");
+    ASSERT_EQ(runZip({"", "-1", "big.zip", "small.txt", "sparse.bin"}), ENGINE_OK);
+    EXPECT_TRUE(peersAccept("big.zip"));
+    EXPECT_EQ(sh("unzip -p big.zip sparse.bin | tail -c 4 | grep -qx tail"), 0);
+}
+
+} // namespace
