@@ -142,6 +142,50 @@ TEST(FormatReader, WholeStreamedAndMappedAgree) {
     EXPECT_TRUE(c3.data == text);
 }
 
+// Checks only; reports how much was verified.
+class CheckOnly final : public OutputSink {
+public:
+    std::uint64_t written = 0, verifiedBytes = 0;
+    Error write(const std::uint8_t *, std::size_t n) noexcept override {
+        written += n;
+        return Error::Ok;
+    }
+    bool needsData() const noexcept override { return false; }
+    Error verified(std::uint64_t size) noexcept override {
+        verifiedBytes = size;
+        return Error::Ok;
+    }
+};
+
+TEST(FormatReader, LargeEntryCheckedThroughAWindow) {
+    TempDir dir;
+    // 48 MiB, well past the window the checker keeps.
+    ASSERT_EQ(unziptest::shell("cd " + unziptest::quote(dir.path().string()) +
+                               " && python3 -c \"import zipfile;z=zipfile.ZipFile('a.zip','w',"
+                               "zipfile.ZIP_DEFLATED);z.writestr('big',b''.join(b'%07d,' % i for "
+                               "i in range(6291456)));z.close()\""),
+              0);
+    Archive a;
+    ASSERT_EQ(a.open((dir / "a.zip").string()), Error::Ok);
+    ReadOptions small;
+    small.wholeBufferCap = 1 << 20;
+    CheckOnly c;
+    EXPECT_EQ(readEntry(a, 0, c, small), Error::Ok);
+    EXPECT_EQ(c.written, 0u);
+    EXPECT_EQ(c.verifiedBytes, 48u << 20);
+    a.close();
+
+    // The same entry with a wrong CRC in the directory fails the check.
+    std::string bytes = unziptest::readFile(dir / "a.zip");
+    std::size_t central = bytes.rfind(std::string("PK\x01\x02", 4));
+    ASSERT_NE(central, std::string::npos);
+    bytes[central + 16] = static_cast<char>(bytes[central + 16] ^ 1);
+    unziptest::writeFile(dir / "b.zip", bytes);
+    ASSERT_EQ(a.open((dir / "b.zip").string()), Error::Ok);
+    CheckOnly bad;
+    EXPECT_EQ(readEntry(a, 0, bad, small), Error::BadCrc);
+}
+
 TEST(FormatArchive, DirectoryFieldsForRawCopies) {
     Archive a;
     ASSERT_EQ(a.open(TARNWICK_CORPUS_DIR "/valid/go-test.zip"), Error::Ok);

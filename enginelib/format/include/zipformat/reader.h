@@ -33,6 +33,15 @@ public:
         (void)size;
         return result;
     }
+
+    // Optional: a sink that only wants the data checked (testing) says so;
+    // then large entries may be decoded whole without write() calls, and
+    // verified() reports how many bytes passed.
+    virtual bool needsData() const noexcept { return true; }
+    virtual Error verified(std::uint64_t size) noexcept {
+        (void)size;
+        return Error::Ok;
+    }
 };
 
 struct ReadOptions {
