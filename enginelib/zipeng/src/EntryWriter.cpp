@@ -23,9 +23,18 @@ namespace zipwrite {
 
 namespace {
 
+// Worker threads: one per core, at most eight (the calling thread's writing
+// and the disk limit what more would give).
+unsigned workerCount() {
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+}
+
 // Chunks in flight: enough to keep every worker busy while the calling
-// thread writes, few enough to bound memory (a chunk's input plus output).
-constexpr size_t kWindow = 8;
+// thread writes, few enough to bound memory (a chunk's input plus output,
+// under 10 MiB each).
+size_t windowFor(unsigned workers) {
+    return 2 * static_cast<size_t>(workers) + 4;
+}
 // Sizes from which the local header carries ZIP64 sizes (some room for
 // the encryption header and for a file that grows while it is read).
 constexpr uint64_t kZip64Threshold = 0xFFFF0000u;
@@ -86,12 +95,12 @@ public:
     Streamer(const Options &opt, const std::vector<NewEntry> &items, ArchiveWriter &writer,
              Messenger &messenger)
         : opt_(opt), items_(items), writer_(writer), out_(writer.out()), msg_(messenger),
-          written_(items.size()), pipeline_(std::max(1u, std::thread::hardware_concurrency())) {}
+          written_(items.size()), window_(windowFor(workerCount())), pipeline_(workerCount()) {}
 
     std::vector<WrittenEntry> run() {
         std::deque<Slot> inflight;
         for (;;) {
-            while (inflight.size() < kWindow && produce(inflight)) {
+            while (inflight.size() < window_ && produce(inflight)) {
             }
             if (inflight.empty())
                 break;
@@ -397,6 +406,7 @@ private:
     uint64_t prodSize_ = 0;
     int prodLevel_ = 6;
     std::shared_ptr<SourceFile> prodFile_;
+    size_t window_;
     // Declared last: its threads stop before anything they might touch.
     ChunkPipeline pipeline_;
 };
