@@ -176,6 +176,9 @@ private:
     int RunQuery(std::int32_t selector);
     void AppendFileList(Arguments &vector, bool includesAllowed) const;
     void AppendPassword(Arguments &vector) const;
+    static void AppendMode(Arguments &vector, std::uint8_t mode);
+    void AppendTempFolder(Arguments &vector) const;
+    int RefuseInMultidisk();
     std::int32_t Dispatch(std::int32_t code, void *data);
     void RethrowHandlerError();
 

@@ -13,6 +13,27 @@ void TZipEngine::AppendPassword(Arguments &vector) const {
     vector.Append(Password);
 }
 
+void TZipEngine::AppendMode(Arguments &vector, std::uint8_t mode) {
+    if (mode == 1)
+        vector.Append("-f");
+    else if (mode == 2)
+        vector.Append("-u");
+}
+
+void TZipEngine::AppendTempFolder(Arguments &vector) const {
+    if (!TempPath.isEmpty()) {
+        vector.Append("-b");
+        vector.Append(TempPath);
+    }
+}
+
+// Operations that multidisk sets cannot take are refused before the engine
+// is reached; the caller's file list is used up all the same.
+int TZipEngine::RefuseInMultidisk() {
+    FilesToProcess = QStringList();
+    return ZipResultMultidisk;
+}
+
 void TZipEngine::AppendFileList(Arguments &vector, bool includesAllowed) const {
     const int start = vector.Count();
     bool includes = false;
@@ -58,18 +79,13 @@ int TZipEngine::ListArchive() {
 }
 
 int TZipEngine::AddToArchive(std::uint8_t mode) {
-    if (mode != 0 && MultidiskMode) {
-        FilesToProcess = QStringList();
-        return ZipResultMultidisk;
-    }
+    if (mode != 0 && MultidiskMode)
+        return RefuseInMultidisk();
     return RunFrame(
         Side::Zip,
         [this, mode](Arguments &v) {
             AppendPassword(v);
-            if (mode == 1)
-                v.Append("-f");
-            else if (mode == 2)
-                v.Append("-u");
+            AppendMode(v, mode);
             if (!Password.isEmpty())
                 v.Append("-e");
             // The level is sent as a single digit; 9 is the most there is.
@@ -88,10 +104,7 @@ int TZipEngine::AddToArchive(std::uint8_t mode) {
                 v.Append("-j");
             if (!UseTempFile || MultidiskMode)
                 v.Append("-g");
-            if (!TempPath.isEmpty()) {
-                v.Append("-b");
-                v.Append(TempPath);
-            }
+            AppendTempFolder(v);
             if (!StoredExtensions.isEmpty()) {
                 v.Append("-n");
                 v.Append(StoredExtensions);
@@ -109,19 +122,14 @@ int TZipEngine::AddToArchive(std::uint8_t mode) {
 }
 
 int TZipEngine::DeleteFromArchive() {
-    if (MultidiskMode) {
-        FilesToProcess = QStringList();
-        return ZipResultMultidisk;
-    }
+    if (MultidiskMode)
+        return RefuseInMultidisk();
     return RunFrame(
         Side::Zip,
         [this](Arguments &v) {
             AppendPassword(v);
             v.Append("-d");
-            if (!TempPath.isEmpty()) {
-                v.Append("-b");
-                v.Append(TempPath);
-            }
+            AppendTempFolder(v);
             v.Append(ZipFileName);
             AppendFileList(v, true);
         },
@@ -129,18 +137,13 @@ int TZipEngine::DeleteFromArchive() {
 }
 
 int TZipEngine::ExtractFromArchive(std::uint8_t mode) {
-    if (mode != 0 && MultidiskMode) {
-        FilesToProcess = QStringList();
-        return ZipResultMultidisk;
-    }
+    if (mode != 0 && MultidiskMode)
+        return RefuseInMultidisk();
     return RunFrame(
         Side::Unzip,
         [this, mode](Arguments &v) {
             AppendPassword(v);
-            if (mode == 1)
-                v.Append("-f");
-            else if (mode == 2)
-                v.Append("-u");
+            AppendMode(v, mode);
             if (!UsePaths)
                 v.Append("-j");
             if (MultidiskMode)
@@ -162,10 +165,8 @@ int TZipEngine::ExtractFromArchive(std::uint8_t mode) {
 }
 
 int TZipEngine::FixArchive(bool aggressive) {
-    if (MultidiskMode) {
-        FilesToProcess = QStringList();
-        return ZipResultMultidisk;
-    }
+    if (MultidiskMode)
+        return RefuseInMultidisk();
     return RunFrame(
         Side::Zip,
         [this, aggressive](Arguments &v) {
@@ -191,10 +192,8 @@ int TZipEngine::TestArchive() {
 }
 
 int TZipEngine::UpdateArchiveDate() {
-    if (MultidiskMode) {
-        FilesToProcess = QStringList();
-        return ZipResultMultidisk;
-    }
+    if (MultidiskMode)
+        return RefuseInMultidisk();
     return RunFrame(
         Side::Zip,
         [this](Arguments &v) {
@@ -236,10 +235,7 @@ void TZipEngine::SetArchiveComment(const QString &text) {
             v.Append("-z");
             if (!UseTempFile)
                 v.Append("-g");
-            if (!TempPath.isEmpty()) {
-                v.Append("-b");
-                v.Append(TempPath);
-            }
+            AppendTempFolder(v);
             v.Append(ZipFileName);
         },
         false);
