@@ -50,7 +50,8 @@ std::string randomData(size_t size, unsigned seed = 1);
 int sh(const std::string &cmd);
 // "7zz" or "7z", whichever is installed.
 std::string sevenZip();
-// Every peer tests (or lists) the archive without complaint. A non-empty
+// Our own extracting side (when built) and every peer test (or list) the
+// archive without complaint. A non-empty
 // password is given to the peers that test data.
 ::testing::AssertionResult peersAccept(const std::string &zip, const std::string &password = "");
 // Sorted names as Info-ZIP lists them.
