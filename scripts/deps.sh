@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
-  libdeflate-dev zlib1g-dev libbz2-dev liblzma-dev libzstd-dev
+  libdeflate-dev libisal-dev zlib1g-dev libbz2-dev liblzma-dev libzstd-dev
   libgtest-dev googletest
   fonts-dejavu-core
   # peers used by the tests to make and check archives

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -255,6 +256,66 @@ TEST_F(Operations, AbortInsideALargeEntryLeavesNoPartialFile) {
     EXPECT_LE(status.size(), 101u);
     for (std::size_t i = 1; i < status.size(); ++i)
         EXPECT_GT(status[i].percent, status[i - 1].percent);
+}
+
+TEST_F(Operations, LargeDeflatedEntryTestsExtractsAndStopsMidway) {
+    // Just above the 64 MiB whole-buffer cap, so it streams in chunks.
+    fs::path big = dir / "large.zip";
+    ASSERT_EQ(shell("python3 -c \"import zipfile,sys;b=b''.join(b'%07d,' % i for i in "
+                    "range(131072));z=zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED,"
+                    "compresslevel=1);z.writestr('big.txt',b*65+b'end');z.close()\" " +
+                    quote(big.string())),
+              0);
+    std::string block;
+    char cell[16];
+    for (int i = 0; i < 131072; ++i) {
+        std::snprintf(cell, sizeof cell, "%07d,", i);
+        block += cell;
+    }
+
+    ASSERT_EQ(engine.run({"", "-t", big.string()}), ENGINE_OK);
+    fs::path out = dir / "out";
+    ASSERT_EQ(engine.run({"", "-o", big.string(), "-d", out.string()}), ENGINE_OK);
+    {
+        std::string data = readFile(out / "big.txt");
+        ASSERT_EQ(data.size(), 65 * block.size() + 3);
+        bool same = data.compare(data.size() - 3, 3, "end") == 0;
+        for (std::size_t k = 0; same && k < 65; ++k)
+            same = data.compare(k * block.size(), block.size(), block) == 0;
+        EXPECT_TRUE(same);
+    }
+
+    // Stopped at the third progress message: nothing more is reported, the
+    // file on disk stays as it was and no temporary file is left behind.
+    writeFile(out / "big.txt", "previous contents");
+    int statuses = 0;
+    engine.answer = [&](std::int32_t code, void *) {
+        return code == ENGINE_MSG_STATUS && ++statuses == 3 ? 1 : 0;
+    };
+    EXPECT_EQ(engine.run({"", "-o", big.string(), "-d", out.string()}), ENGINE_ABORTED);
+    EXPECT_EQ(statuses, 3);
+    EXPECT_TRUE(readFile(out / "big.txt") == "previous contents");
+    std::vector<std::string> left;
+    for (auto &p : fs::directory_iterator(out))
+        left.push_back(p.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"big.txt"});
+    statuses = 0;
+    EXPECT_EQ(engine.run({"", "-t", big.string()}), ENGINE_ABORTED);
+    EXPECT_EQ(statuses, 3);
+    engine.answer = nullptr;
+
+    // A flipped byte in the middle of the compressed data fails the entry.
+    std::string bytes = readFile(big);
+    const std::size_t middle = bytes.size() / 2;
+    bytes[middle] = static_cast<char>(bytes[middle] ^ 0x10);
+    fs::path damaged = dir / "damaged.zip";
+    writeFile(damaged, bytes);
+    EXPECT_EQ(engine.run({"", "-t", damaged.string()}), ENGINE_TEST_FAILED);
+    auto skips = engine.withCode(ENGINE_MSG_SKIPPING);
+    ASSERT_EQ(skips.size(), 1u);
+    EXPECT_TRUE(skips[0].reason == ENGINE_SKIP_BAD_CRC || skips[0].reason == ENGINE_SKIP_CORRUPTED);
+    EXPECT_EQ(engine.run({"", "-o", damaged.string(), "-d", out.string()}), ENGINE_SOME_SKIPPED);
+    EXPECT_TRUE(readFile(out / "big.txt") == "previous contents");
 }
 
 TEST_F(Operations, DamagedEntryNeverReplacesTheFileOnDisk) {

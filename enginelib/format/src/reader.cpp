@@ -6,20 +6,18 @@
 #include "zipformat/records.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <libdeflate.h>
 #include <memory>
 #include <new>
-#include <sys/mman.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace zipformat {
 namespace {
 
-constexpr std::size_t kStreamBuffer = std::size_t{256} << 10;
+// Large deflated entries stream through these buffers: big enough that
+// ISA-L runs at full speed and a progress or abort check comes every
+// megabyte, small enough that memory stays flat whatever the entry's size.
+constexpr std::size_t kStreamBuffer = std::size_t{1} << 20;
 // Deflate cannot expand beyond about 1032:1; a directory claiming more is
 // lying, and nothing is allocated on its word.
 constexpr std::uint64_t kMaxDeflateRatio = 1032;
@@ -183,134 +181,6 @@ Error readWhole(Input &in, Output &out, const Entry &e) {
     return out.finish(e.crc);
 }
 
-// A read-only view of part of the archive, paged in as the decoder reads.
-class MappedRange {
-public:
-    ~MappedRange() {
-        if (base_ != nullptr)
-            munmap(base_, length_);
-    }
-    bool map(int fd, std::uint64_t pos, std::uint64_t size) {
-        const std::uint64_t page = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-        const std::uint64_t start = pos - pos % page;
-        length_ = static_cast<std::size_t>(size + (pos - start));
-        void *b = mmap(nullptr, length_, PROT_READ, MAP_PRIVATE, fd, static_cast<off_t>(start));
-        if (b == MAP_FAILED)
-            return false;
-        base_ = b;
-        madvise(base_, length_, MADV_SEQUENTIAL);
-        data_ = static_cast<const std::uint8_t *>(base_) + (pos - start);
-        return true;
-    }
-    const std::uint8_t *data() const { return data_; }
-
-private:
-    void *base_ = nullptr;
-    std::size_t length_ = 0;
-    const std::uint8_t *data_ = nullptr;
-};
-
-// Decodes a deflated entry in one call, from the mapped archive straight
-// into the sink's mapped output. `handled` stays false when either side
-// cannot be mapped; the caller then streams.
-Error readMapped(const Archive &archive, const Prepared &p, OutputSink &sink, const Entry &e,
-                 bool &handled) {
-    handled = false;
-    MappedRange in;
-    if (p.size == 0 || !in.map(archive.source().fd(), p.pos, p.size))
-        return Error::Ok;
-    std::uint8_t *out = sink.mapOutput(e.uncompressedSize);
-    if (out == nullptr)
-        return Error::Ok;
-    handled = true;
-    libdeflate_decompressor *d = threadDecompressor();
-    if (d == nullptr)
-        return sink.unmapOutput(0, Error::NoMemory);
-    std::size_t usedIn = 0, made = 0;
-    const auto size = static_cast<std::size_t>(e.uncompressedSize);
-    libdeflate_result rc = libdeflate_deflate_decompress_ex(
-        d, in.data(), static_cast<std::size_t>(p.size), out, size, &usedIn, &made);
-    Error result = Error::Ok;
-    if (rc != LIBDEFLATE_SUCCESS || made != size || usedIn != p.size)
-        result = Error::Corrupted;
-    else if (crc32(0, out, size) != e.crc)
-        result = Error::BadCrc;
-    return sink.unmapOutput(result == Error::Ok ? size : 0, result);
-}
-
-// Decodes a deflated entry in one libdeflate call when nobody needs the
-// data, only its check: the output goes to an address range that never
-// holds more than a window of it. A helper thread follows the decoder (the
-// pages it has touched, as mincore() tells), checksums the pages well behind
-// it and hands them back to the kernel. Deflate refers back at most 32 KiB,
-// so pages megabytes behind the decoder are final and never read again.
-Error readWindowed(const Archive &archive, const Prepared &p, const Entry &e, std::uint32_t &crc,
-                   bool &handled) {
-    handled = false;
-    MappedRange in;
-    if (p.size == 0 || !in.map(archive.source().fd(), p.pos, p.size))
-        return Error::Ok;
-    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    const auto size = static_cast<std::size_t>(e.uncompressedSize);
-    const std::size_t length = (size + page - 1) / page * page;
-    void *region = mmap(nullptr, length, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (region == MAP_FAILED)
-        return Error::Ok;
-    // Huge pages would make whole 2 MiB steps resident at the first touch.
-    madvise(region, length, MADV_NOHUGEPAGE);
-    auto *base = static_cast<std::uint8_t *>(region);
-    libdeflate_decompressor *d = threadDecompressor();
-    if (d == nullptr) {
-        munmap(region, length);
-        return Error::Ok;
-    }
-    handled = true;
-    constexpr std::size_t kMargin = std::size_t{8} << 20;
-    constexpr std::size_t kProbe = std::size_t{4} << 20;
-    std::atomic<bool> done{false};
-    std::size_t checked = 0; // the helper's until joined
-    crc = 0;
-    std::thread helper([&] {
-        std::vector<unsigned char> resident(kProbe / page);
-        while (!done.load(std::memory_order_acquire)) {
-            // The frontier: the end of the touched pages after `checked`.
-            std::size_t frontier = checked;
-            while (frontier < length) {
-                std::size_t span = std::min(kProbe, length - frontier);
-                if (mincore(base + frontier, span, resident.data()) != 0)
-                    break;
-                std::size_t n = 0;
-                while (n < span / page && (resident[n] & 1))
-                    ++n;
-                frontier += n * page;
-                if (n < span / page)
-                    break;
-            }
-            if (frontier >= checked + kMargin + kProbe) {
-                std::size_t upto = frontier - kMargin;
-                crc = crc32(crc, base + checked, upto - checked);
-                madvise(base + checked, upto - checked, MADV_DONTNEED);
-                checked = upto;
-            } else {
-                std::this_thread::sleep_for(std::chrono::microseconds(500));
-            }
-        }
-    });
-    std::size_t usedIn = 0, made = 0;
-    libdeflate_result rc = libdeflate_deflate_decompress_ex(
-        d, in.data(), static_cast<std::size_t>(p.size), base, size, &usedIn, &made);
-    done.store(true, std::memory_order_release);
-    helper.join();
-    Error result = Error::Ok;
-    if (rc != LIBDEFLATE_SUCCESS || made != size || usedIn != p.size)
-        result = Error::Corrupted;
-    else
-        crc = crc32(crc, base + checked, size - checked);
-    munmap(region, length);
-    return result;
-}
-
 Error readStreamed(Input &in, Output &out, const Entry &e) {
     Error err = Error::Ok;
     auto decoder = detail::makeDecoder(e.method, e.uncompressedSize, err);
@@ -396,20 +266,7 @@ Error readEntry(const Archive &archive, std::size_t index, OutputSink &sink,
                    e.uncompressedSize <= p.size * kMaxDeflateRatio + 64) {
             err = readWhole(in, out, e);
         } else {
-            bool handled = false;
-            const bool whole = e.method == kMethodDeflate && !p.encrypted &&
-                               e.uncompressedSize <= options.mappedCap &&
-                               e.uncompressedSize <= p.size * kMaxDeflateRatio + 64;
-            if (whole && !sink.needsData()) {
-                std::uint32_t crc = 0;
-                err = readWindowed(archive, p, e, crc, handled);
-                if (handled && err == Error::Ok)
-                    err = crc == e.crc ? sink.verified(e.uncompressedSize) : Error::BadCrc;
-            } else if (whole) {
-                err = readMapped(archive, p, sink, e, handled);
-            }
-            if (!handled)
-                err = readStreamed(in, out, e);
+            err = readStreamed(in, out, e);
         }
         scratch().trim();
         return err;

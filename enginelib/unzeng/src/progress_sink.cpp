@@ -1,8 +1,6 @@
 #include "progress_sink.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace unz {
@@ -47,33 +45,6 @@ Error FileSink::consume(const std::uint8_t *data, std::size_t size) noexcept {
         size -= static_cast<std::size_t>(n);
     }
     return Error::Ok;
-}
-
-std::uint8_t *FileSink::mapOutput(std::uint64_t size) noexcept {
-    if (size == 0 || size > SIZE_MAX)
-        return nullptr;
-    // Reserving the blocks first turns a full disk into an error here
-    // instead of a fault when the mapping is written.
-    if (posix_fallocate(fd_, 0, static_cast<off_t>(size)) != 0)
-        return nullptr;
-    void *p =
-        mmap(nullptr, static_cast<std::size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
-    if (p == MAP_FAILED) {
-        ftruncate(fd_, 0);
-        return nullptr;
-    }
-    map_ = p;
-    mapSize_ = static_cast<std::size_t>(size);
-    return static_cast<std::uint8_t *>(p);
-}
-
-Error FileSink::unmapOutput(std::uint64_t size, Error result) noexcept {
-    if (map_ != nullptr)
-        munmap(map_, mapSize_);
-    map_ = nullptr;
-    if (result != Error::Ok)
-        return result;
-    return advance(size);
 }
 
 } // namespace unz

@@ -15,23 +15,21 @@ public:
 
 protected:
     virtual zipformat::Error consume(const std::uint8_t *data, std::size_t size) noexcept = 0;
+
+private:
     // Counts `size` more bytes done and reports the percentage if it changed.
     zipformat::Error advance(std::uint64_t size) noexcept;
 
-private:
     Session &session_;
     const zipformat::Entry &entry_;
     std::uint64_t done_ = 0;
     int lastPercent_ = -1;
 };
 
-// Testing: the data is checked and dropped, so large entries may be
-// checked without passing through write().
+// Testing: the data is checked and dropped.
 class DiscardSink final : public ProgressSink {
 public:
     using ProgressSink::ProgressSink;
-    bool needsData() const noexcept override { return false; }
-    zipformat::Error verified(std::uint64_t size) noexcept override { return advance(size); }
 
 protected:
     zipformat::Error consume(const std::uint8_t *, std::size_t) noexcept override {
@@ -45,17 +43,11 @@ public:
     FileSink(Session &session, const zipformat::Entry &entry, int fd) noexcept
         : ProgressSink(session, entry), fd_(fd) {}
 
-    // The temporary file, sized and mapped, takes a large entry whole.
-    std::uint8_t *mapOutput(std::uint64_t size) noexcept override;
-    zipformat::Error unmapOutput(std::uint64_t size, zipformat::Error result) noexcept override;
-
 protected:
     zipformat::Error consume(const std::uint8_t *data, std::size_t size) noexcept override;
 
 private:
     int fd_;
-    void *map_ = nullptr;
-    std::size_t mapSize_ = 0;
 };
 
 } // namespace unz

@@ -18,42 +18,15 @@ public:
     // Takes the next chunk of decompressed data. Any error other than Ok
     // stops the read and is returned by readEntry (Aborted, DiskFull, ...).
     virtual Error write(const std::uint8_t *data, std::size_t size) noexcept = 0;
-
-    // Optional: room for the whole output at once (a file mapped into
-    // memory), so a large entry can be decoded in one pass without holding
-    // it on the heap. Null (the default) when the sink has none; then the
-    // data arrives through write().
-    virtual std::uint8_t *mapOutput(std::uint64_t size) noexcept {
-        (void)size;
-        return nullptr;
-    }
-    // After mapOutput(): the first `size` bytes are final (Ok) or the read
-    // failed (anything else); the sink releases the mapping either way.
-    virtual Error unmapOutput(std::uint64_t size, Error result) noexcept {
-        (void)size;
-        return result;
-    }
-
-    // Optional: a sink that only wants the data checked (testing) says so;
-    // then large entries may be decoded whole without write() calls, and
-    // verified() reports how many bytes passed.
-    virtual bool needsData() const noexcept { return true; }
-    virtual Error verified(std::uint64_t size) noexcept {
-        (void)size;
-        return Error::Ok;
-    }
 };
 
 struct ReadOptions {
     std::string_view password;
     // Deflated entries whose packed and unpacked sizes are both below this
-    // are decoded in one call (libdeflate, 3 to 4 times faster than zlib)
-    // on the heap; larger ones are streamed through zlib, unless the sink
-    // maps its output, which takes entries up to mappedCap in one call.
-    // One call cannot be interrupted: the mapped cap bounds how long a stop
-    // request waits (about a second per GiB here).
+    // are decoded in one call (libdeflate, the fastest for them) on the
+    // heap; larger ones stream through ISA-L in bounded buffers, so memory
+    // stays flat and a stop request is seen between buffers.
     std::size_t wholeBufferCap = std::size_t{64} << 20;
-    std::uint64_t mappedCap = std::uint64_t{1} << 30;
 };
 
 // True for the methods readEntry can decode.
