@@ -109,3 +109,60 @@ TEST_F(ZipTest, ArchiveDateIsThatOfTheNewestFile) {
 }
 
 } // namespace
+
+namespace {
+
+int entryCount(const std::string &zip) {
+    return static_cast<int>(listNames(zip).size());
+}
+
+// Every valid archive of the corpus, whoever wrote it (data descriptors,
+// ZIP64, prefixes, comments, other methods), takes a new entry in both
+// writing modes and keeps the old ones as they were.
+TEST_F(ZipTest, AddingToEveryValidCorpusArchiveKeepsItsEntries) {
+    const fs::path corpus = fs::path(TARNWICK_CORPUS_DIR) / "valid";
+    if (!fs::exists(corpus))
+        GTEST_SKIP() << "no corpus at " << corpus;
+    writeFile("added-by-test.txt", "new entry\n");
+    int archives = 0;
+    for (const auto &e : fs::directory_iterator(corpus)) {
+        const int before = sh("unzip -tq '" + e.path().string() + "'");
+        const int count = entryCount(e.path().string());
+        for (const char *mode : {"-6", "-g"}) {
+            fs::copy_file(e.path(), "c.zip", fs::copy_options::overwrite_existing);
+            std::vector<std::string> args = {"", "-6"};
+            if (std::string(mode) == "-g")
+                args.push_back("-g");
+            args.push_back("c.zip");
+            args.push_back("added-by-test.txt");
+            const int rc = runZip(args);
+            EXPECT_EQ(rc, ENGINE_OK) << e.path().filename() << " " << mode;
+            EXPECT_EQ(entryCount("c.zip"), count + 1) << e.path().filename() << " " << mode;
+            // No worse than before (an empty archive warns, and then no longer).
+            EXPECT_LE(sh("unzip -tq c.zip"), before) << e.path().filename() << " " << mode;
+            EXPECT_EQ(sh("(unzip -p c.zip added-by-test.txt 2>/dev/null | grep -qx 'new entry')"),
+                      0)
+                << e.path().filename() << " " << mode;
+        }
+        ++archives;
+    }
+    EXPECT_GT(archives, 40);
+}
+
+TEST_F(ZipTest, AddingToStreamedPeerArchives) {
+    writeFile("f.txt", textData(5000, 31));
+    // Info-ZIP writing to a pipe: data descriptors, no sizes in the headers.
+    ASSERT_EQ(sh("(cat f.txt | zip -q - - > streamed.zip)"), 0);
+    ASSERT_EQ(sh("bsdtar -cf bsd.zip --format zip f.txt"), 0);
+    for (const char *zip : {"streamed.zip", "bsd.zip"}) {
+        writeFile("g.txt", "g");
+        ASSERT_EQ(runZip({"", "-6", zip, "g.txt"}), ENGINE_OK) << zip;
+        EXPECT_TRUE(peersAccept(zip)) << zip;
+        writeFile("h.txt", "h");
+        ASSERT_EQ(runZip({"", "-6", "-g", zip, "h.txt"}), ENGINE_OK) << zip;
+        EXPECT_TRUE(peersAccept(zip)) << zip;
+        EXPECT_EQ(entryCount(zip), 3) << zip;
+    }
+}
+
+} // namespace

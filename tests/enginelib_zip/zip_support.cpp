@@ -222,7 +222,8 @@ std::vector<std::string> listNames(const std::string &zip) {
         std::string s = line;
         while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
             s.pop_back();
-        names.push_back(s);
+        if (s != "Empty zipfile.")
+            names.push_back(s);
     }
     pclose(p);
     std::sort(names.begin(), names.end());
