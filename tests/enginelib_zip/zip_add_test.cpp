@@ -100,6 +100,24 @@ TEST_F(ZipTest, EncryptedEntriesExtractWithThePassword) {
     EXPECT_EQ(runZip({"", "-e", "x.zip", "s/small.txt"}), ENGINE_BAD_ARGUMENTS);
 }
 
+TEST_F(ZipTest, LargeStoredEntriesInEveryWay) {
+    writeFile("s/noise.bin", randomData(9 * 1024 * 1024, 9)); // deflate grows it
+    writeFile("s/text.log", textData(9 * 1024 * 1024, 10));
+    writeFile("s/text.zip", textData(9 * 1024 * 1024, 11)); // a stored extension
+    ASSERT_EQ(runZip({"", "-9", "-n", ".zip", "a.zip", "s/noise.bin", "s/text.zip"}), ENGINE_OK);
+    ASSERT_EQ(runZip({"", "-0", "b.zip", "s/text.log"}), ENGINE_OK);
+    ASSERT_EQ(runZip({"pw", "-e", "-9", "c.zip", "s/noise.bin"}), ENGINE_OK);
+    ASSERT_EQ(runZip({"pw", "-e", "-0", "d.zip", "s/text.log"}), ENGINE_OK);
+    for (const char *zip : {"a.zip", "b.zip"})
+        EXPECT_TRUE(peersAccept(zip)) << zip;
+    for (const char *zip : {"c.zip", "d.zip"})
+        EXPECT_TRUE(peersAccept(zip, "pw")) << zip;
+    EXPECT_EQ(sh("zipinfo a.zip | grep -c stor | grep -qx 2"), 0);
+    EXPECT_EQ(sh("zipinfo c.zip s/noise.bin | grep -q stor"), 0);
+    ASSERT_EQ(sh("unzip -q -P pw c.zip -d out"), 0);
+    EXPECT_EQ(readFile("out/s/noise.bin"), readFile("s/noise.bin"));
+}
+
 TEST_F(ZipTest, PermissionsAndTimesComeBack) {
     writeFile("p/script.sh", "#!/bin/sh\necho hi\n");
     writeFile("p/private", "secret\n");
