@@ -372,7 +372,6 @@ private:
         if (cur_.zip64)
             rec.needed = 45;
         written_[slot.item].record = std::move(rec);
-        (void)slot;
     }
 
     struct Current {
