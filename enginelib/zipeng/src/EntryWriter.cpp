@@ -311,7 +311,11 @@ private:
         const Candidate &c = *items_[slot.item].candidate;
         const uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
         const auto pct = static_cast<uint8_t>(cur_.size == 0 ? 100 : cur_.done * 100 / cur_.size);
-        msg_.entry(ENGINE_MSG_STATUS, report(c, cur_.size, packed, pct));
+        // Progress when the percentage changes, not for every chunk.
+        if (pct != cur_.lastPercent) {
+            cur_.lastPercent = pct;
+            msg_.entry(ENGINE_MSG_STATUS, report(c, cur_.size, packed, pct));
+        }
         task.data = {}; // release the memory now, not when the slot goes
     }
 
@@ -379,6 +383,7 @@ private:
         uint64_t storedOffset = 0;
         uint64_t size = 0;
         uint64_t done = 0;
+        int lastPercent = -1;
         uint32_t crc = 0;
         uint32_t dosTime = 0;
         uint16_t flags = 0;
