@@ -9,6 +9,7 @@
 #include "zipformat/reader.h"
 #include "zipformat/records.h"
 #include "zipformat/scan.h"
+#include "zipformat/wildcard.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,25 @@ TEST(FormatCrypt, HeaderCheckByte) {
     std::memcpy(a, header, sizeof a);
     EXPECT_TRUE(cryptCheckHeader(good, a, 0xab));
     EXPECT_EQ(cryptCheckByte(kFlagDescriptor, 0xab000000u, 0x1234u), 0x12);
+}
+
+TEST(FormatWildcard, PatternsAsBothEnginesUseThem) {
+    using zipformat::wildcardMatch;
+    EXPECT_TRUE(wildcardMatch("*.txt", "docs/readme.txt")); // "*" crosses folders
+    EXPECT_TRUE(wildcardMatch("a*b*c", "axxbyybzzc"));      // backtracking
+    EXPECT_FALSE(wildcardMatch("a*b*c", "axxbyybzz"));
+    EXPECT_TRUE(wildcardMatch("file?.[ch]", "file1.c"));
+    EXPECT_FALSE(wildcardMatch("file?.[!ch]", "file1.c"));
+    EXPECT_TRUE(wildcardMatch("[a-c]x", "bx"));
+    EXPECT_TRUE(wildcardMatch("[a", "[a")); // an unclosed class is literal
+    EXPECT_FALSE(wildcardMatch("*.TXT", "a.txt"));
+    // Bytes of UTF-8 names sort above ASCII, not below it.
+    EXPECT_TRUE(wildcardMatch("[\x80-\xff]*", "\xc3\xa9t\xc3\xa9"));
+    EXPECT_FALSE(wildcardMatch("[a-z]*", "\xc3\xa9t\xc3\xa9"));
+    // Many stars against a long miss stay linear.
+    EXPECT_FALSE(wildcardMatch(std::string(200, '*') + "x", std::string(100000, 'a')));
+    EXPECT_TRUE(zipformat::hasWildcard("a[1]"));
+    EXPECT_FALSE(zipformat::hasWildcard("plain/name.txt"));
 }
 
 TEST(FormatDosTime, RoundTripAndBounds) {

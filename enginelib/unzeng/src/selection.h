@@ -8,10 +8,6 @@
 
 namespace unz {
 
-// Shell-style match: "*" any run of characters (also across "/"), "?" one
-// character, "[...]" a class ("!" or "^" negates, "a-z" ranges).
-bool wildcardMatch(std::string_view pattern, std::string_view name) noexcept;
-
 class Selection {
 public:
     Selection(const std::vector<std::string> &names, const std::vector<std::string> &excludes);

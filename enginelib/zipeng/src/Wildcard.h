@@ -1,15 +1,17 @@
-// Wildcard patterns of file elements and of include/exclude sections:
-// "*" any run of characters (also across "/"), "?" one character, "[...]"
-// a set. Case-sensitive, as names on Linux are.
+// Include/exclude sections and other pattern lists applied to stored names;
+// the matching itself is the format library's.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "zipformat/wildcard.h"
+
 namespace zipwrite {
 
-bool hasWildcard(const std::string &s);
-bool wildcardMatch(const std::string &pattern, const std::string &name);
+using zipformat::hasWildcard;
+using zipformat::wildcardMatch;
+
 bool matchesAny(const std::vector<std::string> &patterns, const std::string &name);
 
 // Include/exclude filter on a stored name: kept when it matches an include

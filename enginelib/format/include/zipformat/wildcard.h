@@ -1,0 +1,16 @@
+// Shell-style patterns for entry and file names, shared by both engines.
+#pragma once
+
+#include <string_view>
+
+namespace zipformat {
+
+// True when the text holds "*", "?" or "[" and so is matched as a pattern.
+bool hasWildcard(std::string_view text) noexcept;
+
+// "*" any run of characters (also across "/"), "?" one character, "[...]"
+// a class ("!" or "^" negates, "a-z" ranges, bytes compared unsigned); an
+// unclosed "[" is an ordinary character. Case-sensitive, as Linux names are.
+bool wildcardMatch(std::string_view pattern, std::string_view name) noexcept;
+
+} // namespace zipformat
