@@ -16,6 +16,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 using namespace zipformat;
 using unziptest::TempDir;
@@ -294,6 +297,84 @@ TEST(FormatScan, LocalHeadersWithAndWithoutSizes) {
         }
         EXPECT_EQ(n, a.size()) << f;
     }
+}
+
+// Discards what it is given, up to a cap.
+class DiscardSink : public OutputSink {
+public:
+    Error write(const std::uint8_t *, std::size_t size) noexcept override {
+        total_ += size;
+        return total_ > (std::uint64_t{64} << 20) ? Error::Aborted : Error::Ok;
+    }
+
+private:
+    std::uint64_t total_ = 0;
+};
+
+// Inputs a fuzzer once broke the library with: each must open (or be
+// refused), list, read and scan without a crash, leak or runaway loop.
+std::vector<std::string> fuzzInputs() {
+    std::vector<std::string> out;
+    const std::filesystem::path dir = TARNWICK_SOURCE_DIR "/tests/enginelib/data/fuzz";
+    if (std::filesystem::is_directory(dir))
+        for (const auto &p : std::filesystem::directory_iterator(dir))
+            if (p.is_regular_file())
+                out.push_back(p.path().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST(FormatFuzzRegression, OpenReadAndScanEveryInput) {
+    const auto inputs = fuzzInputs();
+    EXPECT_FALSE(inputs.empty());
+    for (const auto &path : inputs) {
+        SCOPED_TRACE(path);
+        for (bool repair : {false, true}) {
+            OpenOptions options;
+            options.allowMultidisk = repair;
+            options.checkOverlap = !repair;
+            Archive a;
+            if (a.open(path, options) != Error::Ok)
+                continue;
+            for (std::size_t i = 0; i < a.size(); ++i) {
+                const Entry &e = a.entry(i);
+                (void)e.modifiedTime();
+                (void)e.dosAttributes();
+                EntryLocation loc;
+                if (a.locate(i, loc) == Error::Ok) {
+                    DiscardSink raw;
+                    copyRaw(a, loc.dataPos, loc.dataEnd, raw);
+                }
+                for (std::size_t cap : {std::size_t{0}, std::size_t{64} << 20}) {
+                    ReadOptions ro;
+                    ro.password = "x";
+                    ro.wholeBufferCap = cap;
+                    (void)checkEntry(a, i, ro.password);
+                    DiscardSink out;
+                    (void)readEntry(a, i, out, ro);
+                }
+            }
+        }
+        Source src;
+        ASSERT_EQ(src.open(path), Error::Ok);
+        LocalScanner scan(src);
+        LocalRecord r;
+        std::size_t calls = 0;
+        while (scan.next(r) != Error::NotZip)
+            ASSERT_LT(++calls, std::size_t{100000});
+    }
+}
+
+TEST(FormatFuzzRegression, LzmaDictionaryBeyondTheLimitIsRefused) {
+    // 130 bytes: an LZMA entry whose properties name a 4 GiB dictionary and
+    // whose directory claims almost 4 GiB of output. The decoder must not
+    // allocate that on the entry's word.
+    Archive a;
+    ASSERT_EQ(a.open(TARNWICK_SOURCE_DIR "/tests/enginelib/data/fuzz/lzma-huge-dictionary.zip"),
+              Error::Ok);
+    ASSERT_EQ(a.size(), 1u);
+    DiscardSink out;
+    EXPECT_EQ(readEntry(a, 0, out), Error::NoMemory);
 }
 
 } // namespace

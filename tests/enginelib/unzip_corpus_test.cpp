@@ -274,4 +274,26 @@ TEST(CorpusDetails, SizesBeyond32BitsTravelInTheHighWords) {
         EXPECT_EQ(m.reason, ENGINE_SKIP_CORRUPTED);
 }
 
+// Inputs a fuzzer once broke the reader with: listing and testing each
+// ends with a result code, not a crash.
+TEST(CorpusFuzzRegression, ListAndTestEveryInput) {
+    const fs::path dir = TARNWICK_SOURCE_DIR "/tests/enginelib/data/fuzz";
+    std::vector<std::string> inputs;
+    if (fs::is_directory(dir))
+        for (const auto &p : fs::directory_iterator(dir))
+            if (p.is_regular_file())
+                inputs.push_back(p.path().string());
+    EXPECT_FALSE(inputs.empty());
+    for (const auto &path : inputs) {
+        SCOPED_TRACE(path);
+        Engine engine;
+        const std::int32_t listed = engine.run({"", "-v", path});
+        const std::int32_t tested = engine.run({"x", "-t", path});
+        EXPECT_NE(listed & 0xffff, ENGINE_BAD_ARGUMENTS);
+        EXPECT_NE(tested & 0xffff, ENGINE_BAD_ARGUMENTS);
+        engine.query(ENGINE_QUERY_COUNT, path);
+        engine.query(1, path);
+    }
+}
+
 } // namespace

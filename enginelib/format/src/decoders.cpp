@@ -17,6 +17,9 @@ namespace {
 
 // Every library takes at most an unsigned int per call.
 constexpr std::size_t kChunk = UINT_MAX / 2;
+// The most an LZMA or xz decoder may hold for its dictionary: the header
+// names the size, and a hostile one asks for gigabytes in a few bytes.
+constexpr std::uint64_t kLzmaMemLimit = std::uint64_t{512} << 20;
 
 // ISA-L's inflate streams at about twice zlib's speed, on par with
 // libdeflate's whole-buffer pass, while holding only its own state.
@@ -103,7 +106,7 @@ public:
     Error startXz() {
         // xz headers name their dictionary; a limit keeps a hostile one from
         // taking what the machine has.
-        return map(lzma_stream_decoder(&s_, std::uint64_t{512} << 20, 0));
+        return map(lzma_stream_decoder(&s_, kLzmaMemLimit, 0));
     }
     // Method 14 starts with a 4-byte header (version, properties size) and
     // the 5 LZMA properties; they arrive with the data, so the decoder is
@@ -165,6 +168,12 @@ private:
         std::uint64_t want = std::max<std::uint64_t>(expected_, LZMA_DICT_SIZE_MIN);
         if (opt->dict_size > want)
             opt->dict_size = static_cast<std::uint32_t>(want);
+        // What is left is allocated up front; an entry claiming gigabytes
+        // of output does not get a dictionary that size on its word.
+        if (opt->dict_size > kLzmaMemLimit) {
+            std::free(opt);
+            return Error::NoMemory;
+        }
         // The size is known from the directory, so the decoder can stop at
         // it whether or not the writer put an end marker.
         filters[0].id = LZMA_FILTER_LZMA1EXT;
