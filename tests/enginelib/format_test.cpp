@@ -366,7 +366,7 @@ TEST(FormatFuzzRegression, OpenReadAndScanEveryInput) {
 }
 
 TEST(FormatFuzzRegression, LzmaDictionaryBeyondTheLimitIsRefused) {
-    // 130 bytes: an LZMA entry whose properties name a 4 GiB dictionary and
+    // 149 bytes: an LZMA entry whose properties name a 4 GiB dictionary and
     // whose directory claims almost 4 GiB of output. The decoder must not
     // allocate that on the entry's word.
     Archive a;
@@ -375,6 +375,21 @@ TEST(FormatFuzzRegression, LzmaDictionaryBeyondTheLimitIsRefused) {
     ASSERT_EQ(a.size(), 1u);
     DiscardSink out;
     EXPECT_EQ(readEntry(a, 0, out), Error::NoMemory);
+}
+
+TEST(FormatFuzzRegression, StreamedInflateErrorLeavesPointersAlone) {
+    // A deflated entry whose stream turns invalid (a distance reaching back
+    // before its start), decoded through the streaming path: the decoder
+    // reports the damage and moves nothing past its buffers.
+    Archive a;
+    ASSERT_EQ(a.open(TARNWICK_SOURCE_DIR
+                     "/tests/enginelib/data/fuzz/inflate-invalid-distance-streamed.zip"),
+              Error::Ok);
+    ASSERT_EQ(a.size(), 1u);
+    ReadOptions ro;
+    ro.wholeBufferCap = 0;
+    DiscardSink out;
+    EXPECT_EQ(readEntry(a, 0, out, ro), Error::Corrupted);
 }
 
 } // namespace

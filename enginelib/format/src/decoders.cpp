@@ -38,6 +38,11 @@ public:
         s_.next_out = out;
         s_.avail_out = static_cast<std::uint32_t>(outTake);
         int rc = isal_inflate(&s_);
+        // After an error (an invalid distance, say) ISA-L can leave its
+        // counters wrapped, avail_in at 0xffffffff; taking them at their word
+        // would move the caller's pointers gigabytes away.
+        if (s_.avail_in > inTake || s_.avail_out > outTake)
+            return Error::Corrupted;
         std::size_t used = inTake - s_.avail_in, made = outTake - s_.avail_out;
         if (rc == ISAL_DECOMP_OK && s_.block_state == ISAL_BLOCK_FINISH) {
             finished = true;
