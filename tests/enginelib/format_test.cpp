@@ -368,13 +368,13 @@ TEST(FormatFuzzRegression, OpenReadAndScanEveryInput) {
 TEST(FormatFuzzRegression, LzmaDictionaryBeyondTheLimitIsRefused) {
     // 149 bytes: an LZMA entry whose properties name a 4 GiB dictionary and
     // whose directory claims almost 4 GiB of output. The decoder must not
-    // allocate that on the entry's word.
+    // allocate that on the entry's word, and the entry alone is passed over.
     Archive a;
     ASSERT_EQ(a.open(TARNWICK_SOURCE_DIR "/tests/enginelib/data/fuzz/lzma-huge-dictionary.zip"),
               Error::Ok);
     ASSERT_EQ(a.size(), 1u);
     DiscardSink out;
-    EXPECT_EQ(readEntry(a, 0, out), Error::NoMemory);
+    EXPECT_EQ(readEntry(a, 0, out), Error::UnsupportedMethod);
 }
 
 TEST(FormatFuzzRegression, StreamedInflateErrorLeavesPointersAlone) {

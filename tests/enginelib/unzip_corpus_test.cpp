@@ -296,4 +296,17 @@ TEST(CorpusFuzzRegression, ListAndTestEveryInput) {
     }
 }
 
+TEST(CorpusFuzzRegression, HugeLzmaDictionaryFailsThatEntryOnly) {
+    // The entry asks for a 4 GiB dictionary: it is reported as a method we
+    // cannot decode, and testing ends with its verdict instead of claiming
+    // the machine ran out of memory.
+    Engine engine;
+    const std::int32_t rc = engine.run(
+        {"", "-t", TARNWICK_SOURCE_DIR "/tests/enginelib/data/fuzz/lzma-huge-dictionary.zip"});
+    EXPECT_NE(rc & 0xffff, ENGINE_NO_MEMORY);
+    const auto skips = engine.withCode(ENGINE_MSG_SKIPPING);
+    ASSERT_EQ(skips.size(), 1u);
+    EXPECT_EQ(skips[0].reason, ENGINE_SKIP_UNKNOWN_METHOD);
+}
+
 } // namespace

@@ -151,8 +151,12 @@ public:
         }
         if (rc == LZMA_OK || rc == LZMA_BUF_ERROR)
             return Error::Ok;
-        return (rc == LZMA_MEM_ERROR || rc == LZMA_MEMLIMIT_ERROR) ? Error::NoMemory
-                                                                   : Error::Corrupted;
+        // A dictionary beyond our limit is a parameter of the method we do
+        // not take on: that entry is passed over, the rest of the archive
+        // goes on.
+        if (rc == LZMA_MEMLIMIT_ERROR)
+            return Error::UnsupportedMethod;
+        return rc == LZMA_MEM_ERROR ? Error::NoMemory : Error::Corrupted;
     }
 
 private:
@@ -174,10 +178,12 @@ private:
         if (opt->dict_size > want)
             opt->dict_size = static_cast<std::uint32_t>(want);
         // What is left is allocated up front; an entry claiming gigabytes
-        // of output does not get a dictionary that size on its word.
+        // of output does not get a dictionary that size on its word. It is
+        // passed over like a method we cannot decode, not taken as the
+        // machine running out of memory, which would end the whole run.
         if (opt->dict_size > kLzmaMemLimit) {
             std::free(opt);
-            return Error::NoMemory;
+            return Error::UnsupportedMethod;
         }
         // The size is known from the directory, so the decoder can stop at
         // it whether or not the writer put an end marker.
