@@ -7,8 +7,7 @@
 #include "zipformat/reader.h"
 #include "zipformat/scan.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
+#include "fuzz_input.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,11 +37,6 @@ private:
     std::uint64_t total_ = 0;
 };
 
-int fuzzFd() {
-    static int fd = memfd_create("fuzz-archive", 0);
-    return fd;
-}
-
 std::uint64_t touch(std::string_view s) {
     std::uint64_t h = s.size();
     for (unsigned char c : s)
@@ -53,12 +47,10 @@ std::uint64_t touch(std::string_view s) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    int fd = fuzzFd();
-    if (fd < 0)
+    const auto input = FuzzInputPath(data, size);
+    if (!input)
         return 0;
-    if (ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
-        return 0;
-    std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string &path = *input;
 
     volatile std::uint64_t sink = 0;
     for (int pass = 0; pass < 2; ++pass) {

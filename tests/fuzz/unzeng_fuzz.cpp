@@ -3,8 +3,7 @@
 // queried (entry count, first entries). Built by build.sh with clang.
 #include "engine_contract.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
+#include "fuzz_input.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,11 +24,6 @@ std::int32_t callback(std::int32_t, void *, void *user) {
     return calls->messages > 200000 ? 1 : 0;
 }
 
-int fuzzFd() {
-    static int fd = memfd_create("fuzz-archive", 0);
-    return fd;
-}
-
 std::int32_t run(std::vector<std::string> elements) {
     std::vector<char *> argv;
     for (auto &s : elements)
@@ -48,12 +42,10 @@ std::int32_t query(std::int32_t selector, std::string path) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    int fd = fuzzFd();
-    if (fd < 0)
+    const auto input = FuzzInputPath(data, size);
+    if (!input)
         return 0;
-    if (ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
-        return 0;
-    std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string &path = *input;
 
     run({"", "-v", path});
     run({"x", "-t", path});
