@@ -32,6 +32,11 @@ namespace {
 
 const QString AppTitle = QStringLiteral("Tarnwick for Windows 95");
 
+std::function<void(TMainFormFm &)> &CommandInstaller() {
+    static std::function<void(TMainFormFm &)> installer;
+    return installer;
+}
+
 } // namespace
 
 TMainFormFm::TMainFormFm(const QStringList &arguments, QWidget *parent)
@@ -66,6 +71,8 @@ TMainFormFm::TMainFormFm(const QStringList &arguments, QWidget *parent)
     BuildMenus();
     BuildPopupMenu();
     ConnectCommands();
+    if (CommandInstaller())
+        CommandInstaller()(*this);
     // The design's client area is 475 x 283 below the menu bar.
     resize(475, 283 + menuBar()->sizeHint().height());
 
@@ -95,6 +102,10 @@ TMainFormFm::~TMainFormFm() {
     // FormDestroy
     if (Placement1)
         Placement1->SavePlacement();
+}
+
+void TMainFormFm::SetCommandInstaller(std::function<void(TMainFormFm &)> installer) {
+    CommandInstaller() = std::move(installer);
 }
 
 QString TMainFormFm::CaptionFor(const QString &archivePath) {
@@ -205,6 +216,18 @@ void TMainFormFm::BuildLayout() {
 
 QString TMainFormFm::StatusText() const {
     return panel0_->text();
+}
+
+void TMainFormFm::SetStatusText(const QString &text) {
+    panel0_->setText(text);
+}
+
+void TMainFormFm::SetProgressPosition(int position) {
+    ProgressBar2->setValue(position);
+}
+
+int TMainFormFm::ProgressPosition() const {
+    return ProgressBar2->value();
 }
 
 void TMainFormFm::showEvent(QShowEvent *event) {

@@ -43,6 +43,13 @@ public:
     int ShowZipResult(int code, const QString &verb);
     void UpdateArchiveButtons();
     void UpdateSelectionButtons();
+    // Panel 0 of StatusBar1 and the position of ProgressBar2, for the
+    // progress handlers of the running operation.
+    void SetStatusText(const QString &text);
+    void SetProgressPosition(int position);
+    int ProgressPosition() const;
+    // Switches the engine's multidisk mode off and unchecks MultidiskmodeMn.
+    void MultidiskOff();
 
     // --- enabling rules, run when a menu drops down or a shortcut is pressed
     void FileMnClick();
@@ -89,6 +96,11 @@ public:
     // parts plug in here; an item without one does nothing.
     void SetCommandHandler(const QString &itemName, std::function<void()> handler);
     void RunItemCommand(const QString &itemName);
+    // Run by every new window before it loads its settings and opens the
+    // archive of its command line, so that the commands and the engine's
+    // event handlers are in place from the start. The program installs its
+    // commands here; an empty function installs none.
+    static void SetCommandInstaller(std::function<void(TMainFormFm &)> installer);
 
     // --- window state
     TZipEngine MainZip;
@@ -96,6 +108,8 @@ public:
     int BusyCount = 0;
     bool ZipResultSeen = false;
     bool QuietOpen = false;
+    // 1 only while Test Archive is inside the engine's test operation.
+    bool TestRunning = false;
     QPoint LastMouseDownPoint;
     QString TotalsHint() const { return totalsHint_; }
     QString StatusText() const; // panel 0 of StatusBar1

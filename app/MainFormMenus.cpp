@@ -269,6 +269,11 @@ void TMainFormFm::MultidiskmodeMnClick() {
     Item("MultidiskmodeMn")->setChecked(MainZip.MultidiskMode);
 }
 
+void TMainFormFm::MultidiskOff() {
+    MainZip.MultidiskMode = false;
+    Item("MultidiskmodeMn")->setChecked(false);
+}
+
 bool TMainFormFm::eventFilter(QObject *watched, QEvent *event) {
     auto *menu = qobject_cast<QMenu *>(watched);
     if (menu && !IsOwnedBy(menu, this))

@@ -1,5 +1,6 @@
 // Program entry: the application title and help file, the main window and
 // the message loop. Usage: tarnwick [archive]
+#include "InstallCommands.h"
 #include "MainForm.h"
 #include "ZipEngine.h"
 #include "platform/Desktop.h"
@@ -41,6 +42,7 @@ int main(int argc, char *argv[]) {
     // The engine's callback keeps the windows alive during an operation.
     TZipEngine::SetMessagePump([] { QCoreApplication::processEvents(); });
 
+    TMainFormFm::SetCommandInstaller(InstallCommands);
     TMainFormFm form(QCoreApplication::arguments().mid(1));
     InstallTestHooks(form);
     form.show();

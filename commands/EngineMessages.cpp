@@ -1,0 +1,43 @@
+#include "EngineMessages.h"
+
+#include <iterator>
+
+namespace {
+
+QString Quoted(const QString &name) {
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+} // namespace
+
+QString FileProgressText(const QString &word, const QString &fileName) {
+    return word + QLatin1Char(' ') + Quoted(fileName) + QLatin1Char('.');
+}
+
+QString SkippingText(bool testRunning, const QString &fileName, std::uint8_t reason) {
+    static const char *const Reasons[] = {"file not found.",
+                                          "unknown compression.",
+                                          "CRC does not check out.",
+                                          "file is already up to date.",
+                                          "unable to open file.",
+                                          "invalid or no password to decrypt file.",
+                                          "file's compressed data is corrupted."};
+    QString text =
+        testRunning ? QStringLiteral("File ") + Quoted(fileName) + QStringLiteral(" failed test: ")
+                    : QStringLiteral("Skipping ") + Quoted(fileName) + QStringLiteral(", ");
+    if (reason < std::size(Reasons))
+        text += QString::fromLatin1(Reasons[reason]);
+    return text;
+}
+
+QString ReplaceQuestion(const QString &fileName) {
+    return QStringLiteral("The file ") + Quoted(fileName) +
+           QStringLiteral(" already exists. Do you want to replace this file?");
+}
+
+QString NewdiskText(std::int32_t disk) {
+    if (disk == 0)
+        return QStringLiteral("Please insert the last disk of the set.");
+    return QStringLiteral("Please insert disk #") + QString::number(disk) +
+           QStringLiteral(" of the set.");
+}

@@ -1,0 +1,210 @@
+// The handlers of a running operation: texts, progress bar, the questions
+// and their answers, delivered through the engine component's callback.
+#include "CommandsTest.h"
+
+#include "EngineMessages.h"
+#include "MainForm.h"
+
+#include <QDir>
+#include <QToolButton>
+
+using platform::MsgButton;
+using platform::MsgKind;
+using platform::MsgResult;
+
+namespace {
+
+std::int32_t Send(TMainFormFm &form, std::int32_t code, void *data) {
+    return TZipEngine::EngineCallback(code, data, &form.MainZip);
+}
+
+EngineFileRecord Record(const char *name, std::uint8_t percent = 0) {
+    EngineFileRecord record{};
+    record.FileName = name;
+    record.PercentDone = percent;
+    return record;
+}
+
+} // namespace
+
+TEST(EngineMessagesTest, SkippedFileTextsInBothWordings) {
+    const char *const reasons[] = {"file not found.",
+                                   "unknown compression.",
+                                   "CRC does not check out.",
+                                   "file is already up to date.",
+                                   "unable to open file.",
+                                   "invalid or no password to decrypt file.",
+                                   "file's compressed data is corrupted.",
+                                   ""};
+    for (std::uint8_t reason = 0; reason <= 7; ++reason) {
+        const QString tail = QString::fromLatin1(reasons[reason]);
+        EXPECT_EQ(SkippingText(false, QStringLiteral("d/a.txt"), reason),
+                  QStringLiteral("Skipping \"d/a.txt\", ") + tail);
+        EXPECT_EQ(SkippingText(true, QStringLiteral("d/a.txt"), reason),
+                  QStringLiteral("File \"d/a.txt\" failed test: ") + tail);
+    }
+    EXPECT_EQ(SkippingText(false, QStringLiteral("x"), 255), QStringLiteral("Skipping \"x\", "));
+}
+
+TEST(EngineMessagesTest, NewDiskAndReplaceTexts) {
+    EXPECT_EQ(NewdiskText(3), QStringLiteral("Please insert disk #3 of the set."));
+    EXPECT_EQ(NewdiskText(0), QStringLiteral("Please insert the last disk of the set."));
+    EXPECT_EQ(ReplaceQuestion(QStringLiteral("a b.txt")),
+              QStringLiteral("The file \"a b.txt\" already exists. Do you want to replace this "
+                             "file?"));
+}
+
+class EngineEventsTest : public CommandsTest {};
+
+TEST_F(EngineEventsTest, PerFileEventsShowTheNameAndRestartTheBar) {
+    auto form = NewForm();
+    struct Case {
+        std::int32_t code;
+        const char *text;
+        bool record; // else the name alone is delivered
+    };
+    const Case cases[] = {{ENGINE_MSG_ADDING, "Adding \"d/a.txt\".", true},
+                          {ENGINE_MSG_UPDATING, "Updating \"d/a.txt\".", true},
+                          {ENGINE_MSG_EXTRACTING, "Extracting \"d/a.txt\".", true},
+                          {ENGINE_MSG_TESTING, "Testing \"d/a.txt\".", true},
+                          {ENGINE_MSG_DELETING, "Deleting \"d/a.txt\".", false},
+                          {ENGINE_MSG_FIXING, "Fixing \"d/a.txt\".", false}};
+    for (const Case &c : cases) {
+        EngineFileRecord status = Record("d/a.txt", 57);
+        EXPECT_EQ(Send(*form, ENGINE_MSG_STATUS, &status), 0);
+        ASSERT_EQ(form->ProgressPosition(), 57);
+        EngineFileRecord record = Record("d/a.txt");
+        char name[] = "d/a.txt";
+        EXPECT_EQ(Send(*form, c.code, c.record ? static_cast<void *>(&record) : name), 0);
+        EXPECT_EQ(form->StatusText(), QString::fromLatin1(c.text));
+        EXPECT_EQ(form->ProgressPosition(), 0) << c.text;
+    }
+    EXPECT_TRUE(desktop_->messages().empty());
+}
+
+TEST_F(EngineEventsTest, SkippedFileWarnsInExtractAndTestWordingAndGoesOn) {
+    auto form = NewForm();
+    for (const bool testRunning : {false, true}) {
+        form->TestRunning = testRunning;
+        EngineFileRecord status = Record("x", 80);
+        Send(*form, ENGINE_MSG_STATUS, &status);
+        desktop_->answerMessage(MsgResult::OK);
+        EngineSkipReport report{"d/bad.txt", ENGINE_SKIP_BAD_CRC};
+        EXPECT_EQ(Send(*form, ENGINE_MSG_SKIPPING, &report), 0);
+        EXPECT_EQ(form->ProgressPosition(), 0);
+    }
+    const auto boxes = desktop_->messages();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Skipping \"d/bad.txt\", CRC does not check out."));
+    EXPECT_EQ(boxes[1].text,
+              QStringLiteral("File \"d/bad.txt\" failed test: CRC does not check out."));
+    for (const auto &box : boxes) {
+        EXPECT_EQ(box.kind, MsgKind::Warning);
+        EXPECT_EQ(box.buttons, platform::MsgButtons(MsgButton::OK));
+    }
+}
+
+TEST_F(EngineEventsTest, NewDiskAsksForTheDiskAndCancelStops) {
+    auto form = NewForm();
+    struct Case {
+        std::int32_t disk;
+        MsgResult answer;
+        std::int32_t reply;
+        const char *text;
+    };
+    const Case cases[] = {{3, MsgResult::OK, 0, "Please insert disk #3 of the set."},
+                          {0, MsgResult::OK, 0, "Please insert the last disk of the set."},
+                          {2, MsgResult::Cancel, 1, "Please insert disk #2 of the set."}};
+    for (const Case &c : cases) {
+        form->MainZip.Abort = false;
+        desktop_->clear();
+        desktop_->answerMessage(c.answer);
+        std::int32_t disk = c.disk;
+        EXPECT_EQ(Send(*form, ENGINE_MSG_NEW_DISK, &disk), c.reply);
+        ASSERT_EQ(desktop_->messages().size(), 1u);
+        EXPECT_EQ(desktop_->messages()[0].text, QString::fromLatin1(c.text));
+        EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Confirm);
+        EXPECT_EQ(desktop_->messages()[0].buttons, MsgButton::OK | MsgButton::Cancel);
+    }
+    form->MainZip.Abort = false;
+}
+
+TEST_F(EngineEventsTest, ReplacePromptAnswersThroughTheRecordOrStops) {
+    auto form = NewForm();
+    struct Case {
+        MsgResult answer;
+        std::uint8_t doReplace; // as the engine reads it back
+        std::int32_t reply;
+    };
+    // The engine proposes 7 so that an untouched answer shows.
+    const Case cases[] = {{MsgResult::Yes, 1, 0},
+                          {MsgResult::No, 0, 0},
+                          {MsgResult::Abort, 7, 1},
+                          {MsgResult::Cancel, 7, 1}}; // the title-bar close
+    for (const Case &c : cases) {
+        form->MainZip.Abort = false;
+        desktop_->clear();
+        desktop_->answerMessage(c.answer);
+        char reply[ENGINE_REPLY_TEXT_CAPACITY] = {};
+        EngineReplaceQuery query{"d/a.txt", reply, 7};
+        EXPECT_EQ(Send(*form, ENGINE_MSG_REPLACE, &query), c.reply);
+        EXPECT_EQ(query.DoReplace, c.doReplace);
+        ASSERT_EQ(desktop_->messages().size(), 1u);
+        EXPECT_EQ(desktop_->messages()[0].buttons,
+                  MsgButton::Yes | MsgButton::No | MsgButton::Abort);
+    }
+    form->MainZip.Abort = false;
+}
+
+TEST_F(EngineEventsTest, ReplacePromptDuringARealExtraction) {
+    const QString archive =
+        MakeZip(QStringLiteral("r.zip"), {{QStringLiteral("a.txt"), QByteArray("new")}});
+    struct Case {
+        MsgResult answer;
+        int result;
+        const char *content;
+    };
+    const Case cases[] = {
+        {MsgResult::Yes, 0, "new"}, {MsgResult::No, 0, "old"}, {MsgResult::Abort, 190, "old"}};
+    auto form = NewForm();
+    for (const Case &c : cases) {
+        const QString target = WriteFile(QStringLiteral("out/a.txt"), "old");
+        form->MainZip.ZipFileName = archive;
+        form->MainZip.ExtractDirectory = QFileInfo(target).path();
+        form->MainZip.Overwrite = zowAsk;
+        desktop_->clear();
+        desktop_->answerMessage(c.answer);
+        form->SetBusy(false);
+        const int result = form->MainZip.ExtractFromArchive(0);
+        form->SetBusy(true);
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(ReadFile(target), QByteArray(c.content));
+        if (c.result == 190) {
+            desktop_->answerMessage(MsgResult::OK);
+            EXPECT_EQ(form->ShowZipResult(result, QStringLiteral("extracting")), 2);
+            EXPECT_EQ(desktop_->messages().back().text,
+                      QStringLiteral("The extracting operation was aborted."));
+        }
+    }
+}
+
+TEST_F(EngineEventsTest, AbortButtonAsksBeforeItStops) {
+    WriteIni(QStringLiteral("[Settings]\nUseTempFile=1\n"));
+    auto form = NewForm();
+    auto *abort = form->findChild<QToolButton *>(QStringLiteral("AbortSb"));
+    form->SetBusy(false);
+    ASSERT_TRUE(abort->isEnabled());
+    desktop_->answerMessage(MsgResult::Cancel);
+    abort->click();
+    EXPECT_FALSE(form->MainZip.Abort);
+    desktop_->answerMessage(MsgResult::OK);
+    abort->click();
+    EXPECT_TRUE(form->MainZip.Abort);
+    for (const auto &box : desktop_->messages()) {
+        EXPECT_EQ(box.text, QStringLiteral("Are you sure you want to abort the current process?"));
+        EXPECT_EQ(box.kind, MsgKind::Warning);
+        EXPECT_EQ(box.buttons, MsgButton::OK | MsgButton::Cancel);
+    }
+    form->MainZip.Abort = false;
+    form->SetBusy(true);
+}
