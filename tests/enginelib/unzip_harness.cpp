@@ -42,6 +42,8 @@ std::int32_t Engine::callback(std::int32_t code, void *data, void *user) {
         m.dosTime = r->DosDateTime;
         m.ratio = r->Ratio;
         m.percent = r->PercentDone;
+        m.method = r->EngineByte;
+        m.encrypted = r->EngineFlag != 0;
         m.text.assign(r->Comment, r->CommentLength);
         break;
     }
@@ -165,6 +167,25 @@ std::string quote(const std::string &s) {
             out.push_back(c);
     }
     return out + "'";
+}
+
+} // namespace unziptest
+
+namespace unziptest {
+
+std::size_t localDataOffset(const std::string &archive, const std::string &name) {
+    for (std::size_t at = 0; (at = archive.find("PK\x03\x04", at)) != std::string::npos; ++at) {
+        if (archive.size() - at < 30)
+            break;
+        auto u16 = [&](std::size_t i) {
+            return static_cast<std::size_t>(static_cast<unsigned char>(archive[i]) |
+                                            (static_cast<unsigned char>(archive[i + 1]) << 8));
+        };
+        const std::size_t nameSize = u16(at + 26), extraSize = u16(at + 28);
+        if (archive.compare(at + 30, nameSize, name) == 0 && nameSize == name.size())
+            return at + 30 + nameSize + extraSize;
+    }
+    return std::string::npos;
 }
 
 } // namespace unziptest

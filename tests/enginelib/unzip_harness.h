@@ -21,6 +21,8 @@ struct Message {
     std::uint32_t dosTime = 0;
     std::uint8_t ratio = 0;
     std::uint8_t percent = 0;
+    std::uint8_t method = 0; // EngineByte
+    bool encrypted = false;
     std::uint8_t reason = 0; // 1060
     std::int32_t count = 0;  // 70
     std::string text;        // 130: the archive comment; records: entry comment
@@ -68,5 +70,8 @@ bool haveTool(const std::string &name);
 std::string readFile(const std::filesystem::path &p);
 void writeFile(const std::filesystem::path &p, const std::string &data);
 std::string quote(const std::string &s);
+// Where the data of the entry named `name` starts in the archive's bytes
+// (after its local header), npos when there is no such local header.
+std::size_t localDataOffset(const std::string &archive, const std::string &name);
 
 } // namespace unziptest

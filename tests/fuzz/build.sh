@@ -4,7 +4,8 @@
 # corpus in as seeds. Run:
 #   tests/fuzz/build.sh && /tmp/fuzz/format_fuzz /tmp/fuzz/corpus /tmp/fuzz/seeds \
 #       -max_len=65536 -rss_limit_mb=2048 -timeout=10 -jobs=1 -workers=1
-# and the same with /tmp/fuzz/unzeng_fuzz (the engine's "-v", "-t" and queries).
+# and the same with /tmp/fuzz/unzeng_fuzz (the engine's "-v", "-t" and queries) and
+# /tmp/fuzz/deflate64_fuzz (raw Deflate64 streams, fed in pieces).
 # Needs clang and libclang-rt-14-dev (Debian 12) plus the library's
 # -dev packages (zlib, bzip2, liblzma, libdeflate, libzstd, libisal).
 set -eu
@@ -28,6 +29,9 @@ done
 $CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/format_fuzz.cpp" $objs $LIBS \
     -o "$OUT/format_fuzz"
 
+$CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/deflate64_fuzz.cpp" $objs $LIBS \
+    -o "$OUT/deflate64_fuzz"
+
 # The extracting engine, linked statically into its harness (no dlopen).
 uobjs=""
 for src in "$ROOT"/enginelib/unzeng/src/*.cpp; do
@@ -41,4 +45,4 @@ $CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/unzeng_fuzz.cpp" $uobjs $ob
 if [ -d /work/shared/corpus/zip ]; then
     find /work/shared/corpus/zip -name '*.zip*' -type f -exec cp {} "$OUT/seeds/" \;
 fi
-echo "built $OUT/format_fuzz $OUT/unzeng_fuzz"
+echo "built $OUT/format_fuzz $OUT/deflate64_fuzz $OUT/unzeng_fuzz"

@@ -1,5 +1,7 @@
 #include "decoder.h"
 
+#include "deflate64.h"
+
 #include "zipformat/records.h"
 
 #include <algorithm>
@@ -268,6 +270,8 @@ std::unique_ptr<Decoder> makeDecoder(std::uint16_t method, std::uint64_t uncompr
         return std::make_unique<StoredDecoder>();
     case kMethodDeflate:
         return started(std::make_unique<InflateDecoder>(), err);
+    case kMethodDeflate64:
+        return makeDeflate64Decoder();
     case kMethodBzip2:
         return started(std::make_unique<Bzip2Decoder>(), err);
     case kMethodZstd:

@@ -234,6 +234,7 @@ bool methodSupported(std::uint16_t method) noexcept {
     switch (method) {
     case kMethodStored:
     case kMethodDeflate:
+    case kMethodDeflate64:
     case kMethodBzip2:
     case kMethodLzma:
     case kMethodZstd:
