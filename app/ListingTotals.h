@@ -12,6 +12,10 @@ public:
 
     void Clear() { *this = TListingTotals(); }
 
+    // Whether the next row still goes into the list: its text need not be
+    // built otherwise.
+    bool RowFits() const { return ListedTextLength < RowTextBudget; }
+
     // Counts one entry; returns whether its row text of the given length
     // goes into the list. The byte totals cover every entry either way.
     bool AddEntry(std::int64_t size, std::int64_t packed, std::int64_t rowTextLength) {

@@ -10,6 +10,7 @@
 #include "platform/Desktop.h"
 
 #include <QHash>
+#include <QLocale>
 #include <QMainWindow>
 #include <QPoint>
 
@@ -148,6 +149,9 @@ private:
     std::unique_ptr<TRecentList> recent_;
     TPlacement *Placement1 = nullptr;
     TListingTotals totals_;
+    QLocale listingLocale_;
+    int listingProgress_ = 0;  // entries listed, for the progress bar
+    qint64 shownProgress_ = 0; // the bar's last drawn extent
     QString totalsHint_;
     bool bannerShown_ = false;
 

@@ -100,6 +100,9 @@ void TMainFormFm::ListArchiveContents() {
     totals_.Clear();
     rows_->Clear();
     const int count = MainZip.EntryCount();
+    listingLocale_ = DisplayLocale();
+    listingProgress_ = 0;
+    shownProgress_ = 0;
     // A range of 0 to 0 would turn the bar into a busy indicator.
     ProgressBar2->setMaximum(std::max(count, 1));
     if (count > 100)
@@ -122,11 +125,24 @@ void TMainFormFm::ListArchiveContents() {
 }
 
 void TMainFormFm::MainZipListing(const TZipFileStats &entry) {
-    const QString row = BuildRowText(entry, DisplayLocale());
-    if (totals_.AddEntry(entry.TrueSize(), entry.TrueCompressedSize(), row.size()))
+    if (totals_.RowFits()) {
+        const QString row = BuildRowText(entry, listingLocale_);
+        totals_.AddEntry(entry.TrueSize(), entry.TrueCompressedSize(), row.size());
         rows_->AddRow(row);
-    if (ProgressBar2->maximum() > 100)
-        ProgressBar2->setValue(ProgressBar2->value() + 1);
+    } else {
+        totals_.AddEntry(entry.TrueSize(), entry.TrueCompressedSize(), 0);
+    }
+    if (ProgressBar2->maximum() > 100) {
+        // Moving the bar costs more than listing an entry; only a position
+        // that shows differently is worth it.
+        ++listingProgress_;
+        const qint64 shown =
+            qint64(listingProgress_) * ProgressBar2->width() / ProgressBar2->maximum();
+        if (shown != shownProgress_) {
+            shownProgress_ = shown;
+            ProgressBar2->setValue(listingProgress_);
+        }
+    }
 }
 
 void TMainFormFm::PushRecentArchive(const QString &path) {

@@ -2,6 +2,7 @@
 
 #include "platform/Module.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -34,9 +35,9 @@ QString FromEngine(const char *text) {
     return text == nullptr ? QString() : QString::fromUtf8(text);
 }
 
-std::function<void()> &MessagePump() {
-    static std::function<void()> pump;
-    return pump;
+MessagePumpState &MessagePump() {
+    static MessagePumpState state;
+    return state;
 }
 
 } // namespace zipengine
@@ -74,8 +75,11 @@ TZipEngine::~TZipEngine() {
     FilesToProcess = QStringList();
 }
 
-void TZipEngine::SetMessagePump(std::function<void()> pump) {
-    zipengine::MessagePump() = std::move(pump);
+void TZipEngine::SetMessagePump(std::function<void()> pump, std::chrono::milliseconds interval) {
+    auto &state = zipengine::MessagePump();
+    state.pump = std::move(pump);
+    state.interval = std::max(interval, std::chrono::milliseconds(0));
+    state.hasRun = false;
 }
 
 QByteArray TZipEngine::CommentBuffer() {

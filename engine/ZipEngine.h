@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -84,9 +85,15 @@ public:
     TZipEngine(const TZipEngine &) = delete;
     TZipEngine &operator=(const TZipEngine &) = delete;
 
-    // Runs while the engine calls back, before each message is acted on.
-    // The program installs Qt's event processing; tests install their own.
-    static void SetMessagePump(std::function<void()> pump);
+    // Runs while the engine calls back, before a message is acted on. The
+    // program installs Qt's event processing; tests install their own. With
+    // an interval, the pump is skipped for messages that arrive sooner than
+    // that after its last run, except for messages whose handlers ask the
+    // user (replace, password, comment, new disk, skipped file): a listing
+    // of many thousand entries would otherwise spend most of its time
+    // polling for events that are not there.
+    static void SetMessagePump(std::function<void()> pump,
+                               std::chrono::milliseconds interval = std::chrono::milliseconds(0));
 
     // The archive comment buffer shared by every instance of the process.
     static QByteArray CommentBuffer();

@@ -14,6 +14,35 @@ std::size_t CopyChars(const QByteArray &bytes, char *target) {
     return static_cast<std::size_t>(bytes.size());
 }
 
+// Messages whose handlers may show a box: the window is brought up to date
+// before it, whatever the interval says.
+bool MayAskTheUser(std::int32_t code) {
+    switch (code) {
+    case ENGINE_MSG_REPLACE:
+    case ENGINE_MSG_PASSWORD:
+    case ENGINE_MSG_FILE_COMMENT:
+    case ENGINE_MSG_NEW_DISK:
+    case ENGINE_MSG_SKIPPING:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void RunMessagePump(bool always) {
+    auto &state = zipengine::MessagePump();
+    if (!state.pump)
+        return;
+    using Clock = std::chrono::steady_clock;
+    if (!always && state.hasRun && Clock::now() - state.lastRun < state.interval)
+        return;
+    state.pump();
+    // Counted from the end of the run: a pump that waited (a menu held open)
+    // is not followed at once by another.
+    state.hasRun = true;
+    state.lastRun = Clock::now();
+}
+
 } // namespace
 
 QDateTime TZipEngine::DosDateTimeToDateTime(std::uint32_t packed) {
@@ -65,8 +94,7 @@ std::int32_t TZipEngine::EngineCallback(std::int32_t code, void *data, void *use
 }
 
 std::int32_t TZipEngine::Dispatch(std::int32_t code, void *data) {
-    if (const auto &pump = zipengine::MessagePump())
-        pump();
+    RunMessagePump(MayAskTheUser(code));
 
     // Raises a file-record event; the record is read only when someone
     // listens.

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -60,7 +61,13 @@ QByteArray LimitedPrefix(const QByteArray &text, qsizetype max);
 
 QString FromEngine(const char *text);
 
-// Runs at the start of every callback; see TZipEngine::SetMessagePump.
-std::function<void()> &MessagePump();
+// Runs at the start of a callback; see TZipEngine::SetMessagePump.
+struct MessagePumpState {
+    std::function<void()> pump;
+    std::chrono::steady_clock::duration interval{};
+    std::chrono::steady_clock::time_point lastRun{};
+    bool hasRun = false;
+};
+MessagePumpState &MessagePump();
 
 } // namespace zipengine

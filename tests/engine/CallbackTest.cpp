@@ -96,6 +96,29 @@ TEST_F(Callback, MessagePumpRunsBeforeEveryMessage) {
         EXPECT_EQ(m.ret, 0);
 }
 
+TEST_F(Callback, PumpWithAnIntervalRunsFirstAndBeforeEveryQuestion) {
+    // An interval no test outlasts: only the first message and the ones
+    // whose handlers may show a box find the window brought up to date.
+    TZipEngine::SetMessagePump([this] { ++pumpRuns_; }, std::chrono::hours(1));
+    std::vector<int> pumpedBefore;
+    engine.OnListing = [&](TZipEngine &, const TZipFileStats &) {
+        pumpedBefore.push_back(pumpRuns_);
+    };
+    const Fields name{{"name", "a"}};
+    Replay({Msg(ENGINE_MSG_LISTING, Record), Msg(ENGINE_MSG_LISTING, Record),
+            Msg(ENGINE_MSG_REPLACE, name), Msg(ENGINE_MSG_LISTING, Record),
+            Msg(ENGINE_MSG_SKIPPING, name), Msg(ENGINE_MSG_NEW_DISK, {{"value", "2"}}),
+            Msg(ENGINE_MSG_PASSWORD, name), Msg(ENGINE_MSG_FILE_COMMENT, name),
+            Msg(ENGINE_MSG_STATUS, Record), Msg(ENGINE_MSG_LISTING, Record)});
+    EXPECT_EQ(pumpedBefore, (std::vector<int>{1, 1, 2, 6}));
+    EXPECT_EQ(pumpRuns_, 6);
+
+    // Installing a pump again starts afresh with a run at the first message.
+    TZipEngine::SetMessagePump([this] { ++pumpRuns_; }, std::chrono::hours(1));
+    Replay({Msg(ENGINE_MSG_LISTING, Record), Msg(ENGINE_MSG_LISTING, Record)});
+    EXPECT_EQ(pumpRuns_, 7);
+}
+
 TEST_F(Callback, FileRecordMessagesRaiseTheirOwnEvent) {
     const std::vector<std::pair<int, TZipFileStatsEvent TZipEngine::*>> table{
         {ENGINE_MSG_TESTING, &TZipEngine::OnTesting},
