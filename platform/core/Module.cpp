@@ -19,7 +19,9 @@ std::vector<std::string> DefaultSearchFolders() {
     const std::string program = ProgramFolder();
     if (program.empty())
         return {};
-    return {program, program + "/../share/tarnwick"};
+    // An installed program keeps its engines in the private library folder,
+    // since shared objects do not belong under share/ on Linux.
+    return {program, program + "/../lib/tarnwick", program + "/../share/tarnwick"};
 }
 
 bool IsRegularFile(const std::string &path) {

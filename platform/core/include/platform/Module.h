@@ -3,9 +3,9 @@
 //
 // A module name "NAME.DLL" stands for the shared library "libname.so". It is
 // looked for in the module search folders first (by default the program's own
-// folder, then ../share/tarnwick beside it), then by the system's library
-// search (a plain dlopen of the bare file name). A name holding a "/" is a
-// path and is loaded as it is.
+// folder, then ../lib/tarnwick and ../share/tarnwick beside it), then by the
+// system's library search (a plain dlopen of the bare file name). A name
+// holding a "/" is a path and is loaded as it is.
 #pragma once
 
 #include <string>
