@@ -6,11 +6,15 @@
 #include "platform/Desktop.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QFile>
+#include <QIcon>
 #include <QTimer>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -35,9 +39,22 @@ void InstallTestHooks(TMainFormFm &form) {
     });
 }
 
+QIcon ProgramIcon() {
+    QIcon icon;
+    QDirIterator sizes(QStringLiteral(":/icons"));
+    while (sizes.hasNext())
+        icon.addFile(sizes.next());
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
+    // Answered before the application object exists, which would need a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("tarnwick " TARNWICK_VERSION);
+        return 0;
+    }
     // Without TZ, the C library checks /etc/localtime again for every local
     // time it converts, and a listing converts one per entry; naming the
     // same file lets it keep what it read.
@@ -45,6 +62,8 @@ int main(int argc, char *argv[]) {
         setenv("TZ", ":/etc/localtime", 0);
     QApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tarnwick for Windows 95"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(TARNWICK_APP_ID));
+    QApplication::setWindowIcon(ProgramIcon());
     QGuiApplication::setQuitOnLastWindowClosed(true);
     platform::SetApplicationHelpFile(QStringLiteral("Tarnwick.hlp"));
     // The engine's callback keeps the windows alive during an operation;

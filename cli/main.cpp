@@ -14,7 +14,8 @@
 namespace {
 
 void printHelp(QTextStream &out, const cli::CommandTable &table) {
-    out << "Usage: tarnwick-cli COMMAND ARCHIVE [names...] [options]\n\n"
+    out << "Usage: tarnwick-cli COMMAND ARCHIVE [names...] [options]\n"
+           "       tarnwick-cli --help | --version\n\n"
            "Commands:\n";
     for (const auto &c : table)
         out << "  " << c.name.leftJustified(9) << c.summary << '\n';
@@ -55,6 +56,10 @@ int main(int argc, char **argv) {
     if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
         printHelp(out, table);
         return args.isEmpty() ? 2 : 0;
+    }
+    if (args[0] == QLatin1String("--version")) {
+        out << "tarnwick-cli " TARNWICK_VERSION "\n";
+        return 0;
     }
     const QString name = args.takeFirst();
     auto command = std::find_if(table.begin(), table.end(),
