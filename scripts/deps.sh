@@ -9,6 +9,8 @@ PACKAGES=(
   libdeflate-dev libisal-dev zlib1g-dev libbz2-dev liblzma-dev libzstd-dev
   libgtest-dev googletest
   fonts-dejavu-core
+  # the Debian package and the checks of the desktop entry and AppStream record
+  dpkg-dev file desktop-file-utils appstream
   # peers used by the tests to make and check archives
   zip unzip 7zip libarchive-tools python3
 )
