@@ -7,6 +7,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
   libdeflate-dev libisal-dev zlib1g-dev libbz2-dev liblzma-dev libzstd-dev
+  nettle-dev
   libgtest-dev googletest
   fonts-dejavu-core
   # the Debian package and the checks of the desktop entry and AppStream record

@@ -96,11 +96,45 @@ typedef struct EngineFileRecord {
     int32_t EngineValue2;  /* high 32 bits of CompressedSize */
     uint8_t Ratio;         /* space saved, percent */
     uint8_t PercentDone;   /* progress of the current item, percent */
-    uint8_t EngineByte;    /* libunzeng32: compression method (255 for 255 and above) */
+    uint8_t EngineByte;    /* libunzeng32: how the data is packed, ENGINE_PACKED_* */
     uint8_t EngineFlag;    /* non-zero: true; libunzeng32: the entry is encrypted */
     const char *Comment;   /* entry comment, need not be NUL-terminated */
     uint8_t CommentLength; /* 0 to 255 */
 } EngineFileRecord;
+
+/*
+ * EngineByte of libunzeng32's records: how the entry's data is packed.
+ * Bit 7 clear: the compression method, 127 for 127 and above. Bit 7 set:
+ * WinZip AES, with the key length in bits 5-6 (1: 128, 2: 192, 3: 256 bits)
+ * and the compression method inside in bits 0-4 (methods 0 to 20 as they
+ * are, 93 to 98 as 21 to 26, 31 for any other).
+ */
+#define ENGINE_PACKED_AES 0x80
+#define ENGINE_PACKED_OTHER 31
+
+static inline uint8_t engine_packed_method(uint16_t method, uint8_t aesStrength) {
+    if (aesStrength == 0 || aesStrength > 3)
+        return (uint8_t)(method < 127 ? method : 127);
+    uint8_t inner = method <= 20                    ? (uint8_t)method
+                    : (method >= 93 && method <= 98) ? (uint8_t)(method - 72)
+                                                     : ENGINE_PACKED_OTHER;
+    return (uint8_t)(ENGINE_PACKED_AES | (aesStrength << 5) | inner);
+}
+
+/* The compression method of a packed byte; -1 when it cannot be told. */
+static inline int32_t engine_packed_compression(uint8_t packed) {
+    if (!(packed & ENGINE_PACKED_AES))
+        return packed == 127 ? -1 : packed;
+    uint8_t inner = packed & 0x1f;
+    if (inner <= 20)
+        return inner;
+    return inner <= 26 ? inner + 72 : -1;
+}
+
+/* The AES key length in bits of a packed byte, 0 for other entries. */
+static inline uint32_t engine_packed_aes_bits(uint8_t packed) {
+    return (packed & ENGINE_PACKED_AES) ? 64u + 64u * ((packed >> 5) & 3u) : 0u;
+}
 
 /* Message 10: an existing file is about to be replaced. */
 typedef struct EngineReplaceQuery {

@@ -7,7 +7,7 @@
 # and the same with /tmp/fuzz/unzeng_fuzz (the engine's "-v", "-t" and queries) and
 # /tmp/fuzz/deflate64_fuzz (raw Deflate64 streams, fed in pieces).
 # Needs clang and libclang-rt-14-dev (Debian 12) plus the library's
-# -dev packages (zlib, bzip2, liblzma, libdeflate, libzstd, libisal).
+# -dev packages (zlib, bzip2, liblzma, libdeflate, libzstd, libisal, nettle).
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 OUT=${FUZZ_OUT:-/tmp/fuzz}
@@ -17,7 +17,7 @@ FLAGS="-std=c++20 -g -O1 -fno-omit-frame-pointer $SAN"
 mkdir -p "$OUT/obj" "$OUT/corpus" "$OUT/seeds"
 
 INC="-I$ROOT/enginelib/format/include -I$ROOT/enginelib/format/src -I$ROOT/enginelib/include"
-LIBS="$(pkg-config --libs libdeflate libzstd libisal) -lz -lbz2 -llzma -lpthread"
+LIBS="$(pkg-config --libs libdeflate libzstd libisal nettle) -lz -lbz2 -llzma -lpthread"
 
 objs=""
 for src in "$ROOT"/enginelib/format/src/*.cpp; do

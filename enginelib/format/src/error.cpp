@@ -40,6 +40,8 @@ const char *errorText(Error e) noexcept {
         return "disk full";
     case Error::Aborted:
         return "aborted";
+    case Error::AuthFailed:
+        return "authentication code mismatch";
     }
     return "unknown error";
 }

@@ -1,6 +1,8 @@
 #include "zipformat/reader.h"
 
+#include "aes_reader.h"
 #include "decoder.h"
+#include "zipformat/aes.h"
 #include "zipformat/crc32.h"
 #include "zipformat/pkcrypt.h"
 #include "zipformat/records.h"
@@ -53,25 +55,67 @@ Scratch &scratch() {
 // Where an entry's bytes are and how to decrypt them.
 struct Prepared {
     EntryLocation loc;
-    std::uint64_t pos = 0;  // first byte of compressed data (after any crypt header)
-    std::uint64_t size = 0; // compressed bytes after any crypt header
-    bool encrypted = false;
+    std::uint64_t pos = 0;    // first byte of compressed data (after any crypt header)
+    std::uint64_t size = 0;   // compressed bytes after any crypt header
+    std::uint16_t method = 0; // of the data: for AES entries the one inside
+    bool checkCrc = true;
+    bool encrypted = false; // traditional encryption
     PkKeys keys;
+    std::unique_ptr<detail::AesReader> aes;
+    std::uint64_t macPos = 0; // AES: where the authentication code lies
 };
+
+// The AES field normally sits in both headers; some writers put it only in
+// the local one.
+bool aesFieldOf(const Archive &archive, const Entry &e, const EntryLocation &loc, AesField &f) {
+    if (findAesField(e.extra, f))
+        return true;
+    std::string local(loc.localExtraSize, '\0');
+    const std::uint64_t at = loc.headerPos + kLocalHeaderSize + loc.localNameSize;
+    return archive.source().readAt(at, local.data(), local.size()) && findAesField(local, f);
+}
+
+Error prepareAes(const Archive &archive, const Entry &e, std::string_view password, Prepared &p) {
+    AesField f;
+    if (!aesFieldOf(archive, e, p.loc, f) || (f.version != 1 && f.version != 2))
+        return Error::UnsupportedCrypto;
+    if (f.method == kMethodAes || !methodSupported(f.method))
+        return Error::UnsupportedMethod;
+    p.method = f.method;
+    p.checkCrc = f.version == 1;
+    const std::size_t saltSize = aesSaltSize(f.strength);
+    if (p.size < saltSize + kAesVerifierSize + kAesMacSize)
+        return Error::Corrupted;
+    if (password.empty())
+        return Error::NeedPassword;
+    std::uint8_t head[16 + kAesVerifierSize];
+    if (!archive.source().readAt(p.pos, head, saltSize + kAesVerifierSize))
+        return Error::Corrupted;
+    p.aes = std::make_unique<detail::AesReader>();
+    if (!p.aes->init(f.strength, password, head, head + saltSize))
+        return Error::BadPassword;
+    p.pos += saltSize + kAesVerifierSize;
+    p.size -= saltSize + kAesVerifierSize + kAesMacSize;
+    p.macPos = p.pos + p.size;
+    return Error::Ok;
+}
 
 Error prepare(const Archive &archive, std::size_t index, std::string_view password, Prepared &p) {
     const Entry &e = archive.entry(index);
     if (index >= archive.size())
         return Error::BadLocalHeader;
-    if ((e.flags & kFlagStrongCrypto) || e.method == kMethodAes)
+    if (e.flags & kFlagStrongCrypto)
         return Error::UnsupportedCrypto;
-    if (!methodSupported(e.method))
+    if (!isAes(e) && !methodSupported(e.method))
         return Error::UnsupportedMethod;
     Error err = archive.locate(index, p.loc);
     if (err != Error::Ok)
         return err;
     p.pos = p.loc.dataPos;
     p.size = e.compressedSize;
+    p.method = e.method;
+    if (isAes(e))
+        return prepareAes(archive, e, password, p);
     p.encrypted = e.isEncrypted();
     if (!p.encrypted)
         return Error::Ok;
@@ -109,11 +153,28 @@ public:
     bool read(std::uint8_t *buf, std::size_t n) {
         if (!src_.readAt(p_.pos, buf, n))
             return false;
-        if (p_.encrypted)
+        if (p_.aes)
+            p_.aes->decrypt(buf, n);
+        else if (p_.encrypted)
             p_.keys.decrypt(buf, n);
         p_.pos += n;
         left_ -= n;
         return true;
+    }
+    // AES: runs what the decoder left unread through the authentication
+    // code and compares it with the stored one.
+    bool authentic() {
+        std::uint8_t buf[1 << 14];
+        while (left_ > 0) {
+            auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left_, sizeof buf));
+            if (!src_.readAt(p_.pos, buf, n))
+                return false;
+            p_.aes->authenticate(buf, n);
+            p_.pos += n;
+            left_ -= n;
+        }
+        std::uint8_t stored[kAesMacSize];
+        return src_.readAt(p_.macPos, stored, sizeof stored) && p_.aes->verify(stored);
     }
 
 private:
@@ -124,7 +185,8 @@ private:
 
 class Output {
 public:
-    Output(OutputSink &sink, std::uint64_t expected) : sink_(sink), expected_(expected) {}
+    Output(OutputSink &sink, std::uint64_t expected, bool checkCrc)
+        : sink_(sink), expected_(expected), checkCrc_(checkCrc) {}
     Error put(const std::uint8_t *data, std::size_t n) {
         if (n > expected_ - total_)
             return Error::Corrupted; // more data than the directory declared
@@ -135,12 +197,13 @@ public:
     Error finish(std::uint32_t crc) const {
         if (total_ != expected_)
             return Error::Corrupted;
-        return crc_ == crc ? Error::Ok : Error::BadCrc;
+        return (!checkCrc_ || crc_ == crc) ? Error::Ok : Error::BadCrc;
     }
 
 private:
     OutputSink &sink_;
     std::uint64_t expected_;
+    bool checkCrc_;
     std::uint64_t total_ = 0;
     std::uint32_t crc_ = 0;
 };
@@ -181,9 +244,9 @@ Error readWhole(Input &in, Output &out, const Entry &e) {
     return out.finish(e.crc);
 }
 
-Error readStreamed(Input &in, Output &out, const Entry &e) {
+Error readStreamed(Input &in, Output &out, const Entry &e, std::uint16_t method) {
     Error err = Error::Ok;
-    auto decoder = detail::makeDecoder(e.method, e.uncompressedSize, err);
+    auto decoder = detail::makeDecoder(method, e.uncompressedSize, err);
     if (!decoder)
         return err;
     Scratch &s = scratch();
@@ -259,17 +322,23 @@ Error readEntry(const Archive &archive, std::size_t index, OutputSink &sink,
             return err;
         const Entry &e = archive.entry(index);
         Input in(archive, p);
-        Output out(sink, e.uncompressedSize);
-        if (e.method == kMethodStored) {
+        Output out(sink, e.uncompressedSize, p.checkCrc);
+        if (p.method == kMethodStored) {
             err = readStored(in, out, e);
-        } else if (e.method == kMethodDeflate && p.size <= options.wholeBufferCap &&
+        } else if (p.method == kMethodDeflate && p.size <= options.wholeBufferCap &&
                    e.uncompressedSize <= options.wholeBufferCap &&
                    e.uncompressedSize <= p.size * kMaxDeflateRatio + 64) {
             err = readWhole(in, out, e);
         } else {
-            err = readStreamed(in, out, e);
+            err = readStreamed(in, out, e, p.method);
         }
         scratch().trim();
+        // The authentication code covers every stored byte: when it fails,
+        // the data was altered, whatever the decoder made of it; when it
+        // holds, a decoding failure is the writer's.
+        if (p.aes && err != Error::Aborted && err != Error::DiskFull && err != Error::WriteFailed &&
+            err != Error::NoMemory && !in.authentic())
+            return Error::AuthFailed;
         return err;
     } catch (const std::bad_alloc &) {
         scratch().trim();

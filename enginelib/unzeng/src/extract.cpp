@@ -4,6 +4,7 @@
 #include "progress_sink.h"
 #include "results.h"
 #include "target.h"
+#include "zipformat/aes.h"
 #include "zipformat/reader.h"
 
 #include <cerrno>
@@ -121,7 +122,7 @@ Outcome Extractor::fail(const Entry &e, Error err) {
     case Error::NoMemory:
         return Outcome::NoMemory;
     default:
-        return skip(e, skipReason(err, e.isEncrypted()));
+        return skip(e, skipReason(err, e.isEncrypted() && !zipformat::isAes(e)));
     }
 }
 

@@ -21,7 +21,7 @@ std::int32_t openResult(Error e) noexcept {
     }
 }
 
-std::uint8_t skipReason(Error e, bool encrypted) noexcept {
+std::uint8_t skipReason(Error e, bool traditionalCrypto) noexcept {
     switch (e) {
     case Error::UnsupportedMethod:
     case Error::UnsupportedCrypto:
@@ -30,9 +30,11 @@ std::uint8_t skipReason(Error e, bool encrypted) noexcept {
     case Error::BadPassword:
         return ENGINE_SKIP_PASSWORD;
     case Error::BadCrc:
-        return encrypted ? ENGINE_SKIP_PASSWORD : ENGINE_SKIP_BAD_CRC;
+        return traditionalCrypto ? ENGINE_SKIP_PASSWORD : ENGINE_SKIP_BAD_CRC;
+    case Error::AuthFailed:
+        return ENGINE_SKIP_BAD_CRC;
     case Error::Corrupted:
-        return encrypted ? ENGINE_SKIP_PASSWORD : ENGINE_SKIP_CORRUPTED;
+        return traditionalCrypto ? ENGINE_SKIP_PASSWORD : ENGINE_SKIP_CORRUPTED;
     case Error::WriteFailed:
     case Error::NotAccessible:
     case Error::NotFound:

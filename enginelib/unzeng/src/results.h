@@ -11,9 +11,10 @@ namespace unz {
 // Result of a call whose archive could not be opened.
 std::int32_t openResult(zipformat::Error e) noexcept;
 
-// Skip reason for an entry that could not be read. Encrypted entries whose
-// data fails after the one-byte password check passed count as a password
-// failure: that check lets one wrong password in 256 through.
-std::uint8_t skipReason(zipformat::Error e, bool encrypted) noexcept;
+// Skip reason for an entry that could not be read. Entries with traditional
+// encryption whose data fails after the one-byte password check passed
+// count as a password failure: that check lets one wrong password in 256
+// through. AES entries have an authentication code to tell damage apart.
+std::uint8_t skipReason(zipformat::Error e, bool traditionalCrypto) noexcept;
 
 } // namespace unz

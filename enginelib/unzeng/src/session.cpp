@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "zipformat/aes.h"
 #include "zipformat/names.h"
 
 #include <algorithm>
@@ -52,7 +53,11 @@ EngineFileRecord *Session::record(const zipformat::Entry &e, std::uint8_t percen
     rec_.DosDateTime = e.dosTime;
     rec_.Ratio = ratioOf(e.uncompressedSize, e.compressedSize);
     rec_.PercentDone = percent;
-    rec_.EngineByte = static_cast<std::uint8_t>(std::min<std::uint16_t>(e.method, 255));
+    zipformat::AesField aes;
+    if (zipformat::isAes(e) && zipformat::findAesField(e.extra, aes))
+        rec_.EngineByte = engine_packed_method(aes.method, aes.strength);
+    else
+        rec_.EngineByte = engine_packed_method(e.method, 0);
     rec_.EngineFlag = e.isEncrypted() ? 1 : 0;
     rec_.Comment = comment_.c_str();
     rec_.CommentLength = static_cast<std::uint8_t>(comment_.size());

@@ -3,6 +3,7 @@
 #include "passwords.h"
 #include "progress_sink.h"
 #include "results.h"
+#include "zipformat/aes.h"
 
 namespace unz {
 
@@ -33,7 +34,7 @@ std::int32_t runTest(Session &session, const Arguments &args, const zipformat::A
             return ENGINE_NO_MEMORY;
         if (err != Error::Ok) {
             ++failed;
-            if (session.skip(e.name, skipReason(err, e.isEncrypted())))
+            if (session.skip(e.name, skipReason(err, e.isEncrypted() && !zipformat::isAes(e))))
                 return ENGINE_ABORTED;
         }
     }

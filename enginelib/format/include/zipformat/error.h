@@ -23,6 +23,7 @@ enum class Error : int {
     WriteFailed,       // the output sink could not take the data
     DiskFull,          // the output sink ran out of space
     Aborted,           // the output sink asked to stop
+    AuthFailed,        // AES: the authentication code does not match the data
 };
 
 // A short English description, for logs and tests.
