@@ -1,5 +1,6 @@
 // list, test, extract and comment: the commands over the extracting side.
 #include "Command.h"
+#include "MethodText.h"
 #include "ResultText.h"
 #include "Terminal.h"
 #include "ZipEngine.h"
@@ -61,6 +62,10 @@ void prepare(Context &c) {
     e.ZipFileName = c.args.archive;
     e.Password = c.args.value(QStringLiteral("-P"));
     e.MultidiskMode = c.args.has(QStringLiteral("-!"));
+    // The engine reads legacy names in the code page this names.
+    const QString codepage = c.args.value(QStringLiteral("-O"));
+    if (!codepage.isEmpty())
+        qputenv("TARNWICK_LEGACY_CODEPAGE", codepage.toLocal8Bit());
     QStringList files = c.args.names;
     const QStringList excludes = c.args.all(QStringLiteral("-x"));
     // The component passes excludes only along with names: "*" stands for
@@ -90,11 +95,17 @@ int runList(Context &c) {
     prepare(c);
     QTextStream &out = c.out;
     const bool quiet = c.args.has(QStringLiteral("-q"));
+    const bool verbose = c.args.has(QStringLiteral("-v"));
     qint64 count = 0, size = 0, packed = 0;
     // The header comes with the first entry, so a failed listing prints
     // only its message.
     const auto header = [&] {
-        if (!quiet)
+        if (quiet)
+            return;
+        if (verbose)
+            out << "      Size     Packed Ratio Date       Time  Method              Name\n"
+                   "---------- ---------- ----- ---------- ----- ------------------- ----\n";
+        else
             out << "      Size     Packed Ratio Date       Time  Name\n"
                    "---------- ---------- ----- ---------- ----- ----\n";
     };
@@ -124,6 +135,10 @@ int runList(Context &c) {
                                     static_cast<long long>(s.TrueSize()),
                                     static_cast<long long>(s.TrueCompressedSize()), s.Ratio);
         row.assign(fields, static_cast<std::size_t>(std::max(n, 0)));
+        if (verbose) {
+            row += methodText(s.EngineByte, s.EngineFlag).leftJustified(19).toStdString();
+            row += ' ';
+        }
         row += printableBytes(s.FileName);
         row += '\n';
         std::fwrite(row.data(), 1, row.size(), stdout);
@@ -210,30 +225,33 @@ int runComment(Context &c) {
 } // namespace
 
 void addReadCommands(CommandTable &table) {
-    const QStringList common = {QStringLiteral("-P"), QStringLiteral("-x")};
-    table.push_back({QStringLiteral("list"),
-                     QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-!] [-q]"),
-                     QStringLiteral("list the entries: size, packed, ratio, date, time, name"),
-                     QStringLiteral("listing"),
-                     {QStringLiteral("-!"), QStringLiteral("-q")},
-                     common,
-                     runList});
-    table.push_back({QStringLiteral("test"),
-                     QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-!] [-q]"),
-                     QStringLiteral("check that every entry decompresses to its CRC"),
-                     QStringLiteral("testing"),
-                     {QStringLiteral("-!"), QStringLiteral("-q")},
-                     common,
-                     runTest});
+    const QStringList common = {QStringLiteral("-P"), QStringLiteral("-x"), QStringLiteral("-O")};
+    table.push_back(
+        {QStringLiteral("list"),
+         QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-O CODEPAGE] [-!] [-q] [-v]"),
+         QStringLiteral("list the entries: size, packed, ratio, date, time, name"),
+         QStringLiteral("listing"),
+         {QStringLiteral("-!"), QStringLiteral("-q"), QStringLiteral("-v")},
+         common,
+         runList});
+    table.push_back(
+        {QStringLiteral("test"),
+         QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-O CODEPAGE] [-!] [-q]"),
+         QStringLiteral("check that every entry decompresses to its CRC"),
+         QStringLiteral("testing"),
+         {QStringLiteral("-!"), QStringLiteral("-q")},
+         common,
+         runTest});
     table.push_back(
         {QStringLiteral("extract"),
          QStringLiteral(
-             "[names...] [-d DIR] [-j] [-o|-n] [-f|-u] [-x PATTERN] [-P PASSWORD] [-!] [-q]"),
+             "[names...] [-d DIR] [-j] [-o|-n] [-f|-u] [-x PATTERN] [-P PASSWORD] [-O CODEPAGE] "
+             "[-!] [-q]"),
          QStringLiteral("extract entries into DIR (default: the current folder)"),
          QStringLiteral("extracting"),
          {QStringLiteral("-j"), QStringLiteral("-o"), QStringLiteral("-n"), QStringLiteral("-f"),
           QStringLiteral("-u"), QStringLiteral("-!"), QStringLiteral("-q")},
-         {QStringLiteral("-P"), QStringLiteral("-x"), QStringLiteral("-d")},
+         {QStringLiteral("-P"), QStringLiteral("-x"), QStringLiteral("-d"), QStringLiteral("-O")},
          runExtract});
     table.push_back({QStringLiteral("comment"),
                      QString(),

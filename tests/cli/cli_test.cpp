@@ -150,4 +150,21 @@ TEST(Cli, EveryValidCorpusArchiveListsTestsAndExtracts) {
     }
 }
 
+TEST(Cli, VerboseListingNamesMethodsAndCodePagesDecodeNames) {
+    CliRun r = cli("list -v " + corpus("encrypted/libzip-encrypt-aes256.zip"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find(" Stored              plain\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" AES-256 + Stored    encrypted\n"), std::string::npos) << r.out;
+    r = cli("list -v " + corpus("encrypted/libarchive-zip_ppmd8_aes256_streaming.zipx"));
+    EXPECT_NE(r.out.find(" AES-256 + PPMd "), std::string::npos) << r.out;
+
+    const std::string cp866 = corpus("valid/libarchive-zip_filename_cp866.zip");
+    r = cli("list -O CP866 " + cp866);
+    EXPECT_NE(r.out.find(" привет\n"), std::string::npos) << r.out;
+    r = cli("list -O 866 " + cp866);
+    EXPECT_NE(r.out.find(" ПРИВЕТ\n"), std::string::npos) << r.out;
+    r = cli("list -O CP932 " + corpus("valid/libarchive-zip_filename_cp932.zip"));
+    EXPECT_NE(r.out.find(" 表だよ/漢字.txt\n"), std::string::npos) << r.out;
+}
+
 } // namespace

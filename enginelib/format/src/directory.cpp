@@ -313,11 +313,11 @@ bool decodeName(std::string_view raw, std::string_view extra, std::uint16_t flag
         out.assign(unicode);
     } else if (isValidUtf8(raw)) {
         // Flagged UTF-8, or unflagged bytes that are well-formed UTF-8: many
-        // Unix tools write UTF-8 without setting the flag, and real CP437
+        // Unix tools write UTF-8 without setting the flag, and real legacy
         // names are almost never valid UTF-8.
         out.assign(raw);
     } else {
-        appendCp437AsUtf8(out, raw);
+        appendLegacyAsUtf8(out, raw);
     }
     // A NUL ends the name as every C string consumer would read it; keep
     // that visible instead of hiding what follows.

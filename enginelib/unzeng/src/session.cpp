@@ -21,7 +21,7 @@ void commentText(std::string_view raw, std::string &out) {
     if (zipformat::isValidUtf8(raw))
         out.assign(raw);
     else
-        zipformat::appendCp437AsUtf8(out, raw);
+        zipformat::appendLegacyAsUtf8(out, raw);
 }
 
 std::uint8_t ratioOf(std::uint64_t size, std::uint64_t packed) noexcept {

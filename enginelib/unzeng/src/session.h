@@ -37,7 +37,7 @@ private:
 };
 
 // Archive and entry comments as UTF-8: kept when already valid UTF-8,
-// converted from code page 437 otherwise.
+// converted from the legacy code page otherwise, as names are.
 void commentText(std::string_view raw, std::string &out);
 
 // Space saved in percent, rounded; 0 when nothing was saved.

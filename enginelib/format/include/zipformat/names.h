@@ -1,4 +1,4 @@
-// Entry-name text: code page 437 to UTF-8, UTF-8 validation and the
+// Entry-name text: legacy code pages to UTF-8, UTF-8 validation and the
 // normalisation every reported name gets ("\" becomes "/").
 #pragma once
 
@@ -11,6 +11,19 @@ namespace zipformat {
 
 // Appends the UTF-8 form of CP437 bytes to `out`.
 void appendCp437AsUtf8(std::string &out, std::string_view cp437);
+
+// The code page that names and comments without the UTF-8 flag were
+// written in when they are not UTF-8: TARNWICK_LEGACY_CODEPAGE when set
+// ("CP866", "866", any name iconv knows), else the DOS code page of the
+// locale's language (LC_ALL, LC_CTYPE, LANG): CP866 for Russian, CP932 for
+// Japanese, CP936 for Chinese, CP850 for much of Western Europe, CP437
+// otherwise.
+std::string legacyCodepage();
+
+// Appends the UTF-8 form of legacy text to `out`: decoded with
+// legacyCodepage() through iconv, or as CP437 when that code page is
+// unknown or cannot decode these bytes.
+void appendLegacyAsUtf8(std::string &out, std::string_view raw);
 
 // True when `s` is well-formed UTF-8 (no overlongs, no surrogates).
 bool isValidUtf8(std::string_view s) noexcept;
