@@ -31,6 +31,8 @@ struct TSettings {
     QString DefaultExtractPath;
     bool ExtractPath = false;
     int ExtractMethod = 0;
+
+    bool operator==(const TSettings &) const = default;
 };
 
 constexpr int ColumnCount = 7;

@@ -1,5 +1,6 @@
 // Program entry: the application title and help file, the main window and
 // the message loop. Usage: tarnwick [archive]
+#include "DialogCommands.h"
 #include "InstallCommands.h"
 #include "MainForm.h"
 #include "ZipEngine.h"
@@ -71,7 +72,10 @@ int main(int argc, char *argv[]) {
     TZipEngine::SetMessagePump([] { QCoreApplication::processEvents(); },
                                std::chrono::milliseconds(10));
 
-    TMainFormFm::SetCommandInstaller(InstallCommands);
+    TMainFormFm::SetCommandInstaller([](TMainFormFm &window) {
+        InstallCommands(window);
+        InstallDialogCommands(window);
+    });
     TMainFormFm form(QCoreApplication::arguments().mid(1));
     InstallTestHooks(form);
     form.show();
