@@ -6,6 +6,7 @@
 
 #include <map>
 #include <random>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -88,6 +89,72 @@ void checkArchive(Fixture &f, const fs::path &archive, const std::string &passwo
         ASSERT_EQ(stat(p.c_str(), &st), 0);
         EXPECT_LE(std::llabs(static_cast<long long>(st.st_mtime - want)), 2) << name;
     }
+}
+
+// What `7zz l -slt` reports of each file entry: size, packed size and the
+// method text ("AES-256 Deflate", "Deflate64", "Store").
+struct PeerRow {
+    std::int64_t size = 0, packed = 0;
+    std::string method;
+    bool operator==(const PeerRow &) const = default;
+};
+
+std::map<std::string, PeerRow> sevenZipListing(const fs::path &archive, const fs::path &text) {
+    std::map<std::string, PeerRow> rows;
+    shell(sevenZip() + " l -slt " + quote(archive.string()) + " > " + quote(text.string()));
+    std::istringstream in(readFile(text));
+    std::string line, path;
+    bool entries = false, folder = false;
+    PeerRow row;
+    auto flush = [&] {
+        if (entries && !path.empty() && !folder)
+            rows[path] = row;
+        path.clear();
+        row = PeerRow{};
+        folder = false;
+    };
+    while (std::getline(in, line)) {
+        auto value = [&](const std::string &key) {
+            return line.rfind(key + " = ", 0) == 0 ? line.substr(key.size() + 3) : std::string();
+        };
+        if (line.rfind("----------", 0) == 0) {
+            entries = true;
+        } else if (line.empty()) {
+            flush();
+        } else if (line.rfind("Path = ", 0) == 0) {
+            path = value("Path");
+        } else if (line.rfind("Folder = +", 0) == 0) {
+            folder = true;
+        } else if (line.rfind("Size = ", 0) == 0) {
+            row.size = std::stoll(value("Size"));
+        } else if (line.rfind("Packed Size = ", 0) == 0) {
+            row.packed = std::stoll(value("Packed Size"));
+        } else if (line.rfind("Method = ", 0) == 0) {
+            row.method = value("Method");
+        }
+    }
+    flush();
+    return rows;
+}
+
+// Our listing in the same terms, the method written as 7-Zip writes it.
+std::map<std::string, PeerRow> ourListing(const fs::path &archive) {
+    Engine engine;
+    EXPECT_EQ(engine.run({"", "-v", archive.string()}), ENGINE_OK);
+    std::map<std::string, PeerRow> rows;
+    const std::map<int, std::string> names = {{0, "Store"},  {8, "Deflate"}, {9, "Deflate64"},
+                                              {12, "BZip2"}, {14, "LZMA"},   {98, "PPMd"}};
+    for (const auto &m : engine.withCode(ENGINE_MSG_LISTING)) {
+        if (m.attributes & ENGINE_ATTR_DIRECTORY)
+            continue;
+        std::string method = names.at(engine_packed_compression(m.method));
+        if (const auto bits = engine_packed_aes_bits(m.method))
+            method = "AES-" + std::to_string(bits) + " " + method;
+        else if (m.encrypted)
+            method = "ZipCrypto " + method;
+        rows[m.name] = PeerRow{m.size, m.packed, method};
+    }
+    return rows;
 }
 
 class Peers : public ::testing::Test {
@@ -181,6 +248,31 @@ TEST_F(Peers, Bsdtar) {
     if (!haveTool("bsdtar"))
         GTEST_SKIP() << "bsdtar not installed";
     checkArchive(f, f.make("bsdtar", "bsdtar --format zip -cf %A *"));
+}
+
+// Archives of today's archivers: AES at every key length and Deflate64
+// list as 7-Zip lists them and read byte-exact.
+TEST_F(Peers, SevenZipAesAndDeflate64ListAsSevenZipDoes) {
+    std::string z = sevenZip();
+    if (z.empty())
+        GTEST_SKIP() << "7-Zip not installed";
+    const struct {
+        const char *label, *options, *password;
+    } kinds[] = {
+        {"7z-aes128", "-mem=AES128 -pPASS", "PASS"},
+        {"7z-aes192-store", "-mem=AES192 -mx=0 -pPASS", "PASS"},
+        {"7z-aes256", "-mem=AES256 -pPASS", "PASS"},
+        {"7z-aes256-d64", "-mem=AES256 -mm=Deflate64 -pPASS", "PASS"},
+        {"7z-deflate64", "-mm=Deflate64", ""},
+        {"7z-deflate64-zipcrypto", "-mm=Deflate64 -mem=ZipCrypto -pPASS", "PASS"},
+    };
+    for (const auto &k : kinds) {
+        const fs::path archive = f.make(k.label, z + " a -tzip " + k.options + " %A .");
+        const auto peer = sevenZipListing(archive, f.dir / "listing.txt");
+        EXPECT_EQ(peer.size(), f.files.size()) << k.label;
+        EXPECT_EQ(ourListing(archive), peer) << k.label;
+        checkArchive(f, archive, k.password);
+    }
 }
 
 } // namespace

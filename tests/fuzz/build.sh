@@ -5,7 +5,8 @@
 #   tests/fuzz/build.sh && /tmp/fuzz/format_fuzz /tmp/fuzz/corpus /tmp/fuzz/seeds \
 #       -max_len=65536 -rss_limit_mb=2048 -timeout=10 -jobs=1 -workers=1
 # and the same with /tmp/fuzz/unzeng_fuzz (the engine's "-v", "-t" and queries) and
-# /tmp/fuzz/deflate64_fuzz (raw Deflate64 streams, fed in pieces).
+# /tmp/fuzz/deflate64_fuzz (raw Deflate64 streams, fed in pieces) and
+# /tmp/fuzz/repair_fuzz (the compressing side's "-F" and "-FF").
 # Needs clang and libclang-rt-14-dev (Debian 12) plus the library's
 # -dev packages (zlib, bzip2, liblzma, libdeflate, libzstd, libisal, nettle).
 set -eu
@@ -42,7 +43,17 @@ done
 $CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/unzeng_fuzz.cpp" $uobjs $objs $LIBS \
     -o "$OUT/unzeng_fuzz"
 
+# The repair of the compressing side, tested through the extracting side.
+zobjs=""
+for src in "$ROOT"/enginelib/zipeng/src/*.cpp; do
+    obj="$OUT/obj/zipeng_$(basename "$src" .cpp).o"
+    $CXX $FLAGS -fsanitize=fuzzer-no-link $INC -I"$ROOT/enginelib/zipeng/src" -c "$src" -o "$obj"
+    zobjs="$zobjs $obj"
+done
+$CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/repair_fuzz.cpp" $zobjs $uobjs $objs $LIBS \
+    -o "$OUT/repair_fuzz"
+
 if [ -d /work/shared/corpus/zip ]; then
     find /work/shared/corpus/zip -name '*.zip*' -type f -exec cp {} "$OUT/seeds/" \;
 fi
-echo "built $OUT/format_fuzz $OUT/deflate64_fuzz $OUT/unzeng_fuzz"
+echo "built $OUT/format_fuzz $OUT/deflate64_fuzz $OUT/unzeng_fuzz $OUT/repair_fuzz"
