@@ -1,7 +1,10 @@
 #include "platform/ProgMan.h"
 #include "ScopedEnv.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -13,6 +16,52 @@ namespace {
 QString ReadAll(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// How a desktop reads an Exec= value: the string escapes first, then the
+// quoting rules, then "%%" as a literal "%".
+QStringList ExecArguments(const QString &value) {
+    QString line;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\\' && i + 1 < value.size()) {
+            const QChar next = value[++i];
+            line += next == u's'   ? u' '
+                    : next == u'n' ? u'\n'
+                    : next == u't' ? u'\t'
+                    : next == u'r' ? u'\r'
+                                   : next;
+            continue;
+        }
+        line += value[i];
+    }
+    QStringList args;
+    QString arg;
+    bool quoted = false, started = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted && c == u'\\' && i + 1 < line.size() &&
+            QStringLiteral("\"`$\\").contains(line[i + 1]))
+            arg += line[++i];
+        else if (c == u'"')
+            quoted = !quoted, started = true;
+        else if (!quoted && c == u' ') {
+            if (started)
+                args << arg.replace(QStringLiteral("%%"), QStringLiteral("%"));
+            arg.clear();
+            started = false;
+        } else
+            arg += c, started = true;
+    }
+    if (started)
+        args << arg.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    return args;
+}
+
+QString ExecValue(const QString &launcher) {
+    for (const QString &line : ReadAll(launcher).split(u'\n'))
+        if (line.startsWith(QStringLiteral("Exec=")))
+            return line.mid(5);
+    return QString();
 }
 
 } // namespace
@@ -49,8 +98,9 @@ TEST(ProgManTest, GroupAndItemsBecomeMenuFiles) {
     const QString first = ReadAll(root.path() + "/data/applications/tarnwick-my-tools-0.desktop");
     EXPECT_TRUE(first.contains("Name=read me.txt\n"));
     EXPECT_TRUE(first.contains("Exec=xdg-open \"" + doc + "\"\n")) << first.toStdString();
-    const QString second = ReadAll(server.launcherFile(1));
-    EXPECT_TRUE(second.contains("Exec=/usr/bin/env FOO=1\n")) << second.toStdString();
+    // A command line is one file, never a program with arguments.
+    EXPECT_EQ(ExecArguments(ExecValue(server.launcherFile(1))),
+              QStringList({"xdg-open", "/usr/bin/env FOO=1"}));
     const QString menu =
         ReadAll(root.path() + "/config/menus/applications-merged/tarnwick-my-tools.menu");
     EXPECT_TRUE(menu.contains("<Name>My Tools</Name>"));
@@ -79,4 +129,50 @@ TEST(ProgManTest, NoServerAnswersWhenTheFoldersCannotBeWritten) {
     ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(root.path() + "/data"));
     ScopedEnv config("XDG_CONFIG_HOME", QFile::encodeName(root.path() + "/config"));
     EXPECT_NE(Server::connect(), nullptr);
+}
+
+TEST(ProgManTest, LaunchersNameExactlyTheirFile) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString folder = root.path() + QStringLiteral("/it's a \"dir\", $HOME");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    Server server(root.path() + "/data", root.path() + "/config");
+    ASSERT_TRUE(server.execute("[CreateGroup(Odd, names)]"));
+    EXPECT_EQ(server.groupName(), "Odd, names");
+    const char *const names[] = {
+        "plain.txt",          "two words.txt",   "say \"hi\".txt", "100%.txt",
+        "$(touch x);`id`.sh", "back\\slash.txt", "a,b).txt",       "run me"};
+    int index = 0;
+    for (const char *name : names) {
+        const QString file = folder + u'/' + QString::fromUtf8(name);
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        if (QString::fromUtf8(name) == "run me")
+            f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+        f.close();
+        for (const bool quoted : {true, false}) {
+            const QString line = quoted ? u'"' + file + u'"' : file;
+            ASSERT_TRUE(
+                server.execute("[AddItem(" + line + "," + QString::fromUtf8(name) + ")]\r\n"))
+                << name;
+            const QString launcher = server.launcherFile(index++);
+            const QStringList expected = QString::fromUtf8(name) == "run me"
+                                             ? QStringList{file}
+                                             : QStringList{"xdg-open", file};
+            EXPECT_EQ(ExecArguments(ExecValue(launcher)), expected) << name;
+            EXPECT_TRUE(ReadAll(launcher).contains(
+                "\nName=" + QString::fromUtf8(name).replace("\\", "\\\\") + "\n"))
+                << ReadAll(launcher).toStdString();
+            if (!QStandardPaths::findExecutable("desktop-file-validate").isEmpty()) {
+                QProcess validate;
+                validate.start("desktop-file-validate", {launcher});
+                ASSERT_TRUE(validate.waitForFinished(30000));
+                EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().toStdString();
+            }
+        }
+    }
+    // A command cut short of its closing quote still names the file.
+    EXPECT_EQ(LauncherTarget("\"" + folder + "/plain.txt"), folder + "/plain.txt");
+    EXPECT_EQ(SplitAddItem("\"/x/a,b.txt\",a,b.txt"),
+              std::make_pair(QString("\"/x/a,b.txt\""), QString("a,b.txt")));
 }

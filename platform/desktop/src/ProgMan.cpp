@@ -32,10 +32,15 @@ QString XmlEscaped(const QString &text) {
     return text.toHtmlEscaped();
 }
 
+// A command line names one file, in double quotes or bare; a line cut short
+// may have lost its closing quote.
 QString Unquoted(const QString &text) {
-    const QString t = text.trimmed();
-    if (t.size() >= 2 && t.startsWith(u'"') && t.endsWith(u'"'))
-        return t.mid(1, t.size() - 2);
+    QString t = text.trimmed();
+    if (t.startsWith(u'"')) {
+        t.remove(0, 1);
+        if (t.endsWith(u'"'))
+            t.chop(1);
+    }
     return t;
 }
 
@@ -49,6 +54,45 @@ QString ExecQuoted(const QString &argument) {
     }
     quoted.replace(u'%', QStringLiteral("%%"));
     return u'"' + quoted + u'"';
+}
+
+} // namespace
+
+namespace {
+
+// Splits at "," outside double quotes; each piece trimmed, quotes kept.
+QStringList SplitArguments(const QString &raw) {
+    QStringList args;
+    QString arg;
+    bool quoted = false;
+    for (const QChar c : raw) {
+        if (c == u'"')
+            quoted = !quoted;
+        if (!quoted && c == u',') {
+            args << arg.trimmed();
+            arg.clear();
+            continue;
+        }
+        arg += c;
+    }
+    if (!arg.trimmed().isEmpty() || !args.isEmpty())
+        args << arg.trimmed();
+    return args;
+}
+
+// Where the arguments of a command end: the first ")]" followed by nothing
+// but blanks up to the end or the next "[". Names may hold ")", "]", "," and
+// quotes of their own, so neither quotes nor brackets can be trusted.
+qsizetype ArgumentsEnd(const QString &text, qsizetype from) {
+    for (qsizetype j = text.indexOf(QStringLiteral(")]"), from); j >= 0;
+         j = text.indexOf(QStringLiteral(")]"), j + 1)) {
+        qsizetype k = j + 2;
+        while (k < text.size() && text[k].isSpace())
+            ++k;
+        if (k == text.size() || text[k] == u'[')
+            return j;
+    }
+    return -1;
 }
 
 } // namespace
@@ -67,31 +111,31 @@ std::optional<std::vector<Command>> ParseCommands(const QString &text) {
         const qsizetype open = text.indexOf(u'(', i);
         if (open < 0)
             return std::nullopt;
-        Command command{text.mid(i + 1, open - i - 1).trimmed(), {}};
-        QString arg;
-        bool quoted = false;
-        qsizetype j = open + 1;
-        for (; j < n; ++j) {
-            const QChar c = text[j];
-            if (c == u'"')
-                quoted = !quoted;
-            if (!quoted && c == u')')
-                break;
-            if (!quoted && c == u',') {
-                command.args << arg.trimmed();
-                arg.clear();
-                continue;
-            }
-            arg += c;
-        }
-        if (j + 1 >= n || text[j] != u')' || text[j + 1] != u']' || command.name.isEmpty())
+        const qsizetype close = ArgumentsEnd(text, open + 1);
+        Command command{text.mid(i + 1, open - i - 1).trimmed(), {}, {}};
+        if (close < 0 || command.name.isEmpty() || command.name.contains(u'[') ||
+            command.name.contains(u']'))
             return std::nullopt;
-        if (!arg.trimmed().isEmpty() || !command.args.isEmpty())
-            command.args << arg.trimmed();
+        command.raw = text.mid(open + 1, close - open - 1);
+        command.args = SplitArguments(command.raw);
         commands.push_back(command);
-        i = j + 2;
+        i = close + 2;
     }
     return commands;
+}
+
+std::pair<QString, QString> SplitAddItem(const QString &raw) {
+    // The title is the file name that ends the command line: the comma
+    // between them is the one that makes the two agree, whatever commas and
+    // quotes the names themselves hold.
+    for (qsizetype p = raw.indexOf(u','); p >= 0; p = raw.indexOf(u',', p + 1)) {
+        const QString path = Unquoted(raw.left(p));
+        const QString title = raw.mid(p + 1).trimmed();
+        if (!title.isEmpty() && (path == title || path.endsWith(u'/' + title)))
+            return {raw.left(p).trimmed(), title};
+    }
+    const QStringList args = SplitArguments(raw);
+    return {args.value(0), args.value(1)};
 }
 
 QString GroupId(const QString &groupName) {
@@ -107,14 +151,18 @@ QString GroupId(const QString &groupName) {
     return id.isEmpty() ? QStringLiteral("group") : id;
 }
 
+QString LauncherTarget(const QString &commandLine) {
+    return QFileInfo(Unquoted(commandLine)).absoluteFilePath();
+}
+
 QString ExecLine(const QString &commandLine) {
-    const QString path = Unquoted(commandLine);
+    // The whole line is one file: blanks, quotes, "%" and "$" in its name
+    // stay part of the name and can never start anything else.
+    const QString path = LauncherTarget(commandLine);
     const QFileInfo info(path);
-    if (info.isFile() && !info.isExecutable())
-        return QStringLiteral("xdg-open ") + ExecQuoted(info.absoluteFilePath());
-    if (info.isFile())
-        return ExecQuoted(info.absoluteFilePath());
-    return commandLine.trimmed();
+    if (info.isFile() && info.isExecutable())
+        return ExecQuoted(path);
+    return QStringLiteral("xdg-open ") + ExecQuoted(path);
 }
 
 Server::Server(QString dataHome, QString configHome)
@@ -153,13 +201,15 @@ bool Server::execute(const QString &text) {
         return false;
     bool ok = true;
     for (const Command &c : *commands) {
+        // A group name is all of the text: a comma in it is part of the name.
         if (c.name.compare(QStringLiteral("CreateGroup"), Qt::CaseInsensitive) == 0 &&
-            !c.args.isEmpty())
-            ok = createGroup(c.args.front()) && ok;
+            !c.raw.trimmed().isEmpty())
+            ok = createGroup(c.raw) && ok;
         else if (c.name.compare(QStringLiteral("AddItem"), Qt::CaseInsensitive) == 0 &&
-                 !c.args.isEmpty())
-            ok = addItem(c.args.front(), c.args.value(1)) && ok;
-        else
+                 !c.args.isEmpty()) {
+            const auto [commandLine, title] = SplitAddItem(c.raw);
+            ok = addItem(commandLine, title) && ok;
+        } else
             ok = false;
     }
     return ok;
@@ -179,13 +229,16 @@ bool Server::createGroup(const QString &name) {
 bool Server::addItem(const QString &commandLine, const QString &title) {
     if (group_.isEmpty())
         return false;
-    QString name = Unquoted(title);
+    const QString target = LauncherTarget(commandLine);
+    QString name = title.trimmed();
     if (name.isEmpty())
-        name = QFileInfo(Unquoted(commandLine)).fileName();
+        name = QFileInfo(target).fileName();
+    // Path= starts the program in its own folder, as the program manager did.
     const QString entry =
-        QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n"
-                       "Categories=X-Tarnwick-%3;\n")
-            .arg(EntryValue(name), EntryValue(ExecLine(commandLine)), GroupId(group_));
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nPath=%3\n"
+                       "Terminal=false\nCategories=X-Tarnwick-%4;\n")
+            .arg(EntryValue(name), EntryValue(ExecLine(commandLine)),
+                 EntryValue(QFileInfo(target).absolutePath()), GroupId(group_));
     if (!WriteText(launcherFile(nextItem_), entry))
         return false;
     ++nextItem_;

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The "ProgMan" service: program-group commands turned into a freedesktop.org
@@ -17,17 +18,26 @@ namespace platform::progman {
 struct Command {
     QString name;     // "CreateGroup", "AddItem", ...
     QStringList args; // split at "," outside double quotes, blanks trimmed
+    QString raw;      // everything between the parentheses
 };
 
 // The commands of one execute string: "[A(x)][B(y,z)]", blanks and CR LF
 // between them allowed. Nothing when the text is not a command list.
 std::optional<std::vector<Command>> ParseCommands(const QString &text);
 
+// The command line and the title of an AddItem's arguments. Names may hold
+// commas and quotes, so the split is where the title ends the command line.
+std::pair<QString, QString> SplitAddItem(const QString &raw);
+
 // "My Tools!" -> "my-tools": the part of file names that stands for a group.
 QString GroupId(const QString &groupName);
 
-// The Exec= value for a command line: a quoted or bare path to a file that is
-// not a program opens through xdg-open; anything else runs as it stands.
+// The file a command line names: the whole line, in double quotes or bare
+// (a closing quote may be missing), made absolute.
+QString LauncherTarget(const QString &commandLine);
+
+// The Exec= value for a command line, quoted as desktop entries require: an
+// executable file runs, any other file opens with xdg-open.
 QString ExecLine(const QString &commandLine);
 
 class Server : public DdeConversation {
