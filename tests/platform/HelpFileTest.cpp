@@ -1,6 +1,8 @@
 #include "platform/HelpFile.h"
 #include "HelpViewer.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -90,6 +92,12 @@ TEST(HelpFileTest, ShippedHelpFileCoversEveryMenuContext) {
     for (const Topic &t : file->topics()) {
         EXPECT_FALSE(t.keywords.isEmpty()) << t.context;
         EXPECT_FALSE(t.body.isEmpty()) << t.context;
+        // Every link leads to a topic of the file.
+        const QRegularExpression link(QStringLiteral("\\[\\[(\\d+)\\|"));
+        for (auto it = link.globalMatch(t.body); it.hasNext();) {
+            const int target = it.next().captured(1).toInt();
+            EXPECT_NE(file->topic(target), nullptr) << t.context << " links to " << target;
+        }
     }
 }
 
