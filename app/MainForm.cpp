@@ -277,6 +277,17 @@ void TMainFormFm::closeEvent(QCloseEvent *event) {
     event->accept();
 }
 
+void TMainFormFm::AddTempFile(const QString &path) {
+    TempFiles->addItem(path);
+}
+
+QStringList TMainFormFm::TempFileNames() const {
+    QStringList names;
+    for (int i = 0; i < TempFiles->count(); ++i)
+        names.append(TempFiles->item(i)->text());
+    return names;
+}
+
 void TMainFormFm::FileExitMnClick() {
     close();
 }

@@ -51,6 +51,11 @@ public:
     int ProgressPosition() const;
     // Switches the engine's multidisk mode off and unchecks MultidiskmodeMn.
     void MultidiskOff();
+    // Row texts of the selected rows of FilesLb, in list order.
+    QStringList SelectedRowTexts() const;
+    // TempFiles: the view command's files, deleted when the window closes.
+    void AddTempFile(const QString &path);
+    QStringList TempFileNames() const;
 
     // --- enabling rules, run when a menu drops down or a shortcut is pressed
     void FileMnClick();

@@ -12,6 +12,8 @@
 #include <QHeaderView>
 #include <QListView>
 
+#include <algorithm>
+
 void TMainFormFm::LoadSettings() {
     Settings = ReadSettings(*profile_);
     const TColumnWidths widths = ReadColumnWidths(*profile_);
@@ -52,6 +54,16 @@ TColumnWidths TMainFormFm::ColumnWidths() const {
 
 int TMainFormFm::SelectedCount() const {
     return static_cast<int>(FilesLb->selectionModel()->selectedRows().size());
+}
+
+QStringList TMainFormFm::SelectedRowTexts() const {
+    QModelIndexList selected = FilesLb->selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    QStringList texts;
+    for (const QModelIndex &index : selected)
+        texts.append(rows_->RowText(index.row()));
+    return texts;
 }
 
 QStringList TMainFormFm::RowTexts() const {

@@ -1,10 +1,13 @@
 #include "InstallCommands.h"
 
 #include "EngineEvents.h"
+#include "ExtractCommands.h"
 #include "MainForm.h"
 
 void InstallCommands(TMainFormFm &form) {
     BindEngineEvents(form);
     TMainFormFm *f = &form;
     form.SetCommandHandler(QStringLiteral("AbortSb"), [f] { AbortSbClick(*f); });
+    form.SetCommandHandler(QStringLiteral("EditExtractMn"), [f] { EditExtractMnClick(*f); });
+    form.SetCommandHandler(QStringLiteral("EditDeleteMn"), [f] { EditDeleteMnClick(*f); });
 }

@@ -1,0 +1,224 @@
+// Extract and Remove on real archives through the real engines: the
+// questions, the folder dialog, the three extract methods, paths, replace
+// answers, and removal with its re-listing.
+#include "CommandsTest.h"
+
+#include "ExtractCommands.h"
+#include "MainForm.h"
+#include "platform/testing/QtPrinters.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QListView>
+
+using platform::MsgButton;
+using platform::MsgKind;
+using platform::MsgResult;
+using Kind = platform::testing::ScriptedDesktop::Kind;
+
+namespace {
+
+const QDateTime Old(QDate(2000, 1, 1), QTime(12, 0));
+const QDateTime Future(QDate(2030, 1, 1), QTime(12, 0));
+
+void SetModified(const QString &path, const QDateTime &when) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+} // namespace
+
+// Selects the rows of these stored names, in the order given.
+void SelectNames(TMainFormFm &form, const QStringList &names) {
+    auto *list = form.findChild<QListView *>(QStringLiteral("FilesLb"));
+    list->clearSelection();
+    for (const QString &name : names)
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            const QModelIndex index = list->model()->index(row, 0);
+            if (index.data().toString().section(QLatin1Char('\t'), 0, 0) == name)
+                list->selectionModel()->select(index, QItemSelectionModel::Select);
+        }
+}
+
+class ExtractRemoveTest : public CommandsTest {
+protected:
+    std::unique_ptr<TMainFormFm> OpenArchive(const QMap<QString, QByteArray> &entries) {
+        archive_ = MakeZip(QStringLiteral("a.zip"), entries);
+        auto form = NewForm();
+        form->OpenZipFile(archive_);
+        return form;
+    }
+    QString ExtractQuestion() const {
+        return QStringLiteral("You are about to Extract the selected file(s) from the ") +
+               archive_ +
+               QStringLiteral(" Archive file.  The file(s) will be created on your disk drive.  "
+                              "Are you sure you want to do this?");
+    }
+    QString archive_;
+};
+
+TEST_F(ExtractRemoveTest, DefaultExtractPathIsTheProposalOrAnErrorBeforeAnyQuestion) {
+    auto form = OpenArchive({{QStringLiteral("a.txt"), "A"}});
+    form->EditSelectAllMnClick();
+    const QString start = QDir::currentPath();
+    const QString existing = TempPath(QStringLiteral("proposed"));
+    QDir().mkpath(existing);
+
+    form->Settings.DefaultExtractPath = existing;
+    desktop_->answerMessage(MsgResult::Yes).cancelDirectory();
+    form->RunItemCommand(QStringLiteral("EditExtractMn"));
+    const auto dialogs = desktop_->requestsOf(Kind::SelectDirectory);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].directory.initialDir, existing);
+    EXPECT_EQ(desktop_->messages()[0].text, ExtractQuestion());
+
+    desktop_->clear();
+    form->Settings.DefaultExtractPath = TempPath(QStringLiteral("missing"));
+    desktop_->answerMessage(MsgResult::OK);
+    form->RunItemCommand(QStringLiteral("EditExtractMn"));
+    ASSERT_EQ(desktop_->requests().size(), 1u);
+    EXPECT_EQ(desktop_->messages()[0].text, QStringLiteral("File not found."));
+    EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Error);
+    EXPECT_EQ(form->BusyCount, 0);
+    QDir::setCurrent(start);
+}
+
+TEST_F(ExtractRemoveTest, ConfirmExtractOffGoesStraightToTheFolderWhichMayBeCreated) {
+    auto form = OpenArchive({{QStringLiteral("d/a.txt"), "A"}});
+    const QString out = TempPath(QStringLiteral("out"));
+    for (const bool usePaths : {false, true}) {
+        form->Settings.ConfirmExtract = false;
+        form->Settings.ExtractPath = usePaths;
+        form->EditSelectAllMnClick();
+        desktop_->clear();
+        desktop_->answerDirectory(out).answerMessage(MsgResult::Yes);
+        form->RunItemCommand(QStringLiteral("EditExtractMn"));
+        ASSERT_EQ(desktop_->messages().size(), 1u);
+        EXPECT_EQ(desktop_->messages()[0].text,
+                  QStringLiteral("The specified directory does not exist. Create it?"));
+        const QString expected = out + (usePaths ? "/d/a.txt" : "/a.txt");
+        EXPECT_EQ(ReadFile(expected), QByteArray("A")) << expected.toStdString();
+        QDir(out).removeRecursively();
+    }
+    // No selection: no question even with ConfirmExtract on.
+    form->Settings.ConfirmExtract = true;
+    form->DeselectAll2Click();
+    desktop_->clear();
+    desktop_->cancelDirectory();
+    form->RunItemCommand(QStringLiteral("EditExtractMn"));
+    EXPECT_TRUE(desktop_->messages().empty());
+    // No ends the command before the folder dialog.
+    form->EditSelectAllMnClick();
+    desktop_->answerMessage(MsgResult::No);
+    form->RunItemCommand(QStringLiteral("EditExtractMn"));
+    EXPECT_EQ(desktop_->requestsOf(Kind::SelectDirectory).size(), 1u);
+}
+
+TEST_F(ExtractRemoveTest, ExtractMethodsAllFreshenUpdateAndNothing) {
+    auto form = OpenArchive({{QStringLiteral("old.txt"), "A"},
+                             {QStringLiteral("new.txt"), "B"},
+                             {QStringLiteral("same.txt"), "C"}});
+    ApplyOverwriteSetting(1, form->MainZip);
+    const QString out = TempPath(QStringLiteral("out"));
+    struct Case {
+        int method;
+        bool multidisk;
+        const char *old, *fresh, *same; // contents afterwards
+        QStringList boxes;
+    };
+    // Being up to date is reported per file, not in the result code.
+    const QString skipped = QStringLiteral("Skipping \"same.txt\", file is already up to date.");
+    const Case cases[] = {
+        {0, false, "A", "B", "C", {}},
+        {1, false, "A", "<missing>", "same", {skipped}},
+        {2, false, "A", "B", "same", {skipped}},
+        {3, false, "old", "<missing>", "same", {}},
+        {1,
+         true,
+         "old",
+         "<missing>",
+         "same",
+         {"An error occured while extracting the specified files."}},
+    };
+    for (const Case &c : cases) {
+        QDir(out).removeRecursively();
+        SetModified(WriteFile(QStringLiteral("out/old.txt"), "old"), Old);
+        SetModified(WriteFile(QStringLiteral("out/same.txt"), "same"), Future);
+        form->Settings.ExtractMethod = c.method;
+        form->MainZip.MultidiskMode = c.multidisk;
+        form->EditSelectAllMnClick();
+        desktop_->clear();
+        for (int i = 0; i < c.boxes.size(); ++i)
+            desktop_->answerMessage(MsgResult::OK);
+        ExtractFiles(*form, out);
+        QStringList texts;
+        for (const auto &box : desktop_->messages())
+            texts << box.text;
+        EXPECT_EQ(texts, c.boxes) << c.method;
+        EXPECT_EQ(ReadFile(out + "/old.txt"), QByteArray(c.old)) << c.method;
+        EXPECT_EQ(ReadFile(out + "/new.txt"), QByteArray(c.fresh)) << c.method;
+        EXPECT_EQ(ReadFile(out + "/same.txt"), QByteArray(c.same)) << c.method;
+        EXPECT_TRUE(form->MainZip.FilesToProcess.isEmpty()) << c.method;
+        EXPECT_EQ(form->BusyCount, 0);
+    }
+}
+
+TEST_F(ExtractRemoveTest, ReplaceAnswersDuringTheExtractCommand) {
+    auto form = OpenArchive({{QStringLiteral("a.txt"), "new"}});
+    form->Settings.ConfirmExtract = false;
+    ApplyOverwriteSetting(2, form->MainZip);
+    const QString out = TempPath(QStringLiteral("out"));
+    const std::pair<MsgResult, const char *> cases[] = {
+        {MsgResult::Yes, "new"}, {MsgResult::No, "old"}, {MsgResult::Abort, "old"}};
+    for (const auto &[answer, content] : cases) {
+        WriteFile(QStringLiteral("out/a.txt"), "old");
+        form->EditSelectAllMnClick();
+        desktop_->clear();
+        desktop_->answerDirectory(out).answerMessage(answer);
+        if (answer == MsgResult::Abort)
+            desktop_->answerMessage(MsgResult::OK);
+        form->RunItemCommand(QStringLiteral("EditExtractMn"));
+        EXPECT_EQ(ReadFile(out + "/a.txt"), QByteArray(content));
+        const auto boxes = desktop_->messages();
+        ASSERT_EQ(boxes.size(), answer == MsgResult::Abort ? 2u : 1u);
+        EXPECT_EQ(boxes.back().text, answer == MsgResult::Abort
+                                         ? QStringLiteral("The extracting operation was aborted.")
+                                         : boxes[0].text);
+    }
+}
+
+TEST_F(ExtractRemoveTest, RemovePassesNamesInListOrderAndListsAgainWhateverTheResult) {
+    auto form = OpenArchive({{QStringLiteral("c.txt"), "C"},
+                             {QStringLiteral("a.txt"), "A"},
+                             {QStringLiteral("b.txt"), "B"}});
+    // Nothing selected: nothing at all.
+    const QString status = form->StatusText();
+    form->RunItemCommand(QStringLiteral("EditDeleteMn"));
+    EXPECT_TRUE(desktop_->requests().empty());
+    EXPECT_EQ(form->StatusText(), status);
+
+    SelectNames(*form, {QStringLiteral("c.txt"), QStringLiteral("a.txt")});
+    SelectedToFilesToProcess(*form);
+    EXPECT_EQ(form->MainZip.FilesToProcess, QStringList({"a.txt", "c.txt"}));
+
+    desktop_->answerMessage(MsgResult::Yes);
+    form->RunItemCommand(QStringLiteral("EditDeleteMn"));
+    EXPECT_EQ(desktop_->messages()[0].text,
+              QStringLiteral("You have chosen to Remove the selected file(s) from the ") +
+                  archive_ + QStringLiteral(" Archive file.  Are you sure you want to do this?"));
+    EXPECT_EQ(ZipNames(archive_), QStringList({"b.txt"}));
+    ASSERT_EQ(form->RowTexts().size(), 1);
+    EXPECT_TRUE(form->StatusText().startsWith(QStringLiteral("1 Entries, ")));
+
+    // The archive vanished: the failure is reported and the list emptied.
+    QFile::remove(archive_);
+    form->Settings.ConfirmRemove = false;
+    form->EditSelectAllMnClick();
+    desktop_->clear();
+    desktop_->answerMessage(MsgResult::OK);
+    form->RunItemCommand(QStringLiteral("EditDeleteMn"));
+    ASSERT_EQ(desktop_->messages().size(), 1u);
+    EXPECT_EQ(desktop_->messages()[0].text, QStringLiteral("Could not find the archive file."));
+    EXPECT_TRUE(form->RowTexts().isEmpty());
+}
