@@ -53,9 +53,14 @@ std::map<std::string, std::string> sampleFiles() {
     for (int i = 0; i < 30; ++i)
         repeated += block;
     repeated += std::string(100000, 'z');
+    // Noise between text: blocks the encoder stores rather than codes.
+    std::string noise(150000, '\0');
+    for (char &c : noise)
+        c = static_cast<char>(rng());
     return {{"text.txt", text},
             {"symbols.txt", symbols},
             {"repeated.bin", repeated},
+            {"mixed.bin", text + noise + symbols},
             {"empty.txt", ""}};
 }
 
