@@ -2,6 +2,7 @@
 
 #include "FrmBrowse.h"
 #include "FrmConfiguration.h"
+#include "FrmCreateGroup.h"
 #include "MainForm.h"
 #include "platform/ModalCursor.h"
 
@@ -20,9 +21,16 @@ TFrmBrowse *BrowseArchives1Click(TMainFormFm &form) {
     return browser;
 }
 
+void EditCreateGroupIcons1Click(TMainFormFm &form) {
+    TFrmCreateGroup dialog(form);
+    platform::ExecModal(dialog);
+}
+
 void InstallDialogCommands(TMainFormFm &form) {
     form.SetCommandHandler(QStringLiteral("Configuration1"),
                            [&form] { Configuration1Click(form); });
     form.SetCommandHandler(QStringLiteral("BrowseArchives1"),
                            [&form] { BrowseArchives1Click(form); });
+    form.SetCommandHandler(QStringLiteral("EditCreateGroupIcons1"),
+                           [&form] { EditCreateGroupIcons1Click(form); });
 }

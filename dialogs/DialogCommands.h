@@ -11,4 +11,6 @@ class TFrmBrowse;
 // The new browser window, shown and already on its own.
 TFrmBrowse *BrowseArchives1Click(TMainFormFm &form);
 
+void EditCreateGroupIcons1Click(TMainFormFm &form);
+
 void InstallDialogCommands(TMainFormFm &form);
