@@ -3,6 +3,7 @@
 #include "EngineEvents.h"
 #include "ExtractCommands.h"
 #include "MainForm.h"
+#include "ViewCommand.h"
 
 void InstallCommands(TMainFormFm &form) {
     BindEngineEvents(form);
@@ -10,4 +11,5 @@ void InstallCommands(TMainFormFm &form) {
     form.SetCommandHandler(QStringLiteral("AbortSb"), [f] { AbortSbClick(*f); });
     form.SetCommandHandler(QStringLiteral("EditExtractMn"), [f] { EditExtractMnClick(*f); });
     form.SetCommandHandler(QStringLiteral("EditDeleteMn"), [f] { EditDeleteMnClick(*f); });
+    form.SetCommandHandler(QStringLiteral("EditView1"), [f] { SpdBtnViewClick(*f); });
 }

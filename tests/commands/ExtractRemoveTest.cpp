@@ -1,6 +1,7 @@
 // Extract and Remove on real archives through the real engines: the
-// questions, the folder dialog, the three extract methods, paths, replace
-// answers, and removal with its re-listing.
+// questions, the folder dialog, the three extract methods, paths, and
+// removal with its re-listing. (The replace answers during a real
+// extraction are covered with the engine's event handlers.)
 #include "CommandsTest.h"
 
 #include "ExtractCommands.h"
@@ -161,30 +162,6 @@ TEST_F(ExtractRemoveTest, ExtractMethodsAllFreshenUpdateAndNothing) {
         EXPECT_EQ(ReadFile(out + "/same.txt"), QByteArray(c.same)) << c.method;
         EXPECT_TRUE(form->MainZip.FilesToProcess.isEmpty()) << c.method;
         EXPECT_EQ(form->BusyCount, 0);
-    }
-}
-
-TEST_F(ExtractRemoveTest, ReplaceAnswersDuringTheExtractCommand) {
-    auto form = OpenArchive({{QStringLiteral("a.txt"), "new"}});
-    form->Settings.ConfirmExtract = false;
-    ApplyOverwriteSetting(2, form->MainZip);
-    const QString out = TempPath(QStringLiteral("out"));
-    const std::pair<MsgResult, const char *> cases[] = {
-        {MsgResult::Yes, "new"}, {MsgResult::No, "old"}, {MsgResult::Abort, "old"}};
-    for (const auto &[answer, content] : cases) {
-        WriteFile(QStringLiteral("out/a.txt"), "old");
-        form->EditSelectAllMnClick();
-        desktop_->clear();
-        desktop_->answerDirectory(out).answerMessage(answer);
-        if (answer == MsgResult::Abort)
-            desktop_->answerMessage(MsgResult::OK);
-        form->RunItemCommand(QStringLiteral("EditExtractMn"));
-        EXPECT_EQ(ReadFile(out + "/a.txt"), QByteArray(content));
-        const auto boxes = desktop_->messages();
-        ASSERT_EQ(boxes.size(), answer == MsgResult::Abort ? 2u : 1u);
-        EXPECT_EQ(boxes.back().text, answer == MsgResult::Abort
-                                         ? QStringLiteral("The extracting operation was aborted.")
-                                         : boxes[0].text);
     }
 }
 

@@ -1,0 +1,54 @@
+#include "ViewCommand.h"
+
+#include "ExtractCommands.h"
+#include "MainForm.h"
+#include "RowText.h"
+#include "ViewFolder.h"
+#include "platform/Desktop.h"
+#include "platform/Paths.h"
+
+#include <QScopeGuard>
+
+#include <stdexcept>
+
+namespace {
+
+// Results above 32 mean the shell opened the file.
+constexpr int ShellSucceeded = 32;
+
+} // namespace
+
+void SpdBtnViewClick(TMainFormFm &form) {
+    const QStringList selected = form.SelectedRowTexts();
+    if (selected.isEmpty())
+        return;
+    int position = 1;
+    const QString fileName = StoredNameFilePart(NextTabField(selected.first(), position));
+
+    const QString tempFolder =
+        form.Settings.TempFolder.isEmpty() ? platform::TempPath() : form.Settings.TempFolder;
+    const TViewFolder view = ViewFolderFor(tempFolder, platform::TempPath());
+    if (!view.Error.isEmpty())
+        throw std::runtime_error(view.Error.toStdString());
+    const QString target = view.Folder + QLatin1Char('/') + fileName;
+
+    {
+        const bool extractPath = form.Settings.ExtractPath;
+        const auto restore = qScopeGuard([&form, extractPath] {
+            form.Settings.ExtractPath = extractPath;
+            ApplyOverwriteSetting(form.Settings.Overwrite, form.MainZip);
+        });
+        // The entry lands straight in the folder, over any older copy.
+        form.Settings.ExtractPath = false;
+        form.MainZip.Overwrite = zowAlways;
+        form.ZipResultSeen = false;
+        ExtractFiles(form, view.Folder);
+    }
+    // Warnings included: whatever was reported, nothing is opened.
+    if (form.ZipResultSeen)
+        return;
+
+    form.AddTempFile(target);
+    if (platform::ShellOpen(target) <= ShellSucceeded)
+        platform::ShellOpen(QStringLiteral("notepad.exe"), target);
+}

@@ -1,0 +1,14 @@
+// View: opens the first selected entry with the desktop's application for
+// its type, from a copy extracted into the temporary folder.
+#pragma once
+
+class TMainFormFm;
+
+// Extracts the selected entries, without their stored folders and replacing
+// older copies without a question, into the view folder (ViewFolder.h); the
+// ExtractPath setting and the engine's Overwrite are back as they were on
+// every path. Unless the extraction reported anything, the first selected
+// entry's copy joins TempFiles and is opened by the shell, or by the text
+// editor ("notepad.exe") when the shell cannot. With nothing selected it
+// does nothing.
+void SpdBtnViewClick(TMainFormFm &form);
