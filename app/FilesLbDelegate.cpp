@@ -56,8 +56,10 @@ void TFilesLbDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         const QRect cell(cells[k].Left, row.top(), cells[k].Right - cells[k].Left, row.height());
         if (cell.width() <= 0)
             continue;
-        painter->fillRect(cell, background);
+        // Each cell clips to itself before anything is painted: the clip of
+        // the cell before must not swallow this one's background.
         painter->setClipRect(cell);
+        painter->fillRect(cell, background);
         painter->drawText(QRect(cells[k].TextX, row.top(), textWidths[k] + 1, row.height()),
                           Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, fields[k]);
     }

@@ -6,6 +6,9 @@
 #include "ZipEngine.h"
 
 #include <QFile>
+#include <QHeaderView>
+#include <QImage>
+#include <QListView>
 #include <QProcess>
 #include <QProgressBar>
 #include <QTest>
@@ -237,4 +240,20 @@ TEST_F(ListingTest, NewOpenAndClose) {
     form->FileOpenMnClick();
     EXPECT_EQ(form->StatusText(), QStringLiteral("0 Entries, 0 Bytes, 0 Bytes."));
     EXPECT_EQ(form->BusyCount, 0);
+}
+
+TEST_F(ListingTest, SelectedRowsAreHighlightedInEveryColumn) {
+    const QString archive = MakeZip(QStringLiteral("sel.zip"), {{"a.txt", "alpha"}});
+    auto form = NewForm();
+    form->OpenZipFile(archive);
+    form->EditSelectAllMnClick();
+    auto *list = form->findChild<QListView *>(QStringLiteral("FilesLb"));
+    auto *header = form->findChild<QHeaderView *>(QStringLiteral("FilesHd"));
+    const QImage image = list->viewport()->grab().toImage();
+    const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
+    // The left edge of every column's cell in the first row.
+    for (int k = 0; k < 6; ++k) {
+        const int x = header->sectionViewportPosition(k) + 1;
+        EXPECT_EQ(image.pixelColor(x, 1), highlight) << "column " << k;
+    }
 }
