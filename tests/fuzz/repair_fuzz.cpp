@@ -18,12 +18,18 @@ namespace {
 
 struct Seen {
     std::uint64_t messages = 0;
+    std::uint64_t listedBytes = 0;
     bool badSkip = false;
 };
 
 std::int32_t callback(std::int32_t code, void *data, void *user) {
     auto *seen = static_cast<Seen *>(user);
     ++seen->messages;
+    if (code == ENGINE_MSG_LISTING) {
+        const auto *r = static_cast<EngineFileRecord *>(data);
+        seen->listedBytes += static_cast<std::uint32_t>(r->Size) +
+                             (std::uint64_t{static_cast<std::uint32_t>(r->EngineValue1)} << 32);
+    }
     if (code == ENGINE_MSG_SKIPPING) {
         const auto *r = static_cast<EngineSkipReport *>(data);
         if (r->Reason != ENGINE_SKIP_UNKNOWN_METHOD && r->Reason != ENGINE_SKIP_PASSWORD)
@@ -64,6 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             continue;
         Seen listing;
         const std::int32_t listed = call(false, {"x", "-v", path}, listing) & 0xffff;
+        // A repaired bomb holds gigabytes of valid entries; testing them
+        // all costs time and finds nothing new.
+        if (listing.listedBytes > (std::uint64_t{64} << 20)) {
+            if (listed != ENGINE_OK)
+                __builtin_trap();
+            continue;
+        }
         Seen testing;
         const std::int32_t tested = call(false, {"x", "-t", path}, testing) & 0xffff;
         if (listed != ENGINE_OK || testing.badSkip ||
