@@ -113,11 +113,17 @@ TEST_F(BrowseTest, OpeningHandsTheFirstSelectedPathToTheMainWindow) {
     const QString folder = MakeFolder();
     for (const bool closeBrowser : {false, true}) {
         form->Settings.CloseBrowser = closeBrowser;
+        form->FileCloseMnClick();
         QPointer<TFrmBrowse> browser = Scanned(*form, folder);
         QListWidget *list = ListOf(*browser);
         list->item(3)->setSelected(true);
         list->item(2)->setSelected(true);
         EXPECT_TRUE(OpenButton(*browser)->isEnabled());
+        // Never in the middle of an operation of the main window.
+        form->SetBusy(false);
+        OpenButton(*browser)->click();
+        form->SetBusy(true);
+        EXPECT_TRUE(form->MainZip.ZipFileName.isEmpty());
         OpenButton(*browser)->click();
         // The folder's comma does not cut the path.
         EXPECT_EQ(form->MainZip.ZipFileName, folder + "/notes.zip");
@@ -131,9 +137,14 @@ TEST_F(BrowseTest, OpeningHandsTheFirstSelectedPathToTheMainWindow) {
     }
 }
 
-TEST_F(BrowseTest, PlacementIsSavedOnClose) {
+TEST_F(BrowseTest, HelpAndPlacement) {
     auto form = NewForm();
     TFrmBrowse *browser = BrowseArchives1Click(*form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(browser));
+    QTest::keyClick(browser, Qt::Key_F1);
+    const auto help = desktop_->requestsOf(Kind::Help);
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].help.context, 1048);
     browser->close();
     QApplication::processEvents();
     EXPECT_TRUE(IniText().contains("FrmBrowse=")) << IniText().toStdString();
