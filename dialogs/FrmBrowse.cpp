@@ -50,6 +50,11 @@ TFrmBrowse::TFrmBrowse(TMainFormFm &mainForm) : QWidget(nullptr, Qt::Window), ma
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Tarnwick Archive Browser"));
     resize(334, 280);
+    // The designed 8-point face, in the desktop's family: the status panel's
+    // 200 pixels then hold the hints.
+    QFont face = font();
+    face.setPointSize(8);
+    setFont(face);
 
     ZipEngine1.Compression = 6;
     ZipEngine1.StoredExtensions = QStringLiteral(".ZIP;.LZH;.ARC;.ARJ;.ZOO");
