@@ -1,8 +1,11 @@
 #include "zipformat/archive.h"
 
 #include "directory.h"
+#include "zipformat/pieces.h"
+#include "zipformat/records.h"
 
 #include <new>
+#include <sys/stat.h>
 #include <utility>
 
 namespace zipformat {
@@ -12,15 +15,48 @@ Archive::~Archive() = default;
 Archive::Archive(Archive &&) noexcept = default;
 Archive &Archive::operator=(Archive &&) noexcept = default;
 
+namespace {
+
+bool exists(const std::string &path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// Opens the last piece of a set: the archive itself, or the piece that
+// "NAME.z01" belongs to. When it is missing but the set's first piece is
+// there (or was named), the last disk is asked for.
+Error openLastPiece(detail::ArchiveState &s, const std::string &path, const OpenOptions &options) {
+    const std::string last = lastPieceOf(path);
+    s.path = last.empty() ? path : last;
+    Error e = s.src.open(s.path);
+    const bool setLikely = !last.empty() || exists(piecePath(s.path, 0, 2));
+    for (int asked = 0; e == Error::NotFound && setLikely && options.askForPiece; ++asked) {
+        if (asked >= 100)
+            return Error::NotFound;
+        if (!options.askForPiece(0))
+            return Error::Aborted;
+        e = s.src.open(s.path);
+    }
+    return e;
+}
+
+} // namespace
+
 Error Archive::open(const std::string &path, const OpenOptions &options) noexcept {
     try {
         auto state = std::make_unique<detail::ArchiveState>();
-        Error e = state->src.open(path);
+        Error e = Error::Ok;
+        if (options.allowMultidisk) {
+            e = openLastPiece(*state, path, options);
+        } else {
+            state->path = path;
+            e = state->src.open(path);
+        }
         if (e != Error::Ok)
             return e;
         e = detail::readDirectory(*state, options);
         if (e != Error::Ok)
-            return e;
+            return state->src.aborted() ? Error::Aborted : e;
         s_ = std::move(state);
         return Error::Ok;
     } catch (const std::bad_alloc &) {

@@ -52,7 +52,12 @@ Error readEnd(const Source &src, const std::uint8_t *e, std::uint64_t pos, EndRe
     std::uint8_t loc[kEnd64LocatorSize];
     if (!src.readAt(pos - kEnd64LocatorSize, loc, sizeof loc) || le32(loc) != kSigEnd64Locator)
         return Error::Ok;
+    // The offset counts from the start of the piece that holds the record.
+    const std::uint64_t diskBase = src.pieceStart(le32(loc + 4));
     std::uint64_t stored = le64(loc + 8);
+    if (diskBase == UINT64_MAX || stored > UINT64_MAX - diskBase)
+        return Error::BadDirectory;
+    stored += diskBase;
     out.totalDisks = le32(loc + 16);
     // The ZIP64 end record sits where the locator says, or, in an archive with
     // data in front, right before the locator.
@@ -85,22 +90,27 @@ Error readEnd(const Source &src, const std::uint8_t *e, std::uint64_t pos, EndRe
 Error placeDirectory(const Source &src, const EndRecord &end, bool allowShift,
                      std::uint64_t &centralPos, std::uint64_t &shift) {
     const std::uint64_t limit = end.recordStart;
+    // In a set the offset counts from the piece the directory starts on.
+    const std::uint64_t base = src.pieceStart(end.centralDisk);
+    if (base == UINT64_MAX || end.centralOffset > UINT64_MAX - base)
+        return Error::BadDirectory;
+    const std::uint64_t offset = base + end.centralOffset;
     if (end.entries == 0) {
         shift = 0;
         centralPos = limit;
-        if (end.centralOffset <= limit && end.centralSize <= limit - end.centralOffset)
-            centralPos = end.centralOffset;
+        if (offset <= limit && end.centralSize <= limit - offset)
+            centralPos = offset;
         return Error::Ok;
     }
-    if (end.centralOffset < limit && hasSignature(src, end.centralOffset, kSigCentral)) {
+    if (offset < limit && hasSignature(src, offset, kSigCentral)) {
         shift = 0;
-        centralPos = end.centralOffset;
+        centralPos = offset;
         return Error::Ok;
     }
-    if (allowShift && end.centralSize <= limit) {
+    if (allowShift && !src.isSet() && end.centralSize <= limit) {
         std::uint64_t cand = limit - end.centralSize;
-        if (cand >= end.centralOffset && hasSignature(src, cand, kSigCentral)) {
-            shift = cand - end.centralOffset;
+        if (cand >= offset && hasSignature(src, cand, kSigCentral)) {
+            shift = cand - offset;
             centralPos = cand;
             return Error::Ok;
         }
@@ -148,6 +158,8 @@ bool parseCentral(ArchiveState &s, std::size_t at, std::size_t recordSize, std::
     // The header position overflowing or lying outside the file makes the
     // entry unreadable, not the archive.
     std::uint64_t size = s.src.size();
+    if (s.src.isSet())
+        shift = s.src.pieceStart(e.diskStart); // UINT64_MAX: no such piece
     if (e.localHeaderOffset <= size && shift <= size - e.localHeaderOffset)
         e.headerPos = e.localHeaderOffset + shift;
     else
@@ -257,13 +269,26 @@ Error parseDirectory(ArchiveState &s, const EndRecord &end, std::uint64_t shift,
 Error tryEnd(ArchiveState &s, const std::vector<std::uint8_t> &tail, std::uint64_t tailStart,
              std::size_t i, bool allowShift, const OpenOptions &options) {
     const Source &src = s.src;
-    const std::uint64_t size = src.size();
     EndRecord end;
     Error e = readEnd(src, tail.data() + i, tailStart + i, end);
     if (e != Error::Ok)
         return e;
-    if ((end.disk != 0 || end.centralDisk != 0 || end.totalDisks > 1) && !options.allowMultidisk)
+    const bool spanned = end.disk != 0 || end.centralDisk != 0 || end.totalDisks > 1;
+    if (spanned && !options.allowMultidisk)
         return Error::Multidisk;
+    if (spanned && !s.src.isSet()) {
+        // This file is the last piece: its number tells how many there are.
+        if (end.disk >= UINT32_MAX || (end.totalDisks > 1 && end.totalDisks != end.disk + 1) ||
+            end.centralDisk > end.disk)
+            return Error::BadDirectory;
+        e = s.src.attachPieces(s.path, end.disk + 1, options.askForPiece);
+        if (e != Error::Ok)
+            return e;
+        // From here on positions are those of the whole set.
+        e = readEnd(src, tail.data() + i, src.pieceStart(end.disk) + tailStart + i, end);
+        if (e != Error::Ok)
+            return e;
+    }
     std::uint64_t centralPos = 0, shift = 0;
     e = placeDirectory(src, end, allowShift, centralPos, shift);
     if (e != Error::Ok)
@@ -271,7 +296,7 @@ Error tryEnd(ArchiveState &s, const std::vector<std::uint8_t> &tail, std::uint64
     s.entries.clear();
     s.names.clear();
     s.info = ArchiveInfo{};
-    s.info.fileSize = size;
+    s.info.fileSize = src.size();
     s.info.shift = shift;
     s.info.centralPos = centralPos;
     s.info.centralSize = end.centralSize;
@@ -280,7 +305,7 @@ Error tryEnd(ArchiveState &s, const std::vector<std::uint8_t> &tail, std::uint64
     s.info.diskNumber = end.disk;
     s.info.centralDisk = end.centralDisk;
     s.info.zip64 = end.zip64;
-    s.info.trailing = size - (end.pos + kEndSize + end.commentSize);
+    s.info.trailing = src.size() - (end.pos + kEndSize + end.commentSize);
     e = parseDirectory(s, end, shift, options);
     if (e != Error::Ok)
         return e;
@@ -347,12 +372,18 @@ Error readDirectory(ArchiveState &s, const OpenOptions &options) {
             if (le32(tail.data() + i) != kSigEnd)
                 continue;
             Error e = tryEnd(s, tail, tailStart, i, pass == 1, options);
-            if (e == Error::Ok || e == Error::Multidisk || e == Error::NoMemory)
+            // Once the pieces of a set are joined, the tail no longer says
+            // where other candidates would be.
+            if (e == Error::Ok || e == Error::Multidisk || e == Error::NoMemory || src.isSet())
                 return e;
             if (firstError == Error::NotZip)
                 firstError = e;
         }
     }
+    // A piece of a set other than the last starts with the split signature.
+    std::uint8_t head[4];
+    if (firstError == Error::NotZip && src.readAt(0, head, 4) && le32(head) == kSigSpanMarker)
+        return Error::Multidisk;
     return firstError;
 }
 

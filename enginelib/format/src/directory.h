@@ -11,6 +11,7 @@ namespace zipformat::detail {
 
 struct ArchiveState {
     Source src;
+    std::string path; // of the file opened (the last piece of a set)
     ArchiveInfo info;
     std::vector<std::uint8_t> central; // the directory bytes, names point here
     std::string comment;

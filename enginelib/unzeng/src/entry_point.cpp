@@ -27,9 +27,11 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
     zipformat::Archive archive;
     zipformat::OpenOptions options;
     options.allowMultidisk = args.multidisk;
+    if (args.multidisk)
+        options.askForPiece = [&session](std::uint32_t disk) { return session.askForDisk(disk); };
     zipformat::Error e = archive.open(args.archive, options);
     if (e != zipformat::Error::Ok)
-        return unz::openResult(e);
+        return session.stopped() ? ENGINE_ABORTED : unz::openResult(e);
     switch (args.op) {
     case unz::Operation::List:
         return unz::runList(session, args, archive);

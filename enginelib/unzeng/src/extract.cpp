@@ -114,6 +114,9 @@ Outcome Extractor::skip(const Entry &e, std::uint8_t reason) {
 }
 
 Outcome Extractor::fail(const Entry &e, Error err) {
+    // A piece of the set that the user would not provide: no skip report.
+    if (session_.stopped())
+        return Outcome::Aborted;
     switch (err) {
     case Error::Aborted:
         return Outcome::Aborted;

@@ -14,9 +14,11 @@ std::int32_t runQuery(Session &session, std::int32_t selector, const char *path)
     // Only the plain count refuses a piece of a multi-disk set; the count in
     // multidisk mode and the entry queries take the archive as it is.
     options.allowMultidisk = selector != ENGINE_QUERY_COUNT;
+    if (options.allowMultidisk)
+        options.askForPiece = [&session](std::uint32_t disk) { return session.askForDisk(disk); };
     zipformat::Error e = archive.open(path, options);
     if (e != zipformat::Error::Ok)
-        return openResult(e);
+        return session.stopped() ? ENGINE_ABORTED : openResult(e);
     if (selector == ENGINE_QUERY_COUNT || selector == ENGINE_QUERY_COUNT_MULTIDISK) {
         std::int32_t count = static_cast<std::int32_t>(
             std::min<std::size_t>(archive.size(), std::numeric_limits<std::int32_t>::max()));

@@ -14,6 +14,8 @@ std::int32_t openResult(Error e) noexcept {
         return ENGINE_NOT_ACCESSIBLE;
     case Error::Multidisk:
         return ENGINE_SPANNED;
+    case Error::Aborted:
+        return ENGINE_ABORTED;
     case Error::NoMemory:
         return ENGINE_NO_MEMORY;
     default:

@@ -68,6 +68,11 @@ bool Session::report(std::int32_t code, const zipformat::Entry &e, std::uint8_t 
     return send(code, record(e, percent));
 }
 
+bool Session::askForDisk(std::uint32_t number) {
+    auto disk = static_cast<std::int32_t>(std::min<std::uint32_t>(number, INT32_MAX));
+    return !send(ENGINE_MSG_NEW_DISK, &disk);
+}
+
 bool Session::skip(std::string_view name, std::uint8_t reason) {
     skipName_.assign(name);
     EngineSkipReport r{};

@@ -23,6 +23,9 @@ public:
 
     // Fills the shared record for `e`; valid until the next call.
     EngineFileRecord *record(const zipformat::Entry &e, std::uint8_t percent = 0);
+    // Message 110: asks for disk `number` of a set (0: the last one); false
+    // when the user gave up.
+    bool askForDisk(std::uint32_t number);
     // Sends message 1060 for `name`.
     bool skip(std::string_view name, std::uint8_t reason);
     // Sends a file-record message for `e`.

@@ -38,9 +38,13 @@ struct ArchiveInfo {
 };
 
 struct OpenOptions {
-    // Accept an archive whose end record names a disk other than 0; without
-    // it such an archive is Error::Multidisk.
+    // Read a multi-disk set: the archive named (or, for "NAME.z01", the set's
+    // last piece "NAME.zip") is the last piece, the others are found beside
+    // it. Without this a set is Error::Multidisk.
     bool allowMultidisk = false;
+    // With allowMultidisk: how a missing piece is asked for. Without it a
+    // missing piece fails the open.
+    PieceRequest askForPiece;
     // Refuse entries whose data would overlap another's. Always on for
     // extraction; a repair tool may turn it off to look at a broken file.
     bool checkOverlap = true;

@@ -22,7 +22,7 @@ enum class Error : int {
     NoMemory,          // an allocation failed
     WriteFailed,       // the output sink could not take the data
     DiskFull,          // the output sink ran out of space
-    Aborted,           // the output sink asked to stop
+    Aborted,           // the output sink asked to stop, or a piece of a set was refused
     AuthFailed,        // AES: the authentication code does not match the data
 };
 
