@@ -50,6 +50,9 @@ struct Command {
 
 using CommandTable = std::vector<Command>;
 
+// Disks of a multi-disk set asked for on the terminal (ReadCommands.cpp).
+void askForDisks(Context &c);
+
 // Each file adds its commands; the dispatcher calls both.
 void addReadCommands(CommandTable &table);
 void addWriteCommands(CommandTable &table);

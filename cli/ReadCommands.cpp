@@ -55,13 +55,29 @@ const char *reasonText(std::uint8_t reason) {
     }
 }
 
+} // namespace
+
+// Disks of a set are asked for on the terminal; without one the operation
+// gives up (190) rather than wait.
+void askForDisks(Context &c) {
+    Terminal &terminal = c.terminal;
+    c.engine.OnNewdisk = [&terminal](TZipEngine &engine, std::int32_t disk) {
+        if (!terminal.askForDisk(disk))
+            engine.Abort = true;
+    };
+}
+
+namespace {
+
 // What every read command sets up: archive, password, names and excludes,
 // skip reports, password questions.
 void prepare(Context &c) {
     TZipEngine &e = c.engine;
     e.ZipFileName = c.args.archive;
     e.Password = c.args.value(QStringLiteral("-P"));
-    e.MultidiskMode = c.args.has(QStringLiteral("-!"));
+    e.MultidiskMode =
+        c.args.has(QStringLiteral("-!")) || c.args.has(QStringLiteral("--multidisk"));
+    askForDisks(c);
     // The engine reads legacy names in the code page this names.
     const QString codepage = c.args.value(QStringLiteral("-O"));
     if (!codepage.isEmpty())
@@ -226,33 +242,34 @@ int runComment(Context &c) {
 
 void addReadCommands(CommandTable &table) {
     const QStringList common = {QStringLiteral("-P"), QStringLiteral("-x"), QStringLiteral("-O")};
-    table.push_back(
-        {QStringLiteral("list"),
-         QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-O CODEPAGE] [-!] [-q] [-v]"),
-         QStringLiteral("list the entries: size, packed, ratio, date, time, name"),
-         QStringLiteral("listing"),
-         {QStringLiteral("-!"), QStringLiteral("-q"), QStringLiteral("-v")},
-         common,
-         runList});
-    table.push_back(
-        {QStringLiteral("test"),
-         QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-O CODEPAGE] [-!] [-q]"),
-         QStringLiteral("check that every entry decompresses to its CRC"),
-         QStringLiteral("testing"),
-         {QStringLiteral("-!"), QStringLiteral("-q")},
-         common,
-         runTest});
-    table.push_back(
-        {QStringLiteral("extract"),
-         QStringLiteral(
-             "[names...] [-d DIR] [-j] [-o|-n] [-f|-u] [-x PATTERN] [-P PASSWORD] [-O CODEPAGE] "
-             "[-!] [-q]"),
-         QStringLiteral("extract entries into DIR (default: the current folder)"),
-         QStringLiteral("extracting"),
-         {QStringLiteral("-j"), QStringLiteral("-o"), QStringLiteral("-n"), QStringLiteral("-f"),
-          QStringLiteral("-u"), QStringLiteral("-!"), QStringLiteral("-q")},
-         {QStringLiteral("-P"), QStringLiteral("-x"), QStringLiteral("-d"), QStringLiteral("-O")},
-         runExtract});
+    table.push_back({QStringLiteral("list"),
+                     QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-O CODEPAGE] "
+                                    "[-!|--multidisk] [-q] [-v]"),
+                     QStringLiteral("list the entries: size, packed, ratio, date, time, name"),
+                     QStringLiteral("listing"),
+                     {QStringLiteral("-!"), QStringLiteral("--multidisk"), QStringLiteral("-q"),
+                      QStringLiteral("-v")},
+                     common,
+                     runList});
+    table.push_back({QStringLiteral("test"),
+                     QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-O CODEPAGE] "
+                                    "[-!|--multidisk] [-q]"),
+                     QStringLiteral("check that every entry decompresses to its CRC"),
+                     QStringLiteral("testing"),
+                     {QStringLiteral("-!"), QStringLiteral("--multidisk"), QStringLiteral("-q")},
+                     common,
+                     runTest});
+    table.push_back({QStringLiteral("extract"),
+                     QStringLiteral("[names...] [-d DIR] [-j] [-o|-n] [-f|-u] [-x PATTERN] [-P "
+                                    "PASSWORD] [-O CODEPAGE] [-!|--multidisk] [-q]"),
+                     QStringLiteral("extract entries into DIR (default: the current folder)"),
+                     QStringLiteral("extracting"),
+                     {QStringLiteral("-j"), QStringLiteral("-o"), QStringLiteral("-n"),
+                      QStringLiteral("-f"), QStringLiteral("-u"), QStringLiteral("-!"),
+                      QStringLiteral("--multidisk"), QStringLiteral("-q")},
+                     {QStringLiteral("-P"), QStringLiteral("-x"), QStringLiteral("-d"),
+                      QStringLiteral("-O")},
+                     runExtract});
     table.push_back({QStringLiteral("comment"),
                      QString(),
                      QStringLiteral("print the archive comment"),

@@ -32,6 +32,18 @@ char Terminal::askReplace(const QString &name) {
     return 'n';
 }
 
+bool Terminal::askForDisk(int number) {
+    if (!interactive_)
+        return false;
+    if (number == 0)
+        std::fprintf(stderr, "Please insert the last disk of the set. [Enter] go on, [a]bort: ");
+    else
+        std::fprintf(stderr, "Please insert disk #%d of the set. [Enter] go on, [a]bort: ", number);
+    std::fflush(stderr);
+    std::string answer = readLine();
+    return answer.empty() || (answer[0] != 'a' && answer[0] != 'A');
+}
+
 QString Terminal::askPassword(const QString &name) {
     if (!interactive_)
         return {};

@@ -15,6 +15,9 @@ public:
     virtual char askReplace(const QString &name);
     // Empty when none was typed or not interactive.
     virtual QString askPassword(const QString &name);
+    // True to go on once the disk is in place; false (give up) when not
+    // interactive. Disk 0 is the last disk of the set.
+    virtual bool askForDisk(int number);
 
 private:
     bool interactive_;

@@ -59,6 +59,25 @@ TZipFileNameEvent nameLine(Context &c, const char *label) {
     };
 }
 
+// "65536", "64k", "1.5m", "2g": bytes, KiB, MiB, GiB. 0 when malformed.
+std::int64_t pieceSize(const QString &text) {
+    QString t = text.trimmed().toLower();
+    double unit = 1;
+    if (t.endsWith(QLatin1Char('k')))
+        unit = 1024;
+    else if (t.endsWith(QLatin1Char('m')))
+        unit = 1024.0 * 1024;
+    else if (t.endsWith(QLatin1Char('g')))
+        unit = 1024.0 * 1024 * 1024;
+    if (unit > 1)
+        t.chop(1);
+    bool ok = false;
+    const double n = t.toDouble(&ok);
+    if (!ok || n <= 0 || n * unit > 9.0e18)
+        return 0;
+    return static_cast<std::int64_t>(n * unit);
+}
+
 int runAdding(Context &c, std::uint8_t mode) {
     TZipEngine &e = c.engine;
     const Invocation &a = c.args;
@@ -77,6 +96,17 @@ int runAdding(Context &c, std::uint8_t mode) {
     if (!a.all(QStringLiteral("-n")).isEmpty())
         e.StoredExtensions = a.value(QStringLiteral("-n"));
     e.FilesToProcess = fileList(a);
+    e.MultidiskMode = a.has(QStringLiteral("--multidisk"));
+    e.ClearDisks = a.has(QStringLiteral("--clear-disks"));
+    if (!a.all(QStringLiteral("--piece-size")).isEmpty()) {
+        e.PieceSize = pieceSize(a.value(QStringLiteral("--piece-size")));
+        if (e.PieceSize <= 0) {
+            c.err << "tarnwick-cli: bad piece size " << a.value(QStringLiteral("--piece-size"))
+                  << " (a number of bytes, or with k, m or g)\n";
+            return ENGINE_BAD_ARGUMENTS;
+        }
+    }
+    askForDisks(c);
     reportSkips(c);
     e.OnAdding = statsLine(c, "  adding: ");
     e.OnUpdating = statsLine(c, "updating: ");
@@ -148,13 +178,15 @@ QStringList levelFlags() {
 void addWriteCommands(CommandTable &table) {
     const QString addUsage = QStringLiteral(
         "files... [-r] [-j] [-m] [-S] [-D] [-0..-9] [-P PASSWORD] [-g] [-b DIR] [-n EXTS] "
-        "[-i PATTERN] [-x PATTERN] [-q]");
+        "[-i PATTERN] [-x PATTERN] [--multidisk [--piece-size SIZE] [--clear-disks]] [-q]");
     QStringList addFlags = levelFlags();
     addFlags << QStringLiteral("-r") << QStringLiteral("-j") << QStringLiteral("-m")
              << QStringLiteral("-S") << QStringLiteral("-D") << QStringLiteral("-g")
-             << QStringLiteral("-q");
-    const QStringList addValues = {QStringLiteral("-P"), QStringLiteral("-b"), QStringLiteral("-n"),
-                                   QStringLiteral("-i"), QStringLiteral("-x")};
+             << QStringLiteral("-q") << QStringLiteral("--multidisk")
+             << QStringLiteral("--clear-disks");
+    const QStringList addValues = {QStringLiteral("-P"), QStringLiteral("-b"),
+                                   QStringLiteral("-n"), QStringLiteral("-i"),
+                                   QStringLiteral("-x"), QStringLiteral("--piece-size")};
     table.push_back({QStringLiteral("add"), addUsage,
                      QStringLiteral("add files, replacing entries of the same name"),
                      QStringLiteral("adding"), addFlags, addValues, runAdd});

@@ -122,6 +122,12 @@ public:
     bool UseTempFile = true;
     QString ZipFileName;
 
+    // Ours, not published: in multidisk mode, the size at which pieces of a
+    // new set end even when the medium has room (0, the default: pieces end
+    // only when the medium is full). Sent only when set, so every other
+    // argument vector stays as it is.
+    std::int64_t PieceSize = 0;
+
     // --- events, in slot order
     TZipFileStatsEvent OnAdding;
     TZipFileNameEvent OnDeleting;

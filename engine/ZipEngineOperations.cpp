@@ -111,6 +111,10 @@ int TZipEngine::AddToArchive(std::uint8_t mode) {
             }
             if (MultidiskMode)
                 v.Append("-!");
+            if (MultidiskMode && PieceSize > 0) {
+                v.Append("-s");
+                v.Append(QByteArray::number(static_cast<qlonglong>(PieceSize)));
+            }
             if (ClearDisks)
                 v.Append("-&");
             v.Append("-t");

@@ -187,8 +187,18 @@ enum {
 };
 
 /*
- * Result codes (low 16 bits of the entry point's result). 130, 240 and -1
- * are produced by the component itself, never by an engine.
+ * Result codes (low 16 bits of the entry point's result). 240 and -1 are
+ * produced by the component itself, never by an engine; 130 by the component
+ * and, for the one refusal it cannot see, by libzipeng32.
+ *
+ * What libzipeng32 returns beyond the common codes:
+ *   130  "-!" (a multi-disk set): the archive already has entries, or is a
+ *        set already, or the mode is freshen or update; a set is only ever
+ *        written new;
+ *   150  the disk is full (without "-!"; with it the next disk is asked for
+ *        with message 110);
+ *   190  the callback answered 1 (for "-!": also to message 110; the pieces
+ *        written so far are removed).
  *
  * What libunzeng32 returns:
  *   0    success;
@@ -200,7 +210,8 @@ enum {
  *   110  not a ZIP archive, its directory is damaged, or entries overlap;
  *   120  out of memory;
  *   150  the target disk is full (extraction stops at once);
- *   190  the callback answered 1;
+ *   190  the callback answered 1 (with "-!", also to message 110 asking
+ *        for a piece of the set);
  *   200  test: at least one entry failed;
  *   210  test: the archive holds no entries;
  *   400  the archive or the target folder cannot be opened;

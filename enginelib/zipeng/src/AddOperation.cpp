@@ -87,7 +87,20 @@ int runAdd(const Options &opt, Messenger &msg) {
     if (opt.move && wouldRemoveCurrentFolder(col))
         return ENGINE_REMOVES_PARENT;
 
-    std::unique_ptr<SourceArchive> source = SourceArchive::open(opt.archive);
+    // A set is only ever written new: adding to one that already has
+    // entries would mean rewriting disks that may be long gone.
+    if (opt.multidisk && opt.mode != AddMode::Plain)
+        return ENGINE_MULTIDISK_REFUSED;
+    std::unique_ptr<SourceArchive> source;
+    try {
+        source = SourceArchive::open(opt.archive);
+    } catch (const EngineError &e) {
+        if (opt.multidisk && e.code() == ENGINE_SPANNED)
+            return ENGINE_MULTIDISK_REFUSED;
+        throw;
+    }
+    if (opt.multidisk && source && !source->entries().empty())
+        return ENGINE_MULTIDISK_REFUSED;
 
     // Never add the archive to itself.
     struct stat ast {};
@@ -134,7 +147,18 @@ int runAdd(const Options &opt, Messenger &msg) {
         return col.items.empty() ? ENGINE_NOTHING_MATCHED : ENGINE_OK;
     }
 
-    ArchiveWriter writer(opt.archive, source.get(), opt.grow, opt.tempDir, roomFor(items));
+    std::unique_ptr<ArchiveWriter> made;
+    if (opt.multidisk) {
+        SpanSettings span;
+        span.archive = opt.archive;
+        span.pieceSize = opt.pieceSize;
+        span.clearOld = opt.clearDisks;
+        made = std::make_unique<ArchiveWriter>(std::make_unique<SpanWriter>(span, msg));
+    } else {
+        made = std::make_unique<ArchiveWriter>(opt.archive, source.get(), opt.grow, opt.tempDir,
+                                               roomFor(items));
+    }
+    ArchiveWriter &writer = *made;
     std::vector<bool> replaced(source ? source->entries().size() : 0, false);
     for (long r : replaces)
         if (r >= 0)

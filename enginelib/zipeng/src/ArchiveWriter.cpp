@@ -26,6 +26,9 @@ ArchiveWriter::ArchiveWriter(const std::string &archivePath, const SourceArchive
     }
 }
 
+ArchiveWriter::ArchiveWriter(std::unique_ptr<SpanWriter> span)
+    : source_(nullptr), grow_(false), span_(std::move(span)) {}
+
 // The old directory, copied whole past the room the new data needs, with end
 // records that point to the copy. Until the new directory is written and the
 // file cut behind it, the file's last end record is this one, and every old
@@ -45,7 +48,7 @@ void ArchiveWriter::protectOldDirectory(uint64_t growRoom) {
 }
 
 uint64_t ArchiveWriter::storedOffsetHere() const {
-    return out_->position() - base_;
+    return span_ ? span_->position() : out_->position() - base_;
 }
 
 void ArchiveWriter::copyRange(uint64_t begin, uint64_t end, Messenger *messenger) {
@@ -73,8 +76,53 @@ CentralRecord ArchiveWriter::keep(size_t index, Messenger &messenger) {
     return rec;
 }
 
+// Each record is placed on the piece that holds its local header; the end
+// records go whole onto the last piece, which they make the last.
+void ArchiveWriter::finishSet(const std::vector<CentralRecord> &directory,
+                              const std::string &comment) {
+    SpanWriter &out = *span_;
+    const uint64_t cdStart = out.position();
+    std::vector<uint64_t> starts;
+    starts.reserve(directory.size());
+    for (const auto &logical : directory) {
+        CentralRecord rec = logical;
+        const SpanWriter::Place local = out.placeOf(logical.localOffset);
+        rec.disk = local.disk;
+        rec.localOffset = local.offset;
+        starts.push_back(out.position());
+        out.writeTogether(centralHeader(rec));
+    }
+    const uint64_t cdSize = out.position() - cdStart;
+    for (;;) {
+        out.makeRoom(spanEndRecordsSize(comment));
+        const uint64_t endAt = out.position();
+        const SpanWriter::Place here = out.placeOf(endAt);
+        SpanEnd end;
+        end.lastDisk = here.disk;
+        const SpanWriter::Place cd = out.placeOf(cdStart);
+        end.cdDisk = cd.disk;
+        end.cdOffset = cd.offset;
+        end.cdSize = cdSize;
+        end.count = directory.size();
+        for (uint64_t at : starts)
+            end.entriesHere += out.placeOf(at).disk == here.disk ? 1 : 0;
+        end.endOffset = here.offset;
+        out.writeTogether(spanEndRecords(end, comment));
+        // A medium that took less than it reported pushes the records onto
+        // the next piece: they are written again with its number.
+        if (out.placeOf(endAt).disk == here.disk)
+            break;
+        out.rewind(endAt);
+    }
+    out.commit();
+}
+
 void ArchiveWriter::finish(const std::vector<CentralRecord> &directory,
                            const std::string &comment) {
+    if (span_) {
+        finishSet(directory, comment);
+        return;
+    }
     const uint64_t cdOffset = storedOffsetHere();
     const uint64_t cdStart = out_->position();
     for (const auto &rec : directory)

@@ -6,6 +6,7 @@
 #include "OutputFile.h"
 #include "Records.h"
 #include "SourceArchive.h"
+#include "SpanWriter.h"
 
 #include <memory>
 #include <string>
@@ -24,7 +25,10 @@ public:
     ArchiveWriter(const std::string &archivePath, const SourceArchive *source, bool grow,
                   const std::string &tempDir, uint64_t growRoom = 0);
 
-    OutputFile &out() { return *out_; }
+    // A new multi-disk set, written piece by piece (nothing is kept).
+    explicit ArchiveWriter(std::unique_ptr<SpanWriter> span);
+
+    Output &out() { return span_ ? static_cast<Output &>(*span_) : *out_; }
 
     // Makes old entry i part of the new archive and returns its central
     // record with the offset it has there. In temporary mode the entry is
@@ -32,7 +36,8 @@ public:
     CentralRecord keep(size_t index, Messenger &messenger);
 
     // Offset as the directory stores it for a record starting at the
-    // current output position.
+    // current output position (for a set, the logical position; finish()
+    // turns it into a piece and an offset there).
     uint64_t storedOffsetHere() const;
 
     // Writes the directory (records in their final order) and the end
@@ -40,6 +45,7 @@ public:
     void finish(const std::vector<CentralRecord> &directory, const std::string &comment);
 
 private:
+    void finishSet(const std::vector<CentralRecord> &directory, const std::string &comment);
     void copyRange(uint64_t begin, uint64_t end, Messenger *messenger);
     void protectOldDirectory(uint64_t growRoom);
 
@@ -47,6 +53,7 @@ private:
     bool grow_;
     uint64_t base_ = 0; // absolute position of offset 0
     std::unique_ptr<OutputFile> out_;
+    std::unique_ptr<SpanWriter> span_;
 };
 
 } // namespace zipwrite

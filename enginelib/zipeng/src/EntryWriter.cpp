@@ -180,8 +180,10 @@ private:
         } else if (slot.task->error != 0 || slot.task->failed) {
             if (slot.task->failed)
                 throw EngineError(ENGINE_NO_MEMORY, "compression failed");
-            // A read failed half-way: drop what was written of this entry.
-            out_.rewind(cur_.headerPos);
+            // A read failed half-way: drop what was written of this entry
+            // (what went to an earlier disk of a set stays there, unused).
+            if (out_.canRewrite(cur_.headerPos))
+                out_.rewind(cur_.headerPos);
             msg_.skip(c.storedName, ENGINE_SKIP_CANNOT_OPEN);
             dropping_ = true;
             return;
@@ -241,7 +243,7 @@ private:
         lf.method = kMethodStored;
         lf.dosTime = cur_.dosTime;
         lf.extra = extendedTimestamp(c.st.st_mtime);
-        out_.write(localHeader(lf).bytes);
+        out_.writeTogether(localHeader(lf).bytes);
         CentralRecord rec = baseRecord(c);
         rec.needed = 20;
         written_[slot.item].record = std::move(rec);
@@ -266,6 +268,10 @@ private:
             if (!cur_.single)
                 cur_.flags |= kFlagDescriptor;
         }
+        // In a set the local header may be on a disk that is gone by the
+        // time the sizes are known.
+        if (!cur_.single && opt_.multidisk)
+            cur_.flags |= kFlagDescriptor;
         cur_.dosTime = dosTimeOf(c);
         cur_.headerPos = out_.position();
         cur_.storedOffset = writer_.storedOffsetHere();
@@ -287,7 +293,7 @@ private:
             lf.size = cur_.size;
         }
         cur_.layout = localHeader(lf);
-        out_.write(cur_.layout.bytes);
+        out_.writeTogether(cur_.layout.bytes);
         startEncryption(first.crc);
     }
 
@@ -349,12 +355,13 @@ private:
         const Candidate &c = *item.candidate;
         const uint64_t cryptBytes = cur_.encrypted ? zipformat::kCryptHeaderSize : 0;
         uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
-        if (!cur_.single && cur_.method == kMethodDeflated && packed - cryptBytes > cur_.size) {
+        if (!cur_.single && cur_.method == kMethodDeflated && packed - cryptBytes > cur_.size &&
+            out_.canRewrite(cur_.headerPos)) {
             restoreStored(c);
             packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
         }
         if ((cur_.flags & kFlagDescriptor) != 0) {
-            out_.write(dataDescriptor(cur_.crc, packed, cur_.size, cur_.zip64));
+            out_.writeTogether(dataDescriptor(cur_.crc, packed, cur_.size, cur_.zip64));
         } else if (!cur_.single) {
             // Sizes and CRC were not known when the header went out.
             std::string fields;
@@ -398,7 +405,7 @@ private:
     const Options &opt_;
     const std::vector<NewEntry> &items_;
     ArchiveWriter &writer_;
-    OutputFile &out_;
+    Output &out_;
     Messenger &msg_;
     std::vector<WrittenEntry> written_;
     Current cur_;

@@ -60,6 +60,11 @@ void Messenger::name(int32_t code, const std::string &name) {
     send(code, copy.data());
 }
 
+bool Messenger::newDisk(int32_t number) {
+    send(ENGINE_MSG_NEW_DISK, &number);
+    return !aborted_;
+}
+
 std::string Messenger::fetchComment() {
     char buffer[ENGINE_COMMENT_CAPACITY + 1] = {};
     EngineCommentRequest req{};

@@ -27,6 +27,8 @@ public:
     void entry(int32_t code, const EntryReport &report);
     void skip(const std::string &name, uint8_t reason);
     void name(int32_t code, const std::string &name);
+    // Message 110: asks for disk `number` of a set; false on a stop answer.
+    bool newDisk(int32_t number);
     // Message 140: fetches the new archive comment (at most 255 bytes).
     std::string fetchComment();
 

@@ -4,6 +4,8 @@
 #include "engine_contract.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace zipwrite {
@@ -103,9 +105,22 @@ Options parseOptions(int argc, char **argv) {
             opt.hidden = true;
         } else if (a == "-D") {
             opt.dirEntries = true;
-        } else if (a == "-$" || a == "-!" || a == "-&") {
-            // No volume labels and no disk sets on this system: accepted,
-            // without effect.
+        } else if (a == "-$") {
+            // No volume labels on this system: accepted, without effect.
+        } else if (a == "-!") {
+            opt.multidisk = true;
+        } else if (a == "-&") {
+            opt.clearDisks = true;
+        } else if (a == "-s") {
+            const std::string size = value();
+            char *end = nullptr;
+            errno = 0;
+            const unsigned long long n = std::strtoull(size.c_str(), &end, 10);
+            // Info-ZIP's smallest split; anything less is mostly headers.
+            if (size.empty() || !std::isdigit(static_cast<unsigned char>(size[0])) ||
+                *end != '\0' || errno != 0 || n < 65536)
+                badArguments("bad piece size " + size);
+            opt.pieceSize = n;
         } else if (a == "-r") {
             opt.recurse = true;
         } else if (a == "-j") {

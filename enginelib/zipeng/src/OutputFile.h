@@ -14,6 +14,8 @@
 // leaves a file whose last end record leads to a complete old directory.
 #pragma once
 
+#include "Output.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,7 +24,7 @@
 
 namespace zipwrite {
 
-class OutputFile {
+class OutputFile final : public Output {
 public:
     // Throws EngineError(ENGINE_TEMP_FILE) when no temporary file can be made.
     static std::unique_ptr<OutputFile> createTemporary(const std::string &archive,
@@ -30,20 +32,21 @@ public:
     // Throws EngineError(ENGINE_NOT_ACCESSIBLE) when the archive cannot be
     // opened for writing.
     static std::unique_ptr<OutputFile> openForGrowth(const std::string &archive, uint64_t appendAt);
-    ~OutputFile();
+    ~OutputFile() override;
     OutputFile(const OutputFile &) = delete;
     OutputFile &operator=(const OutputFile &) = delete;
 
-    void write(const void *data, size_t n);
-    void write(const std::string &s) { write(s.data(), s.size()); }
-    uint64_t position() const { return position_; }
+    using Output::write;
+    void write(const void *data, size_t n) override;
+    uint64_t position() const override { return position_; }
+    bool canRewrite(uint64_t) const override { return true; }
     // Grow mode: writes `bytes` at absolute position `at` (past everything
     // the operation will write) and syncs them. commit() cuts them off.
     void shadow(uint64_t at, const std::string &bytes);
     // Overwrites bytes already written.
-    void patch(uint64_t at, const void *data, size_t n);
+    void patch(uint64_t at, const void *data, size_t n) override;
     // Drops everything from `at` on; writing continues there.
-    void rewind(uint64_t at);
+    void rewind(uint64_t at) override;
     // Makes the result durable and puts it in place. Throws on failure, in
     // which case the old archive is as it was.
     void commit();

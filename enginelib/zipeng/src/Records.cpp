@@ -56,6 +56,8 @@ std::string centralHeader(const CentralRecord &rec) {
         putLe64(z64, rec.compressedSize);
     if (rec.localOffset >= kZip64Limit)
         putLe64(z64, rec.localOffset);
+    if (rec.disk >= 0xFFFF)
+        putLe32(z64, rec.disk);
     std::string extra;
     if (!z64.empty()) {
         putLe16(extra, 0x0001);
@@ -79,7 +81,7 @@ std::string centralHeader(const CentralRecord &rec) {
     putLe16(out, clamp16(rec.name.size()));
     putLe16(out, clamp16(extra.size()));
     putLe16(out, clamp16(rec.comment.size()));
-    putLe16(out, 0); // disk number start
+    putLe16(out, static_cast<uint16_t>(std::min<uint32_t>(rec.disk, 0xFFFF)));
     putLe16(out, rec.internalAttr);
     putLe32(out, rec.externalAttr);
     putLe32(out, low32OrMark(rec.localOffset));
@@ -163,6 +165,45 @@ std::string endRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
     putLe16(out, clamp16(comment.size()));
     out.append(comment, 0, clamp16(comment.size()));
     return out;
+}
+
+std::string spanEndRecords(const SpanEnd &e, const std::string &comment) {
+    std::string out;
+    const bool zip64 = e.count >= 0xFFFF || e.cdOffset >= kZip64Limit || e.cdSize >= kZip64Limit ||
+                       e.lastDisk >= 0xFFFF;
+    if (zip64) {
+        putLe32(out, 0x06064b50);
+        putLe64(out, 44);
+        putLe16(out, kMadeByUnix);
+        putLe16(out, 45);
+        putLe32(out, e.lastDisk);
+        putLe32(out, e.cdDisk);
+        putLe64(out, e.entriesHere);
+        putLe64(out, e.count);
+        putLe64(out, e.cdSize);
+        putLe64(out, e.cdOffset);
+        putLe32(out, 0x07064b50);
+        putLe32(out, e.lastDisk); // the disk with the record above
+        putLe64(out, e.endOffset);
+        putLe32(out, e.lastDisk + 1);
+    }
+    const auto clampDisk = [](uint32_t d) {
+        return static_cast<uint16_t>(std::min<uint32_t>(d, 0xFFFF));
+    };
+    putLe32(out, 0x06054b50);
+    putLe16(out, clampDisk(e.lastDisk));
+    putLe16(out, clampDisk(e.cdDisk));
+    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(e.entriesHere, 0xFFFF)));
+    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(e.count, 0xFFFF)));
+    putLe32(out, low32OrMark(e.cdSize));
+    putLe32(out, low32OrMark(e.cdOffset));
+    putLe16(out, clamp16(comment.size()));
+    out.append(comment, 0, clamp16(comment.size()));
+    return out;
+}
+
+size_t spanEndRecordsSize(const std::string &comment) {
+    return 56 + 20 + 22 + clamp16(comment.size());
 }
 
 std::string withoutZip64(const std::string &extra) {

@@ -33,6 +33,7 @@ struct CentralRecord {
     uint64_t compressedSize = 0;
     uint64_t size = 0;
     uint64_t localOffset = 0;
+    uint32_t disk = 0; // piece of a set that holds the local header
     uint16_t internalAttr = 0;
     uint32_t externalAttr = 0;
     std::string extra;   // extra fields other than ZIP64 (0x0001)
@@ -74,6 +75,23 @@ std::string dataDescriptor(uint32_t crc, uint64_t compressedSize, uint64_t size,
 // ZIP64 end record and locator when needed, then the end record.
 std::string endRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
                        const std::string &comment);
+
+// The end records of a multi-disk set, all written on its last piece:
+// `lastDisk` is that piece's number (0-based), the directory starts on
+// `cdDisk` at `cdOffset`, `entriesHere` of its records lie on the last
+// piece, and the records themselves start at `endOffset` there.
+struct SpanEnd {
+    uint32_t lastDisk = 0;
+    uint32_t cdDisk = 0;
+    uint64_t cdOffset = 0;
+    uint64_t cdSize = 0;
+    uint64_t count = 0;
+    uint64_t entriesHere = 0;
+    uint64_t endOffset = 0;
+};
+std::string spanEndRecords(const SpanEnd &end, const std::string &comment);
+// Their greatest size, ZIP64 records included.
+size_t spanEndRecordsSize(const std::string &comment);
 
 // Removes every ZIP64 (0x0001) field from a raw extra-field block; keeps the
 // rest. Malformed trailing bytes are dropped.

@@ -1,0 +1,30 @@
+// Where the compressing side writes an archive's bytes: one file
+// (OutputFile) or the pieces of a multi-disk set (SpanWriter). Positions are
+// logical: they count every byte written, whatever piece it went to.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace zipwrite {
+
+class Output {
+public:
+    virtual ~Output() = default;
+
+    virtual void write(const void *data, size_t n) = 0;
+    void write(const std::string &s) { write(s.data(), s.size()); }
+    // A record that must not be split between two pieces (a header).
+    virtual void writeTogether(const std::string &s) { write(s); }
+    virtual uint64_t position() const = 0;
+    // Whether bytes from `at` on can still be overwritten or dropped: a
+    // piece that went to an earlier medium cannot.
+    virtual bool canRewrite(uint64_t at) const = 0;
+    // Overwrites bytes already written (from a rewritable position).
+    virtual void patch(uint64_t at, const void *data, size_t n) = 0;
+    // Drops everything from `at` (a rewritable position); writing continues there.
+    virtual void rewind(uint64_t at) = 0;
+};
+
+} // namespace zipwrite

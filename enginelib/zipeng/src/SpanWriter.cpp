@@ -1,0 +1,373 @@
+#include "SpanWriter.h"
+
+#include "EngineError.h"
+#include "Messenger.h"
+#include "engine_contract.h"
+
+#include "zipformat/pieces.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace zipwrite {
+
+namespace {
+
+constexpr size_t kFlushAt = size_t{1} << 20;
+// A piece is only started on a medium with at least this much room (or the
+// record that has to go there whole, when that is larger).
+constexpr size_t kMinRoom = 4096;
+constexpr long kMsdosMagic = 0x4d44;
+const char kSplitSignature[4] = {'P', 'K', 7, 8};
+
+// Test hook: TARNWICK_ZIPENG_MEDIUM_BYTES=N makes every medium hold N bytes
+// of pieces. The free space it reports is 4 KiB more than that, as file
+// systems that need room for their own records report it, so writes find
+// the medium full before the reported space is used up.
+constexpr uint64_t kHookSlack = 4096;
+uint64_t mediumBytesFromEnvironment() {
+    const char *v = std::getenv("TARNWICK_ZIPENG_MEDIUM_BYTES");
+    if (v == nullptr || *v == '\0')
+        return UINT64_MAX;
+    return std::strtoull(v, nullptr, 10);
+}
+
+// The largest file the file system under `folder` takes: 4 GiB - 1 on FAT.
+uint64_t maxFileSize(const std::string &folder) {
+    uint64_t max = UINT64_MAX;
+    struct statfs fs {};
+    if (::statfs(folder.c_str(), &fs) == 0 && fs.f_type == kMsdosMagic)
+        max = 0xFFFFFFFFu;
+    const long bits = ::pathconf(folder.c_str(), _PC_FILESIZEBITS);
+    if (bits > 1 && bits < 64)
+        max = std::min<uint64_t>(max, (uint64_t{1} << (bits - 1)) - 1);
+    struct rlimit rl {};
+    if (::getrlimit(RLIMIT_FSIZE, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY)
+        max = std::min<uint64_t>(max, static_cast<uint64_t>(rl.rlim_cur));
+    return max;
+}
+
+} // namespace
+
+SpanWriter::SpanWriter(const SpanSettings &settings, Messenger &messenger)
+    : settings_(settings), msg_(messenger), mediumBytes_(mediumBytesFromEnvironment()) {
+    const auto slash = settings_.archive.rfind('/');
+    folder_ = slash == std::string::npos ? "."
+              : slash == 0               ? "/"
+                                         : settings_.archive.substr(0, slash);
+    leaf_ = slash == std::string::npos ? settings_.archive : settings_.archive.substr(slash + 1);
+    maxFile_ = maxFileSize(folder_);
+    buf_.reserve(kFlushAt + (size_t{4} << 20));
+    write(kSplitSignature, sizeof kSplitSignature);
+}
+
+SpanWriter::~SpanWriter() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!committed_)
+        removeWritten();
+}
+
+bool SpanWriter::isOurs(const std::string &path) const {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    return std::any_of(pieces_.begin(), pieces_.end(),
+                       [&](const Piece &p) { return p.dev == st.st_dev && p.ino == st.st_ino; });
+}
+
+// Only files that are still the pieces this run made (a medium swapped
+// since may hold something else under the same name).
+void SpanWriter::removeWritten() noexcept {
+    for (const Piece &p : pieces_) {
+        struct stat st {};
+        if (::stat(p.path.c_str(), &st) == 0 && st.st_dev == p.dev && st.st_ino == p.ino)
+            ::unlink(p.path.c_str());
+    }
+}
+
+// The pieces of an older set of the same name on this medium, never ours and
+// never any other file.
+void SpanWriter::clearOldPieces() {
+    DIR *dir = ::opendir(folder_.c_str());
+    if (dir == nullptr)
+        return;
+    std::vector<std::string> doomed;
+    while (const dirent *e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name == leaf_ || zipformat::isEarlierPieceName(name, leaf_))
+            doomed.push_back(folder_ + "/" + name);
+    }
+    ::closedir(dir);
+    for (const auto &path : doomed) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !isOurs(path))
+            ::unlink(path.c_str());
+    }
+}
+
+uint64_t SpanWriter::available() const {
+    uint64_t free = UINT64_MAX;
+    struct statvfs vfs {};
+    if (::statvfs(folder_.c_str(), &vfs) == 0)
+        free = static_cast<uint64_t>(vfs.f_bavail) * static_cast<uint64_t>(vfs.f_frsize);
+    if (mediumBytes_ != UINT64_MAX) {
+        const uint64_t left = mediumBytes_ > mediumWritten_ ? mediumBytes_ - mediumWritten_ : 0;
+        free = std::min(free, left + kHookSlack);
+    }
+    return free;
+}
+
+void SpanWriter::askForDisk(uint32_t number) {
+    if (!msg_.newDisk(static_cast<int32_t>(std::min<uint32_t>(number, INT32_MAX))))
+        throw EngineError(ENGINE_ABORTED, "no further disk");
+    newMedium_ = true;
+    mediumFull_ = false;
+    mediumWritten_ = 0;
+}
+
+void SpanWriter::startPiece(size_t need) {
+    const auto index = static_cast<uint32_t>(pieces_.size());
+    // Any count beyond index + 1 names a piece before the last.
+    const std::string path = zipformat::piecePath(settings_.archive, index, index + 2);
+    need = std::max(need, kMinRoom);
+    if (settings_.pieceSize > 0 && need > settings_.pieceSize)
+        throw EngineError(ENGINE_BAD_ARGUMENTS, "a record larger than a piece");
+    uint64_t room = 0;
+    for (;;) {
+        if (!mediumFull_) {
+            if (newMedium_ && settings_.clearOld)
+                clearOldPieces();
+            newMedium_ = false;
+            // A stale piece of the same name is replaced, never appended to.
+            struct stat st {};
+            if (::lstat(path.c_str(), &st) == 0 && !isOurs(path))
+                ::unlink(path.c_str());
+            room = available();
+            if (room >= need)
+                break;
+        }
+        askForDisk(index + 1);
+    }
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0)
+        throw EngineError(writeErrorCode(errno, ENGINE_NOT_ACCESSIBLE),
+                          "cannot create " + path + ": " + std::strerror(errno));
+    struct stat st {};
+    ::fstat(fd_, &st);
+    pieces_.push_back(Piece{path, bufStart_, st.st_dev, st.st_ino});
+    pieceBytes_ = 0;
+    limit_ = std::min(room, maxFile_);
+    if (settings_.pieceSize > 0)
+        limit_ = std::min(limit_, settings_.pieceSize);
+}
+
+// The piece is complete: on the medium for good before anyone swaps it.
+void SpanWriter::endPiece() {
+    if (fd_ < 0)
+        return;
+    const bool empty = pieceBytes_ == 0;
+    const int err = ::fsync(fd_) == 0 ? 0 : errno;
+    ::close(fd_);
+    fd_ = -1;
+    if (empty) {
+        // Nothing fitted: the number goes to the piece on the next medium.
+        ::unlink(pieces_.back().path.c_str());
+        pieces_.pop_back();
+    }
+    if (err != 0 && err != EINVAL)
+        throw EngineError(writeErrorCode(err, ENGINE_NOT_ACCESSIBLE), "cannot sync a piece");
+}
+
+// Bytes written, fewer than n when the medium or the file is full.
+size_t SpanWriter::rawWrite(const uint8_t *data, size_t n) {
+    size_t done = 0;
+    while (done < n) {
+        size_t want = n - done;
+        if (mediumBytes_ != UINT64_MAX) {
+            const uint64_t left = mediumBytes_ > mediumWritten_ ? mediumBytes_ - mediumWritten_ : 0;
+            if (left == 0) {
+                mediumFull_ = true;
+                break;
+            }
+            want = static_cast<size_t>(std::min<uint64_t>(want, left));
+        }
+        const ssize_t w = ::pwrite(fd_, data + done, want, static_cast<off_t>(pieceBytes_ + done));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0 && (errno == ENOSPC || errno == EDQUOT)) {
+            mediumFull_ = true;
+            break;
+        }
+        if (w < 0 && errno == EFBIG)
+            break;
+        if (w <= 0)
+            throw EngineError(writeErrorCode(w < 0 ? errno : EIO, ENGINE_NOT_ACCESSIBLE),
+                              "cannot write a piece");
+        done += static_cast<size_t>(w);
+        mediumWritten_ += static_cast<uint64_t>(w);
+    }
+    return done;
+}
+
+// The most of the `take` buffered bytes from `from` on that may end a piece:
+// never inside a record that stays whole.
+size_t SpanWriter::cutBefore(size_t from, size_t take) const {
+    const uint64_t first = bufStart_ + from;
+    uint64_t cut = first + take;
+    for (const auto &[begin, end] : together_)
+        if (begin < cut && cut < end)
+            cut = begin;
+    return cut > first ? static_cast<size_t>(cut - first) : 0;
+}
+
+void SpanWriter::flush(bool all) {
+    size_t done = 0;
+    const auto settle = [&] {
+        bufStart_ += done;
+        buf_.erase(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(done));
+        done = 0;
+    };
+    while (done < buf_.size() && (all || buf_.size() - done >= kFlushAt)) {
+        const size_t pending = buf_.size() - done;
+        if (fd_ < 0) {
+            settle();
+            size_t need = std::min(pending, kMinRoom);
+            for (const auto &[begin, end] : together_)
+                if (begin == bufStart_)
+                    need = std::max<size_t>(need, static_cast<size_t>(end - begin));
+            startPiece(need);
+            continue;
+        }
+        if (pieceBytes_ >= limit_) {
+            settle();
+            endPiece();
+            continue;
+        }
+        size_t take = static_cast<size_t>(std::min<uint64_t>(pending, limit_ - pieceBytes_));
+        if (take < pending)
+            take = cutBefore(done, take);
+        if (take == 0) {
+            // The record that comes next does not fit: the piece ends here.
+            if (pieceBytes_ == 0)
+                throw EngineError(ENGINE_BAD_ARGUMENTS, "a record larger than a piece");
+            limit_ = pieceBytes_;
+            continue;
+        }
+        size_t wrote = rawWrite(buf_.data() + done, take);
+        if (wrote < take) {
+            // The medium or the file took less than it promised.
+            const size_t keep = cutBefore(done, wrote);
+            if (keep < wrote) {
+                if (::ftruncate(fd_, static_cast<off_t>(pieceBytes_ + keep)) != 0)
+                    throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot cut a piece back");
+                mediumWritten_ -= wrote - keep;
+            }
+            wrote = keep;
+            limit_ = pieceBytes_ + wrote;
+        }
+        pieceBytes_ += wrote;
+        done += wrote;
+    }
+    settle();
+    while (!together_.empty() && together_.front().second <= bufStart_)
+        together_.pop_front();
+}
+
+void SpanWriter::write(const void *data, size_t n) {
+    const auto *p = static_cast<const uint8_t *>(data);
+    buf_.insert(buf_.end(), p, p + n);
+    if (buf_.size() >= kFlushAt)
+        flush(false);
+}
+
+void SpanWriter::writeTogether(const std::string &s) {
+    together_.emplace_back(position(), position() + s.size());
+    write(s.data(), s.size());
+}
+
+bool SpanWriter::canRewrite(uint64_t at) const {
+    const uint64_t from = fd_ >= 0 ? pieces_.back().start : bufStart_;
+    return at >= from && at <= position();
+}
+
+void SpanWriter::patch(uint64_t at, const void *data, size_t n) {
+    if (!canRewrite(at) || n > position() - at)
+        throw EngineError(ENGINE_BAD_ARGUMENTS, "patch outside the current piece");
+    const auto *p = static_cast<const uint8_t *>(data);
+    while (n > 0 && at < bufStart_) {
+        const size_t k = static_cast<size_t>(std::min<uint64_t>(n, bufStart_ - at));
+        const uint64_t offset = at - pieces_.back().start;
+        if (::pwrite(fd_, p, k, static_cast<off_t>(offset)) != static_cast<ssize_t>(k))
+            throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot patch a piece");
+        p += k;
+        at += k;
+        n -= k;
+    }
+    if (n > 0)
+        std::memcpy(buf_.data() + (at - bufStart_), p, n);
+}
+
+void SpanWriter::rewind(uint64_t at) {
+    if (!canRewrite(at))
+        throw EngineError(ENGINE_BAD_ARGUMENTS, "rewind outside the current piece");
+    if (at >= bufStart_) {
+        buf_.resize(static_cast<size_t>(at - bufStart_));
+    } else {
+        const uint64_t keep = at - pieces_.back().start;
+        if (::ftruncate(fd_, static_cast<off_t>(keep)) != 0)
+            throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot cut a piece back");
+        mediumWritten_ -= std::min(mediumWritten_, pieceBytes_ - keep);
+        pieceBytes_ = keep;
+        buf_.clear();
+        bufStart_ = at;
+    }
+    while (!together_.empty() && together_.back().first >= at)
+        together_.pop_back();
+}
+
+SpanWriter::Place SpanWriter::placeOf(uint64_t at) {
+    flush(true);
+    auto it = std::upper_bound(pieces_.begin(), pieces_.end(), at,
+                               [](uint64_t a, const Piece &p) { return a < p.start; });
+    if (it == pieces_.begin())
+        throw EngineError(ENGINE_BAD_ARGUMENTS, "position before the first piece");
+    --it;
+    return Place{static_cast<uint32_t>(it - pieces_.begin()), at - it->start};
+}
+
+void SpanWriter::makeRoom(size_t size) {
+    flush(true);
+    if (fd_ >= 0 && limit_ - pieceBytes_ >= size)
+        return;
+    endPiece();
+    startPiece(size);
+}
+
+void SpanWriter::commit() {
+    flush(true);
+    if (fd_ < 0)
+        throw EngineError(ENGINE_BAD_ARGUMENTS, "a set without pieces");
+    const std::string last = pieces_.back().path;
+    endPiece();
+    if (::rename(last.c_str(), settings_.archive.c_str()) != 0)
+        throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot name the last piece");
+    pieces_.back().path = settings_.archive;
+    committed_ = true;
+    const int dfd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+} // namespace zipwrite
