@@ -49,6 +49,9 @@ int32_t recordingCallback(int32_t code, void *data, void *user) {
     switch (code) {
     case ENGINE_MSG_ADDING:
     case ENGINE_MSG_UPDATING:
+    case ENGINE_MSG_LISTING:
+    case ENGINE_MSG_TESTING:
+    case ENGINE_MSG_EXTRACTING:
     case ENGINE_MSG_STATUS: {
         const auto *r = static_cast<const EngineFileRecord *>(data);
         m.name = r->FileName;
@@ -75,10 +78,15 @@ int32_t recordingCallback(int32_t code, void *data, void *user) {
         r->Done = 1;
         break;
     }
+    case ENGINE_MSG_NEW_DISK:
+        m.disk = *static_cast<const int32_t *>(data);
+        break;
     default:
         break;
     }
     rec->messages.push_back(m);
+    if (code == ENGINE_MSG_NEW_DISK && rec->newDisk)
+        return rec->newDisk(m.disk);
     if (rec->exitCode == code)
         _exit(3);
     if (rec->abortCode == code && rec->count(code) == rec->abortAt)
@@ -109,12 +117,9 @@ std::vector<int> Recorder::reasons() const {
     return out;
 }
 
-int runZip(const std::vector<std::string> &args, Recorder *rec) {
-    EngineEntryPoint entry = entryPoint();
-    if (entry == nullptr) {
-        ADD_FAILURE() << "libzipeng32.so not loadable from " << TARNWICK_BIN_DIR;
-        return -1;
-    }
+namespace {
+
+int runEntry(EngineEntryPoint entry, const std::vector<std::string> &args, Recorder *rec) {
     std::vector<std::vector<char>> storage;
     std::vector<char *> argv;
     for (const auto &a : args) {
@@ -128,6 +133,26 @@ int runZip(const std::vector<std::string> &args, Recorder *rec) {
     const int32_t result =
         entry(ENGINE_MAGIC, static_cast<int32_t>(argv.size()), argv.data(), recordingCallback, r);
     return result & 0xFFFF;
+}
+
+} // namespace
+
+int runZip(const std::vector<std::string> &args, Recorder *rec) {
+    EngineEntryPoint entry = entryPoint();
+    if (entry == nullptr) {
+        ADD_FAILURE() << "libzipeng32.so not loadable from " << TARNWICK_BIN_DIR;
+        return -1;
+    }
+    return runEntry(entry, args, rec);
+}
+
+int runUnzip(const std::vector<std::string> &args, Recorder *rec) {
+    EngineEntryPoint entry = unzengEntry();
+    if (entry == nullptr) {
+        ADD_FAILURE() << "libunzeng32.so not loadable from " << TARNWICK_BIN_DIR;
+        return -1;
+    }
+    return runEntry(entry, args, rec);
 }
 
 std::string readFile(const fs::path &p) {

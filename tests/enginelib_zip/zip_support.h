@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct Message {
     int reason = -1;
     int percent = -1;
     uint64_t size = 0;
+    int disk = -1; // message 110
 };
 
 struct Recorder {
@@ -30,6 +32,8 @@ struct Recorder {
     // End the whole process at the first message of this code, as a kill
     // would (for tests that run the engine in a child process).
     int exitCode = 0;
+    // The answer to message 110 (the disk number it asks for); none: 0.
+    std::function<int(int disk)> newDisk;
 
     int count(int code) const;
     std::vector<std::string> names(int code) const;
@@ -38,6 +42,8 @@ struct Recorder {
 
 // Calls zipeng with these elements; element 0 is the password.
 int runZip(const std::vector<std::string> &args, Recorder *rec = nullptr);
+// The same for our extracting side, unzeng.
+int runUnzip(const std::vector<std::string> &args, Recorder *rec = nullptr);
 
 std::string readFile(const std::filesystem::path &p);
 void writeFile(const std::filesystem::path &p, const std::string &content);
