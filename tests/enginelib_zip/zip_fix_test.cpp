@@ -77,6 +77,24 @@ TEST_F(FixTest, FlippedByteDropsOnlyThatEntry) {
     expectFixed(damaged, "-FF", (std::vector<std::string>{"f/three.bin", "f/two.txt"}));
 }
 
+TEST_F(FixTest, WrongPasswordKeepsEncryptedEntries) {
+    ASSERT_EQ(runZip({"right", "-e", "-6", "-r", "enc.zip", "f"}), ENGINE_OK);
+    std::vector<std::string> archives = {"enc.zip"};
+    const std::string seven = sevenZip();
+    if (!seven.empty()) {
+        ASSERT_EQ(sh(seven + " a -tzip -pright -mem=AES256 aes.zip f >/dev/null"), 0);
+        archives.push_back("aes.zip");
+    }
+    for (const std::string &archive : archives) {
+        const std::vector<std::string> before = listNames(archive);
+        EXPECT_GE(before.size(), kAll.size());
+        for (const char *mode : {"-F", "-FF"}) {
+            ASSERT_EQ(runZip({"wrong", mode, archive}), ENGINE_OK) << archive << mode;
+            EXPECT_EQ(listNames(archive), before) << archive << mode;
+        }
+    }
+}
+
 TEST_F(FixTest, NothingToSalvageLeavesTheFile) {
     writeFile("junk.zip", randomData(4000, 24));
     const std::string before = readFile("junk.zip");

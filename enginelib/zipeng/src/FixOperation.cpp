@@ -30,7 +30,9 @@ public:
 // Whether entry i may stay. Entries that cannot be checked (no password
 // given, a method this engine does not decode) stay in a normal repair,
 // since dropping them would lose data nobody proved damaged; the aggressive
-// repair keeps only what it could check.
+// repair keeps only what it could check. An encrypted entry the given
+// password does not open is unchecked too: a stale password must not cost
+// the user every encrypted file.
 bool keepEntry(const zipformat::Archive &a, size_t i, const Options &opt) {
     using zipformat::Error;
     DiscardSink sink;
@@ -39,7 +41,7 @@ bool keepEntry(const zipformat::Archive &a, size_t i, const Options &opt) {
     const Error e = zipformat::readEntry(a, i, sink, ro);
     if (e == Error::Ok)
         return true;
-    if (e == Error::NeedPassword || e == Error::UnsupportedCrypto)
+    if (e == Error::NeedPassword || e == Error::BadPassword || e == Error::UnsupportedCrypto)
         return true;
     if (e == Error::UnsupportedMethod)
         return !opt.aggressiveFix;
