@@ -166,7 +166,9 @@ void TFrmBrowse::FilesLbClick() {
 }
 
 void TFrmBrowse::SpdBtnBrowseClick() {
-    if (scanning_)
+    // One engine call at a time: an operation of the main window and a scan
+    // would share the engine's comment buffer.
+    if (scanning_ || mainForm_.BusyCount != 0)
         return;
     const QString start = SharedLastFolder().isEmpty() ? QDir::currentPath() : SharedLastFolder();
     if (const auto folder = platform::SelectDirectory(start))
@@ -180,7 +182,10 @@ void TFrmBrowse::ScanFolder(const QString &folder) {
     scanning_ = true;
     SpdBtnBrowse->setEnabled(false);
     FilesLb->setUpdatesEnabled(false);
+    // The main window starts no command while the comments are read.
+    mainForm_.SetBusy(false);
     const auto resume = qScopeGuard([this] {
+        mainForm_.SetBusy(true);
         FilesLb->setUpdatesEnabled(true);
         SpdBtnBrowse->setEnabled(true);
         scanning_ = false;

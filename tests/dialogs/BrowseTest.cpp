@@ -91,13 +91,18 @@ TEST_F(BrowseTest, ScanListsEveryArchiveWithItsComment) {
     EXPECT_EQ(comments.mid(1), QStringList({"one, two, three", "Weekly copy", ""}));
     EXPECT_EQ(ListOf(*browser)->statusTip(), "Archives in " + folder);
     EXPECT_FALSE(OpenButton(*browser)->isEnabled());
-    // The main window's engine was never touched.
+    // The main window's engine was never touched, and it is idle again.
     EXPECT_TRUE(form->MainZip.ZipFileName.isEmpty());
+    EXPECT_EQ(form->BusyCount, 0);
     EXPECT_EQ(TFrmBrowse::LastScanFolder(), folder);
 
     // A second browser starts its folder choice where the first one scanned.
     TFrmBrowse *second = BrowseArchives1Click(*form);
     ASSERT_NE(second, browser);
+    // Nothing starts while the main window is inside an operation.
+    form->SetBusy(false);
+    second->SpdBtnBrowseClick();
+    form->SetBusy(true);
     desktop_->cancelDirectory();
     second->SpdBtnBrowseClick();
     const auto asked = desktop_->requestsOf(Kind::SelectDirectory);
