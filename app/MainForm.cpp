@@ -1,5 +1,6 @@
 #include "MainForm.h"
 
+#include "FileDrag.h"
 #include "FilesLbDelegate.h"
 #include "FormGeometry.h"
 #include "Placemnt.h"
@@ -66,6 +67,13 @@ TMainFormFm::TMainFormFm(const QStringList &arguments, QWidget *parent)
     OpenZipDg.filter = filter;
     OpenZipDg.pathMustExist = true;
     OpenZipDg.fileMustExist = true;
+    AddFilesDg.mode = platform::FileDialogRequest::Mode::Open;
+    AddFilesDg.title = QStringLiteral("Add Files");
+    AddFilesDg.filter = QStringLiteral("All files (*.*)|*.*");
+    AddFilesDg.defaultExt = QStringLiteral("*.*");
+    AddFilesDg.multiSelect = true;
+    AddFilesDg.fileMustExist = true;
+    AddFilesDg.pathMustExist = true;
 
     BuildLayout();
     BuildMenus();
@@ -81,11 +89,18 @@ TMainFormFm::TMainFormFm(const QStringList &arguments, QWidget *parent)
     Placement1->IniFileName = profile_->FileName();
     Placement1->Entry = QStringLiteral("MainFormFm");
 
+    // Its own registration stays off: the window registers itself below.
+    FileDrag1 = new TFileDrag(this);
+    FileDrag1->setObjectName(QStringLiteral("FileDrag1"));
+    FileDrag1->OnDrop = [this](TFileDrag &) { RunItemCommand(QStringLiteral("FileDrag1")); };
+
     // FormCreate
     platform::HintRouter::instance().registerPanel(this, panel0_);
     ApplyCaption(CaptionFor(QString()));
     RunCommand([this] { LoadSettings(); });
     UpdateArchiveButtons();
+    // Registered after LoadSettings has applied stay-on-top.
+    setAcceptDrops(true);
     // One application-wide filter sees the shortcuts before they are
     // dispatched, the keys of the open menus and the list's mouse presses.
     qApp->installEventFilter(this);
@@ -102,6 +117,7 @@ TMainFormFm::~TMainFormFm() {
     // FormDestroy
     if (Placement1)
         Placement1->SavePlacement();
+    setAcceptDrops(false);
 }
 
 void TMainFormFm::SetCommandInstaller(std::function<void(TMainFormFm &)> installer) {

@@ -27,6 +27,7 @@ class QMenu;
 class QProgressBar;
 class QTimer;
 class QToolButton;
+class TFileDrag;
 class TPlacement;
 class TProfileStore;
 class TRecentList;
@@ -124,6 +125,10 @@ public:
     // The dialogs of New and Open, kept with the window as designed.
     platform::FileDialogRequest NewZipDg;
     platform::FileDialogRequest OpenZipDg;
+    platform::FileDialogRequest AddFilesDg;
+
+    // The drop target; its OnDrop runs the command registered as "FileDrag1".
+    TFileDrag *FileDrag1 = nullptr;
 
     static QString CaptionFor(const QString &archivePath);
 

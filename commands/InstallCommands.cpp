@@ -1,5 +1,7 @@
 #include "InstallCommands.h"
 
+#include "AddCommands.h"
+#include "DropCommand.h"
 #include "EngineEvents.h"
 #include "ExtractCommands.h"
 #include "MainForm.h"
@@ -12,4 +14,7 @@ void InstallCommands(TMainFormFm &form) {
     form.SetCommandHandler(QStringLiteral("EditExtractMn"), [f] { EditExtractMnClick(*f); });
     form.SetCommandHandler(QStringLiteral("EditDeleteMn"), [f] { EditDeleteMnClick(*f); });
     form.SetCommandHandler(QStringLiteral("EditView1"), [f] { SpdBtnViewClick(*f); });
+    form.SetCommandHandler(QStringLiteral("EditAddMn"), [f] { EditAddMnClick(*f); });
+    form.SetCommandHandler(QStringLiteral("EditUpdateMn"), [f] { EditUpdateMnClick(*f); });
+    form.SetCommandHandler(QStringLiteral("FileDrag1"), [f] { FileDrag1Drop(*f); });
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AppTestSupport.h"
+#include "platform/testing/QtPrinters.h"
 
 #include <QByteArray>
 
@@ -14,7 +15,7 @@ protected:
     // Writes `content` to the test's temporary folder and returns its path.
     QString WriteFile(const QString &name, const QByteArray &content) const;
     static QByteArray ReadFile(const QString &path);
-    // Entry names of an archive, read by Python's zipfile; "BAD" when its
-    // testzip() finds a damaged entry.
+    // Entry names of an archive, read by Python's zipfile, after a line
+    // "BAD" when its testzip() finds a damaged entry.
     QStringList ZipNames(const QString &archive) const;
 };

@@ -12,7 +12,7 @@ TEST(FileFilterTest, FiltersMatchNamesInAnyLetterCase) {
     const QStringList filters = QtNameFilters("Zip file (*.ZIP)|*.ZIP|All files (*.*)|*.*");
     ASSERT_EQ(filters.size(), 2);
     EXPECT_EQ(filters[0], "Zip file (*.ZIP) (*.[zZ][iI][pP])");
-    EXPECT_EQ(filters[1], "All files (*.*) (*.*)");
+    EXPECT_EQ(filters[1], "All files (*.*) (*)");
     EXPECT_EQ(QtNameFilters("Two|*.A;*.b"), QStringList{"Two (*.[aA] *.[bB])"});
 
     QTemporaryDir dir;
@@ -22,6 +22,10 @@ TEST(FileFilterTest, FiltersMatchNamesInAnyLetterCase) {
     const QStringList matched =
         QDir(dir.path()).entryList({CaseInsensitivePattern("*.ZIP")}, QDir::Files, QDir::Name);
     EXPECT_EQ(matched, QStringList({"B.ZIP", "a.zip", "c.Zip"}));
+    QFile(dir.path() + u'/' + QStringLiteral("README")).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(QDir(dir.path())
+                    .entryList({CaseInsensitivePattern("*.*")}, QDir::Files)
+                    .contains(QStringLiteral("README")));
 }
 
 TEST(FileFilterTest, DefaultExtensionOnlyForNamesWithoutOne) {

@@ -5,6 +5,9 @@
 namespace platform {
 
 QString CaseInsensitivePattern(const QString &pattern) {
+    // "*.*" means every file, also one whose name has no dot.
+    if (pattern == QStringLiteral("*.*"))
+        return QStringLiteral("*");
     QString out;
     bool inBracket = false;
     for (const QChar c : pattern) {

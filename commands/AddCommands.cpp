@@ -1,0 +1,70 @@
+#include "AddCommands.h"
+
+#include "MainForm.h"
+#include "platform/Desktop.h"
+#include "platform/MessageDlg.h"
+
+#include <QScopeGuard>
+
+using platform::MessageDlg;
+using platform::MsgButton;
+using platform::MsgKind;
+using platform::MsgResult;
+
+namespace {
+
+constexpr int FailedClass = 2;
+
+// The files chosen in AddFilesDg; empty when it was cancelled.
+QStringList ChooseFiles(TMainFormFm &form) {
+    const platform::FileDialogResult chosen =
+        platform::Desktop::current().fileDialog(form.AddFilesDg);
+    return chosen.accepted ? chosen.files : QStringList();
+}
+
+} // namespace
+
+void EditAddMnClick(TMainFormFm &form) {
+    if (form.Settings.ConfirmAdd &&
+        MessageDlg(QStringLiteral("You are about to Add one or more files to the ") +
+                       form.MainZip.ZipFileName +
+                       QStringLiteral(" Archive file.  Are you sure you want to do this?"),
+                   MsgKind::Confirm, MsgButton::Yes | MsgButton::No) == MsgResult::No)
+        return;
+    form.AddFilesDg.fileName.clear();
+    form.SetBusy(false);
+    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const QStringList files = ChooseFiles(form);
+    if (!files.isEmpty())
+        AddFilesToZip(form, files);
+}
+
+void AddFilesToZip(TMainFormFm &form, const QStringList &files) {
+    form.MainZip.FilesToProcess = files;
+    form.SetStatusText(QStringLiteral("Adding selected files."));
+    form.MainZip.UsePaths = form.Settings.StorePath;
+    const int code = form.MainZip.AddToArchive(0);
+    if (form.ShowZipResult(code, QStringLiteral("adding")) == FailedClass)
+        return;
+    if (form.MainZip.MultidiskMode)
+        MessageDlg(QStringLiteral("Add operation completed.  To test the archive, you must close "
+                                  "it first, then select the test option from the file menu."),
+                   MsgKind::Information, MsgButton::OK);
+    form.ListArchiveContents();
+}
+
+void EditUpdateMnClick(TMainFormFm &form) {
+    form.MultidiskOff();
+    form.AddFilesDg.fileName.clear();
+    form.SetBusy(false);
+    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const QStringList files = ChooseFiles(form);
+    if (files.isEmpty())
+        return;
+    form.MainZip.FilesToProcess = files;
+    form.SetStatusText(QStringLiteral("Updating files."));
+    form.MainZip.UsePaths = form.Settings.StorePath;
+    const int code = form.MainZip.AddToArchive(2);
+    if (form.ShowZipResult(code, QStringLiteral("updating")) != FailedClass)
+        form.ListArchiveContents();
+}

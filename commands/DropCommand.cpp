@@ -1,0 +1,32 @@
+#include "DropCommand.h"
+
+#include "AddCommands.h"
+#include "FileDrag.h"
+#include "MainForm.h"
+#include "platform/MessageDlg.h"
+
+#include <QScopeGuard>
+
+using platform::MessageDlg;
+using platform::MsgButton;
+using platform::MsgKind;
+using platform::MsgResult;
+
+void FileDrag1Drop(TMainFormFm &form) {
+    // A drop arrives while window events are dispatched, also from inside a
+    // running operation; a second operation must not enter the engine then.
+    if (form.BusyCount != 0)
+        return;
+    // Copied now: the New Archive dialog lets further drops replace the lists.
+    const QStringList files = form.FileDrag1->NameWithPath();
+    if (form.MainZip.ZipFileName.isEmpty() &&
+        MessageDlg(QStringLiteral("You must Open an existing Archive or Create a new one before "
+                                  "adding files.  Do you want to create a new archive file?"),
+                   MsgKind::Information, MsgButton::Yes | MsgButton::No) == MsgResult::Yes)
+        form.FileNewMnClick();
+    if (form.MainZip.ZipFileName.isEmpty())
+        return;
+    form.SetBusy(false);
+    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    AddFilesToZip(form, files);
+}
