@@ -121,22 +121,38 @@ TEST_F(AddCommandsTest, ResultClassDecidesTheRelisting) {
         const char *failAfter; // TARNWICK_ZIPENG_FAIL_AFTER
         bool missingFile;      // a chosen file that is gone: skipped, code 40
         bool multidisk;
+        bool newArchive; // a set is only ever written new
         QStringList boxes;
-        bool relisted;
+        int rowsAfter; // -1: not listed again
     };
     const QString skipped = QStringLiteral("Skipping \"%1\", file not found.");
     const QString completed = QStringLiteral(
         "Add operation completed.  To test the archive, you must close it first, then select the "
         "test option from the file menu.");
     const Case cases[] = {
-        {"", false, false, {}, true},
-        {"", true, false, {skipped, QStringLiteral("Some files were skipped while adding.")}, true},
-        {"", false, true, {completed}, true},
-        {"10", false, false, {QStringLiteral("Disk full while adding.")}, false},
-        {"10", false, true, {QStringLiteral("Disk full while adding.")}, false},
+        {"", false, false, false, {}, 2},
+        {"",
+         true,
+         false,
+         false,
+         {skipped, QStringLiteral("Some files were skipped while adding.")},
+         2},
+        {"", false, true, true, {completed}, 1},
+        {"10", false, false, false, {QStringLiteral("Disk full while adding.")}, -1},
+        {"",
+         false,
+         true,
+         false,
+         {QStringLiteral("An error occured while adding the specified files.")},
+         -1},
     };
     for (const Case &c : cases) {
         auto form = OpenForm(QStringLiteral("[Settings]\nConfirmAdd=0\n"));
+        const QString set = TempPath(QStringLiteral("set.zip"));
+        if (c.newArchive) {
+            desktop_->answerFiles({set});
+            form->RunItemCommand(QStringLiteral("FileNewMn"));
+        }
         CountListings(*form);
         listedEntries_ = 0;
         form->MainZip.MultidiskMode = c.multidisk;
@@ -158,10 +174,13 @@ TEST_F(AddCommandsTest, ResultClassDecidesTheRelisting) {
         if (c.missingFile)
             expected[0] = expected[0].arg(gone);
         EXPECT_EQ(texts, expected);
-        EXPECT_EQ(listedEntries_, c.relisted ? 2 : 0) << c.failAfter << c.multidisk;
-        EXPECT_EQ(form->RowTexts().size(), c.relisted ? 2 : 1);
-        EXPECT_EQ(ZipNames(archive_),
-                  c.relisted ? QStringList({"old.txt", "new.txt"}) : QStringList({"old.txt"}));
+        EXPECT_EQ(listedEntries_, std::max(c.rowsAfter, 0)) << c.failAfter << c.multidisk;
+        EXPECT_EQ(form->RowTexts().size(), c.rowsAfter < 0 ? 1 : c.rowsAfter);
+        if (!c.newArchive) {
+            EXPECT_EQ(ZipNames(archive_), c.rowsAfter == 2 ? QStringList({"old.txt", "new.txt"})
+                                                           : QStringList({"old.txt"}));
+        }
+        QFile::remove(set);
     }
 }
 
