@@ -276,6 +276,14 @@ Error tryEnd(ArchiveState &s, const std::vector<std::uint8_t> &tail, std::uint64
     const bool spanned = end.disk != 0 || end.centralDisk != 0 || end.totalDisks > 1;
     if (spanned && !options.allowMultidisk)
         return Error::Multidisk;
+    if (spanned && options.countOnly) {
+        s.entries.clear();
+        s.info = ArchiveInfo{};
+        s.info.fileSize = src.size();
+        s.info.entryCount = end.entries;
+        s.info.diskNumber = end.disk;
+        return Error::Ok;
+    }
     if (spanned && !s.src.isSet()) {
         // This file is the last piece: its number tells how many there are.
         if (end.disk >= UINT32_MAX || (end.totalDisks > 1 && end.totalDisks != end.disk + 1) ||

@@ -16,12 +16,16 @@ std::int32_t runQuery(Session &session, std::int32_t selector, const char *path)
     options.allowMultidisk = selector != ENGINE_QUERY_COUNT;
     if (options.allowMultidisk)
         options.askForPiece = [&session](std::uint32_t disk) { return session.askForDisk(disk); };
+    options.countOnly = selector == ENGINE_QUERY_COUNT_MULTIDISK;
     zipformat::Error e = archive.open(path, options);
     if (e != zipformat::Error::Ok)
         return session.stopped() ? ENGINE_ABORTED : openResult(e);
     if (selector == ENGINE_QUERY_COUNT || selector == ENGINE_QUERY_COUNT_MULTIDISK) {
-        std::int32_t count = static_cast<std::int32_t>(
-            std::min<std::size_t>(archive.size(), std::numeric_limits<std::int32_t>::max()));
+        // A set counted from its end record has no entries read.
+        const std::uint64_t entries =
+            options.countOnly ? archive.info().entryCount : archive.size();
+        std::int32_t count = static_cast<std::int32_t>(std::min<std::uint64_t>(
+            entries, static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())));
         return session.send(ENGINE_MSG_COUNT, &count) ? ENGINE_ABORTED : ENGINE_OK;
     }
     auto index = static_cast<std::size_t>(selector) - 1;

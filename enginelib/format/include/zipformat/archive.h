@@ -45,6 +45,9 @@ struct OpenOptions {
     // With allowMultidisk: how a missing piece is asked for. Without it a
     // missing piece fails the open.
     PieceRequest askForPiece;
+    // With allowMultidisk: a set stops at its end record, whose entry count
+    // (info().entryCount) is all that is wanted; no other piece is needed.
+    bool countOnly = false;
     // Refuse entries whose data would overlap another's. Always on for
     // extraction; a repair tool may turn it off to look at a broken file.
     bool checkOverlap = true;
