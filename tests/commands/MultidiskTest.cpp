@@ -115,6 +115,51 @@ TEST_F(MultidiskTest, OpeningTheFirstPieceAsksForTheLastDisk) {
     EXPECT_EQ(form->RowTexts().size(), 2);
 }
 
+// New Archive and Add in multidisk mode onto media of 100,000 bytes (the
+// engine's hook): each full medium asks for the next disk; OK goes on,
+// Cancel ends the add and leaves no piece behind.
+TEST_F(MultidiskTest, AddingAsksForEachDiskAndCancelLeavesNoPieces) {
+    WriteIni(QStringLiteral("[Settings]\nConfirmAdd=0\n"));
+    QRandomGenerator random(3);
+    QByteArray data(300000, '\0');
+    for (char &c : data)
+        c = static_cast<char>(random.bounded(256));
+    const QString file = WriteFile(QStringLiteral("in/data.bin"), data);
+    const QString set = TempPath(QStringLiteral("set.zip"));
+    const QString prompt = QStringLiteral("Please insert disk #%1 of the set.");
+    qputenv("TARNWICK_ZIPENG_MEDIUM_BYTES", "100000");
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "Cancel at disk 3" : "OK to every disk");
+        auto form = NewForm();
+        form->MultidiskmodeMnClick();
+        desktop_->clear();
+        desktop_->answerFiles({set});
+        form->RunItemCommand(QStringLiteral("FileNewMn"));
+        desktop_->answerFiles({file}).answerMessage(MsgResult::OK);
+        desktop_->answerMessage(cancel ? MsgResult::Cancel : MsgResult::OK);
+        if (!cancel)
+            desktop_->answerMessage(MsgResult::OK).answerMessage(MsgResult::OK);
+        desktop_->answerMessage(MsgResult::OK); // completion or abort report
+        form->RunItemCommand(QStringLiteral("EditAddMn"));
+        QStringList texts;
+        for (const auto &box : desktop_->messages())
+            texts << box.text;
+        if (cancel) {
+            EXPECT_EQ(texts, QStringList({prompt.arg(2), prompt.arg(3),
+                                          QStringLiteral("The adding operation was aborted.")}));
+            EXPECT_TRUE(QDir(TempPath(QString())).entryList({QStringLiteral("set.*")}).isEmpty());
+            EXPECT_TRUE(form->RowTexts().isEmpty());
+        } else {
+            ASSERT_EQ(texts.size(), 4);
+            EXPECT_EQ(texts.mid(0, 3), QStringList({prompt.arg(2), prompt.arg(3), prompt.arg(4)}));
+            EXPECT_TRUE(texts[3].startsWith(QStringLiteral("Add operation completed.")));
+            EXPECT_EQ(form->RowTexts().size(), 1);
+            EXPECT_TRUE(QFile::exists(TempPath(QStringLiteral("set.z03"))));
+        }
+    }
+    qunsetenv("TARNWICK_ZIPENG_MEDIUM_BYTES");
+}
+
 TEST_F(MultidiskTest, OutsideMultidiskModeASetIsRefused) {
     const QString set = MakeSet();
     auto form = NewForm();
