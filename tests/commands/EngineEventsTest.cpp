@@ -129,33 +129,6 @@ TEST_F(EngineEventsTest, NewDiskAsksForTheDiskAndCancelStops) {
     form->MainZip.Abort = false;
 }
 
-TEST_F(EngineEventsTest, ReplacePromptAnswersThroughTheRecordOrStops) {
-    auto form = NewForm();
-    struct Case {
-        MsgResult answer;
-        std::uint8_t doReplace; // as the engine reads it back
-        std::int32_t reply;
-    };
-    // The engine proposes 7 so that an untouched answer shows.
-    const Case cases[] = {{MsgResult::Yes, 1, 0},
-                          {MsgResult::No, 0, 0},
-                          {MsgResult::Abort, 7, 1},
-                          {MsgResult::Cancel, 7, 1}}; // the title-bar close
-    for (const Case &c : cases) {
-        form->MainZip.Abort = false;
-        desktop_->clear();
-        desktop_->answerMessage(c.answer);
-        char reply[ENGINE_REPLY_TEXT_CAPACITY] = {};
-        EngineReplaceQuery query{"d/a.txt", reply, 7};
-        EXPECT_EQ(Send(*form, ENGINE_MSG_REPLACE, &query), c.reply);
-        EXPECT_EQ(query.DoReplace, c.doReplace);
-        ASSERT_EQ(desktop_->messages().size(), 1u);
-        EXPECT_EQ(desktop_->messages()[0].buttons,
-                  MsgButton::Yes | MsgButton::No | MsgButton::Abort);
-    }
-    form->MainZip.Abort = false;
-}
-
 TEST_F(EngineEventsTest, ReplacePromptDuringARealExtraction) {
     const QString archive =
         MakeZip(QStringLiteral("r.zip"), {{QStringLiteral("a.txt"), QByteArray("new")}});
@@ -164,8 +137,10 @@ TEST_F(EngineEventsTest, ReplacePromptDuringARealExtraction) {
         int result;
         const char *content;
     };
-    const Case cases[] = {
-        {MsgResult::Yes, 0, "new"}, {MsgResult::No, 0, "old"}, {MsgResult::Abort, 190, "old"}};
+    const Case cases[] = {{MsgResult::Yes, 0, "new"},
+                          {MsgResult::No, 0, "old"},
+                          {MsgResult::Abort, 190, "old"},
+                          {MsgResult::Cancel, 190, "old"}}; // the title-bar close
     auto form = NewForm();
     for (const Case &c : cases) {
         const QString target = WriteFile(QStringLiteral("out/a.txt"), "old");
@@ -179,6 +154,10 @@ TEST_F(EngineEventsTest, ReplacePromptDuringARealExtraction) {
         form->SetBusy(true);
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(ReadFile(target), QByteArray(c.content));
+        ASSERT_EQ(desktop_->messages().size(), 1u);
+        EXPECT_EQ(desktop_->messages()[0].text, ReplaceQuestion(QStringLiteral("a.txt")));
+        EXPECT_EQ(desktop_->messages()[0].buttons,
+                  MsgButton::Yes | MsgButton::No | MsgButton::Abort);
         if (c.result == 190) {
             desktop_->answerMessage(MsgResult::OK);
             EXPECT_EQ(form->ShowZipResult(result, QStringLiteral("extracting")), 2);
