@@ -112,4 +112,24 @@ TEST_F(CliWrite, DeleteTouchCommentAndFix) {
     EXPECT_EQ(cli("comment missing.zip --set x").status, 2);
 }
 
+TEST_F(CliWrite, MultidiskSetsWithAPieceSize) {
+    std::string noise(300000, '\0');
+    unsigned seed = 1;
+    for (char &c : noise)
+        c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+    write("d/noise.bin", noise);
+    CliResult r = cli("add set.zip d -r -q --multidisk --piece-size 64k");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(fs::exists(dir_ / "set.z04"));
+    EXPECT_EQ(cli("test set.zip -q --multidisk").status, 0);
+    EXPECT_EQ(cli("list set.zip").status, 2); // a set outside multidisk mode: 410
+    r = cli("extract set.zip -q --multidisk -d out");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(sh("cmp out/d/noise.bin d/noise.bin"), 0);
+    // A missing piece without a terminal: the question is given up.
+    fs::rename(dir_ / "set.z02", dir_ / "away");
+    EXPECT_EQ(cli("test set.zip -q --multidisk").status, 2);
+    EXPECT_EQ(cli("add small.zip d/a.txt --multidisk --piece-size 1000").status, 2);
+}
+
 } // namespace

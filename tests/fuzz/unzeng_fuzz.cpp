@@ -1,12 +1,16 @@
 // libFuzzer harness for the extracting engine through its C entry point:
 // the input is written to a file, then listed ("-v"), tested ("-t") and
-// queried (entry count, first entries). Built by build.sh with clang.
+// queried (entry count, first entries); then cut in two as the pieces of a
+// multi-disk set (set.z01, set.zip) and listed and tested with "-!". Built
+// by build.sh with clang.
 #include "engine_contract.h"
 
 #include "fuzz_input.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -39,6 +43,32 @@ std::int32_t query(std::int32_t selector, std::string path) {
     return unzeng(ENGINE_MAGIC, 1, argv, &callback, &calls);
 }
 
+bool writeAll(const std::string &path, const std::uint8_t *data, std::size_t size) {
+    FILE *f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr)
+        return false;
+    const bool ok = std::fwrite(data, 1, size, f) == size;
+    return std::fclose(f) == 0 && ok;
+}
+
+// The input as a set of two pieces, cut where its first byte says.
+void runAsSet(const std::uint8_t *data, std::size_t size) {
+    static const std::string folder = [] {
+        char tmpl[] = "/tmp/unzeng-fuzz-set-XXXXXX";
+        const char *made = mkdtemp(tmpl);
+        return std::string(made != nullptr ? made : "");
+    }();
+    if (folder.empty() || size < 2)
+        return;
+    const std::size_t cut = 1 + (size - 1) * data[0] / 256;
+    if (!writeAll(folder + "/set.z01", data + 1, cut - 1) ||
+        !writeAll(folder + "/set.zip", data + cut, size - cut))
+        return;
+    run({"", "-v", "-!", folder + "/set.zip"});
+    run({"x", "-!", "-t", folder + "/set.z01"});
+    query(ENGINE_QUERY_COUNT_MULTIDISK, folder + "/set.zip");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -53,5 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     query(ENGINE_QUERY_COUNT_MULTIDISK, path);
     for (std::int32_t k = 1; k <= 3; ++k)
         query(k, path);
+    runAsSet(data, size);
     return 0;
 }
