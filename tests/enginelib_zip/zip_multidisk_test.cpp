@@ -215,6 +215,12 @@ TEST_F(MultidiskReadTest, OpeningTheFirstPieceAsksForTheLastDisk) {
     EXPECT_EQ(rec.count(ENGINE_MSG_NEW_DISK), 1);
     EXPECT_EQ(rec.messages.front().disk, 0);
     EXPECT_EQ(rec.count(ENGINE_MSG_LISTING), 2);
+
+    // A whole archive that merely has such a name is read as it is.
+    ASSERT_EQ(runZip({"", "plain.z01", "a.txt"}), ENGINE_OK);
+    Recorder plain;
+    EXPECT_EQ(runUnzip({"", "-!", "-t", "plain.z01"}, &plain), ENGINE_OK);
+    EXPECT_EQ(plain.count(ENGINE_MSG_NEW_DISK), 0);
 }
 
 TEST_F(MultidiskReadTest, WithoutMultidiskModeASetIsRefused) {

@@ -25,8 +25,8 @@ bool exists(const std::string &path) {
 // Opens the last piece of a set: the archive itself, or the piece that
 // "NAME.z01" belongs to. When it is missing but the set's first piece is
 // there (or was named), the last disk is asked for.
-Error openLastPiece(detail::ArchiveState &s, const std::string &path, const OpenOptions &options) {
-    const std::string last = lastPieceOf(path);
+Error openLastPiece(detail::ArchiveState &s, const std::string &path, const OpenOptions &options,
+                    const std::string &last) {
     s.path = last.empty() ? path : last;
     Error e = s.src.open(s.path);
     const bool setLikely = !last.empty() || exists(piecePath(s.path, 0, 2));
@@ -47,7 +47,20 @@ Error Archive::open(const std::string &path, const OpenOptions &options) noexcep
         auto state = std::make_unique<detail::ArchiveState>();
         Error e = Error::Ok;
         if (options.allowMultidisk) {
-            e = openLastPiece(*state, path, options);
+            std::string last = lastPieceOf(path);
+            if (!last.empty()) {
+                // "NAME.z01" may be a whole archive that only has such a name.
+                auto plain = std::make_unique<detail::ArchiveState>();
+                plain->path = path;
+                OpenOptions asIs = options;
+                asIs.askForPiece = nullptr;
+                if (plain->src.open(path) == Error::Ok &&
+                    detail::readDirectory(*plain, asIs) == Error::Ok && !plain->src.isSet()) {
+                    s_ = std::move(plain);
+                    return Error::Ok;
+                }
+            }
+            e = openLastPiece(*state, path, options, last);
         } else {
             state->path = path;
             e = state->src.open(path);
