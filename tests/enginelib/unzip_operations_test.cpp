@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <sys/stat.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace unziptest;
@@ -77,6 +79,54 @@ TEST_F(Operations, QueryFormCountsAndAnswersEntries) {
     EXPECT_NE(engine.query(5, simple.string()), ENGINE_OK);
     EXPECT_TRUE(engine.withCode(ENGINE_MSG_ENTRY).empty());
     EXPECT_EQ(engine.query(0, (dir / "missing.zip").string()), ENGINE_ARCHIVE_NOT_FOUND);
+}
+
+// Queries on an unchanged archive are answered from one reading of its
+// directory; every change of the file must show in the next answer.
+TEST_F(Operations, QueryAnswersFollowTheFileThroughChanges) {
+    const std::string path = simple.string();
+    auto firstName = [&] {
+        engine.messages.clear();
+        EXPECT_EQ(engine.query(1, path), ENGINE_OK);
+        auto entries = engine.withCode(ENGINE_MSG_ENTRY);
+        return entries.empty() ? std::string() : entries[0].name;
+    };
+    // Past the window in which a file just written is never kept.
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_EQ(firstName(), "a.txt");
+    EXPECT_EQ(firstName(), "a.txt");
+
+    // Rewritten in place: same file, same size, other names.
+    fs::path same = pyZip(dir, "same.zip",
+                          "('x.txt',b'alpha',8,0o100644,(2020,1,2,3,4,6)),"
+                          "('dir/',b'',0,0o40755,(2020,1,2,3,4,6)),"
+                          "('dir/b.txt',b'beta'*1000,8,0o100600,(2020,1,2,3,4,8)),"
+                          "('dir/c.dat',b'gamma',0,0o104755,(2021,5,6,7,8,10))",
+                          "b'the comment'+");
+    const std::string bytes = readFile(same);
+    ASSERT_EQ(bytes.size(), fs::file_size(simple));
+    {
+        std::FILE *f = std::fopen(path.c_str(), "r+b");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+        std::fclose(f);
+    }
+    EXPECT_EQ(firstName(), "x.txt");
+
+    // Replaced by another file under the same name.
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_EQ(firstName(), "x.txt");
+    fs::path other = pyZip(dir, "other.zip", "('first.bin',b'1',0,0o100644,(2020,1,2,3,4,6))");
+    fs::rename(other, simple);
+    EXPECT_EQ(firstName(), "first.bin");
+    EXPECT_EQ(engine.query(2, path), ENGINE_NOTHING_MATCHED);
+    engine.messages.clear();
+    EXPECT_EQ(engine.query(0, path), ENGINE_OK);
+    EXPECT_EQ(engine.withCode(ENGINE_MSG_COUNT).at(0).count, 1);
+
+    // Gone.
+    fs::remove(simple);
+    EXPECT_EQ(engine.query(1, path), ENGINE_ARCHIVE_NOT_FOUND);
 }
 
 TEST_F(Operations, ResultCodesForArchivesAndArguments) {

@@ -83,6 +83,11 @@ void Archive::close() noexcept {
     s_.reset();
 }
 
+void Archive::releaseFile() noexcept {
+    if (s_)
+        s_->src.close();
+}
+
 namespace {
 const Source kNoSource;
 const ArchiveInfo kNoInfo;

@@ -1,5 +1,6 @@
 #include "operations.h"
 
+#include "query_cache.h"
 #include "results.h"
 
 #include <limits>
@@ -9,17 +10,18 @@ namespace unz {
 std::int32_t runQuery(Session &session, std::int32_t selector, const char *path) {
     if (selector < 0 || path == nullptr)
         return ENGINE_BAD_ARGUMENTS;
-    zipformat::Archive archive;
-    zipformat::OpenOptions options;
     // Only the plain count refuses a piece of a multi-disk set; the count in
     // multidisk mode and the entry queries take the archive as it is.
+    zipformat::OpenOptions options;
     options.allowMultidisk = selector != ENGINE_QUERY_COUNT;
     if (options.allowMultidisk)
         options.askForPiece = [&session](std::uint32_t disk) { return session.askForDisk(disk); };
     options.countOnly = selector == ENGINE_QUERY_COUNT_MULTIDISK;
-    zipformat::Error e = archive.open(path, options);
+    std::shared_ptr<const zipformat::Archive> kept;
+    zipformat::Error e = queryArchive(path, options, kept);
     if (e != zipformat::Error::Ok)
         return session.stopped() ? ENGINE_ABORTED : openResult(e);
+    const zipformat::Archive &archive = *kept;
     if (selector == ENGINE_QUERY_COUNT || selector == ENGINE_QUERY_COUNT_MULTIDISK) {
         // A set counted from its end record has no entries read.
         const std::uint64_t entries =

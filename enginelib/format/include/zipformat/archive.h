@@ -76,6 +76,10 @@ public:
 
     Error open(const std::string &path, const OpenOptions &options = {}) noexcept;
     void close() noexcept;
+    // Closes the file and keeps the parsed directory, for a holder that
+    // only answers questions about entries: locate() and reads through
+    // source() fail from then on.
+    void releaseFile() noexcept;
 
     const Source &source() const noexcept;
     const ArchiveInfo &info() const noexcept;

@@ -1,0 +1,111 @@
+#include "query_cache.h"
+
+#include <algorithm>
+#include <ctime>
+#include <mutex>
+#include <sys/stat.h>
+
+namespace unz {
+namespace {
+
+// A directory larger than this (parsed entries and names together) is read
+// afresh for every query rather than kept.
+constexpr std::uint64_t kMaxKeptBytes = 256ull << 20;
+
+// A file changed shortly before its directory was read may change again
+// within the same tick of the file system's clock without its times
+// showing it; such a file is not kept. Clocks with nanoseconds tick at
+// most every few milliseconds; a change time in whole seconds means a
+// coarse clock (FAT keeps two-second steps).
+constexpr long kFineWindowNs = 50'000'000;
+constexpr long kCoarseWindowNs = 2'000'000'000;
+
+struct Identity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static Identity of(const struct stat &st) {
+        return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    }
+    bool operator==(const Identity &o) const {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+struct Kept {
+    std::string path;
+    bool allowMultidisk = false;
+    Identity identity;
+    std::shared_ptr<const zipformat::Archive> archive;
+};
+
+std::mutex keptMutex;
+Kept kept;
+
+std::uint64_t footprint(const zipformat::Archive &a) {
+    // The directory bytes, converted names (at most about as many again)
+    // and one Entry per record.
+    return 2 * a.info().centralSize + a.size() * sizeof(zipformat::Entry);
+}
+
+long long nanoseconds(const timespec &t) {
+    return static_cast<long long>(t.tv_sec) * 1'000'000'000LL + t.tv_nsec;
+}
+
+bool racy(const Identity &id) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const long window = id.changed.tv_nsec == 0 ? kCoarseWindowNs : kFineWindowNs;
+    const long long latest = std::max(nanoseconds(id.modified), nanoseconds(id.changed));
+    return nanoseconds(now) - latest < window;
+}
+
+} // namespace
+
+zipformat::Error queryArchive(const std::string &path, const zipformat::OpenOptions &options,
+                              std::shared_ptr<const zipformat::Archive> &out) {
+    const bool allowMultidisk = options.allowMultidisk;
+    struct stat before {};
+    const bool known = ::stat(path.c_str(), &before) == 0;
+    if (known) {
+        std::lock_guard lock(keptMutex);
+        // A directory read without multidisk pieces allowed serves both
+        // kinds of question: it would have read the same end record.
+        if (kept.archive && kept.path == path && kept.identity == Identity::of(before) &&
+            (kept.allowMultidisk == allowMultidisk || !kept.allowMultidisk)) {
+            out = kept.archive;
+            return zipformat::Error::Ok;
+        }
+    }
+    auto archive = std::make_shared<zipformat::Archive>();
+    zipformat::Error e = archive->open(path, options);
+    if (e != zipformat::Error::Ok)
+        return e;
+    // Keep it only when what was read is the file that was looked at
+    // first: a change during the read shows as a difference here.
+    struct stat after {};
+    const zipformat::ArchiveInfo &info = archive->info();
+    const bool single = info.diskNumber == 0 && info.centralDisk == 0;
+    const bool steady = known && single && ::fstat(archive->source().fd(), &after) == 0 &&
+                        Identity::of(after) == Identity::of(before);
+    archive->releaseFile();
+    out = archive;
+    std::lock_guard lock(keptMutex);
+    if (steady && !racy(Identity::of(before)) && footprint(*archive) <= kMaxKeptBytes)
+        kept = Kept{path, allowMultidisk, Identity::of(before), std::move(archive)};
+    else
+        kept = Kept{};
+    return zipformat::Error::Ok;
+}
+
+void forgetQueryArchive() noexcept {
+    std::lock_guard lock(keptMutex);
+    kept = Kept{};
+}
+
+} // namespace unz

@@ -1,0 +1,27 @@
+// The query form asks about one entry per call, and a window that wants
+// every entry's statistics makes one call per entry. Reading the whole
+// directory for each of them costs O(entries) per call, so the last
+// directory read for a query is kept for as long as the file stays the same
+// file with the same size and times.
+#pragma once
+
+#include "zipformat/archive.h"
+#include "zipformat/error.h"
+
+#include <memory>
+#include <string>
+
+namespace unz {
+
+// The archive at `path` with its directory parsed, from the kept copy when
+// the file is unchanged. Shared, because the callback of a running query
+// may itself query (it pumps window messages) and replace the kept copy.
+// Only a single file is kept: the pieces of a multi-disk set are read
+// afresh each time.
+zipformat::Error queryArchive(const std::string &path, const zipformat::OpenOptions &options,
+                              std::shared_ptr<const zipformat::Archive> &out);
+
+// Forgets the kept copy (tests; a process that wants its memory back).
+void forgetQueryArchive() noexcept;
+
+} // namespace unz
