@@ -1,4 +1,5 @@
 // list, test, extract and comment: the commands over the extracting side.
+#include "ArchiveFigures.h"
 #include "Command.h"
 #include "MethodText.h"
 #include "ResultText.h"
@@ -6,6 +7,7 @@
 #include "ZipEngine.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -238,6 +240,29 @@ int runComment(Context &c) {
     return 0;
 }
 
+// The figures of the archive information window, gathered the same way:
+// one count query and one statistics query per entry.
+int runInfo(Context &c) {
+    TZipEngine &e = c.engine;
+    e.ZipFileName = c.args.archive;
+    e.MultidiskMode = c.args.has(QStringLiteral("-!"));
+    const TArchiveFigures f = TArchiveFigures::Gather(e);
+    if (f.FileError != 0)
+        return f.FileError == ENOENT ? ENGINE_ARCHIVE_NOT_FOUND : ENGINE_NOT_ACCESSIBLE;
+    c.out << "File:           " << f.FileName << '\n'
+          << "File Size:      " << f.FileSize << '\n'
+          << "Files:          " << f.Entries << '\n'
+          << "Size:           " << f.TotalSize << '\n'
+          << "Packed:         " << f.TotalPacked << '\n'
+          << "Compression:    " << qRound64(f.Saving()) << "%\n"
+          << "File Date/Time: " << f.FileDateTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+          << '\n';
+    if (!f.Comment.isEmpty())
+        c.out << "Comment:\n" << f.Comment << (f.Comment.endsWith(QLatin1Char('\n')) ? "" : "\n");
+    c.out.flush();
+    return 0;
+}
+
 } // namespace
 
 void addReadCommands(CommandTable &table) {
@@ -277,6 +302,13 @@ void addReadCommands(CommandTable &table) {
                      {},
                      {},
                      runComment});
+    table.push_back({QStringLiteral("info"),
+                     QStringLiteral("[-!]"),
+                     QStringLiteral("size, entries, compression, date and comment of the archive"),
+                     QStringLiteral("reading"),
+                     {QStringLiteral("-!")},
+                     {},
+                     runInfo});
 }
 
 } // namespace cli
