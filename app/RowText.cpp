@@ -1,6 +1,7 @@
 #include "RowText.h"
 
 #include "ZipEngine.h"
+#include "platform/SystemDate.h"
 
 QString NextTabField(const QString &text, int &position) {
     if (position < 1 || position > text.size()) {
@@ -43,25 +44,22 @@ QString FormatByteCount(std::int64_t bytes, const QLocale &locale) {
     return locale.toString(static_cast<qlonglong>(bytes));
 }
 
-QString FormatEntryDate(const QDateTime &dateTime, const QLocale &locale) {
+QString FormatEntryDate(const QDateTime &dateTime) {
     if (!dateTime.isValid())
         return QString();
-    return locale.toString(dateTime.date(), QLocale::ShortFormat);
+    return platform::SystemShortDate(dateTime.date());
 }
 
-QString FormatEntryTime(const QDateTime &dateTime, const QLocale &locale) {
+QString FormatEntryTime(const QDateTime &dateTime) {
     if (!dateTime.isValid())
         return QString();
-    // Qt's long time format carries the time zone, which the entries do not have.
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t'));
-    return locale.toString(dateTime.time(), format.trimmed());
+    return platform::SystemLongTime(dateTime.time());
 }
 
 QString BuildRowText(const TZipFileStats &entry, const QLocale &locale) {
     const QChar tab = QLatin1Char('\t');
-    return entry.FileName + tab + FormatEntryDate(entry.DateTime, locale) + tab +
-           FormatEntryTime(entry.DateTime, locale) + tab +
+    return entry.FileName + tab + FormatEntryDate(entry.DateTime) + tab +
+           FormatEntryTime(entry.DateTime) + tab +
            FormatByteCount(entry.TrueSize(), locale) + tab +
            FormatByteCount(entry.TrueCompressedSize(), locale) + tab +
            QString::number(entry.Ratio) + QLatin1Char('%');

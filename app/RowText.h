@@ -27,8 +27,9 @@ QLocale DisplayLocale();
 // A byte count with thousands separators and no decimals.
 QString FormatByteCount(std::int64_t bytes, const QLocale &locale);
 
-QString FormatEntryDate(const QDateTime &dateTime, const QLocale &locale);
-QString FormatEntryTime(const QDateTime &dateTime, const QLocale &locale);
+// The system's short date and long time (the C library's locale formats).
+QString FormatEntryDate(const QDateTime &dateTime);
+QString FormatEntryTime(const QDateTime &dateTime);
 
 QString BuildRowText(const TZipFileStats &entry, const QLocale &locale);
 
