@@ -157,6 +157,11 @@ public:
     int UpdateArchiveDate();
     QString ArchiveComment();
     void SetArchiveComment(const QString &text);
+    // What the last SetArchiveComment came to: the engine's code, or
+    // ZipResultMultidisk when multidisk mode refused it without a call.
+    // The writer keeps its designed signature; callers that report a failed
+    // write read this.
+    int LastCommentWriteResult = 0;
 
     // Errors thrown by event handlers (and by the message pump) never cross
     // into the engine. The callback catches the first one, answers 1 so that

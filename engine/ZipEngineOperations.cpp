@@ -223,16 +223,17 @@ QString TZipEngine::ArchiveComment() {
 }
 
 void TZipEngine::SetArchiveComment(const QString &text) {
-    if (MultidiskMode)
+    if (MultidiskMode) {
+        LastCommentWriteResult = ZipResultMultidisk;
         return;
+    }
     auto &store = zipengine::SharedComment();
     const QByteArray bytes = zipengine::LimitedPrefix(text.toUtf8(), ENGINE_COMMENT_CAPACITY);
     std::copy(bytes.cbegin(), bytes.cend(), store.chars);
     store.length = static_cast<std::uint8_t>(bytes.size());
 
-    // The engine fetches the text from the buffer; what it answers is of no
-    // further use to anyone.
-    RunFrame(
+    // The engine fetches the text from the buffer.
+    LastCommentWriteResult = RunFrame(
         Side::Zip,
         [this](Arguments &v) {
             v.Append("");
