@@ -11,6 +11,106 @@
 #include <QProcess>
 #include <QTest>
 
+namespace {
+
+void Put16(QByteArray &out, quint16 v) {
+    out.append(char(v & 0xFF)).append(char(v >> 8));
+}
+void Put32(QByteArray &out, quint32 v) {
+    Put16(out, quint16(v & 0xFFFF));
+    Put16(out, quint16(v >> 16));
+}
+void Put64(QByteArray &out, quint64 v) {
+    Put32(out, quint32(v & 0xFFFFFFFFu));
+    Put32(out, quint32(v >> 32));
+}
+
+} // namespace
+
+bool WriteSparseZip64(const QString &path, const QByteArray &name, quint64 size) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    // Listing reads only the central directory, so the CRC is left 0.
+    const quint32 crc = 0;
+    const quint16 dosTime = (13 << 11) | (45 << 5) | 15,
+                  dosDate = ((2024 - 1980) << 9) | (5 << 5) | 17;
+
+    QByteArray local;
+    Put32(local, 0x04034b50);
+    Put16(local, 45);
+    Put16(local, 0);
+    Put16(local, 0);
+    Put16(local, dosTime);
+    Put16(local, dosDate);
+    Put32(local, crc);
+    Put32(local, 0xFFFFFFFFu);
+    Put32(local, 0xFFFFFFFFu);
+    Put16(local, quint16(name.size()));
+    Put16(local, 20);
+    local.append(name);
+    Put16(local, 1);
+    Put16(local, 16);
+    Put64(local, size);
+    Put64(local, size);
+    file.write(local);
+    const quint64 centralOffset = quint64(local.size()) + size;
+
+    QByteArray central;
+    Put32(central, 0x02014b50);
+    Put16(central, 45);
+    Put16(central, 45);
+    Put16(central, 0);
+    Put16(central, 0);
+    Put16(central, dosTime);
+    Put16(central, dosDate);
+    Put32(central, crc);
+    Put32(central, 0xFFFFFFFFu);
+    Put32(central, 0xFFFFFFFFu);
+    Put16(central, quint16(name.size()));
+    Put16(central, 20);
+    Put16(central, 0);
+    Put16(central, 0);
+    Put16(central, 0);
+    Put32(central, 0);
+    Put32(central, 0);
+    central.append(name);
+    Put16(central, 1);
+    Put16(central, 16);
+    Put64(central, size);
+    Put64(central, size);
+
+    QByteArray tail;
+    const quint64 zip64End = centralOffset + quint64(central.size());
+    Put32(tail, 0x06064b50);
+    Put64(tail, 44);
+    Put16(tail, 45);
+    Put16(tail, 45);
+    Put32(tail, 0);
+    Put32(tail, 0);
+    Put64(tail, 1);
+    Put64(tail, 1);
+    Put64(tail, quint64(central.size()));
+    Put64(tail, centralOffset);
+    Put32(tail, 0x07064b50);
+    Put32(tail, 0);
+    Put64(tail, zip64End);
+    Put32(tail, 1);
+    Put32(tail, 0x06054b50);
+    Put16(tail, 0);
+    Put16(tail, 0);
+    Put16(tail, 0xFFFF);
+    Put16(tail, 0xFFFF);
+    Put32(tail, 0xFFFFFFFFu);
+    Put32(tail, 0xFFFFFFFFu);
+    Put16(tail, 0);
+    if (!file.seek(qint64(centralOffset)))
+        return false;
+    file.write(central);
+    file.write(tail);
+    return true;
+}
+
 void EnsureApplication() {
     // The QApplication itself comes from the shared test environment.
     static const bool pumpInstalled = [] {

@@ -14,6 +14,10 @@
 
 class TMainFormFm;
 
+// One stored entry of `size` zero bytes (past 4 GiB) in a ZIP64 archive
+// whose data is a hole in a sparse file.
+bool WriteSparseZip64(const QString &path, const QByteArray &name, quint64 size);
+
 // The engine's message pump of the program, installed once.
 void EnsureApplication();
 
