@@ -30,6 +30,8 @@ TArchiveFigures TArchiveFigures::Gather(TZipEngine &zip) {
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) {
         f.FileError = errno;
+    } else if (S_ISDIR(st.st_mode)) {
+        f.FileError = EISDIR;
     } else {
         f.FileSize = st.st_size;
         f.FileDateTime = DosStepTime(QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec));
