@@ -69,6 +69,8 @@ public:
     void FileOpenMnClick();
     void FileCloseMnClick();
     void OpenZipFile(const QString &path);
+    // The caption (and application title) for an archive open at `path`.
+    void ShowArchiveCaption(const QString &path);
     void ListArchiveContents();
     void PushRecentArchive(const QString &path);
     void AddRecentMenuItem(int number, const QString &path);

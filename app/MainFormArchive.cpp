@@ -83,6 +83,10 @@ void TMainFormFm::FileCloseMnClick() {
     UpdateArchiveButtons();
 }
 
+void TMainFormFm::ShowArchiveCaption(const QString &path) {
+    ApplyCaption(CaptionFor(path));
+}
+
 void TMainFormFm::OpenZipFile(const QString &path) {
     SetBusy(false);
     const auto leave = qScopeGuard([this] {

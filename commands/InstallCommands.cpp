@@ -1,10 +1,12 @@
 #include "InstallCommands.h"
 
 #include "AddCommands.h"
+#include "ArchiveFileCommands.h"
 #include "DropCommand.h"
 #include "EngineEvents.h"
 #include "ExtractCommands.h"
 #include "MainForm.h"
+#include "TestFixCommands.h"
 #include "ViewCommand.h"
 
 void InstallCommands(TMainFormFm &form) {
@@ -17,4 +19,12 @@ void InstallCommands(TMainFormFm &form) {
     form.SetCommandHandler(QStringLiteral("EditAddMn"), [f] { EditAddMnClick(*f); });
     form.SetCommandHandler(QStringLiteral("EditUpdateMn"), [f] { EditUpdateMnClick(*f); });
     form.SetCommandHandler(QStringLiteral("FileDrag1"), [f] { FileDrag1Drop(*f); });
+    form.SetCommandHandler(QStringLiteral("FileTestMn"), [f] { FileTestMnClick(*f); });
+    form.SetCommandHandler(QStringLiteral("FixNormal1"), [f] { FixNormal1Click(*f); });
+    form.SetCommandHandler(QStringLiteral("FixAgressive1"), [f] { FixAgressive1Click(*f); });
+    form.SetCommandHandler(QStringLiteral("EditUpdateZIPDateMn"),
+                           [f] { EditUpdateZIPDateMnClick(*f); });
+    form.SetCommandHandler(QStringLiteral("CopyArchive1"), [f] { CopyArchive1Click(*f); });
+    form.SetCommandHandler(QStringLiteral("RenameArchive1"), [f] { RenameArchive1Click(*f); });
+    form.SetCommandHandler(QStringLiteral("FileDeleteMn"), [f] { FileDeleteMnClick(*f); });
 }

@@ -1,10 +1,15 @@
 #include "DialogCommands.h"
 
+#include "FrmArchiveInfo.h"
 #include "FrmBrowse.h"
 #include "FrmConfiguration.h"
 #include "FrmCreateGroup.h"
+#include "FrmInitial.h"
 #include "MainForm.h"
 #include "platform/ModalCursor.h"
+
+#include <QApplication>
+#include <QScopeGuard>
 
 void Configuration1Click(TMainFormFm &form) {
     {
@@ -26,6 +31,27 @@ void EditCreateGroupIcons1Click(TMainFormFm &form) {
     platform::ExecModal(dialog);
 }
 
+void ArchiveInformation1Click(TMainFormFm &form) {
+    // The dialog reads every entry while it is created: the hourglass shows
+    // for that time, the arrow while the dialog is up.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    TFrmArchiveInfo dialog(form);
+    dialog.Tag = 0;
+    platform::ExecModal(dialog);
+}
+
+void AddComment1Click(TMainFormFm &form) {
+    TFrmArchiveInfo dialog(form);
+    dialog.Tag = 1;
+    platform::ExecModal(dialog);
+}
+
+void HelpAboutMnClick(TMainFormFm &form) {
+    TFrmInitial box(&form);
+    platform::ExecModal(box);
+}
+
 void InstallDialogCommands(TMainFormFm &form) {
     form.SetCommandHandler(QStringLiteral("Configuration1"),
                            [&form] { Configuration1Click(form); });
@@ -33,4 +59,8 @@ void InstallDialogCommands(TMainFormFm &form) {
                            [&form] { BrowseArchives1Click(form); });
     form.SetCommandHandler(QStringLiteral("EditCreateGroupIcons1"),
                            [&form] { EditCreateGroupIcons1Click(form); });
+    form.SetCommandHandler(QStringLiteral("ArchiveInformation1"),
+                           [&form] { ArchiveInformation1Click(form); });
+    form.SetCommandHandler(QStringLiteral("AddComment1"), [&form] { AddComment1Click(form); });
+    form.SetCommandHandler(QStringLiteral("HelpAboutMn"), [&form] { HelpAboutMnClick(form); });
 }

@@ -1,5 +1,6 @@
 // The main-window commands that open the configuration dialog, the archive
-// browser and the create-group dialog, and their registration with the
+// browser, the create-group dialog, the archive information dialog (also as
+// the comment editor) and the about box, and their registration with the
 // window's plug-in point.
 #pragma once
 
@@ -12,5 +13,9 @@ class TFrmBrowse;
 TFrmBrowse *BrowseArchives1Click(TMainFormFm &form);
 
 void EditCreateGroupIcons1Click(TMainFormFm &form);
+
+void ArchiveInformation1Click(TMainFormFm &form);
+void AddComment1Click(TMainFormFm &form);
+void HelpAboutMnClick(TMainFormFm &form);
 
 void InstallDialogCommands(TMainFormFm &form);

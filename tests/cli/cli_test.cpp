@@ -135,6 +135,16 @@ TEST(Cli, CommentIsPrinted) {
     EXPECT_EQ(r.out, "This is a zipfile comment.\n");
 }
 
+TEST(Cli, InfoPrintsTheArchiveInformationFigures) {
+    CliRun r = cli("info " + corpus("valid/go-test.zip"));
+    EXPECT_EQ(r.status, 0);
+    for (const char *line : {"File Size:      1170\n", "Files:          2\n",
+                             "Size:           811\n", "Packed:         810\n",
+                             "Compression:    0%\n", "Comment:\nThis is a zipfile comment.\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
+    EXPECT_EQ(cli("info /nonexistent/archive.zip").status, 2);
+}
+
 TEST(Cli, EveryValidCorpusArchiveListsTestsAndExtracts) {
     Scratch s;
     for (const auto &entry : fs::directory_iterator(TARNWICK_CORPUS_DIR "/valid")) {

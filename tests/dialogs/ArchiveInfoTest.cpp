@@ -3,15 +3,18 @@
 // a failed write and multidisk mode.
 #include "AppTestSupport.h"
 
+#include "DialogCommands.h"
 #include "FrmArchiveInfo.h"
 #include "MainForm.h"
 #include "platform/SystemDate.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 #include <clocale>
 
@@ -27,6 +30,12 @@ QString LabelText(const QDialog &dialog, const char *name) {
 QByteArray FileBytes(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void SetModified(const QString &path, const QDateTime &time) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
 }
 
 } // namespace
@@ -103,7 +112,7 @@ TEST_F(ArchiveInfoTest, FiguresFromTheArchiveAndItsFile) {
         // One second past midnight is midnight in two-second steps: the
         // time is left out.
         const QDateTime midnight(QDate(2025, 2, 3), QTime(0, 0, 1));
-        QFile(path).setFileTime(midnight, QFileDevice::FileModificationTime);
+        SetModified(path, midnight);
         auto form = FormWith(path);
         TFrmArchiveInfo dialog(*form);
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Archive Information"));
@@ -181,7 +190,7 @@ TEST_F(ArchiveInfoTest, AnUnchangedCommentWritesNothing) {
     const QString path = PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"),
                                QStringLiteral("b'keep me'"));
     const QDateTime old(QDate(2020, 1, 1), QTime(12, 0));
-    QFile(path).setFileTime(old, QFileDevice::FileModificationTime);
+    SetModified(path, old);
     const QByteArray before = FileBytes(path);
     auto form = FormWith(path);
     EditComment(*form, QString(), Qt::Key_Return);
@@ -210,4 +219,42 @@ TEST_F(ArchiveInfoTest, AFailedOrRefusedWriteIsReported) {
               QStringLiteral("The comment cannot be changed on a multiple-disk archive."));
     EXPECT_EQ(desktop_->messages()[0].kind, platform::MsgKind::Error);
     EXPECT_EQ(form->MainZip.ArchiveComment(), QStringLiteral("old"));
+}
+
+TEST_F(ArchiveInfoTest, InformationCommentAndAboutOpenModallyFromTheirItems) {
+    // Each dialog is closed by a key once it is up; what it was, and the
+    // cursor it showed, are recorded.
+    QStringList seen;
+    auto closeWith = [&](Qt::Key key) {
+        auto *poll = new QTimer;
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, [&seen, key, poll] {
+            QWidget *w = QApplication::activeModalWidget();
+            if (!w || !w->isVisible())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            const QCursor *cursor = QApplication::overrideCursor();
+            seen << w->objectName() + QLatin1Char(':') +
+                        (cursor ? QString::number(cursor->shape()) : QStringLiteral("none"));
+            QTest::keyClick(w, key);
+        });
+        poll->start();
+    };
+    const QString path = PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"),
+                               QStringLiteral("b'note'"));
+    const QByteArray bytes = FileBytes(path);
+    auto form = FormWith(path);
+    closeWith(Qt::Key_Return);
+    ArchiveInformation1Click(*form);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    closeWith(Qt::Key_Escape);
+    AddComment1Click(*form);
+    closeWith(Qt::Key_Escape);
+    HelpAboutMnClick(*form);
+    const QString arrow = QString::number(Qt::ArrowCursor);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("FrmArchiveInfo:") + arrow,
+                                 QStringLiteral("FrmArchiveInfo:") + arrow,
+                                 QStringLiteral("FrmInitial:") + arrow}));
+    EXPECT_EQ(FileBytes(path), bytes); // Esc without a change wrote nothing
 }

@@ -8,7 +8,11 @@ namespace {
 
 QString Format(nl_item item, const std::tm &tm) {
     char out[128];
+    // The format is the locale's own, not one of ours.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
     const std::size_t n = std::strftime(out, sizeof out, nl_langinfo(item), &tm);
+#pragma GCC diagnostic pop
     return QString::fromLocal8Bit(out, static_cast<qsizetype>(n));
 }
 

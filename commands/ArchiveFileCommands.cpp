@@ -1,0 +1,103 @@
+#include "ArchiveFileCommands.h"
+
+#include "ArchiveFile.h"
+#include "MainForm.h"
+#include "platform/Desktop.h"
+#include "platform/IoError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+using platform::MessageDlg;
+using platform::MsgButton;
+using platform::MsgKind;
+using platform::MsgResult;
+
+namespace {
+
+// NewZipDg under a title of the command's own, put back afterwards so that
+// New Archive keeps "New Archive". The chosen path, or empty.
+QString PickTarget(TMainFormFm &form, const QString &title) {
+    const QString remembered = form.NewZipDg.title.left(25);
+    const auto putBack = qScopeGuard([&form, remembered] { form.NewZipDg.title = remembered; });
+    form.NewZipDg.fileName.clear();
+    form.NewZipDg.title = title;
+    const platform::FileDialogResult chosen =
+        platform::Desktop::current().fileDialog(form.NewZipDg);
+    if (!chosen.accepted || chosen.files.isEmpty())
+        return QString();
+    return chosen.files.first();
+}
+
+void ReportFileError(int error) {
+    platform::ShowUnexpectedError(platform::IoErrorFromErrno(error).message);
+}
+
+} // namespace
+
+MsgResult ConfirmReplaceFile(const QString &path) {
+    if (!QFileInfo::exists(path))
+        return MsgResult::None;
+    return MessageDlg(QStringLiteral("The file \"") + path +
+                          QStringLiteral("\" already exists. Do you want to replace this file?"),
+                      MsgKind::Confirm, MsgButton::Yes | MsgButton::No);
+}
+
+bool RecycleFile(const QString &path) {
+    if (!QFileInfo::exists(path))
+        return false;
+    return platform::SendToTrash(QDir::current().absoluteFilePath(path));
+}
+
+void CopyArchive1Click(TMainFormFm &form) {
+    form.SetBusy(false);
+    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const QString target = PickTarget(form, QStringLiteral("Copy Archive To"));
+    if (target.isEmpty() || ConfirmReplaceFile(target) == MsgResult::No)
+        return;
+    const QString source = form.MainZip.ZipFileName;
+    // Copying a file onto itself would only ever destroy it.
+    if (commands::IsSameFile(source, target)) {
+        platform::ShowUnexpectedError(QStringLiteral("The archive cannot be copied onto itself"));
+        return;
+    }
+    if (const int error = commands::CopyFileSafely(source, target))
+        ReportFileError(error);
+}
+
+void RenameArchive1Click(TMainFormFm &form) {
+    form.SetBusy(false);
+    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const QString target = PickTarget(form, QStringLiteral("Rename Archive To"));
+    if (target.isEmpty() || ConfirmReplaceFile(target) == MsgResult::No)
+        return;
+    const QString old = form.MainZip.ZipFileName;
+    // Moved first: when the move fails the archive stays open where it is,
+    // listed as before.
+    if (const int error = commands::MoveFileSafely(old, target)) {
+        ReportFileError(error);
+        return;
+    }
+    form.FileCloseMnClick();
+    form.PushRecentArchive(target);
+    form.MainZip.ZipFileName = target;
+    form.ShowArchiveCaption(target);
+    form.ListArchiveContents();
+    form.UpdateArchiveButtons();
+}
+
+void FileDeleteMnClick(TMainFormFm &form) {
+    form.MultidiskOff();
+    form.SetBusy(false);
+    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const MsgResult answer =
+        MessageDlg(QStringLiteral("Are you sure you want to delete file\r\"") +
+                       form.MainZip.ZipFileName + QStringLiteral("\"?"),
+                   MsgKind::Confirm, MsgButton::Yes | MsgButton::No);
+    if (answer != MsgResult::Yes)
+        return;
+    const QString path = form.MainZip.ZipFileName;
+    form.FileCloseMnClick();
+    RecycleFile(path);
+}

@@ -1,0 +1,91 @@
+#include "TestFixCommands.h"
+
+#include "MainForm.h"
+#include "platform/Desktop.h"
+#include "platform/MessageDlg.h"
+
+#include <QScopeGuard>
+
+using platform::MessageDlg;
+using platform::MsgButton;
+using platform::MsgKind;
+
+namespace {
+
+// Shows OpenZipDg under `title`; the chosen archive, or empty when cancelled.
+QString PickArchive(TMainFormFm &form, const QString &title) {
+    form.OpenZipDg.title = title;
+    form.OpenZipDg.fileName.clear();
+    if (!form.Settings.LastDirectory.isEmpty())
+        form.OpenZipDg.initialDir = form.Settings.LastDirectory;
+    const platform::FileDialogResult chosen =
+        platform::Desktop::current().fileDialog(form.OpenZipDg);
+    if (!chosen.accepted || chosen.files.isEmpty())
+        return QString();
+    return chosen.files.first();
+}
+
+void Inform(const QString &text) {
+    MessageDlg(text, MsgKind::Information, MsgButton::OK);
+}
+
+} // namespace
+
+void FileTestMnClick(TMainFormFm &form) {
+    form.SetBusy(false);
+    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const QString path = PickArchive(form, QStringLiteral("Test Archive"));
+    if (path.isEmpty())
+        return;
+    // The archive is borrowed for the test only: the window stays without one.
+    form.MainZip.ZipFileName = path;
+    const auto giveBack = qScopeGuard([&form] {
+        form.TestRunning = false;
+        form.MainZip.ZipFileName.clear();
+    });
+    form.SetStatusText(QStringLiteral("Testing archive ") + path);
+    form.TestRunning = true;
+    const int result = form.MainZip.TestArchive();
+    form.TestRunning = false;
+    if (result == 0)
+        Inform(QStringLiteral("All files in the archive are OK."));
+    else if (result == ENGINE_SOME_SKIPPED)
+        Inform(QStringLiteral("All files tested in the archive are OK.\r(Some files were skipped)"));
+    else
+        form.ShowZipResult(result, QStringLiteral("testing"));
+}
+
+void FixNormal1Click(TMainFormFm &form) {
+    form.MultidiskOff();
+    FixArchiveCommand(form, false);
+}
+
+void FixAgressive1Click(TMainFormFm &form) {
+    form.MultidiskOff();
+    FixArchiveCommand(form, true);
+}
+
+void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
+    form.SetBusy(false);
+    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const QString path = PickArchive(form, QStringLiteral("Fix Archive"));
+    if (path.isEmpty())
+        return;
+    form.MainZip.ZipFileName = path;
+    const auto giveBack = qScopeGuard([&form] { form.MainZip.ZipFileName.clear(); });
+    const int result = form.MainZip.FixArchive(aggressive);
+    if (result == 0)
+        Inform(QStringLiteral("The specified Zip file has been fixed."));
+    else if (result == ENGINE_BAD_ARCHIVE)
+        Inform(QStringLiteral("The specified Zip file is too corrupted to be fixed."));
+    else
+        form.ShowZipResult(result, QStringLiteral("fixing"));
+}
+
+void EditUpdateZIPDateMnClick(TMainFormFm &form) {
+    form.MultidiskOff();
+    form.SetBusy(false);
+    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    form.SetStatusText(QStringLiteral("Updating ZIP date."));
+    form.ShowZipResult(form.MainZip.UpdateArchiveDate(), QStringLiteral("updating zip date"));
+}

@@ -1,0 +1,149 @@
+// Test Archive, Fix Archive and Update Archive Date through the real
+// engines on archives made here.
+#include "CommandsTest.h"
+
+#include "MainForm.h"
+
+#include <QFileInfo>
+
+using platform::MsgKind;
+using platform::MsgResult;
+
+namespace {
+
+const QString Untitled = QStringLiteral("Untitled - Tarnwick for Windows 95");
+
+// A copy of `bytes` with the first `find` replaced by `put` (same length).
+QByteArray Damaged(QByteArray bytes, const QByteArray &find, const QByteArray &put) {
+    const qsizetype at = bytes.indexOf(find);
+    EXPECT_GE(at, 0);
+    if (at >= 0)
+        bytes.replace(at, put.size(), put);
+    return bytes;
+}
+
+} // namespace
+
+class TestFixCommandsTest : public CommandsTest {
+protected:
+    // Picks `archive` in the test or fix dialog and runs `item`; the window
+    // must come back without an archive, as it started.
+    void RunOnArchive(TMainFormFm &form, const char *item, const QString &archive,
+                      std::initializer_list<MsgResult> answers) {
+        desktop_->answerFiles({archive});
+        for (MsgResult answer : answers)
+            desktop_->answerMessage(answer);
+        form.RunItemCommand(QString::fromLatin1(item));
+        EXPECT_TRUE(form.MainZip.ZipFileName.isEmpty());
+        EXPECT_EQ(form.windowTitle(), Untitled);
+        EXPECT_TRUE(form.RowTexts().isEmpty());
+        EXPECT_EQ(form.BusyCount, 0);
+        EXPECT_FALSE(form.TestRunning);
+    }
+    QStringList Texts() const {
+        QStringList texts;
+        for (const platform::MessageRequest &m : desktop_->messages())
+            texts << m.text;
+        return texts;
+    }
+};
+
+TEST_F(TestFixCommandsTest, TestSoundSkippedAndDamagedArchives) {
+    const QString sound = MakeZip(QStringLiteral("sound.zip"),
+                                  {{QStringLiteral("a.txt"), QByteArray("hello world, hello")},
+                                   {QStringLiteral("b.txt"), QByteArray(3000, 'b')}});
+    auto form = NewForm();
+    form->Settings.LastDirectory = TempPath(QString());
+    RunOnArchive(*form, "FileTestMn", sound, {MsgResult::OK});
+    EXPECT_EQ(Texts(), QStringList{QStringLiteral("All files in the archive are OK.")});
+    const auto dialogs = desktop_->requestsOf(platform::testing::ScriptedDesktop::Kind::FileDialog);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].fileDialog.title, QStringLiteral("Test Archive"));
+    EXPECT_EQ(dialogs[0].fileDialog.initialDir, TempPath(QString()));
+
+    // A name that matches nothing is skipped: the engine answers 40.
+    desktop_->clear();
+    form->MainZip.FilesToProcess = QStringList{QStringLiteral("a.txt"), QStringLiteral("gone.txt")};
+    RunOnArchive(*form, "FileTestMn", sound, {MsgResult::OK, MsgResult::OK});
+    EXPECT_EQ(Texts(), (QStringList{QStringLiteral("File \"gone.txt\" failed test: file not found."),
+                                    QStringLiteral("All files tested in the archive are OK.\r"
+                                                   "(Some files were skipped)")}));
+
+    // Damaged compressed data of the first entry (its data starts at 35).
+    desktop_->clear();
+    const QString damaged = WriteFile(
+        QStringLiteral("damaged.zip"),
+        Damaged(ReadFile(sound), ReadFile(sound).mid(40, 4), QByteArray("\x00\xff\x00\xff", 4)));
+    RunOnArchive(*form, "FileTestMn", damaged, {MsgResult::OK, MsgResult::OK});
+    const QStringList texts = Texts();
+    ASSERT_EQ(texts.size(), 2) << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(texts[0].startsWith(QStringLiteral("File \"a.txt\" failed test: ")));
+    EXPECT_EQ(texts[1], QStringLiteral("Test failed - Errors in the archive."));
+    EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Warning);
+    EXPECT_EQ(desktop_->messages()[1].kind, MsgKind::Error);
+}
+
+TEST_F(TestFixCommandsTest, FixTruncatedAndHopelessFilesInBothModes) {
+    const QString sound = MakeZip(QStringLiteral("sound.zip"),
+                                  {{QStringLiteral("a.txt"), QByteArray(2000, 'a')},
+                                   {QStringLiteral("b.txt"), QByteArray(2000, 'b')}});
+    const QByteArray bytes = ReadFile(sound);
+    const QString hopeless =
+        WriteFile(QStringLiteral("hopeless.zip"), QByteArray("not an archive at all, only words"));
+    for (const char *item : {"FixNormal1", "FixAgressive1"}) {
+        SCOPED_TRACE(item);
+        desktop_->clear();
+        // The central directory is gone: what is left are the entries.
+        const QString truncated =
+            WriteFile(QStringLiteral("truncated.zip"), bytes.left(bytes.indexOf("PK\x01\x02")));
+        auto form = NewForm();
+        form->MultidiskmodeMnClick();
+        ASSERT_TRUE(form->MainZip.MultidiskMode);
+        RunOnArchive(*form, item, truncated, {MsgResult::OK});
+        EXPECT_FALSE(form->MainZip.MultidiskMode);
+        EXPECT_EQ(Texts(), QStringList{QStringLiteral("The specified Zip file has been fixed.")});
+        EXPECT_EQ(ZipNames(truncated),
+                  (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+        EXPECT_EQ(desktop_->requestsOf(platform::testing::ScriptedDesktop::Kind::FileDialog)[0]
+                      .fileDialog.title,
+                  QStringLiteral("Fix Archive"));
+
+        desktop_->clear();
+        RunOnArchive(*form, item, hopeless, {MsgResult::OK});
+        EXPECT_EQ(Texts(),
+                  QStringList{QStringLiteral("The specified Zip file is too corrupted to be fixed.")});
+        EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Information);
+
+        // Multidisk mode goes off even when the dialog is cancelled.
+        form->MultidiskmodeMnClick();
+        desktop_->cancelFileDialog();
+        form->RunItemCommand(QString::fromLatin1(item));
+        EXPECT_FALSE(form->MainZip.MultidiskMode);
+        EXPECT_EQ(form->BusyCount, 0);
+    }
+}
+
+TEST_F(TestFixCommandsTest, ArchiveDateIsTheNewestEntryAndFoldersOnlyGive380) {
+    const QString archive = MakeZip(QStringLiteral("dated.zip"),
+                                    {{QStringLiteral("a.txt"), QByteArray("a")}});
+    auto form = NewForm();
+    form->OpenZipFile(archive);
+    form->MultidiskmodeMnClick();
+    form->RunItemCommand(QStringLiteral("EditUpdateZIPDateMn"));
+    EXPECT_FALSE(form->MainZip.MultidiskMode);
+    // MakeZip dates every entry 2024-05-17 13:45:30.
+    EXPECT_EQ(QFileInfo(archive).lastModified(), QDateTime(QDate(2024, 5, 17), QTime(13, 45, 30)));
+    EXPECT_TRUE(desktop_->messages().empty());
+    EXPECT_EQ(form->RowTexts().size(), 1);
+
+    const QString folders =
+        MakeZip(QStringLiteral("folders.zip"), {{QStringLiteral("only/"), QByteArray()}});
+    form->OpenZipFile(folders);
+    desktop_->answerMessage(MsgResult::OK);
+    form->RunItemCommand(QStringLiteral("EditUpdateZIPDateMn"));
+    ASSERT_EQ(desktop_->messages().size(), 1u);
+    EXPECT_EQ(desktop_->messages()[0].text,
+              QStringLiteral("Could not update the Zip archive date. Archive only contains "
+                             "directories or is empty."));
+    EXPECT_EQ(form->BusyCount, 0);
+}
