@@ -35,7 +35,7 @@ struct ContactRow {
 constexpr ContactRow ContactRows[] = {
     {"Label5", "Web:", "Label6", "tarnwick.example.org"},
     {"Label7", "E-mail:", "Label8", "support@tarnwick.example.org"},
-    {"Label9", "Post:", "Label10", "Tarnwick Software, Fell Road 1, Keswick"},
+    {"Label9", "Post:", "Label10", "Tarnwick Software, Keswick"},
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QToolButton>
 
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -186,6 +187,8 @@ TEST_F(ArchiveFileCommandsTest, DeleteSendsTheClosedArchiveToTheTrash) {
         EXPECT_TRUE(form_->MainZip.ZipFileName.isEmpty());
         EXPECT_EQ(form_->windowTitle(), QStringLiteral("Untitled - Tarnwick for Windows 95"));
         EXPECT_TRUE(form_->RowTexts().isEmpty());
+        for (const char *button : {"SpdBtnClose", "SpdBtnInfo", "SpdBtnAdd"})
+            EXPECT_FALSE(form_->findChild<QToolButton *>(QLatin1String(button))->isEnabled());
         const auto messages = desktop->messages();
         ASSERT_FALSE(messages.empty());
         EXPECT_EQ(messages[0].text, QStringLiteral("Are you sure you want to delete file\r\"") +
