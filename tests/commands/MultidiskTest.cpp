@@ -160,6 +160,17 @@ TEST_F(MultidiskTest, AddingAsksForEachDiskAndCancelLeavesNoPieces) {
     qunsetenv("TARNWICK_ZIPENG_MEDIUM_BYTES");
 }
 
+// Test Archive from the File menu (no archive open) reads the whole set.
+TEST_F(MultidiskTest, TestArchiveChecksEverySetPiece) {
+    const QString set = MakeSet();
+    auto form = NewForm();
+    form->MultidiskmodeMnClick();
+    desktop_->answerFiles({set}).answerMessage(MsgResult::OK);
+    form->RunItemCommand(QStringLiteral("FileTestMn"));
+    ASSERT_EQ(desktop_->messages().size(), 1u);
+    EXPECT_EQ(desktop_->messages()[0].text, QStringLiteral("All files in the archive are OK."));
+}
+
 TEST_F(MultidiskTest, OutsideMultidiskModeASetIsRefused) {
     const QString set = MakeSet();
     auto form = NewForm();
