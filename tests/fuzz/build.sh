@@ -53,7 +53,9 @@ done
 $CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/repair_fuzz.cpp" $zobjs $uobjs $objs $LIBS \
     -o "$OUT/repair_fuzz"
 
-if [ -d /work/shared/corpus/zip ]; then
-    find /work/shared/corpus/zip -name '*.zip*' -type f -exec cp {} "$OUT/seeds/" \;
+# The shared sample archives lie beside the repository, as the tests expect them.
+SEEDS=${FUZZ_SEEDS:-$ROOT/../shared/corpus/zip}
+if [ -d "$SEEDS" ]; then
+    find "$SEEDS" -name '*.zip*' -type f -exec cp {} "$OUT/seeds/" \;
 fi
 echo "built $OUT/format_fuzz $OUT/deflate64_fuzz $OUT/unzeng_fuzz $OUT/repair_fuzz"
