@@ -9,6 +9,7 @@
 #include "SourceArchive.h"
 #include "engine_contract.h"
 
+#include "zipformat/aes.h"
 #include "zipformat/archive.h"
 #include "zipformat/reader.h"
 #include "zipformat/scan.h"
@@ -32,7 +33,9 @@ public:
 // since dropping them would lose data nobody proved damaged; the aggressive
 // repair keeps only what it could check. An encrypted entry the given
 // password does not open is unchecked too: a stale password must not cost
-// the user every encrypted file.
+// the user every encrypted file. The traditional encryption header checks
+// only one byte, so about one wrong password in 128 gets past it and shows
+// as damaged data instead; such an entry is kept for the same reason.
 bool keepEntry(const zipformat::Archive &a, size_t i, const Options &opt) {
     using zipformat::Error;
     DiscardSink sink;
@@ -42,6 +45,10 @@ bool keepEntry(const zipformat::Archive &a, size_t i, const Options &opt) {
     if (e == Error::Ok)
         return true;
     if (e == Error::NeedPassword || e == Error::BadPassword || e == Error::UnsupportedCrypto)
+        return true;
+    const zipformat::Entry &entry = a.entry(i);
+    if ((e == Error::Corrupted || e == Error::BadCrc) && entry.isEncrypted() &&
+        !zipformat::isAes(entry))
         return true;
     if (e == Error::UnsupportedMethod)
         return !opt.aggressiveFix;
