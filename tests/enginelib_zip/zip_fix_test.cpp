@@ -112,6 +112,18 @@ TEST_F(FixTest, NothingToSalvageLeavesTheFile) {
     EXPECT_EQ(runZip({"", "-F", "missing.zip"}), ENGINE_ARCHIVE_NOT_FOUND);
 }
 
+TEST_F(ZipTest, RepairKeepsOneEntryOfRecordsSharingALocalHeader) {
+    const fs::path bomb = fs::path(TARNWICK_CORPUS_DIR) / "hostile/crafted-overlap-bomb-full.zip";
+    if (!fs::exists(bomb))
+        GTEST_SKIP() << "no corpus at " << bomb;
+    for (const char *mode : {"-F", "-FF"}) {
+        fs::copy_file(bomb, "x.zip", fs::copy_options::overwrite_existing);
+        ASSERT_EQ(runZip({"", mode, "x.zip"}), ENGINE_OK) << mode;
+        EXPECT_EQ(listNames("x.zip").size(), 1u) << mode;
+        EXPECT_EQ(sh("unzip -tq x.zip"), 0) << mode;
+    }
+}
+
 TEST_F(ZipTest, CorpusDamagedArchivesRepairToTestableArchives) {
     const fs::path corpus = fs::path(TARNWICK_CORPUS_DIR) / "damaged";
     if (!fs::exists(corpus))

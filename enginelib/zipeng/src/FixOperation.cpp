@@ -15,6 +15,7 @@
 #include "zipformat/scan.h"
 
 #include <map>
+#include <set>
 #include <sys/stat.h>
 
 namespace zipwrite {
@@ -123,9 +124,13 @@ void writeEntries(const zipformat::Archive &a, const std::vector<Located> &keep,
 std::vector<Located> checkedEntries(const zipformat::Archive &a, const Options &opt,
                                     Messenger &msg) {
     std::vector<Located> keep;
+    // Records that share a local header are one entry under several names,
+    // which only an overlap bomb writes; the first keeps it. Checking the
+    // rest would inflate the same data once per record.
+    std::set<uint64_t> headers;
     for (size_t i = 0; i < a.size(); ++i) {
         Located l{i, {}};
-        if (a.locate(i, l.loc) != zipformat::Error::Ok)
+        if (a.locate(i, l.loc) != zipformat::Error::Ok || !headers.insert(l.loc.headerPos).second)
             continue;
         if (keepEntry(a, i, opt))
             keep.push_back(l);
