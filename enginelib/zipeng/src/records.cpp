@@ -1,4 +1,4 @@
-#include "Records.h"
+#include "records.h"
 
 #include <algorithm>
 

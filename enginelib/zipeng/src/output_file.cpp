@@ -1,6 +1,6 @@
-#include "OutputFile.h"
+#include "output_file.h"
 
-#include "EngineError.h"
+#include "engine_error.h"
 #include "engine_contract.h"
 
 #include <cerrno>

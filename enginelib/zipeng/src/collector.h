@@ -3,7 +3,7 @@
 // exclude sections, stored-name rules and the "-j" duplicate check.
 #pragma once
 
-#include "Options.h"
+#include "options.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 // Setting the archive's date to that of its newest file ("-o").
-#include "EngineError.h"
-#include "Operations.h"
-#include "SourceArchive.h"
+#include "engine_error.h"
+#include "operations.h"
+#include "source_archive.h"
 #include "engine_contract.h"
 
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "DeflateJobs.h"
+#include "deflate_jobs.h"
 
 #include <libdeflate.h>
 #include <zlib.h>

@@ -1,10 +1,10 @@
 // Adding, updating ("-u") and freshening ("-f") files.
-#include "ArchiveWriter.h"
-#include "Collector.h"
-#include "EngineError.h"
-#include "EntryWriter.h"
-#include "Operations.h"
-#include "SourceArchive.h"
+#include "archive_writer.h"
+#include "collector.h"
+#include "engine_error.h"
+#include "entry_writer.h"
+#include "operations.h"
+#include "source_archive.h"
 #include "engine_contract.h"
 
 #include "zipformat/dostime.h"

@@ -1,9 +1,9 @@
 // The library's only exported symbol. Everything inside runs in C++ with
 // exceptions; none leaves this function.
-#include "EngineError.h"
-#include "Messenger.h"
-#include "Operations.h"
-#include "Options.h"
+#include "engine_error.h"
+#include "messenger.h"
+#include "operations.h"
+#include "options.h"
 #include "engine_contract.h"
 
 #include <new>

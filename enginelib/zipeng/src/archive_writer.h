@@ -3,10 +3,10 @@
 // whatever the operation adds, then the central directory and end records.
 #pragma once
 
-#include "OutputFile.h"
-#include "Records.h"
-#include "SourceArchive.h"
-#include "SpanWriter.h"
+#include "output_file.h"
+#include "records.h"
+#include "source_archive.h"
+#include "span_writer.h"
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
-#include "EntryWriter.h"
+#include "entry_writer.h"
 
-#include "ChunkPipeline.h"
-#include "EngineError.h"
-#include "Pkware.h"
+#include "chunk_pipeline.h"
+#include "engine_error.h"
+#include "pkware.h"
 #include "engine_contract.h"
 
 #include "zipformat/dostime.h"

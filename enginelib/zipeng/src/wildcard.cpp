@@ -1,4 +1,4 @@
-#include "Wildcard.h"
+#include "wildcard.h"
 
 #include "zipformat/wildcard.h"
 

@@ -1,8 +1,8 @@
 // Replacing the archive comment ("-z").
-#include "ArchiveWriter.h"
-#include "EngineError.h"
-#include "Operations.h"
-#include "SourceArchive.h"
+#include "archive_writer.h"
+#include "engine_error.h"
+#include "operations.h"
+#include "source_archive.h"
 #include "engine_contract.h"
 
 namespace zipwrite {

@@ -12,7 +12,7 @@
 // number and offset the directory records.
 #pragma once
 
-#include "Output.h"
+#include "output.h"
 
 #include <cstdint>
 #include <deque>

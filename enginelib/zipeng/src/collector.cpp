@@ -1,7 +1,7 @@
-#include "Collector.h"
+#include "collector.h"
 
-#include "EngineError.h"
-#include "Wildcard.h"
+#include "engine_error.h"
+#include "wildcard.h"
 #include "engine_contract.h"
 
 #include <algorithm>

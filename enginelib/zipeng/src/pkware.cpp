@@ -1,6 +1,6 @@
-#include "Pkware.h"
+#include "pkware.h"
 
-#include "EngineError.h"
+#include "engine_error.h"
 #include "engine_contract.h"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "Options.h"
+#include "options.h"
 
-#include "EngineError.h"
+#include "engine_error.h"
 #include "engine_contract.h"
 
 #include <cctype>

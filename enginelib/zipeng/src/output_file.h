@@ -14,7 +14,7 @@
 // leaves a file whose last end record leads to a complete old directory.
 #pragma once
 
-#include "Output.h"
+#include "output.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "ChunkPipeline.h"
+#include "chunk_pipeline.h"
 
-#include "DeflateJobs.h"
+#include "deflate_jobs.h"
 
 #include <cerrno>
 #include <libdeflate.h>

@@ -1,9 +1,9 @@
 // Removing entries ("-d").
-#include "ArchiveWriter.h"
-#include "EngineError.h"
-#include "Operations.h"
-#include "SourceArchive.h"
-#include "Wildcard.h"
+#include "archive_writer.h"
+#include "engine_error.h"
+#include "operations.h"
+#include "source_archive.h"
+#include "wildcard.h"
 #include "engine_contract.h"
 
 namespace zipwrite {

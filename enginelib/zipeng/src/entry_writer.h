@@ -3,10 +3,10 @@
 // calling thread in entry order.
 #pragma once
 
-#include "ArchiveWriter.h"
-#include "Collector.h"
-#include "Messenger.h"
-#include "Options.h"
+#include "archive_writer.h"
+#include "collector.h"
+#include "messenger.h"
+#include "options.h"
 
 #include <optional>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "SourceArchive.h"
+#include "source_archive.h"
 
-#include "EngineError.h"
+#include "engine_error.h"
 #include "engine_contract.h"
 
 #include <sys/stat.h>

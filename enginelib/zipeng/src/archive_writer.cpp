@@ -1,7 +1,7 @@
-#include "ArchiveWriter.h"
+#include "archive_writer.h"
 
-#include "EngineError.h"
-#include "Messenger.h"
+#include "engine_error.h"
+#include "messenger.h"
 #include "engine_contract.h"
 
 #include <algorithm>

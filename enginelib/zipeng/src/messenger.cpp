@@ -1,6 +1,6 @@
-#include "Messenger.h"
+#include "messenger.h"
 
-#include "EngineError.h"
+#include "engine_error.h"
 
 #include <cstring>
 #include <vector>

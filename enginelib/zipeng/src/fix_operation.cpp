@@ -2,11 +2,11 @@
 // read, "-FF" from a scan of the whole file for local headers. Only entries
 // whose data decodes with the right CRC are kept, so the result passes a
 // test; the damaged file is replaced only by a complete new archive.
-#include "ArchiveWriter.h"
-#include "EngineError.h"
-#include "Operations.h"
-#include "OutputFile.h"
-#include "SourceArchive.h"
+#include "archive_writer.h"
+#include "engine_error.h"
+#include "operations.h"
+#include "output_file.h"
+#include "source_archive.h"
 #include "engine_contract.h"
 
 #include "zipformat/aes.h"

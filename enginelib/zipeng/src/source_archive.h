@@ -3,7 +3,7 @@
 // local record for a raw copy.
 #pragma once
 
-#include "Records.h"
+#include "records.h"
 
 #include "zipformat/archive.h"
 

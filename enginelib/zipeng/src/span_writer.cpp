@@ -1,7 +1,7 @@
-#include "SpanWriter.h"
+#include "span_writer.h"
 
-#include "EngineError.h"
-#include "Messenger.h"
+#include "engine_error.h"
+#include "messenger.h"
 #include "engine_contract.h"
 
 #include "zipformat/pieces.h"

@@ -2,8 +2,8 @@
 // throws EngineError; the entry point turns both into the C result.
 #pragma once
 
-#include "Messenger.h"
-#include "Options.h"
+#include "messenger.h"
+#include "options.h"
 
 namespace zipwrite {
 
