@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace unz {
+namespace zipread {
 namespace {
 
 // Applies one option element before the archive path; false if unknown.
@@ -85,4 +85,4 @@ std::int32_t parseArguments(std::int32_t argc, char **argv, Arguments &out) {
     return ENGINE_OK;
 }
 
-} // namespace unz
+} // namespace zipread

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace unz {
+namespace zipread {
 
 enum class Operation { Extract, List, Test, Comment };
 
@@ -30,4 +30,4 @@ struct Arguments {
 // ENGINE_BAD_ARGUMENTS.
 std::int32_t parseArguments(std::int32_t argc, char **argv, Arguments &out);
 
-} // namespace unz
+} // namespace zipread

@@ -13,15 +13,15 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
                       void *user) {
     if (magic != ENGINE_MAGIC)
         return ENGINE_BAD_ARGUMENTS;
-    unz::Session session(cb, user);
+    zipread::Session session(cb, user);
     if (argc == 1) {
         if (argv == nullptr || argv[0] == nullptr)
             return ENGINE_BAD_ARGUMENTS;
         std::int32_t selector = *reinterpret_cast<const std::int32_t *>(argv[0]);
-        return unz::runQuery(session, selector, argv[1]);
+        return zipread::runQuery(session, selector, argv[1]);
     }
-    unz::Arguments args;
-    std::int32_t rc = unz::parseArguments(argc, argv, args);
+    zipread::Arguments args;
+    std::int32_t rc = zipread::parseArguments(argc, argv, args);
     if (rc != ENGINE_OK)
         return rc;
     zipformat::Archive archive;
@@ -31,16 +31,16 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
         options.askForPiece = [&session](std::uint32_t disk) { return session.askForDisk(disk); };
     zipformat::Error e = archive.open(args.archive, options);
     if (e != zipformat::Error::Ok)
-        return session.stopped() ? ENGINE_ABORTED : unz::openResult(e);
+        return session.stopped() ? ENGINE_ABORTED : zipread::openResult(e);
     switch (args.op) {
-    case unz::Operation::List:
-        return unz::runList(session, args, archive);
-    case unz::Operation::Test:
-        return unz::runTest(session, args, archive);
-    case unz::Operation::Comment:
-        return unz::runComment(session, archive);
-    case unz::Operation::Extract:
-        return unz::runExtract(session, args, archive);
+    case zipread::Operation::List:
+        return zipread::runList(session, args, archive);
+    case zipread::Operation::Test:
+        return zipread::runTest(session, args, archive);
+    case zipread::Operation::Comment:
+        return zipread::runComment(session, archive);
+    case zipread::Operation::Extract:
+        return zipread::runExtract(session, args, archive);
     }
     return ENGINE_BAD_ARGUMENTS;
 }

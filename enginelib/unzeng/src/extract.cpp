@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace unz {
+namespace zipread {
 namespace {
 
 using zipformat::Entry;
@@ -301,4 +301,4 @@ std::int32_t runExtract(Session &session, const Arguments &args,
     return extractor.run();
 }
 
-} // namespace unz
+} // namespace zipread

@@ -1,6 +1,6 @@
 #include "operations.h"
 
-namespace unz {
+namespace zipread {
 
 bool reportUnmatched(Session &session, const Selection &selection) {
     for (const std::string &name : selection.unmatched()) {
@@ -34,4 +34,4 @@ std::int32_t runComment(Session &session, const zipformat::Archive &archive) {
     return session.send(ENGINE_MSG_ARCHIVE_COMMENT, &c) ? ENGINE_ABORTED : ENGINE_OK;
 }
 
-} // namespace unz
+} // namespace zipread

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-namespace unz {
+namespace zipread {
 
 std::int32_t runQuery(Session &session, std::int32_t selector, const char *path);
 std::int32_t runList(Session &session, const Arguments &args, const zipformat::Archive &archive);
@@ -20,4 +20,4 @@ std::int32_t runComment(Session &session, const zipformat::Archive &archive);
 // 0); true when the callback asked to stop meanwhile.
 bool reportUnmatched(Session &session, const Selection &selection);
 
-} // namespace unz
+} // namespace zipread

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-namespace unz {
+namespace zipread {
 
 using zipformat::Error;
 
@@ -42,4 +42,4 @@ Error Passwords::resolve(const zipformat::Archive &archive, std::size_t index, s
     return Error::Ok;
 }
 
-} // namespace unz
+} // namespace zipread

@@ -9,7 +9,7 @@
 
 #include <string>
 
-namespace unz {
+namespace zipread {
 
 class Passwords {
 public:
@@ -27,4 +27,4 @@ private:
     std::string remembered_;
 };
 
-} // namespace unz
+} // namespace zipread

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <unistd.h>
 
-namespace unz {
+namespace zipread {
 
 using zipformat::Error;
 
@@ -47,4 +47,4 @@ Error FileSink::consume(const std::uint8_t *data, std::size_t size) noexcept {
     return Error::Ok;
 }
 
-} // namespace unz
+} // namespace zipread

@@ -5,7 +5,7 @@
 #include "session.h"
 #include "zipformat/reader.h"
 
-namespace unz {
+namespace zipread {
 
 class ProgressSink : public zipformat::OutputSink {
 public:
@@ -50,4 +50,4 @@ private:
     int fd_;
 };
 
-} // namespace unz
+} // namespace zipread

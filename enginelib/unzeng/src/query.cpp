@@ -5,7 +5,7 @@
 
 #include <limits>
 
-namespace unz {
+namespace zipread {
 
 std::int32_t runQuery(Session &session, std::int32_t selector, const char *path) {
     if (selector < 0 || path == nullptr)
@@ -36,4 +36,4 @@ std::int32_t runQuery(Session &session, std::int32_t selector, const char *path)
     return session.report(ENGINE_MSG_ENTRY, archive.entry(index)) ? ENGINE_ABORTED : ENGINE_OK;
 }
 
-} // namespace unz
+} // namespace zipread

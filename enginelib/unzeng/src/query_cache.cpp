@@ -5,7 +5,7 @@
 #include <mutex>
 #include <sys/stat.h>
 
-namespace unz {
+namespace zipread {
 namespace {
 
 // A directory larger than this (parsed entries and names together) is read
@@ -108,4 +108,4 @@ void forgetQueryArchive() noexcept {
     kept = Kept{};
 }
 
-} // namespace unz
+} // namespace zipread

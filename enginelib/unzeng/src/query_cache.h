@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-namespace unz {
+namespace zipread {
 
 // The archive at `path` with its directory parsed, from the kept copy when
 // the file is unchanged. Shared, because the callback of a running query
@@ -24,4 +24,4 @@ zipformat::Error queryArchive(const std::string &path, const zipformat::OpenOpti
 // Forgets the kept copy (tests; a process that wants its memory back).
 void forgetQueryArchive() noexcept;
 
-} // namespace unz
+} // namespace zipread

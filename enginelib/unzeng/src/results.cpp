@@ -1,6 +1,6 @@
 #include "results.h"
 
-namespace unz {
+namespace zipread {
 
 using zipformat::Error;
 
@@ -46,4 +46,4 @@ std::uint8_t skipReason(Error e, bool traditionalCrypto) noexcept {
     }
 }
 
-} // namespace unz
+} // namespace zipread

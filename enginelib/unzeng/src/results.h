@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace unz {
+namespace zipread {
 
 // Result of a call whose archive could not be opened.
 std::int32_t openResult(zipformat::Error e) noexcept;
@@ -17,4 +17,4 @@ std::int32_t openResult(zipformat::Error e) noexcept;
 // through. AES entries have an authentication code to tell damage apart.
 std::uint8_t skipReason(zipformat::Error e, bool traditionalCrypto) noexcept;
 
-} // namespace unz
+} // namespace zipread

@@ -4,7 +4,7 @@
 
 #include "zipformat/wildcard.h"
 
-namespace unz {
+namespace zipread {
 Selection::Selection(const std::vector<std::string> &names,
                      const std::vector<std::string> &excludes) {
     auto make = [](const std::string &s) {
@@ -58,4 +58,4 @@ std::vector<std::string> Selection::unmatched() const {
     return out;
 }
 
-} // namespace unz
+} // namespace zipread

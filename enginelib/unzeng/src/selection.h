@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace unz {
+namespace zipread {
 
 class Selection {
 public:
@@ -30,4 +30,4 @@ private:
     bool anyMatched_ = false;
 };
 
-} // namespace unz
+} // namespace zipread

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace unz {
+namespace zipread {
 
 bool Session::send(std::int32_t code, void *data) noexcept {
     if (cb_ == nullptr)
@@ -81,4 +81,4 @@ bool Session::skip(std::string_view name, std::uint8_t reason) {
     return send(ENGINE_MSG_SKIPPING, &r);
 }
 
-} // namespace unz
+} // namespace zipread

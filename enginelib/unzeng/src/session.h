@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace unz {
+namespace zipread {
 
 class Session {
 public:
@@ -46,4 +46,4 @@ void commentText(std::string_view raw, std::string &out);
 // Space saved in percent, rounded; 0 when nothing was saved.
 std::uint8_t ratioOf(std::uint64_t size, std::uint64_t packed) noexcept;
 
-} // namespace unz
+} // namespace zipread

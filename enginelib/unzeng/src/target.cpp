@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace unz {
+namespace zipread {
 
 bool splitSafePath(std::string_view name, std::vector<std::string_view> &parts) {
     parts.clear();
@@ -158,4 +158,4 @@ int Target::createTemp(int dirfd, std::string &name) {
     return -1;
 }
 
-} // namespace unz
+} // namespace zipread

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace unz {
+namespace zipread {
 
 // Splits an entry name into path components. False for names that must not
 // be extracted: absolute ("/x", "//host/x"), drive-qualified ("C:x"), with
@@ -60,4 +60,4 @@ private:
     std::vector<Noted> noted_;
 };
 
-} // namespace unz
+} // namespace zipread

@@ -5,7 +5,7 @@
 #include "results.h"
 #include "zipformat/aes.h"
 
-namespace unz {
+namespace zipread {
 
 using zipformat::Error;
 
@@ -49,4 +49,4 @@ std::int32_t runTest(Session &session, const Arguments &args, const zipformat::A
     return selection.unmatched().empty() ? ENGINE_OK : ENGINE_SOME_SKIPPED;
 }
 
-} // namespace unz
+} // namespace zipread
