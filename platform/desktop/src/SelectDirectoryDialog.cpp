@@ -49,6 +49,11 @@ SelectDirectoryDialog::SelectDirectoryDialog(const QString &caption, const QStri
                     name_->setText(model_->filePath(current));
             });
     showFolder(initialDir.isEmpty() ? QDir::currentPath() : initialDir);
+    // The tree is made first, so it would take the focus and a typed name
+    // would go to its keyboard search; the name is what users type.
+    setTabOrder(name_, tree_);
+    name_->setFocus();
+    name_->selectAll();
 }
 
 void SelectDirectoryDialog::showFolder(const QString &folder) {
