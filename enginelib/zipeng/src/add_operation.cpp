@@ -1,7 +1,6 @@
 // Adding, updating ("-u") and freshening ("-f") files.
 #include "archive_writer.h"
 #include "collector.h"
-#include "engine_error.h"
 #include "entry_writer.h"
 #include "operations.h"
 #include "source_archive.h"
@@ -77,30 +76,30 @@ void moveSources(const std::vector<NewEntry> &items, const std::vector<WrittenEn
 
 } // namespace
 
-int runAdd(const Options &opt, Messenger &msg) {
+Status runAdd(const Options &opt, Messenger &msg) {
     if (opt.files.empty())
-        return ENGINE_NOTHING_MATCHED;
+        return Status(ENGINE_NOTHING_MATCHED);
     if (opt.encrypt && opt.password.empty())
-        throw EngineError(ENGINE_BAD_ARGUMENTS, "-e without a password");
+        return Status(ENGINE_BAD_ARGUMENTS);
 
-    Collection col = collectFiles(opt); // 370 before anything is touched
+    Collection col;
+    if (Status s = collectFiles(opt, col); s.failed())
+        return s; // 370 before anything is touched
     if (opt.move && wouldRemoveCurrentFolder(col))
-        return ENGINE_REMOVES_PARENT;
+        return Status(ENGINE_REMOVES_PARENT);
 
     // A set is only ever written new: adding to one that already has
     // entries would mean rewriting disks that may be long gone.
     if (opt.multidisk && opt.mode != AddMode::Plain)
-        return ENGINE_MULTIDISK_REFUSED;
+        return Status(ENGINE_MULTIDISK_REFUSED);
     std::unique_ptr<SourceArchive> source;
-    try {
-        source = SourceArchive::open(opt.archive);
-    } catch (const EngineError &e) {
-        if (opt.multidisk && e.code() == ENGINE_SPANNED)
-            return ENGINE_MULTIDISK_REFUSED;
-        throw;
+    if (Status s = SourceArchive::open(opt.archive, source); s.failed()) {
+        if (opt.multidisk && s.code() == ENGINE_SPANNED)
+            return Status(ENGINE_MULTIDISK_REFUSED);
+        return s;
     }
     if (opt.multidisk && source && !source->entries().empty())
-        return ENGINE_MULTIDISK_REFUSED;
+        return Status(ENGINE_MULTIDISK_REFUSED);
 
     // Never add the archive to itself.
     struct stat ast {};
@@ -116,7 +115,8 @@ int runAdd(const Options &opt, Messenger &msg) {
         msg.skip(s.name, s.reason);
         skipped = true;
     }
-    msg.checkAbort();
+    if (Status s = msg.checkAbort(); s.failed())
+        return s;
 
     std::vector<NewEntry> items;
     std::vector<long> replaces; // per item: the old entry index, or -1
@@ -140,11 +140,12 @@ int runAdd(const Options &opt, Messenger &msg) {
         items.push_back(NewEntry{&c, present});
         replaces.push_back(present ? static_cast<long>(it->second) : -1);
     }
-    msg.checkAbort();
+    if (Status s = msg.checkAbort(); s.failed())
+        return s;
     if (items.empty()) {
         if (skipped)
-            return ENGINE_SOME_SKIPPED;
-        return col.items.empty() ? ENGINE_NOTHING_MATCHED : ENGINE_OK;
+            return Status(ENGINE_SOME_SKIPPED);
+        return Status(col.items.empty() ? ENGINE_NOTHING_MATCHED : ENGINE_OK);
     }
 
     std::unique_ptr<ArchiveWriter> made;
@@ -154,9 +155,10 @@ int runAdd(const Options &opt, Messenger &msg) {
         span.pieceSize = opt.pieceSize;
         span.clearOld = opt.clearDisks;
         made = std::make_unique<ArchiveWriter>(std::make_unique<SpanWriter>(span, msg));
-    } else {
-        made = std::make_unique<ArchiveWriter>(opt.archive, source.get(), opt.grow, opt.tempDir,
-                                               roomFor(items));
+    } else if (Status s = ArchiveWriter::open(opt.archive, source.get(), opt.grow, opt.tempDir,
+                                              roomFor(items), made);
+               s.failed()) {
+        return s;
     }
     ArchiveWriter &writer = *made;
     std::vector<bool> replaced(source ? source->entries().size() : 0, false);
@@ -166,11 +168,18 @@ int runAdd(const Options &opt, Messenger &msg) {
 
     // Old entries first, in their order (a raw copy in temporary mode).
     std::vector<std::optional<CentralRecord>> oldRecords(replaced.size());
-    for (size_t i = 0; i < replaced.size(); ++i)
-        if (!replaced[i])
-            oldRecords[i] = writer.keep(i, msg);
+    for (size_t i = 0; i < replaced.size(); ++i) {
+        if (replaced[i])
+            continue;
+        CentralRecord rec;
+        if (Status s = writer.keep(i, msg, rec); s.failed())
+            return s;
+        oldRecords[i] = std::move(rec);
+    }
 
-    std::vector<WrittenEntry> written = writeNewEntries(opt, items, writer, msg);
+    std::vector<WrittenEntry> written;
+    if (Status s = writeNewEntries(opt, items, writer, msg, written); s.failed())
+        return s;
 
     // The directory: old entries in their places (a replaced one by its
     // new record), then the new ones. An entry whose file could not be read
@@ -180,9 +189,13 @@ int runAdd(const Options &opt, Messenger &msg) {
     for (size_t i = 0; i < items.size(); ++i) {
         if (!written[i].record) {
             skipped = true;
-            if (replaces[i] >= 0)
-                oldRecords[static_cast<size_t>(replaces[i])] =
-                    writer.keep(static_cast<size_t>(replaces[i]), msg);
+            if (replaces[i] >= 0) {
+                const auto old = static_cast<size_t>(replaces[i]);
+                CentralRecord rec;
+                if (Status s = writer.keep(old, msg, rec); s.failed())
+                    return s;
+                oldRecords[old] = std::move(rec);
+            }
             continue;
         }
         if (replaces[i] >= 0)
@@ -200,12 +213,14 @@ int runAdd(const Options &opt, Messenger &msg) {
     }
     for (auto &rec : appended)
         directory.push_back(std::move(rec));
-    msg.checkAbort();
-    writer.finish(directory, source ? source->comment() : std::string());
+    if (Status s = msg.checkAbort(); s.failed())
+        return s;
+    if (Status s = writer.finish(directory, source ? source->comment() : std::string()); s.failed())
+        return s;
 
     if (opt.move)
         moveSources(items, written, col);
-    return skipped ? ENGINE_SOME_SKIPPED : ENGINE_OK;
+    return Status(skipped ? ENGINE_SOME_SKIPPED : ENGINE_OK);
 }
 
 } // namespace zipwrite

@@ -1,6 +1,5 @@
 #include "archive_writer.h"
 
-#include "engine_error.h"
 #include "messenger.h"
 #include "engine_contract.h"
 
@@ -8,22 +7,32 @@
 
 namespace zipwrite {
 
-ArchiveWriter::ArchiveWriter(const std::string &archivePath, const SourceArchive *source, bool grow,
-                             const std::string &tempDir, uint64_t growRoom)
-    : source_(source), grow_(grow && source != nullptr) {
-    if (grow_) {
-        base_ = source->prefix();
-        out_ = OutputFile::openForGrowth(archivePath, source->appendAt());
-        protectOldDirectory(growRoom);
-        return;
+Status ArchiveWriter::open(const std::string &archivePath, const SourceArchive *source, bool grow,
+                           const std::string &tempDir, uint64_t growRoom,
+                           std::unique_ptr<ArchiveWriter> &out) {
+    // A writer that fails half-way is dropped here, and its output rolls back.
+    std::unique_ptr<ArchiveWriter> w(new ArchiveWriter(source, grow && source != nullptr));
+    if (w->grow_) {
+        w->base_ = source->prefix();
+        if (Status s = OutputFile::openForGrowth(archivePath, source->appendAt(), w->out_);
+            s.failed())
+            return s;
+        if (Status s = w->protectOldDirectory(growRoom); s.failed())
+            return s;
+        out = std::move(w);
+        return {};
     }
-    out_ = OutputFile::createTemporary(archivePath, tempDir);
-    if (source_ != nullptr && source_->prefix() > 0) {
+    if (Status s = OutputFile::createTemporary(archivePath, tempDir, w->out_); s.failed())
+        return s;
+    if (source != nullptr && source->prefix() > 0) {
         // A self-extractor stub stays in front, and offsets stay relative
         // to the archive proper, as they were.
-        copyRange(0, source_->prefix(), nullptr);
-        base_ = source_->prefix();
+        if (Status s = w->copyRange(0, source->prefix(), nullptr); s.failed())
+            return s;
+        w->base_ = source->prefix();
     }
+    out = std::move(w);
+    return {};
 }
 
 ArchiveWriter::ArchiveWriter(std::unique_ptr<SpanWriter> span)
@@ -33,103 +42,124 @@ ArchiveWriter::ArchiveWriter(std::unique_ptr<SpanWriter> span)
 // records that point to the copy. Until the new directory is written and the
 // file cut behind it, the file's last end record is this one, and every old
 // entry is still where the copy says.
-void ArchiveWriter::protectOldDirectory(uint64_t growRoom) {
+Status ArchiveWriter::protectOldDirectory(uint64_t growRoom) {
     const auto &info = source_->archive().info();
     std::string bytes(static_cast<size_t>(info.centralSize), '\0');
     if (!bytes.empty() &&
         !source_->archive().source().readAt(info.centralPos, bytes.data(), bytes.size()))
-        throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read the archive's directory");
+        return Status(ENGINE_NOT_ACCESSIBLE);
     // Room for the new directory at least as large as the old one, plus
     // the end records, even when nothing else is added.
     const uint64_t at = out_->position() + growRoom + info.centralSize + 4096;
     bytes +=
         endRecords(source_->entries().size(), at - base_, info.centralSize, source_->comment());
-    out_->shadow(at, bytes);
+    return out_->shadow(at, bytes);
 }
 
 uint64_t ArchiveWriter::storedOffsetHere() const {
     return span_ ? span_->position() : out_->position() - base_;
 }
 
-void ArchiveWriter::copyRange(uint64_t begin, uint64_t end, Messenger *messenger) {
+Status ArchiveWriter::copyRange(uint64_t begin, uint64_t end, Messenger *messenger) {
     constexpr size_t kPiece = 1u << 20;
     std::vector<uint8_t> buf(static_cast<size_t>(std::min<uint64_t>(kPiece, end - begin)));
     uint64_t at = begin;
     while (at < end) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), end - at));
         if (!source_->archive().source().readAt(at, buf.data(), n))
-            throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read the archive");
-        out_->write(buf.data(), n);
+            return Status(ENGINE_NOT_ACCESSIBLE);
+        if (Status s = out_->write(buf.data(), n); s.failed())
+            return s;
         at += n;
-        if (messenger != nullptr)
-            messenger->checkAbort();
+        if (messenger != nullptr) {
+            if (Status s = messenger->checkAbort(); s.failed())
+                return s;
+        }
     }
+    return {};
 }
 
-CentralRecord ArchiveWriter::keep(size_t index, Messenger &messenger) {
+Status ArchiveWriter::keep(size_t index, Messenger &messenger, CentralRecord &rec) {
     const ExistingEntry &e = source_->entries().at(index);
-    CentralRecord rec = e.central;
+    rec = e.central;
     if (grow_)
-        return rec; // it stays where it is
+        return {}; // it stays where it is
     rec.localOffset = storedOffsetHere();
-    copyRange(e.begin, e.end, &messenger);
-    return rec;
+    return copyRange(e.begin, e.end, &messenger);
 }
 
 // Each record is placed on the piece that holds its local header; the end
 // records go whole onto the last piece, which they make the last.
-void ArchiveWriter::finishSet(const std::vector<CentralRecord> &directory,
-                              const std::string &comment) {
+Status ArchiveWriter::finishSet(const std::vector<CentralRecord> &directory,
+                                const std::string &comment) {
     SpanWriter &out = *span_;
     const uint64_t cdStart = out.position();
     std::vector<uint64_t> starts;
     starts.reserve(directory.size());
     for (const auto &logical : directory) {
         CentralRecord rec = logical;
-        const SpanWriter::Place local = out.placeOf(logical.localOffset);
+        SpanWriter::Place local;
+        if (Status s = out.placeOf(logical.localOffset, local); s.failed())
+            return s;
         rec.disk = local.disk;
         rec.localOffset = local.offset;
         starts.push_back(out.position());
-        out.writeTogether(centralHeader(rec));
+        if (Status s = out.writeTogether(centralHeader(rec)); s.failed())
+            return s;
     }
     const uint64_t cdSize = out.position() - cdStart;
     for (;;) {
-        out.makeRoom(spanEndRecordsSize(comment));
+        if (Status s = out.makeRoom(spanEndRecordsSize(comment)); s.failed())
+            return s;
         const uint64_t endAt = out.position();
-        const SpanWriter::Place here = out.placeOf(endAt);
+        SpanWriter::Place here;
+        if (Status s = out.placeOf(endAt, here); s.failed())
+            return s;
         SpanEnd end;
         end.lastDisk = here.disk;
-        const SpanWriter::Place cd = out.placeOf(cdStart);
+        SpanWriter::Place cd;
+        if (Status s = out.placeOf(cdStart, cd); s.failed())
+            return s;
         end.cdDisk = cd.disk;
         end.cdOffset = cd.offset;
         end.cdSize = cdSize;
         end.count = directory.size();
-        for (uint64_t at : starts)
-            end.entriesHere += out.placeOf(at).disk == here.disk ? 1 : 0;
+        for (uint64_t at : starts) {
+            SpanWriter::Place p;
+            if (Status s = out.placeOf(at, p); s.failed())
+                return s;
+            end.entriesHere += p.disk == here.disk ? 1 : 0;
+        }
         end.endOffset = here.offset;
-        out.writeTogether(spanEndRecords(end, comment));
+        if (Status s = out.writeTogether(spanEndRecords(end, comment)); s.failed())
+            return s;
         // A medium that took less than it reported pushes the records onto
         // the next piece: they are written again with its number.
-        if (out.placeOf(endAt).disk == here.disk)
+        SpanWriter::Place written;
+        if (Status s = out.placeOf(endAt, written); s.failed())
+            return s;
+        if (written.disk == here.disk)
             break;
-        out.rewind(endAt);
+        if (Status s = out.rewind(endAt); s.failed())
+            return s;
     }
-    out.commit();
+    return out.commit();
 }
 
-void ArchiveWriter::finish(const std::vector<CentralRecord> &directory,
-                           const std::string &comment) {
-    if (span_) {
-        finishSet(directory, comment);
-        return;
-    }
+Status ArchiveWriter::finish(const std::vector<CentralRecord> &directory,
+                             const std::string &comment) {
+    if (span_)
+        return finishSet(directory, comment);
     const uint64_t cdOffset = storedOffsetHere();
     const uint64_t cdStart = out_->position();
-    for (const auto &rec : directory)
-        out_->write(centralHeader(rec));
+    for (const auto &rec : directory) {
+        if (Status s = out_->write(centralHeader(rec)); s.failed())
+            return s;
+    }
     const uint64_t cdSize = out_->position() - cdStart;
-    out_->write(endRecords(directory.size(), cdOffset, cdSize, comment));
-    out_->commit();
+    if (Status s = out_->write(endRecords(directory.size(), cdOffset, cdSize, comment)); s.failed())
+        return s;
+    return out_->commit();
 }
 
 } // namespace zipwrite

@@ -22,8 +22,9 @@ public:
     // an upper bound of what the operation will write there (new entries,
     // directory and end records), beyond which the old directory is kept
     // safe until the new one is complete.
-    ArchiveWriter(const std::string &archivePath, const SourceArchive *source, bool grow,
-                  const std::string &tempDir, uint64_t growRoom = 0);
+    static Status open(const std::string &archivePath, const SourceArchive *source, bool grow,
+                       const std::string &tempDir, uint64_t growRoom,
+                       std::unique_ptr<ArchiveWriter> &out);
 
     // A new multi-disk set, written piece by piece (nothing is kept).
     explicit ArchiveWriter(std::unique_ptr<SpanWriter> span);
@@ -33,7 +34,7 @@ public:
     // Makes old entry i part of the new archive and returns its central
     // record with the offset it has there. In temporary mode the entry is
     // copied now; entries must be kept in their old order.
-    CentralRecord keep(size_t index, Messenger &messenger);
+    Status keep(size_t index, Messenger &messenger, CentralRecord &rec);
 
     // Offset as the directory stores it for a record starting at the
     // current output position (for a set, the logical position; finish()
@@ -42,12 +43,13 @@ public:
 
     // Writes the directory (records in their final order) and the end
     // records, then commits.
-    void finish(const std::vector<CentralRecord> &directory, const std::string &comment);
+    Status finish(const std::vector<CentralRecord> &directory, const std::string &comment);
 
 private:
-    void finishSet(const std::vector<CentralRecord> &directory, const std::string &comment);
-    void copyRange(uint64_t begin, uint64_t end, Messenger *messenger);
-    void protectOldDirectory(uint64_t growRoom);
+    ArchiveWriter(const SourceArchive *source, bool grow) : source_(source), grow_(grow) {}
+    Status finishSet(const std::vector<CentralRecord> &directory, const std::string &comment);
+    Status copyRange(uint64_t begin, uint64_t end, Messenger *messenger);
+    Status protectOldDirectory(uint64_t growRoom);
 
     const SourceArchive *source_;
     bool grow_;

@@ -1,6 +1,5 @@
 #include "collector.h"
 
-#include "engine_error.h"
 #include "wildcard.h"
 #include "engine_contract.h"
 
@@ -73,30 +72,28 @@ class Walker {
 public:
     explicit Walker(const Options &opt) : opt_(opt) {}
 
-    void element(const std::string &elem) {
+    Status element(const std::string &elem) {
         const std::string base = baseName(elem);
-        if (hasWildcard(base)) {
-            wildcardElement(elem, base);
-            return;
-        }
+        if (hasWildcard(base))
+            return wildcardElement(elem, base);
         struct stat st {};
         if (::stat(elem.c_str(), &st) != 0) {
             out_.skips.push_back({elem, errno == EACCES ? uint8_t(ENGINE_SKIP_CANNOT_OPEN)
                                                         : uint8_t(ENGINE_SKIP_NOT_FOUND)});
-            return;
+            return {};
         }
         if (S_ISDIR(st.st_mode))
-            folder(elem, st, true);
-        else if (S_ISREG(st.st_mode))
-            file(elem, st, true);
-        else
-            out_.skips.push_back({elem, ENGINE_SKIP_CANNOT_OPEN});
+            return folder(elem, st, true);
+        if (S_ISREG(st.st_mode))
+            return file(elem, st, true);
+        out_.skips.push_back({elem, ENGINE_SKIP_CANNOT_OPEN});
+        return {};
     }
 
     Collection take() { return std::move(out_); }
 
 private:
-    void wildcardElement(const std::string &elem, const std::string &pattern) {
+    Status wildcardElement(const std::string &elem, const std::string &pattern) {
         const auto slash = elem.rfind('/');
         const std::string dir =
             slash == std::string::npos ? std::string() : elem.substr(0, slash + 1);
@@ -109,18 +106,23 @@ private:
             struct stat st {};
             if (::stat(path.c_str(), &st) != 0)
                 continue;
+            Status s;
             if (S_ISREG(st.st_mode))
-                file(path, st, false);
+                s = file(path, st, false);
             else if (S_ISDIR(st.st_mode) && opt_.recurse)
-                folder(path, st, false);
+                s = folder(path, st, false);
+            if (s.failed())
+                return s;
         }
+        return {};
     }
 
-    void folder(const std::string &path, const struct stat &st, bool named) {
+    Status folder(const std::string &path, const struct stat &st, bool named) {
         // Each folder once, even when named twice or reached by two routes.
         if (!seenDirs_.insert({st.st_dev, st.st_ino}).second)
-            return;
-        addDirEntry(path, st, named);
+            return {};
+        if (Status s = addDirEntry(path, st, named); s.failed())
+            return s;
         if (opt_.recurse)
             out_.walkedDirs.push_back(path);
         for (const auto &name : sortedChildren(path)) {
@@ -136,40 +138,44 @@ private:
                 if (::stat(child.c_str(), &cst) != 0 || !S_ISREG(cst.st_mode))
                     continue;
             }
+            Status s;
             if (S_ISREG(cst.st_mode))
-                file(child, cst, false);
+                s = file(child, cst, false);
             else if (S_ISDIR(cst.st_mode) && opt_.recurse)
-                folder(child, cst, false);
+                s = folder(child, cst, false);
+            if (s.failed())
+                return s;
         }
+        return {};
     }
 
-    void addDirEntry(const std::string &path, const struct stat &st, bool named) {
+    Status addDirEntry(const std::string &path, const struct stat &st, bool named) {
         if (!opt_.dirEntries || opt_.junkPaths)
-            return;
+            return {};
         const std::string stored = storedNameOf(path);
         if (stored.empty())
-            return;
-        push(path, stored + "/", true, named, st);
+            return {};
+        return push(path, stored + "/", true, named, st);
     }
 
-    void file(const std::string &path, const struct stat &st, bool named) {
+    Status file(const std::string &path, const struct stat &st, bool named) {
         const std::string stored = opt_.junkPaths ? baseName(path) : storedNameOf(path);
         if (stored.empty())
-            return;
-        push(path, stored, false, named, st);
+            return {};
+        return push(path, stored, false, named, st);
     }
 
-    void push(const std::string &path, const std::string &stored, bool isDir, bool named,
-              const struct stat &st) {
+    Status push(const std::string &path, const std::string &stored, bool isDir, bool named,
+                const struct stat &st) {
         if (!passesFilters(opt_.includes, opt_.excludes, stored))
-            return;
+            return {};
         auto it = byName_.find(stored);
         if (it != byName_.end()) {
             const Candidate &prev = out_.items[it->second];
             const bool sameFile = prev.st.st_dev == st.st_dev && prev.st.st_ino == st.st_ino;
             if (opt_.junkPaths && !isDir && !sameFile)
-                throw EngineError(ENGINE_DUPLICATE_NAMES, "duplicate name " + stored);
-            return;
+                return Status(ENGINE_DUPLICATE_NAMES);
+            return {};
         }
         byName_.emplace(stored, out_.items.size());
         Candidate c;
@@ -179,6 +185,7 @@ private:
         c.named = named;
         c.st = st;
         out_.items.push_back(std::move(c));
+        return {};
     }
 
     const Options &opt_;
@@ -189,11 +196,14 @@ private:
 
 } // namespace
 
-Collection collectFiles(const Options &opt) {
+Status collectFiles(const Options &opt, Collection &out) {
     Walker walker(opt);
-    for (const auto &elem : opt.files)
-        walker.element(elem);
-    return walker.take();
+    for (const auto &elem : opt.files) {
+        if (Status s = walker.element(elem); s.failed())
+            return s;
+    }
+    out = walker.take();
+    return {};
 }
 
 } // namespace zipwrite

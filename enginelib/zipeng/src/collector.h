@@ -4,6 +4,7 @@
 #pragma once
 
 #include "options.h"
+#include "status.h"
 
 #include <cstdint>
 #include <string>
@@ -35,7 +36,7 @@ struct Collection {
 // Stored name of a disk path: no leading "/", no "." or ".." components.
 std::string storedNameOf(const std::string &path);
 
-// Throws EngineError(ENGINE_DUPLICATE_NAMES) for clashing names under "-j".
-Collection collectFiles(const Options &opt);
+// ENGINE_DUPLICATE_NAMES for clashing names under "-j".
+Status collectFiles(const Options &opt, Collection &out);
 
 } // namespace zipwrite

@@ -1,27 +1,35 @@
 // Replacing the archive comment ("-z").
 #include "archive_writer.h"
-#include "engine_error.h"
 #include "operations.h"
 #include "source_archive.h"
 #include "engine_contract.h"
 
 namespace zipwrite {
 
-int runComment(const Options &opt, Messenger &msg) {
-    std::unique_ptr<SourceArchive> source = SourceArchive::open(opt.archive);
+Status runComment(const Options &opt, Messenger &msg) {
+    std::unique_ptr<SourceArchive> source;
+    if (Status s = SourceArchive::open(opt.archive, source); s.failed())
+        return s;
     if (!source)
-        return ENGINE_ARCHIVE_NOT_FOUND;
+        return Status(ENGINE_ARCHIVE_NOT_FOUND);
     const std::string comment = msg.fetchComment();
-    msg.checkAbort();
+    if (Status s = msg.checkAbort(); s.failed())
+        return s;
     // In grow mode only the directory and the end records are written again,
     // at the same place.
-    ArchiveWriter writer(opt.archive, source.get(), opt.grow, opt.tempDir);
+    std::unique_ptr<ArchiveWriter> writer;
+    if (Status s = ArchiveWriter::open(opt.archive, source.get(), opt.grow, opt.tempDir, 0, writer);
+        s.failed())
+        return s;
     std::vector<CentralRecord> directory;
     directory.reserve(source->entries().size());
-    for (size_t i = 0; i < source->entries().size(); ++i)
-        directory.push_back(writer.keep(i, msg));
-    writer.finish(directory, comment);
-    return ENGINE_OK;
+    for (size_t i = 0; i < source->entries().size(); ++i) {
+        CentralRecord rec;
+        if (Status s = writer->keep(i, msg, rec); s.failed())
+            return s;
+        directory.push_back(std::move(rec));
+    }
+    return writer->finish(directory, comment);
 }
 
 } // namespace zipwrite

@@ -1,5 +1,4 @@
 // Setting the archive's date to that of its newest file ("-o").
-#include "engine_error.h"
 #include "operations.h"
 #include "source_archive.h"
 #include "engine_contract.h"
@@ -9,10 +8,12 @@
 
 namespace zipwrite {
 
-int runDate(const Options &opt, Messenger &msg) {
-    std::unique_ptr<SourceArchive> source = SourceArchive::open(opt.archive);
+Status runDate(const Options &opt, Messenger &msg) {
+    std::unique_ptr<SourceArchive> source;
+    if (Status s = SourceArchive::open(opt.archive, source); s.failed())
+        return s;
     if (!source)
-        return ENGINE_ARCHIVE_NOT_FOUND;
+        return Status(ENGINE_ARCHIVE_NOT_FOUND);
     bool found = false;
     std::time_t newest = 0;
     for (const auto &e : source->entries()) {
@@ -23,14 +24,15 @@ int runDate(const Options &opt, Messenger &msg) {
         found = true;
     }
     if (!found)
-        return ENGINE_NO_DATE;
-    msg.checkAbort();
+        return Status(ENGINE_NO_DATE);
+    if (Status s = msg.checkAbort(); s.failed())
+        return s;
     struct timespec times[2] = {};
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = newest;
     if (::utimensat(AT_FDCWD, opt.archive.c_str(), times, 0) != 0)
-        return ENGINE_NOT_ACCESSIBLE;
-    return ENGINE_OK;
+        return Status(ENGINE_NOT_ACCESSIBLE);
+    return {};
 }
 
 } // namespace zipwrite

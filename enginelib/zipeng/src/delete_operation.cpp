@@ -1,6 +1,5 @@
 // Removing entries ("-d").
 #include "archive_writer.h"
-#include "engine_error.h"
 #include "operations.h"
 #include "source_archive.h"
 #include "wildcard.h"
@@ -35,10 +34,12 @@ bool selected(const Options &opt, const std::string &name) {
 
 } // namespace
 
-int runDelete(const Options &opt, Messenger &msg) {
-    std::unique_ptr<SourceArchive> source = SourceArchive::open(opt.archive);
+Status runDelete(const Options &opt, Messenger &msg) {
+    std::unique_ptr<SourceArchive> source;
+    if (Status s = SourceArchive::open(opt.archive, source); s.failed())
+        return s;
     if (!source)
-        return ENGINE_ARCHIVE_NOT_FOUND;
+        return Status(ENGINE_ARCHIVE_NOT_FOUND);
     std::vector<bool> remove(source->entries().size(), false);
     bool any = false;
     for (size_t i = 0; i < remove.size(); ++i) {
@@ -48,22 +49,29 @@ int runDelete(const Options &opt, Messenger &msg) {
         }
     }
     if (!any)
-        return ENGINE_NOTHING_MATCHED;
+        return Status(ENGINE_NOTHING_MATCHED);
     // Removal always goes through a temporary file: growing in place would
     // leave the removed data behind.
-    ArchiveWriter writer(opt.archive, source.get(), false, opt.tempDir);
+    std::unique_ptr<ArchiveWriter> writer;
+    if (Status s = ArchiveWriter::open(opt.archive, source.get(), false, opt.tempDir, 0, writer);
+        s.failed())
+        return s;
     std::vector<CentralRecord> directory;
     for (size_t i = 0; i < remove.size(); ++i) {
         if (remove[i]) {
             msg.name(ENGINE_MSG_DELETING, source->entries()[i].name);
-            msg.checkAbort();
+            if (Status s = msg.checkAbort(); s.failed())
+                return s;
             continue;
         }
-        directory.push_back(writer.keep(i, msg));
+        CentralRecord rec;
+        if (Status s = writer->keep(i, msg, rec); s.failed())
+            return s;
+        directory.push_back(std::move(rec));
     }
-    msg.checkAbort();
-    writer.finish(directory, source->comment());
-    return ENGINE_OK;
+    if (Status s = msg.checkAbort(); s.failed())
+        return s;
+    return writer->finish(directory, source->comment());
 }
 
 } // namespace zipwrite

@@ -1,6 +1,6 @@
-// The library's only exported symbol. Everything inside runs in C++ with
-// exceptions; none leaves this function.
-#include "engine_error.h"
+// The library's only exported symbol. Failures come back from the
+// operations as result codes; only an allocation (or a library call) can
+// still raise a C++ exception, and none leaves this function.
 #include "messenger.h"
 #include "operations.h"
 #include "options.h"
@@ -15,19 +15,21 @@ int32_t dispatch(int32_t argc, char **argv, EngineCallback cb, void *user) {
     // The query form belongs to the extracting side.
     if (argc < 2)
         return ENGINE_BAD_ARGUMENTS;
-    const Options opt = parseOptions(argc, argv);
+    Options opt;
+    if (Status s = parseOptions(argc, argv, opt); s.failed())
+        return s.code();
     Messenger messenger(cb, user);
     switch (opt.operation) {
     case Operation::Add:
-        return runAdd(opt, messenger);
+        return runAdd(opt, messenger).code();
     case Operation::Delete:
-        return runDelete(opt, messenger);
+        return runDelete(opt, messenger).code();
     case Operation::Comment:
-        return runComment(opt, messenger);
+        return runComment(opt, messenger).code();
     case Operation::Date:
-        return runDate(opt, messenger);
+        return runDate(opt, messenger).code();
     case Operation::Fix:
-        return runFix(opt, messenger);
+        return runFix(opt, messenger).code();
     }
     return ENGINE_BAD_ARGUMENTS;
 }
@@ -40,8 +42,6 @@ zipeng(int32_t magic, int32_t argc, char **argv, EngineCallback cb, void *user) 
         return ENGINE_BAD_ARGUMENTS;
     try {
         return dispatch(argc, argv, cb, user) & 0xFFFF;
-    } catch (const zipwrite::EngineError &e) {
-        return e.code() & 0xFFFF;
     } catch (const std::bad_alloc &) {
         return ENGINE_NO_MEMORY;
     } catch (...) {

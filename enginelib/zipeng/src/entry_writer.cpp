@@ -1,7 +1,6 @@
 #include "entry_writer.h"
 
 #include "chunk_pipeline.h"
-#include "engine_error.h"
 #include "pkware.h"
 #include "engine_contract.h"
 
@@ -97,7 +96,7 @@ public:
         : opt_(opt), items_(items), writer_(writer), out_(writer.out()), msg_(messenger),
           written_(items.size()), window_(windowFor(workerCount())), pipeline_(workerCount()) {}
 
-    std::vector<WrittenEntry> run() {
+    Status run(std::vector<WrittenEntry> &written) {
         std::deque<Slot> inflight;
         for (;;) {
             while (inflight.size() < window_ && produce(inflight)) {
@@ -108,10 +107,13 @@ public:
             inflight.pop_front();
             if (slot.task)
                 pipeline_.wait(*slot.task);
-            consume(slot);
-            msg_.checkAbort();
+            if (Status s = consume(slot); s.failed())
+                return s;
+            if (Status s = msg_.checkAbort(); s.failed())
+                return s;
         }
-        return std::move(written_);
+        written = std::move(written_);
+        return {};
     }
 
 private:
@@ -158,39 +160,42 @@ private:
         return true;
     }
 
-    void consume(Slot &slot) {
+    Status consume(Slot &slot) {
         const NewEntry &item = items_[slot.item];
         const Candidate &c = *item.candidate;
         if (slot.chunk == 0) {
             dropping_ = false;
-            if (c.isDir) {
-                writeFolder(slot, item);
-                return;
-            }
+            if (c.isDir)
+                return writeFolder(slot, item);
             if (slot.openError != 0 || slot.task->error != 0) {
                 msg_.skip(c.storedName, ENGINE_SKIP_CANNOT_OPEN);
                 dropping_ = true;
-                return;
+                return {};
             }
             if (slot.task->failed)
-                throw EngineError(ENGINE_NO_MEMORY, "compression failed");
-            begin(slot, item);
+                return Status(ENGINE_NO_MEMORY);
+            if (Status s = begin(slot, item); s.failed())
+                return s;
         } else if (dropping_) {
-            return;
+            return {};
         } else if (slot.task->error != 0 || slot.task->failed) {
             if (slot.task->failed)
-                throw EngineError(ENGINE_NO_MEMORY, "compression failed");
+                return Status(ENGINE_NO_MEMORY);
             // A read failed half-way: drop what was written of this entry
             // (what went to an earlier disk of a set stays there, unused).
-            if (out_.canRewrite(cur_.headerPos))
-                out_.rewind(cur_.headerPos);
+            if (out_.canRewrite(cur_.headerPos)) {
+                if (Status s = out_.rewind(cur_.headerPos); s.failed())
+                    return s;
+            }
             msg_.skip(c.storedName, ENGINE_SKIP_CANNOT_OPEN);
             dropping_ = true;
-            return;
+            return {};
         }
-        writeChunk(*slot.task, slot);
+        if (Status s = writeChunk(*slot.task, slot); s.failed())
+            return s;
         if (slot.chunk + 1 == slot.chunks)
-            finish(slot, item);
+            return finish(slot, item);
+        return {};
     }
 
     EntryReport report(const Candidate &c, uint64_t size, uint64_t packed, uint8_t pct) const {
@@ -227,7 +232,7 @@ private:
         return rec;
     }
 
-    void writeFolder(const Slot &slot, const NewEntry &item) {
+    Status writeFolder(const Slot &slot, const NewEntry &item) {
         const Candidate &c = *item.candidate;
         cur_ = Current{};
         cur_.flags = needsUtf8Flag(c.storedName) ? kFlagUtf8 : 0;
@@ -243,14 +248,16 @@ private:
         lf.method = kMethodStored;
         lf.dosTime = cur_.dosTime;
         lf.extra = extendedTimestamp(c.st.st_mtime);
-        out_.writeTogether(localHeader(lf).bytes);
+        if (Status s = out_.writeTogether(localHeader(lf).bytes); s.failed())
+            return s;
         CentralRecord rec = baseRecord(c);
         rec.needed = 20;
         written_[slot.item].record = std::move(rec);
         msg_.entry(ENGINE_MSG_STATUS, report(c, 0, 0, 100));
+        return {};
     }
 
-    void begin(const Slot &slot, const NewEntry &item) {
+    Status begin(const Slot &slot, const NewEntry &item) {
         const Candidate &c = *item.candidate;
         const ChunkTask &first = *slot.task;
         cur_ = Current{};
@@ -293,23 +300,28 @@ private:
             lf.size = cur_.size;
         }
         cur_.layout = localHeader(lf);
-        out_.writeTogether(cur_.layout.bytes);
-        startEncryption(first.crc);
+        if (Status s = out_.writeTogether(cur_.layout.bytes); s.failed())
+            return s;
+        return startEncryption(first.crc);
     }
 
-    void startEncryption(uint32_t crc) {
+    Status startEncryption(uint32_t crc) {
         if (!cur_.encrypted)
-            return;
+            return {};
         cur_.encryptor = std::make_unique<PkwareEncryptor>(opt_.password);
         uint8_t header[zipformat::kCryptHeaderSize];
-        cur_.encryptor->header(zipformat::cryptCheckByte(cur_.flags, crc, cur_.dosTime), header);
-        out_.write(header, sizeof header);
+        if (Status s = cur_.encryptor->header(
+                zipformat::cryptCheckByte(cur_.flags, crc, cur_.dosTime), header);
+            s.failed())
+            return s;
+        return out_.write(header, sizeof header);
     }
 
-    void writeChunk(ChunkTask &task, const Slot &slot) {
+    Status writeChunk(ChunkTask &task, const Slot &slot) {
         if (cur_.encryptor)
             cur_.encryptor->encrypt(task.data.data(), task.data.size());
-        out_.write(task.data.data(), task.data.size());
+        if (Status s = out_.write(task.data.data(), task.data.size()); s.failed())
+            return s;
         cur_.crc = slot.chunk == 0 ? task.crc
                                    : static_cast<uint32_t>(crc32_combine(
                                          cur_.crc, task.crc, static_cast<z_off_t>(task.length)));
@@ -323,57 +335,74 @@ private:
             msg_.entry(ENGINE_MSG_STATUS, report(c, cur_.size, packed, pct));
         }
         task.data = {}; // release the memory now, not when the slot goes
+        return {};
     }
 
     // A large entry that deflate made larger than the file: write it again
     // stored, reading the file a second time.
-    void restoreStored(const Candidate &c) {
+    Status restoreStored(const Candidate &c) {
         const uint64_t dataStart = cur_.headerPos + cur_.layout.bytes.size();
-        out_.rewind(dataStart);
+        if (Status s = out_.rewind(dataStart); s.failed())
+            return s;
         cur_.method = kMethodStored;
         const uint8_t method[2] = {static_cast<uint8_t>(kMethodStored), 0};
-        out_.patch(cur_.headerPos + cur_.layout.methodAt, method, 2);
-        startEncryption(cur_.crc);
+        if (Status s = out_.patch(cur_.headerPos + cur_.layout.methodAt, method, 2); s.failed())
+            return s;
+        if (Status s = startEncryption(cur_.crc); s.failed())
+            return s;
         const int fd = ::open(c.diskPath.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
-            throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read " + c.diskPath + " again");
+            return Status(ENGINE_NOT_ACCESSIBLE);
         SourceFile file(fd);
         std::vector<uint8_t> buf(kChunkSize);
         for (uint64_t at = 0; at < cur_.size;) {
             const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), cur_.size - at));
             if (readFully(fd, at, buf.data(), n) != 0)
-                throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read " + c.diskPath + " again");
+                return Status(ENGINE_NOT_ACCESSIBLE);
             if (cur_.encryptor)
                 cur_.encryptor->encrypt(buf.data(), n);
-            out_.write(buf.data(), n);
+            if (Status s = out_.write(buf.data(), n); s.failed())
+                return s;
             at += n;
-            msg_.checkAbort();
+            if (Status s = msg_.checkAbort(); s.failed())
+                return s;
         }
+        return {};
     }
 
-    void finish(const Slot &slot, const NewEntry &item) {
+    Status finish(const Slot &slot, const NewEntry &item) {
         const Candidate &c = *item.candidate;
         const uint64_t cryptBytes = cur_.encrypted ? zipformat::kCryptHeaderSize : 0;
         uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
         if (!cur_.single && cur_.method == kMethodDeflated && packed - cryptBytes > cur_.size &&
             out_.canRewrite(cur_.headerPos)) {
-            restoreStored(c);
+            if (Status s = restoreStored(c); s.failed())
+                return s;
             packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
         }
         if ((cur_.flags & kFlagDescriptor) != 0) {
-            out_.writeTogether(dataDescriptor(cur_.crc, packed, cur_.size, cur_.zip64));
+            if (Status s =
+                    out_.writeTogether(dataDescriptor(cur_.crc, packed, cur_.size, cur_.zip64));
+                s.failed())
+                return s;
         } else if (!cur_.single) {
             // Sizes and CRC were not known when the header went out.
             std::string fields;
             putLe32(fields, cur_.crc);
             putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<uint32_t>(packed));
             putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<uint32_t>(cur_.size));
-            out_.patch(cur_.headerPos + cur_.layout.crcAt, fields.data(), fields.size());
+            if (Status s =
+                    out_.patch(cur_.headerPos + cur_.layout.crcAt, fields.data(), fields.size());
+                s.failed())
+                return s;
             if (cur_.zip64) {
                 std::string sizes;
                 putLe64(sizes, cur_.size);
                 putLe64(sizes, packed);
-                out_.patch(cur_.headerPos + cur_.layout.zip64SizesAt, sizes.data(), sizes.size());
+                if (Status s = out_.patch(cur_.headerPos + cur_.layout.zip64SizesAt, sizes.data(),
+                                          sizes.size());
+                    s.failed())
+                    return s;
             }
         }
         CentralRecord rec = baseRecord(c);
@@ -383,6 +412,7 @@ private:
         if (cur_.zip64)
             rec.needed = 45;
         written_[slot.item].record = std::move(rec);
+        return {};
     }
 
     struct Current {
@@ -424,10 +454,11 @@ private:
 
 } // namespace
 
-std::vector<WrittenEntry> writeNewEntries(const Options &opt, const std::vector<NewEntry> &items,
-                                          ArchiveWriter &writer, Messenger &messenger) {
+Status writeNewEntries(const Options &opt, const std::vector<NewEntry> &items,
+                       ArchiveWriter &writer, Messenger &messenger,
+                       std::vector<WrittenEntry> &written) {
     Streamer streamer(opt, items, writer, messenger);
-    return streamer.run();
+    return streamer.run(written);
 }
 
 } // namespace zipwrite

@@ -25,7 +25,9 @@ struct WrittenEntry {
 // Chunk size of large entries; also the whole-buffer cap of small ones.
 constexpr size_t kChunkSize = size_t{4} << 20;
 
-std::vector<WrittenEntry> writeNewEntries(const Options &opt, const std::vector<NewEntry> &items,
-                                          ArchiveWriter &writer, Messenger &messenger);
+// `written` gets one element per item, in the same order.
+Status writeNewEntries(const Options &opt, const std::vector<NewEntry> &items,
+                       ArchiveWriter &writer, Messenger &messenger,
+                       std::vector<WrittenEntry> &written);
 
 } // namespace zipwrite

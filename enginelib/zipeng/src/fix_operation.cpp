@@ -3,7 +3,6 @@
 // whose data decodes with the right CRC are kept, so the result passes a
 // test; the damaged file is replaced only by a complete new archive.
 #include "archive_writer.h"
-#include "engine_error.h"
 #include "operations.h"
 #include "output_file.h"
 #include "source_archive.h"
@@ -37,25 +36,22 @@ public:
 // the user every encrypted file. The traditional encryption header checks
 // only one byte, so about one wrong password in 128 gets past it and shows
 // as damaged data instead; such an entry is kept for the same reason.
-bool keepEntry(const zipformat::Archive &a, size_t i, const Options &opt) {
+// Running out of memory decides nothing about the entry: it ends the repair.
+Status keepEntry(const zipformat::Archive &a, size_t i, const Options &opt, bool &keep) {
     using zipformat::Error;
     DiscardSink sink;
     zipformat::ReadOptions ro;
     ro.password = opt.password;
     const Error e = zipformat::readEntry(a, i, sink, ro);
-    if (e == Error::Ok)
-        return true;
-    if (e == Error::NeedPassword || e == Error::BadPassword || e == Error::UnsupportedCrypto)
-        return true;
     const zipformat::Entry &entry = a.entry(i);
-    if ((e == Error::Corrupted || e == Error::BadCrc) && entry.isEncrypted() &&
-        !zipformat::isAes(entry))
-        return true;
-    if (e == Error::UnsupportedMethod)
-        return !opt.aggressiveFix;
     if (e == Error::NoMemory)
-        throw EngineError(ENGINE_NO_MEMORY, "out of memory while checking");
-    return false;
+        return Status(ENGINE_NO_MEMORY);
+    keep = e == Error::Ok || e == Error::NeedPassword || e == Error::BadPassword ||
+           e == Error::UnsupportedCrypto ||
+           ((e == Error::Corrupted || e == Error::BadCrc) && entry.isEncrypted() &&
+            !zipformat::isAes(entry)) ||
+           (e == Error::UnsupportedMethod && !opt.aggressiveFix);
+    return {};
 }
 
 struct Located {
@@ -63,28 +59,41 @@ struct Located {
     zipformat::EntryLocation loc;
 };
 
+Status writeDirectory(OutputFile &out, const std::vector<CentralRecord> &directory,
+                      const std::string &comment) {
+    const uint64_t cdOffset = out.position();
+    for (const auto &rec : directory) {
+        if (Status s = out.write(centralHeader(rec)); s.failed())
+            return s;
+    }
+    return out.write(endRecords(directory.size(), cdOffset, out.position() - cdOffset, comment));
+}
+
 // Copies the chosen entries of `a` into a new archive written by `out`.
 // Each local header is written afresh from the checked directory record
 // (name, method, sizes and CRC as the data proved them), with only the
 // well-formed fields of its old extra block; the data is copied raw.
-void writeEntries(const zipformat::Archive &a, const std::vector<Located> &keep, OutputFile &out,
-                  const std::string &comment, Messenger *msg) {
+Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &keep, OutputFile &out,
+                    const std::string &comment, Messenger *msg) {
     std::vector<CentralRecord> directory;
     std::vector<uint8_t> buf(1u << 20);
     auto copy = [&](uint64_t from, uint64_t to) {
         for (uint64_t at = from; at < to;) {
             const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), to - at));
             if (!a.source().readAt(at, buf.data(), n))
-                throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read the damaged archive");
-            out.write(buf.data(), n);
+                return Status(ENGINE_NOT_ACCESSIBLE);
+            if (Status s = out.write(buf.data(), n); s.failed())
+                return s;
             at += n;
         }
+        return Status();
     };
     for (const auto &k : keep) {
         const zipformat::Entry &e = a.entry(k.index);
         if (msg != nullptr) {
             msg->name(ENGINE_MSG_FIXING, std::string(e.name));
-            msg->checkAbort();
+            if (Status s = msg->checkAbort(); s.failed())
+                return s;
         }
         CentralRecord rec = centralRecordOf(e);
         rec.localOffset = out.position();
@@ -108,22 +117,25 @@ void writeEntries(const zipformat::Archive &a, const std::vector<Located> &keep,
         lf.size = rec.size;
         lf.zip64 = rec.size >= kZip64Limit || rec.compressedSize >= kZip64Limit;
         lf.extra = withoutZip64(localExtra);
-        out.write(localHeader(lf).bytes);
-        copy(k.loc.dataPos, k.loc.dataEnd);
-        if ((rec.flags & kFlagDescriptor) != 0)
-            out.write(dataDescriptor(rec.crc, rec.compressedSize, rec.size, lf.zip64));
+        if (Status s = out.write(localHeader(lf).bytes); s.failed())
+            return s;
+        if (Status s = copy(k.loc.dataPos, k.loc.dataEnd); s.failed())
+            return s;
+        if ((rec.flags & kFlagDescriptor) != 0) {
+            if (Status s =
+                    out.write(dataDescriptor(rec.crc, rec.compressedSize, rec.size, lf.zip64));
+                s.failed())
+                return s;
+        }
         rec.extra = withoutZip64(rec.extra);
         directory.push_back(std::move(rec));
     }
-    const uint64_t cdOffset = out.position();
-    for (const auto &rec : directory)
-        out.write(centralHeader(rec));
-    out.write(endRecords(directory.size(), cdOffset, out.position() - cdOffset, comment));
+    return writeDirectory(out, directory, comment);
 }
 
-std::vector<Located> checkedEntries(const zipformat::Archive &a, const Options &opt,
-                                    Messenger &msg) {
-    std::vector<Located> keep;
+Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger &msg,
+                      std::vector<Located> &keep) {
+    keep.clear();
     // Records that share a local header are one entry under several names,
     // which only an overlap bomb writes; the first keeps it. Checking the
     // rest would inflate the same data once per record.
@@ -132,20 +144,26 @@ std::vector<Located> checkedEntries(const zipformat::Archive &a, const Options &
         Located l{i, {}};
         if (a.locate(i, l.loc) != zipformat::Error::Ok || !headers.insert(l.loc.headerPos).second)
             continue;
-        if (keepEntry(a, i, opt))
+        bool kept = false;
+        if (Status s = keepEntry(a, i, opt, kept); s.failed())
+            return s;
+        if (kept)
             keep.push_back(l);
-        msg.checkAbort();
+        if (Status s = msg.checkAbort(); s.failed())
+            return s;
     }
-    return keep;
+    return {};
 }
 
 // Builds an archive from the local headers found by a scan, into `out`.
 // Later records of the same name win (an archive grown in place keeps the
-// old versions of replaced entries in front).
-bool buildFromScan(const std::string &path, OutputFile &out, Messenger &msg) {
+// old versions of replaced entries in front). `built` is false when the scan
+// found no record.
+Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, bool &built) {
+    built = false;
     zipformat::Source src;
     if (src.open(path) != zipformat::Error::Ok)
-        throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read " + path);
+        return Status(ENGINE_NOT_ACCESSIBLE);
     zipformat::LocalScanner scanner(src);
     std::vector<zipformat::LocalRecord> records;
     std::map<std::string, size_t> byName;
@@ -163,10 +181,11 @@ bool buildFromScan(const std::string &path, OutputFile &out, Messenger &msg) {
             byName.emplace(r.rawName, records.size());
             records.push_back(std::move(r));
         }
-        msg.checkAbort();
+        if (Status s = msg.checkAbort(); s.failed())
+            return s;
     }
     if (records.empty())
-        return false;
+        return {};
     std::vector<CentralRecord> directory;
     std::vector<uint8_t> buf(1u << 20);
     for (const auto &r : records) {
@@ -186,26 +205,27 @@ bool buildFromScan(const std::string &path, OutputFile &out, Messenger &msg) {
         for (uint64_t at = r.headerPos; at < r.end;) {
             const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), r.end - at));
             if (!src.readAt(at, buf.data(), n))
-                throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read " + path);
-            out.write(buf.data(), n);
+                return Status(ENGINE_NOT_ACCESSIBLE);
+            if (Status s = out.write(buf.data(), n); s.failed())
+                return s;
             at += n;
         }
         directory.push_back(std::move(rec));
     }
-    const uint64_t cdOffset = out.position();
-    for (const auto &rec : directory)
-        out.write(centralHeader(rec));
-    out.write(endRecords(directory.size(), cdOffset, out.position() - cdOffset, std::string()));
-    out.flush();
-    return true;
+    if (Status s = writeDirectory(out, directory, std::string()); s.failed())
+        return s;
+    if (Status s = out.flush(); s.failed())
+        return s;
+    built = true;
+    return {};
 }
 
 } // namespace
 
-int runFix(const Options &opt, Messenger &msg) {
+Status runFix(const Options &opt, Messenger &msg) {
     struct stat st {};
     if (::stat(opt.archive.c_str(), &st) != 0)
-        return ENGINE_ARCHIVE_NOT_FOUND;
+        return Status(ENGINE_ARCHIVE_NOT_FOUND);
 
     if (!opt.aggressiveFix) {
         zipformat::Archive a;
@@ -213,34 +233,49 @@ int runFix(const Options &opt, Messenger &msg) {
         oo.checkOverlap = false;
         oo.allowMultidisk = true;
         if (a.open(opt.archive, oo) == zipformat::Error::Ok) {
-            std::vector<Located> keep = checkedEntries(a, opt, msg);
+            std::vector<Located> keep;
+            if (Status s = checkedEntries(a, opt, msg, keep); s.failed())
+                return s;
             if (!keep.empty()) {
-                auto out = OutputFile::createTemporary(opt.archive, opt.tempDir);
+                std::unique_ptr<OutputFile> out;
+                if (Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, out);
+                    s.failed())
+                    return s;
                 const auto &c = a.info().comment;
-                writeEntries(a, keep, *out, std::string(c.data(), c.size()), &msg);
-                out->commit();
-                return ENGINE_OK;
+                if (Status s = writeEntries(a, keep, *out, std::string(c.data(), c.size()), &msg);
+                    s.failed())
+                    return s;
+                return out->commit();
             }
         }
     }
 
     // From the local headers: first into a scratch file, which is then read
     // like any archive to check every entry's data.
-    auto scratch = OutputFile::createTemporary(opt.archive, opt.tempDir);
-    if (!buildFromScan(opt.archive, *scratch, msg))
-        return ENGINE_BAD_ARCHIVE;
+    std::unique_ptr<OutputFile> scratch;
+    if (Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, scratch); s.failed())
+        return s;
+    bool built = false;
+    if (Status s = buildFromScan(opt.archive, *scratch, msg, built); s.failed())
+        return s;
+    if (!built)
+        return Status(ENGINE_BAD_ARCHIVE);
     zipformat::Archive a;
     zipformat::OpenOptions oo;
     oo.checkOverlap = false;
     if (a.open(scratch->temporaryPath(), oo) != zipformat::Error::Ok)
-        return ENGINE_BAD_ARCHIVE;
-    std::vector<Located> keep = checkedEntries(a, opt, msg);
+        return Status(ENGINE_BAD_ARCHIVE);
+    std::vector<Located> keep;
+    if (Status s = checkedEntries(a, opt, msg, keep); s.failed())
+        return s;
     if (keep.empty())
-        return ENGINE_BAD_ARCHIVE;
-    auto out = OutputFile::createTemporary(opt.archive, opt.tempDir);
-    writeEntries(a, keep, *out, std::string(), &msg);
-    out->commit();
-    return ENGINE_OK;
+        return Status(ENGINE_BAD_ARCHIVE);
+    std::unique_ptr<OutputFile> out;
+    if (Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, out); s.failed())
+        return s;
+    if (Status s = writeEntries(a, keep, *out, std::string(), &msg); s.failed())
+        return s;
+    return out->commit();
 }
 
 } // namespace zipwrite

@@ -1,7 +1,5 @@
 #include "messenger.h"
 
-#include "engine_error.h"
-
 #include <cstring>
 #include <vector>
 
@@ -25,9 +23,8 @@ void Messenger::send(int32_t code, void *data) {
         aborted_ = true;
 }
 
-void Messenger::checkAbort() const {
-    if (aborted_)
-        throw EngineError(ENGINE_ABORTED, "aborted");
+Status Messenger::checkAbort() const {
+    return aborted_ ? Status(ENGINE_ABORTED) : Status();
 }
 
 void Messenger::entry(int32_t code, const EntryReport &report) {

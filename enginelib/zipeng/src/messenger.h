@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine_contract.h"
+#include "status.h"
 
 #include <cstdint>
 #include <string>
@@ -22,8 +23,9 @@ class Messenger {
 public:
     Messenger(EngineCallback cb, void *user) : cb_(cb), user_(user) {}
 
-    // Each returns normally; a stop request is remembered and thrown as
-    // EngineError(ENGINE_ABORTED) by the next checkAbort().
+    // Each returns normally; a stop request is remembered and comes back as
+    // ENGINE_ABORTED from the next checkAbort(), where the work can stop
+    // cleanly.
     void entry(int32_t code, const EntryReport &report);
     void skip(const std::string &name, uint8_t reason);
     void name(int32_t code, const std::string &name);
@@ -33,7 +35,7 @@ public:
     std::string fetchComment();
 
     bool aborted() const { return aborted_; }
-    void checkAbort() const;
+    Status checkAbort() const;
 
 private:
     void send(int32_t code, void *data);

@@ -1,6 +1,5 @@
 #include "options.h"
 
-#include "engine_error.h"
 #include "engine_contract.h"
 
 #include <cctype>
@@ -11,10 +10,6 @@
 namespace zipwrite {
 
 namespace {
-
-[[noreturn]] void badArguments(const std::string &why) {
-    throw EngineError(ENGINE_BAD_ARGUMENTS, why);
-}
 
 std::string lower(std::string s) {
     for (char &c : s)
@@ -71,12 +66,13 @@ std::vector<std::string> parseExtensionList(const std::string &text) {
     return result;
 }
 
-Options parseOptions(int argc, char **argv) {
+Status parseOptions(int argc, char **argv, Options &out) {
+    const Status bad(ENGINE_BAD_ARGUMENTS);
     if (argc < 2 || argv == nullptr)
-        badArguments("too few elements");
+        return bad;
     for (int i = 0; i < argc; ++i)
         if (argv[i] == nullptr)
-            badArguments("null element");
+            return bad;
 
     Options opt;
     opt.password = argv[0];
@@ -86,10 +82,13 @@ Options parseOptions(int argc, char **argv) {
         const std::string a = argv[i];
         if (a.size() < 2 || a[0] != '-')
             break;
-        auto value = [&]() -> std::string {
+        // An option's value, the next element; false when there is none.
+        std::string v;
+        auto value = [&]() {
             if (i + 1 >= argc)
-                badArguments("option " + a + " lacks its value");
-            return argv[++i];
+                return false;
+            v = argv[++i];
+            return true;
         };
         if (a.size() == 2 && a[1] >= '0' && a[1] <= '9') {
             opt.level = a[1] - '0';
@@ -112,14 +111,15 @@ Options parseOptions(int argc, char **argv) {
         } else if (a == "-&") {
             opt.clearDisks = true;
         } else if (a == "-s") {
-            const std::string size = value();
+            if (!value())
+                return bad;
             char *end = nullptr;
             errno = 0;
-            const unsigned long long n = std::strtoull(size.c_str(), &end, 10);
+            const unsigned long long n = std::strtoull(v.c_str(), &end, 10);
             // Info-ZIP's smallest split; anything less is mostly headers.
-            if (size.empty() || !std::isdigit(static_cast<unsigned char>(size[0])) ||
-                *end != '\0' || errno != 0 || n < 65536)
-                badArguments("bad piece size " + size);
+            if (v.empty() || !std::isdigit(static_cast<unsigned char>(v[0])) || *end != '\0' ||
+                errno != 0 || n < 65536)
+                return bad;
             opt.pieceSize = n;
         } else if (a == "-r") {
             opt.recurse = true;
@@ -128,13 +128,16 @@ Options parseOptions(int argc, char **argv) {
         } else if (a == "-g") {
             opt.grow = true;
         } else if (a == "-b") {
-            opt.tempDir = value();
+            if (!value())
+                return bad;
+            opt.tempDir = v;
         } else if (a == "-n") {
-            opt.storedExtensions = parseExtensionList(value());
+            if (!value())
+                return bad;
+            opt.storedExtensions = parseExtensionList(v);
         } else if (a == "-t") {
-            const std::string date = value();
-            if (!parseMmddyy(date, opt.earliest))
-                badArguments("bad date " + date);
+            if (!value() || !parseMmddyy(v, opt.earliest))
+                return bad;
             opt.hasEarliest = true;
         } else if (a == "-d") {
             sawDelete = true;
@@ -148,18 +151,18 @@ Options parseOptions(int argc, char **argv) {
         } else if (a == "-z") {
             sawComment = true;
         } else {
-            badArguments("unknown option " + a);
+            return bad;
         }
     }
     if (i >= argc)
-        badArguments("no archive named");
+        return bad;
     opt.archive = argv[i++];
     if (opt.archive.empty())
-        badArguments("empty archive name");
+        return bad;
 
     const int operations = int(sawDelete) + int(sawFix) + int(sawDate) + int(sawComment);
     if (operations > 1)
-        badArguments("more than one operation");
+        return bad;
     if (sawDelete)
         opt.operation = Operation::Delete;
     else if (sawFix)
@@ -181,7 +184,8 @@ Options parseOptions(int argc, char **argv) {
             target->push_back(a);
         }
     }
-    return opt;
+    out = std::move(opt);
+    return {};
 }
 
 } // namespace zipwrite

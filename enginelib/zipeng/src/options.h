@@ -1,6 +1,8 @@
 // The argument vector of the compressing side, parsed into one structure.
 #pragma once
 
+#include "status.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -37,9 +39,9 @@ struct Options {
     std::vector<std::string> excludes;
 };
 
-// Parses argv (argc >= 2). Throws EngineError(ENGINE_BAD_ARGUMENTS) when the
-// vector makes no sense.
-Options parseOptions(int argc, char **argv);
+// Parses argv (argc >= 2). ENGINE_BAD_ARGUMENTS when the vector makes no
+// sense.
+Status parseOptions(int argc, char **argv, Options &out);
 
 // "mmddyy" to local midnight of that day; false when malformed.
 bool parseMmddyy(const std::string &text, std::time_t &out);

@@ -3,6 +3,8 @@
 // logical: they count every byte written, whatever piece it went to.
 #pragma once
 
+#include "status.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,18 +15,18 @@ class Output {
 public:
     virtual ~Output() = default;
 
-    virtual void write(const void *data, size_t n) = 0;
-    void write(const std::string &s) { write(s.data(), s.size()); }
+    virtual Status write(const void *data, size_t n) = 0;
+    Status write(const std::string &s) { return write(s.data(), s.size()); }
     // A record that must not be split between two pieces (a header).
-    virtual void writeTogether(const std::string &s) { write(s); }
+    virtual Status writeTogether(const std::string &s) { return write(s); }
     virtual uint64_t position() const = 0;
     // Whether bytes from `at` on can still be overwritten or dropped: a
     // piece that went to an earlier medium cannot.
     virtual bool canRewrite(uint64_t at) const = 0;
     // Overwrites bytes already written (from a rewritable position).
-    virtual void patch(uint64_t at, const void *data, size_t n) = 0;
+    virtual Status patch(uint64_t at, const void *data, size_t n) = 0;
     // Drops everything from `at` (a rewritable position); writing continues there.
-    virtual void rewind(uint64_t at) = 0;
+    virtual Status rewind(uint64_t at) = 0;
 };
 
 } // namespace zipwrite

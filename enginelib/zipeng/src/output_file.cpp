@@ -1,11 +1,9 @@
 #include "output_file.h"
 
-#include "engine_error.h"
 #include "engine_contract.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,36 +62,37 @@ mode_t defaultMode() {
 
 } // namespace
 
-int writeErrorCode(int err, int otherwise) {
+Status writeFailure(int err, int otherwise) {
     if (err == ENOSPC || err == EDQUOT || err == EFBIG)
-        return ENGINE_DISK_FULL;
-    return otherwise;
+        return Status(ENGINE_DISK_FULL);
+    return Status(otherwise);
 }
 
-std::unique_ptr<OutputFile> OutputFile::createTemporary(const std::string &archive,
-                                                        const std::string &tempDir) {
+Status OutputFile::createTemporary(const std::string &archive, const std::string &tempDir,
+                                   std::unique_ptr<OutputFile> &result) {
     std::unique_ptr<OutputFile> out(new OutputFile);
     out->archive_ = archive;
     const std::string folder = tempDir.empty() ? folderOf(archive) : tempDir;
     out->fd_ = makeTemp(folder, baseOf(archive), out->tempPath_);
     if (out->fd_ < 0)
-        throw EngineError(ENGINE_TEMP_FILE, "cannot create a temporary file in " + folder);
+        return Status(ENGINE_TEMP_FILE);
     out->buffer_.reserve(kBufferSize);
     out->failAfter_ = failAfterFromEnvironment();
-    return out;
+    result = std::move(out);
+    return {};
 }
 
-std::unique_ptr<OutputFile> OutputFile::openForGrowth(const std::string &archive,
-                                                      uint64_t appendAt) {
+Status OutputFile::openForGrowth(const std::string &archive, uint64_t appendAt,
+                                 std::unique_ptr<OutputFile> &result) {
     std::unique_ptr<OutputFile> out(new OutputFile);
     out->archive_ = archive;
     out->grow_ = true;
     out->fd_ = ::open(archive.c_str(), O_RDWR | O_CLOEXEC);
     if (out->fd_ < 0)
-        throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot open the archive for writing");
+        return Status(ENGINE_NOT_ACCESSIBLE);
     struct stat st {};
     if (::fstat(out->fd_, &st) != 0 || static_cast<uint64_t>(st.st_size) < appendAt)
-        throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot size the archive");
+        return Status(ENGINE_NOT_ACCESSIBLE);
     out->oldLength_ = static_cast<uint64_t>(st.st_size);
     out->appendAt_ = appendAt;
     // The old directory and end records, kept to be put back on failure.
@@ -106,7 +105,7 @@ std::unique_ptr<OutputFile> OutputFile::openForGrowth(const std::string &archive
         if (n <= 0) {
             if (n < 0 && errno == EINTR)
                 continue;
-            throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot read the archive's directory");
+            return Status(ENGINE_NOT_ACCESSIBLE);
         }
         got += static_cast<size_t>(n);
     }
@@ -114,7 +113,8 @@ std::unique_ptr<OutputFile> OutputFile::openForGrowth(const std::string &archive
     out->flushedTo_ = appendAt;
     out->buffer_.reserve(kBufferSize);
     out->failAfter_ = failAfterFromEnvironment();
-    return out;
+    result = std::move(out);
+    return {};
 }
 
 OutputFile::~OutputFile() {
@@ -146,86 +146,99 @@ void OutputFile::rollback() noexcept {
     }
 }
 
-void OutputFile::fail(int err) {
-    throw EngineError(writeErrorCode(err, grow_ ? ENGINE_NOT_ACCESSIBLE : ENGINE_TEMP_FILE),
-                      std::string("write failed: ") + std::strerror(err));
+Status OutputFile::fail(int err) const {
+    return writeFailure(err, grow_ ? ENGINE_NOT_ACCESSIBLE : ENGINE_TEMP_FILE);
 }
 
-void OutputFile::rawWrite(uint64_t at, const void *data, size_t n) {
+Status OutputFile::rawWrite(uint64_t at, const void *data, size_t n) {
     const auto *p = static_cast<const uint8_t *>(data);
     size_t done = 0;
     while (done < n) {
         size_t want = n - done;
         if (bytesWritten_ >= failAfter_)
-            fail(ENOSPC);
+            return fail(ENOSPC);
         if (failAfter_ != UINT64_MAX && want > failAfter_ - bytesWritten_)
             want = static_cast<size_t>(failAfter_ - bytesWritten_);
         const ssize_t w = ::pwrite(fd_, p + done, want, static_cast<off_t>(at + done));
         if (w < 0) {
             if (errno == EINTR)
                 continue;
-            fail(errno);
+            return fail(errno);
         }
         if (w == 0)
-            fail(ENOSPC);
+            return fail(ENOSPC);
         done += static_cast<size_t>(w);
         bytesWritten_ += static_cast<uint64_t>(w);
     }
+    return {};
 }
 
-void OutputFile::flush() {
+Status OutputFile::flush() {
     if (buffer_.empty())
-        return;
-    rawWrite(flushedTo_, buffer_.data(), buffer_.size());
+        return {};
+    if (Status s = rawWrite(flushedTo_, buffer_.data(), buffer_.size()); s.failed())
+        return s;
     flushedTo_ += buffer_.size();
     buffer_.clear();
+    return {};
 }
 
-void OutputFile::write(const void *data, size_t n) {
+Status OutputFile::write(const void *data, size_t n) {
     const auto *p = static_cast<const uint8_t *>(data);
     if (n >= kBufferSize) {
-        flush();
-        rawWrite(flushedTo_, p, n);
+        if (Status s = flush(); s.failed())
+            return s;
+        if (Status s = rawWrite(flushedTo_, p, n); s.failed())
+            return s;
         flushedTo_ += n;
         position_ += n;
-        return;
+        return {};
     }
-    if (buffer_.size() + n > kBufferSize)
-        flush();
+    if (buffer_.size() + n > kBufferSize) {
+        if (Status s = flush(); s.failed())
+            return s;
+    }
     buffer_.insert(buffer_.end(), p, p + n);
     position_ += n;
+    return {};
 }
 
-void OutputFile::shadow(uint64_t at, const std::string &bytes) {
-    rawWrite(at, bytes.data(), bytes.size());
+Status OutputFile::shadow(uint64_t at, const std::string &bytes) {
+    if (Status s = rawWrite(at, bytes.data(), bytes.size()); s.failed())
+        return s;
     if (::fsync(fd_) != 0)
-        fail(errno);
+        return fail(errno);
+    return {};
 }
 
-void OutputFile::patch(uint64_t at, const void *data, size_t n) {
+Status OutputFile::patch(uint64_t at, const void *data, size_t n) {
     if (at + n > position_)
-        throw EngineError(ENGINE_BAD_ARGUMENTS, "patch beyond the written data");
-    flush();
-    rawWrite(at, data, n);
+        return Status(ENGINE_BAD_ARGUMENTS);
+    if (Status s = flush(); s.failed())
+        return s;
+    return rawWrite(at, data, n);
 }
 
-void OutputFile::rewind(uint64_t at) {
+Status OutputFile::rewind(uint64_t at) {
     if (at > position_)
-        return;
-    flush();
+        return {};
+    if (Status s = flush(); s.failed())
+        return s;
     position_ = at;
     flushedTo_ = at;
+    return {};
 }
 
-void OutputFile::commit() {
-    flush();
+Status OutputFile::commit() {
+    if (Status s = flush(); s.failed())
+        return s;
     if (::ftruncate(fd_, static_cast<off_t>(position_)) != 0)
-        fail(errno);
+        return fail(errno);
     if (::fsync(fd_) != 0)
-        fail(errno);
+        return fail(errno);
     if (grow_) {
         committed_ = true;
-        return;
+        return {};
     }
     struct stat st {};
     const mode_t mode = ::stat(archive_.c_str(), &st) == 0 ? (st.st_mode & 07777) : defaultMode();
@@ -234,16 +247,16 @@ void OutputFile::commit() {
         committed_ = true;
         tempPath_.clear();
         syncFolder(folderOf(archive_));
-        return;
+        return {};
     }
     if (errno != EXDEV)
-        throw EngineError(ENGINE_TEMP_FILE, "cannot put the new archive in place");
+        return Status(ENGINE_TEMP_FILE);
     // Another file system: copy next to the archive first, so that the old
     // archive is replaced in one step only by a complete copy.
     std::string nearPath;
     const int nfd = makeTemp(folderOf(archive_), baseOf(archive_), nearPath);
     if (nfd < 0)
-        throw EngineError(ENGINE_TEMP_FILE, "cannot copy the new archive into place");
+        return Status(ENGINE_TEMP_FILE);
     std::vector<uint8_t> buf(kBufferSize);
     uint64_t off = 0;
     int err = 0;
@@ -272,12 +285,13 @@ void OutputFile::commit() {
         err = errno;
     if (err != 0) {
         ::unlink(nearPath.c_str());
-        throw EngineError(writeErrorCode(err, ENGINE_TEMP_FILE), "cannot copy the new archive");
+        return writeFailure(err, ENGINE_TEMP_FILE);
     }
     syncFolder(folderOf(archive_));
     ::unlink(tempPath_.c_str());
     tempPath_.clear();
     committed_ = true;
+    return {};
 }
 
 } // namespace zipwrite

@@ -26,39 +26,39 @@ namespace zipwrite {
 
 class OutputFile final : public Output {
 public:
-    // Throws EngineError(ENGINE_TEMP_FILE) when no temporary file can be made.
-    static std::unique_ptr<OutputFile> createTemporary(const std::string &archive,
-                                                       const std::string &tempDir);
-    // Throws EngineError(ENGINE_NOT_ACCESSIBLE) when the archive cannot be
-    // opened for writing.
-    static std::unique_ptr<OutputFile> openForGrowth(const std::string &archive, uint64_t appendAt);
+    // ENGINE_TEMP_FILE when no temporary file can be made.
+    static Status createTemporary(const std::string &archive, const std::string &tempDir,
+                                  std::unique_ptr<OutputFile> &out);
+    // ENGINE_NOT_ACCESSIBLE when the archive cannot be opened for writing.
+    static Status openForGrowth(const std::string &archive, uint64_t appendAt,
+                                std::unique_ptr<OutputFile> &out);
     ~OutputFile() override;
     OutputFile(const OutputFile &) = delete;
     OutputFile &operator=(const OutputFile &) = delete;
 
     using Output::write;
-    void write(const void *data, size_t n) override;
+    Status write(const void *data, size_t n) override;
     uint64_t position() const override { return position_; }
     bool canRewrite(uint64_t) const override { return true; }
     // Grow mode: writes `bytes` at absolute position `at` (past everything
     // the operation will write) and syncs them. commit() cuts them off.
-    void shadow(uint64_t at, const std::string &bytes);
+    Status shadow(uint64_t at, const std::string &bytes);
     // Overwrites bytes already written.
-    void patch(uint64_t at, const void *data, size_t n) override;
+    Status patch(uint64_t at, const void *data, size_t n) override;
     // Drops everything from `at` on; writing continues there.
-    void rewind(uint64_t at) override;
-    // Makes the result durable and puts it in place. Throws on failure, in
-    // which case the old archive is as it was.
-    void commit();
+    Status rewind(uint64_t at) override;
+    // Makes the result durable and puts it in place. On failure the old
+    // archive is as it was.
+    Status commit();
     // Pushes buffered bytes to the file, e.g. to read it back.
-    void flush();
+    Status flush();
     // The temporary file's path (temporary mode only).
     const std::string &temporaryPath() const { return tempPath_; }
 
 private:
     OutputFile() = default;
-    void rawWrite(uint64_t at, const void *data, size_t n);
-    [[noreturn]] void fail(int err);
+    Status rawWrite(uint64_t at, const void *data, size_t n);
+    Status fail(int err) const;
     void rollback() noexcept;
 
     int fd_ = -1;

@@ -1,6 +1,5 @@
 #include "pkware.h"
 
-#include "engine_error.h"
 #include "engine_contract.h"
 
 #include <cerrno>
@@ -8,19 +7,20 @@
 
 namespace zipwrite {
 
-void PkwareEncryptor::header(uint8_t checkByte, uint8_t out[zipformat::kCryptHeaderSize]) {
+Status PkwareEncryptor::header(uint8_t checkByte, uint8_t out[zipformat::kCryptHeaderSize]) {
     size_t got = 0;
     while (got < zipformat::kCryptHeaderSize - 1) {
         const ssize_t n = getrandom(out + got, zipformat::kCryptHeaderSize - 1 - got, 0);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throw EngineError(ENGINE_NO_MEMORY, "the random source failed");
+            return Status(ENGINE_NO_MEMORY);
         }
         got += static_cast<size_t>(n);
     }
     out[zipformat::kCryptHeaderSize - 1] = checkByte;
     keys_.encrypt(out, zipformat::kCryptHeaderSize);
+    return {};
 }
 
 } // namespace zipwrite

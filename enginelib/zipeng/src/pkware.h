@@ -3,6 +3,8 @@
 // source.
 #pragma once
 
+#include "status.h"
+
 #include "zipformat/pkcrypt.h"
 
 #include <cstddef>
@@ -17,9 +19,9 @@ public:
 
     // 11 random bytes and the check byte, encrypted. The check byte is the
     // high byte of the CRC, or of the DOS time when the entry has a data
-    // descriptor (zipformat::cryptCheckByte says which). Throws EngineError
+    // descriptor (zipformat::cryptCheckByte says which). ENGINE_NO_MEMORY
     // when the random source fails.
-    void header(uint8_t checkByte, uint8_t out[zipformat::kCryptHeaderSize]);
+    Status header(uint8_t checkByte, uint8_t out[zipformat::kCryptHeaderSize]);
     void encrypt(uint8_t *data, size_t n) { keys_.encrypt(data, n); }
 
 private:

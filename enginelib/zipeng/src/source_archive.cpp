@@ -1,29 +1,28 @@
 #include "source_archive.h"
 
-#include "engine_error.h"
 #include "engine_contract.h"
 
 #include <sys/stat.h>
 
 namespace zipwrite {
 
-void throwFormatError(zipformat::Error e, const std::string &what) {
+Status formatFailure(zipformat::Error e) {
     using zipformat::Error;
     switch (e) {
     case Error::NotFound:
-        throw EngineError(ENGINE_ARCHIVE_NOT_FOUND, what);
+        return Status(ENGINE_ARCHIVE_NOT_FOUND);
     case Error::NotAccessible:
-        throw EngineError(ENGINE_NOT_ACCESSIBLE, what);
+        return Status(ENGINE_NOT_ACCESSIBLE);
     case Error::Multidisk:
-        throw EngineError(ENGINE_SPANNED, what);
+        return Status(ENGINE_SPANNED);
     case Error::NoMemory:
-        throw EngineError(ENGINE_NO_MEMORY, what);
+        return Status(ENGINE_NO_MEMORY);
     case Error::DiskFull:
-        throw EngineError(ENGINE_DISK_FULL, what);
+        return Status(ENGINE_DISK_FULL);
     case Error::Aborted:
-        throw EngineError(ENGINE_ABORTED, what);
+        return Status(ENGINE_ABORTED);
     default:
-        throw EngineError(ENGINE_BAD_ARCHIVE, what + ": " + zipformat::errorText(e));
+        return Status(ENGINE_BAD_ARCHIVE);
     }
 }
 
@@ -46,16 +45,17 @@ CentralRecord centralRecordOf(const zipformat::Entry &e) {
     return rec;
 }
 
-std::unique_ptr<SourceArchive> SourceArchive::open(const std::string &path) {
+Status SourceArchive::open(const std::string &path, std::unique_ptr<SourceArchive> &out) {
+    out.reset();
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
-        return nullptr;
+        return {};
     if (S_ISREG(st.st_mode) && st.st_size == 0)
-        return nullptr;
+        return {};
     std::unique_ptr<SourceArchive> src(new SourceArchive);
     const zipformat::Error err = src->archive_.open(path);
     if (err != zipformat::Error::Ok)
-        throwFormatError(err, "cannot open " + path);
+        return formatFailure(err);
     const auto &info = src->archive_.info();
     src->comment_.assign(info.comment.data(), info.comment.size());
     src->entries_.reserve(src->archive_.size());
@@ -64,7 +64,7 @@ std::unique_ptr<SourceArchive> SourceArchive::open(const std::string &path) {
         zipformat::EntryLocation loc;
         const zipformat::Error le = src->archive_.locate(i, loc);
         if (le != zipformat::Error::Ok)
-            throwFormatError(le, "entry " + std::string(e.name) + " cannot be located");
+            return formatFailure(le);
         ExistingEntry x;
         x.name.assign(e.name.data(), e.name.size());
         x.central = centralRecordOf(e);
@@ -75,7 +75,8 @@ std::unique_ptr<SourceArchive> SourceArchive::open(const std::string &path) {
         x.isDir = e.isDirectory();
         src->entries_.push_back(std::move(x));
     }
-    return src;
+    out = std::move(src);
+    return {};
 }
 
 } // namespace zipwrite

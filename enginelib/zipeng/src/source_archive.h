@@ -4,6 +4,7 @@
 #pragma once
 
 #include "records.h"
+#include "status.h"
 
 #include "zipformat/archive.h"
 
@@ -27,10 +28,10 @@ struct ExistingEntry {
 
 class SourceArchive {
 public:
-    // nullptr when the archive does not exist or is an empty file (a new
-    // archive). Throws EngineError: 400 not accessible, 110 not a ZIP
-    // archive or broken, 410 one disk of a set.
-    static std::unique_ptr<SourceArchive> open(const std::string &path);
+    // Leaves `out` null when the archive does not exist or is an empty file
+    // (a new archive). Fails with 400 not accessible, 110 not a ZIP archive
+    // or broken, 410 one disk of a set.
+    static Status open(const std::string &path, std::unique_ptr<SourceArchive> &out);
 
     const zipformat::Archive &archive() const { return archive_; }
     const std::vector<ExistingEntry> &entries() const { return entries_; }
@@ -46,8 +47,8 @@ private:
     std::string comment_;
 };
 
-// Throws the engine result code that stands for a format library error.
-[[noreturn]] void throwFormatError(zipformat::Error e, const std::string &what);
+// The engine result code that stands for a format library error.
+Status formatFailure(zipformat::Error e);
 
 // The central record of an entry as the directory holds it, ZIP64 fields
 // folded into the 64-bit values.

@@ -1,6 +1,5 @@
 #include "span_writer.h"
 
-#include "engine_error.h"
 #include "messenger.h"
 #include "engine_contract.h"
 
@@ -67,7 +66,8 @@ SpanWriter::SpanWriter(const SpanSettings &settings, Messenger &messenger)
     leaf_ = slash == std::string::npos ? settings_.archive : settings_.archive.substr(slash + 1);
     maxFile_ = maxFileSize(folder_);
     buf_.reserve(kFlushAt + (size_t{4} << 20));
-    write(kSplitSignature, sizeof kSplitSignature);
+    // Far below the flush size: it stays in the buffer, nothing can fail.
+    buf_.insert(buf_.end(), kSplitSignature, kSplitSignature + sizeof kSplitSignature);
 }
 
 SpanWriter::~SpanWriter() {
@@ -127,21 +127,22 @@ uint64_t SpanWriter::available() const {
     return free;
 }
 
-void SpanWriter::askForDisk(uint32_t number) {
+Status SpanWriter::askForDisk(uint32_t number) {
     if (!msg_.newDisk(static_cast<int32_t>(std::min<uint32_t>(number, INT32_MAX))))
-        throw EngineError(ENGINE_ABORTED, "no further disk");
+        return Status(ENGINE_ABORTED);
     newMedium_ = true;
     mediumFull_ = false;
     mediumWritten_ = 0;
+    return {};
 }
 
-void SpanWriter::startPiece(size_t need) {
+Status SpanWriter::startPiece(size_t need) {
     const auto index = static_cast<uint32_t>(pieces_.size());
     // Any count beyond index + 1 names a piece before the last.
     const std::string path = zipformat::piecePath(settings_.archive, index, index + 2);
     need = std::max(need, kMinRoom);
     if (settings_.pieceSize > 0 && need > settings_.pieceSize)
-        throw EngineError(ENGINE_BAD_ARGUMENTS, "a record larger than a piece");
+        return Status(ENGINE_BAD_ARGUMENTS);
     uint64_t room = 0;
     for (;;) {
         if (!mediumFull_) {
@@ -156,12 +157,12 @@ void SpanWriter::startPiece(size_t need) {
             if (room >= need)
                 break;
         }
-        askForDisk(index + 1);
+        if (Status s = askForDisk(index + 1); s.failed())
+            return s;
     }
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0)
-        throw EngineError(writeErrorCode(errno, ENGINE_NOT_ACCESSIBLE),
-                          "cannot create " + path + ": " + std::strerror(errno));
+        return writeFailure(errno, ENGINE_NOT_ACCESSIBLE);
     struct stat st {};
     ::fstat(fd_, &st);
     pieces_.push_back(Piece{path, bufStart_, st.st_dev, st.st_ino});
@@ -169,12 +170,13 @@ void SpanWriter::startPiece(size_t need) {
     limit_ = std::min(room, maxFile_);
     if (settings_.pieceSize > 0)
         limit_ = std::min(limit_, settings_.pieceSize);
+    return {};
 }
 
 // The piece is complete: on the medium for good before anyone swaps it.
-void SpanWriter::endPiece() {
+Status SpanWriter::endPiece() {
     if (fd_ < 0)
-        return;
+        return {};
     const bool empty = pieceBytes_ == 0;
     const int err = ::fsync(fd_) == 0 ? 0 : errno;
     ::close(fd_);
@@ -185,12 +187,13 @@ void SpanWriter::endPiece() {
         pieces_.pop_back();
     }
     if (err != 0 && err != EINVAL)
-        throw EngineError(writeErrorCode(err, ENGINE_NOT_ACCESSIBLE), "cannot sync a piece");
+        return writeFailure(err, ENGINE_NOT_ACCESSIBLE);
+    return {};
 }
 
-// Bytes written, fewer than n when the medium or the file is full.
-size_t SpanWriter::rawWrite(const uint8_t *data, size_t n) {
-    size_t done = 0;
+// `done`: bytes written, fewer than n when the medium or the file is full.
+Status SpanWriter::rawWrite(const uint8_t *data, size_t n, size_t &done) {
+    done = 0;
     while (done < n) {
         size_t want = n - done;
         if (mediumBytes_ != UINT64_MAX) {
@@ -211,12 +214,11 @@ size_t SpanWriter::rawWrite(const uint8_t *data, size_t n) {
         if (w < 0 && errno == EFBIG)
             break;
         if (w <= 0)
-            throw EngineError(writeErrorCode(w < 0 ? errno : EIO, ENGINE_NOT_ACCESSIBLE),
-                              "cannot write a piece");
+            return writeFailure(w < 0 ? errno : EIO, ENGINE_NOT_ACCESSIBLE);
         done += static_cast<size_t>(w);
         mediumWritten_ += static_cast<uint64_t>(w);
     }
-    return done;
+    return {};
 }
 
 // The most of the `take` buffered bytes from `from` on that may end a piece:
@@ -230,7 +232,7 @@ size_t SpanWriter::cutBefore(size_t from, size_t take) const {
     return cut > first ? static_cast<size_t>(cut - first) : 0;
 }
 
-void SpanWriter::flush(bool all) {
+Status SpanWriter::flush(bool all) {
     size_t done = 0;
     const auto settle = [&] {
         bufStart_ += done;
@@ -245,12 +247,14 @@ void SpanWriter::flush(bool all) {
             for (const auto &[begin, end] : together_)
                 if (begin == bufStart_)
                     need = std::max<size_t>(need, static_cast<size_t>(end - begin));
-            startPiece(need);
+            if (Status s = startPiece(need); s.failed())
+                return s;
             continue;
         }
         if (pieceBytes_ >= limit_) {
             settle();
-            endPiece();
+            if (Status s = endPiece(); s.failed())
+                return s;
             continue;
         }
         size_t take = static_cast<size_t>(std::min<uint64_t>(pending, limit_ - pieceBytes_));
@@ -259,17 +263,19 @@ void SpanWriter::flush(bool all) {
         if (take == 0) {
             // The record that comes next does not fit: the piece ends here.
             if (pieceBytes_ == 0)
-                throw EngineError(ENGINE_BAD_ARGUMENTS, "a record larger than a piece");
+                return Status(ENGINE_BAD_ARGUMENTS);
             limit_ = pieceBytes_;
             continue;
         }
-        size_t wrote = rawWrite(buf_.data() + done, take);
+        size_t wrote = 0;
+        if (Status s = rawWrite(buf_.data() + done, take, wrote); s.failed())
+            return s;
         if (wrote < take) {
             // The medium or the file took less than it promised.
             const size_t keep = cutBefore(done, wrote);
             if (keep < wrote) {
                 if (::ftruncate(fd_, static_cast<off_t>(pieceBytes_ + keep)) != 0)
-                    throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot cut a piece back");
+                    return Status(ENGINE_NOT_ACCESSIBLE);
                 mediumWritten_ -= wrote - keep;
             }
             wrote = keep;
@@ -281,18 +287,20 @@ void SpanWriter::flush(bool all) {
     settle();
     while (!together_.empty() && together_.front().second <= bufStart_)
         together_.pop_front();
+    return {};
 }
 
-void SpanWriter::write(const void *data, size_t n) {
+Status SpanWriter::write(const void *data, size_t n) {
     const auto *p = static_cast<const uint8_t *>(data);
     buf_.insert(buf_.end(), p, p + n);
     if (buf_.size() >= kFlushAt)
-        flush(false);
+        return flush(false);
+    return {};
 }
 
-void SpanWriter::writeTogether(const std::string &s) {
+Status SpanWriter::writeTogether(const std::string &s) {
     together_.emplace_back(position(), position() + s.size());
-    write(s.data(), s.size());
+    return write(s.data(), s.size());
 }
 
 bool SpanWriter::canRewrite(uint64_t at) const {
@@ -300,32 +308,33 @@ bool SpanWriter::canRewrite(uint64_t at) const {
     return at >= from && at <= position();
 }
 
-void SpanWriter::patch(uint64_t at, const void *data, size_t n) {
+Status SpanWriter::patch(uint64_t at, const void *data, size_t n) {
     if (!canRewrite(at) || n > position() - at)
-        throw EngineError(ENGINE_BAD_ARGUMENTS, "patch outside the current piece");
+        return Status(ENGINE_BAD_ARGUMENTS);
     const auto *p = static_cast<const uint8_t *>(data);
     while (n > 0 && at < bufStart_) {
         const size_t k = static_cast<size_t>(std::min<uint64_t>(n, bufStart_ - at));
         const uint64_t offset = at - pieces_.back().start;
         if (::pwrite(fd_, p, k, static_cast<off_t>(offset)) != static_cast<ssize_t>(k))
-            throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot patch a piece");
+            return Status(ENGINE_NOT_ACCESSIBLE);
         p += k;
         at += k;
         n -= k;
     }
     if (n > 0)
         std::memcpy(buf_.data() + (at - bufStart_), p, n);
+    return {};
 }
 
-void SpanWriter::rewind(uint64_t at) {
+Status SpanWriter::rewind(uint64_t at) {
     if (!canRewrite(at))
-        throw EngineError(ENGINE_BAD_ARGUMENTS, "rewind outside the current piece");
+        return Status(ENGINE_BAD_ARGUMENTS);
     if (at >= bufStart_) {
         buf_.resize(static_cast<size_t>(at - bufStart_));
     } else {
         const uint64_t keep = at - pieces_.back().start;
         if (::ftruncate(fd_, static_cast<off_t>(keep)) != 0)
-            throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot cut a piece back");
+            return Status(ENGINE_NOT_ACCESSIBLE);
         mediumWritten_ -= std::min(mediumWritten_, pieceBytes_ - keep);
         pieceBytes_ = keep;
         buf_.clear();
@@ -333,34 +342,41 @@ void SpanWriter::rewind(uint64_t at) {
     }
     while (!together_.empty() && together_.back().first >= at)
         together_.pop_back();
+    return {};
 }
 
-SpanWriter::Place SpanWriter::placeOf(uint64_t at) {
-    flush(true);
+Status SpanWriter::placeOf(uint64_t at, Place &place) {
+    if (Status s = flush(true); s.failed())
+        return s;
     auto it = std::upper_bound(pieces_.begin(), pieces_.end(), at,
                                [](uint64_t a, const Piece &p) { return a < p.start; });
     if (it == pieces_.begin())
-        throw EngineError(ENGINE_BAD_ARGUMENTS, "position before the first piece");
+        return Status(ENGINE_BAD_ARGUMENTS);
     --it;
-    return Place{static_cast<uint32_t>(it - pieces_.begin()), at - it->start};
+    place = Place{static_cast<uint32_t>(it - pieces_.begin()), at - it->start};
+    return {};
 }
 
-void SpanWriter::makeRoom(size_t size) {
-    flush(true);
+Status SpanWriter::makeRoom(size_t size) {
+    if (Status s = flush(true); s.failed())
+        return s;
     if (fd_ >= 0 && limit_ - pieceBytes_ >= size)
-        return;
-    endPiece();
-    startPiece(size);
+        return {};
+    if (Status s = endPiece(); s.failed())
+        return s;
+    return startPiece(size);
 }
 
-void SpanWriter::commit() {
-    flush(true);
+Status SpanWriter::commit() {
+    if (Status s = flush(true); s.failed())
+        return s;
     if (fd_ < 0)
-        throw EngineError(ENGINE_BAD_ARGUMENTS, "a set without pieces");
+        return Status(ENGINE_BAD_ARGUMENTS);
     const std::string last = pieces_.back().path;
-    endPiece();
+    if (Status s = endPiece(); s.failed())
+        return s;
     if (::rename(last.c_str(), settings_.archive.c_str()) != 0)
-        throw EngineError(ENGINE_NOT_ACCESSIBLE, "cannot name the last piece");
+        return Status(ENGINE_NOT_ACCESSIBLE);
     pieces_.back().path = settings_.archive;
     committed_ = true;
     const int dfd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -368,6 +384,7 @@ void SpanWriter::commit() {
         ::fsync(dfd);
         ::close(dfd);
     }
+    return {};
 }
 
 } // namespace zipwrite

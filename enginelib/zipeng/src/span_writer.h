@@ -39,23 +39,23 @@ public:
     SpanWriter &operator=(const SpanWriter &) = delete;
 
     using Output::write;
-    void write(const void *data, size_t n) override;
-    void writeTogether(const std::string &s) override;
+    Status write(const void *data, size_t n) override;
+    Status writeTogether(const std::string &s) override;
     uint64_t position() const override { return bufStart_ + buf_.size(); }
     bool canRewrite(uint64_t at) const override;
-    void patch(uint64_t at, const void *data, size_t n) override;
-    void rewind(uint64_t at) override;
+    Status patch(uint64_t at, const void *data, size_t n) override;
+    Status rewind(uint64_t at) override;
 
     struct Place {
         uint32_t disk = 0;
         uint64_t offset = 0;
     };
     // Where the record that starts at logical position `at` lies.
-    Place placeOf(uint64_t at);
+    Status placeOf(uint64_t at, Place &place);
     // Makes sure the next `size` bytes go whole into the piece they start.
-    void makeRoom(size_t size);
+    Status makeRoom(size_t size);
     // Ends the set: the current piece becomes the last, under the archive's name.
-    void commit();
+    Status commit();
 
 private:
     struct Piece {
@@ -65,12 +65,12 @@ private:
         ino_t ino = 0;
     };
 
-    void flush(bool all);
-    void startPiece(size_t need);
-    void endPiece();
-    void askForDisk(uint32_t number);
+    Status flush(bool all);
+    Status startPiece(size_t need);
+    Status endPiece();
+    Status askForDisk(uint32_t number);
     size_t cutBefore(size_t from, size_t take) const;
-    size_t rawWrite(const uint8_t *data, size_t n);
+    Status rawWrite(const uint8_t *data, size_t n, size_t &done);
     uint64_t available() const;
     void clearOldPieces();
     bool isOurs(const std::string &path) const;
