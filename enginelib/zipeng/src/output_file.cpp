@@ -90,9 +90,17 @@ Status OutputFile::openForGrowth(const std::string &archive, uint64_t appendAt,
     out->fd_ = ::open(archive.c_str(), O_RDWR | O_CLOEXEC);
     if (out->fd_ < 0)
         return Status(ENGINE_NOT_ACCESSIBLE);
+    // Nothing is written before the old tail is saved whole, so a failure
+    // until then leaves the file alone: a rollback from a partial copy
+    // would cut the archive or overwrite its directory.
+    const auto untouched = [&out] {
+        ::close(out->fd_);
+        out->fd_ = -1;
+        return Status(ENGINE_NOT_ACCESSIBLE);
+    };
     struct stat st {};
     if (::fstat(out->fd_, &st) != 0 || static_cast<uint64_t>(st.st_size) < appendAt)
-        return Status(ENGINE_NOT_ACCESSIBLE);
+        return untouched();
     out->oldLength_ = static_cast<uint64_t>(st.st_size);
     out->appendAt_ = appendAt;
     // The old directory and end records, kept to be put back on failure.
@@ -105,7 +113,7 @@ Status OutputFile::openForGrowth(const std::string &archive, uint64_t appendAt,
         if (n <= 0) {
             if (n < 0 && errno == EINTR)
                 continue;
-            return Status(ENGINE_NOT_ACCESSIBLE);
+            return untouched();
         }
         got += static_cast<size_t>(n);
     }
