@@ -69,6 +69,20 @@ Status writeDirectory(OutputFile &out, const std::vector<CentralRecord> &directo
     return out.write(endRecords(directory.size(), cdOffset, out.position() - cdOffset, comment));
 }
 
+// Copies bytes [from, to) of the damaged file to `out` through `buf`.
+Status copyRange(const zipformat::Source &src, uint64_t from, uint64_t to, OutputFile &out,
+                 std::vector<uint8_t> &buf) {
+    for (uint64_t at = from; at < to;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), to - at));
+        if (!src.readAt(at, buf.data(), n))
+            return Status(ENGINE_NOT_ACCESSIBLE);
+        if (Status s = out.write(buf.data(), n); s.failed())
+            return s;
+        at += n;
+    }
+    return {};
+}
+
 // Copies the chosen entries of `a` into a new archive written by `out`.
 // Each local header is written afresh from the checked directory record
 // (name, method, sizes and CRC as the data proved them), with only the
@@ -77,17 +91,6 @@ Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &kee
                     const std::string &comment, Messenger *msg) {
     std::vector<CentralRecord> directory;
     std::vector<uint8_t> buf(1u << 20);
-    auto copy = [&](uint64_t from, uint64_t to) {
-        for (uint64_t at = from; at < to;) {
-            const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), to - at));
-            if (!a.source().readAt(at, buf.data(), n))
-                return Status(ENGINE_NOT_ACCESSIBLE);
-            if (Status s = out.write(buf.data(), n); s.failed())
-                return s;
-            at += n;
-        }
-        return Status();
-    };
     for (const auto &k : keep) {
         const zipformat::Entry &e = a.entry(k.index);
         if (msg != nullptr) {
@@ -119,7 +122,7 @@ Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &kee
         lf.extra = withoutZip64(localExtra);
         if (Status s = out.write(localHeader(lf).bytes); s.failed())
             return s;
-        if (Status s = copy(k.loc.dataPos, k.loc.dataEnd); s.failed())
+        if (Status s = copyRange(a.source(), k.loc.dataPos, k.loc.dataEnd, out, buf); s.failed())
             return s;
         if ((rec.flags & kFlagDescriptor) != 0) {
             if (Status s =
@@ -202,14 +205,8 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
         rec.localOffset = out.position();
         rec.externalAttr = !r.rawName.empty() && r.rawName.back() == '/' ? 0x10 : 0;
         rec.extra = withoutZip64(r.extra);
-        for (uint64_t at = r.headerPos; at < r.end;) {
-            const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), r.end - at));
-            if (!src.readAt(at, buf.data(), n))
-                return Status(ENGINE_NOT_ACCESSIBLE);
-            if (Status s = out.write(buf.data(), n); s.failed())
-                return s;
-            at += n;
-        }
+        if (Status s = copyRange(src, r.headerPos, r.end, out, buf); s.failed())
+            return s;
         directory.push_back(std::move(rec));
     }
     if (Status s = writeDirectory(out, directory, std::string()); s.failed())
