@@ -1,18 +1,25 @@
 // Repairing an archive: "-F" from the central directory where it can be
 // read, "-FF" from a scan of the whole file for local headers. Only entries
 // whose data decodes with the right CRC are kept, so the result passes a
-// test; the damaged file is replaced only by a complete new archive.
+// test; every entry dropped is named in a skip message. The damaged file is
+// replaced only by a complete new archive that the extracting side's reader
+// has read back.
 #include "archive_writer.h"
+#include "engine_contract.h"
 #include "operations.h"
 #include "output_file.h"
+#include "read_back.h"
 #include "source_archive.h"
-#include "engine_contract.h"
+#include "surviving_directory.h"
+
+#include "zipformat/names.h"
 
 #include "zipformat/aes.h"
 #include "zipformat/archive.h"
 #include "zipformat/reader.h"
 #include "zipformat/scan.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <sys/stat.h>
@@ -28,16 +35,18 @@ public:
     }
 };
 
-// Whether entry i may stay. Entries that cannot be checked (no password
-// given, a method this engine does not decode) stay in a normal repair,
-// since dropping them would lose data nobody proved damaged; the aggressive
-// repair keeps only what it could check. An encrypted entry the given
-// password does not open is unchecked too: a stale password must not cost
-// the user every encrypted file. The traditional encryption header checks
-// only one byte, so about one wrong password in 128 gets past it and shows
-// as damaged data instead; such an entry is kept for the same reason.
-// Running out of memory decides nothing about the entry: it ends the repair.
-Status keepEntry(const zipformat::Archive &a, size_t i, const Options &opt, bool &keep) {
+// Whether entry i may stay, and when not, the skip reason that says why.
+// Entries that cannot be checked (no password given, a method this engine
+// does not decode) stay in a normal repair, since dropping them would lose
+// data nobody proved damaged; the aggressive repair keeps only what it could
+// check. An encrypted entry the given password does not open is unchecked
+// too: a stale password must not cost the user every encrypted file. The
+// traditional encryption header checks only one byte, so about one wrong
+// password in 128 gets past it and shows as damaged data instead; such an
+// entry is kept for the same reason. Running out of memory decides nothing
+// about the entry: it ends the repair.
+Status keepEntry(const zipformat::Archive &a, size_t i, const Options &opt, bool &keep,
+                 uint8_t &reason) {
     using zipformat::Error;
     DiscardSink sink;
     zipformat::ReadOptions ro;
@@ -51,7 +60,22 @@ Status keepEntry(const zipformat::Archive &a, size_t i, const Options &opt, bool
            ((e == Error::Corrupted || e == Error::BadCrc) && entry.isEncrypted() &&
             !zipformat::isAes(entry)) ||
            (e == Error::UnsupportedMethod && !opt.aggressiveFix);
+    reason = e == Error::BadCrc              ? ENGINE_SKIP_BAD_CRC
+             : e == Error::UnsupportedMethod ? ENGINE_SKIP_UNKNOWN_METHOD
+                                             : ENGINE_SKIP_CORRUPTED;
     return {};
+}
+
+// An entry left out of the repaired archive.
+struct Dropped {
+    std::string name;
+    uint8_t reason = ENGINE_SKIP_CORRUPTED;
+};
+
+bool isNonAsciiUtf8(const std::string &name) {
+    const bool ascii = std::all_of(name.begin(), name.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return !ascii && zipformat::isValidUtf8(name);
 }
 
 struct Located {
@@ -137,25 +161,46 @@ Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &kee
 }
 
 Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger &msg,
-                      std::vector<Located> &keep) {
+                      std::vector<Located> &keep, std::vector<Dropped> &dropped) {
     keep.clear();
+    dropped.clear();
     // Records that share a local header are one entry under several names,
     // which only an overlap bomb writes; the first keeps it. Checking the
     // rest would inflate the same data once per record.
     std::set<uint64_t> headers;
     for (size_t i = 0; i < a.size(); ++i) {
         Located l{i, {}};
-        if (a.locate(i, l.loc) != zipformat::Error::Ok || !headers.insert(l.loc.headerPos).second)
+        const std::string name(a.entry(i).name);
+        if (a.locate(i, l.loc) != zipformat::Error::Ok || !headers.insert(l.loc.headerPos).second) {
+            dropped.push_back({name, ENGINE_SKIP_CORRUPTED});
             continue;
+        }
         bool kept = false;
-        if (Status s = keepEntry(a, i, opt, kept); s.failed())
+        uint8_t reason = ENGINE_SKIP_CORRUPTED;
+        if (Status s = keepEntry(a, i, opt, kept, reason); s.failed())
             return s;
         if (kept)
             keep.push_back(l);
+        else
+            dropped.push_back({name, reason});
         if (Status s = msg.checkAbort(); s.failed())
             return s;
     }
     return {};
+}
+
+// Puts the new archive in place once the reader has accepted it, then names
+// what was left out. 40 when anything was.
+Status commitChecked(OutputFile &out, const std::vector<Dropped> &dropped, Messenger &msg) {
+    if (Status s = out.flush(); s.failed())
+        return s;
+    if (!readsBack(out.temporaryPath()))
+        return Status(ENGINE_BAD_ARCHIVE);
+    if (Status s = out.commit(); s.failed())
+        return s;
+    for (const Dropped &d : dropped)
+        msg.skip(d.name, d.reason);
+    return dropped.empty() ? Status() : Status(ENGINE_SOME_SKIPPED);
 }
 
 // Builds an archive from the local headers found by a scan, into `out`.
@@ -189,12 +234,13 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
     }
     if (records.empty())
         return {};
+    SurvivingDirectory survivors;
+    survivors.scan(src);
     std::vector<CentralRecord> directory;
     std::vector<uint8_t> buf(1u << 20);
     for (const auto &r : records) {
         CentralRecord rec;
         rec.name = r.rawName;
-        rec.madeBy = 20; // MS-DOS host: nothing is known of Unix modes
         rec.needed = r.versionNeeded;
         rec.flags = r.flags;
         rec.method = r.method;
@@ -203,7 +249,21 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
         rec.compressedSize = r.compressedSize;
         rec.size = r.uncompressedSize;
         rec.localOffset = out.position();
-        rec.externalAttr = !r.rawName.empty() && r.rawName.back() == '/' ? 0x10 : 0;
+        SurvivingFields kept;
+        if (survivors.find(r.rawName, r.headerPos, kept)) {
+            rec.madeBy = kept.madeBy;
+            rec.internalAttr = kept.internalAttr;
+            rec.externalAttr = kept.externalAttr;
+            rec.flags = static_cast<uint16_t>(rec.flags | (kept.flags & kFlagUtf8));
+        } else {
+            // Nothing is known of the host: an MS-DOS one makes readers take
+            // the name as a DOS code page unless it is flagged, while ours
+            // reads valid UTF-8 as UTF-8. The flag makes them all agree.
+            rec.madeBy = 20;
+            rec.externalAttr = !r.rawName.empty() && r.rawName.back() == '/' ? 0x10 : 0;
+            if (isNonAsciiUtf8(r.rawName))
+                rec.flags = static_cast<uint16_t>(rec.flags | kFlagUtf8);
+        }
         rec.extra = withoutZip64(r.extra);
         if (Status s = copyRange(src, r.headerPos, r.end, out, buf); s.failed())
             return s;
@@ -217,36 +277,65 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
     return {};
 }
 
-} // namespace
+// Whether the reader of the extracting side, which refuses multi-disk sets,
+// settles on the same end record as the repair's own reading: when a later
+// end record claims a set, the one the repair found must not be kept.
+bool readerAgrees(const std::string &path, const zipformat::Archive &a) {
+    if (a.source().isSet())
+        return true; // the repair writes one archive in place of the set
+    zipformat::Archive r;
+    zipformat::OpenOptions oo;
+    oo.checkOverlap = false;
+    return r.open(path, oo) == zipformat::Error::Ok && r.info().endPos == a.info().endPos;
+}
 
-Status runFix(const Options &opt, Messenger &msg) {
-    struct stat st {};
-    if (::stat(opt.archive.c_str(), &st) != 0)
-        return Status(ENGINE_ARCHIVE_NOT_FOUND);
+// The normal repair: entries as the central directory lists them. `done`
+// stays false, with nothing changed, when the directory cannot be used or
+// what it gives does not read back; the repair then goes on from the local
+// headers.
+Status fixFromDirectory(const Options &opt, Messenger &msg, bool &done) {
+    done = false;
+    zipformat::Archive a;
+    zipformat::OpenOptions oo;
+    oo.checkOverlap = false;
+    oo.allowMultidisk = true;
+    if (a.open(opt.archive, oo) != zipformat::Error::Ok || !readerAgrees(opt.archive, a))
+        return {};
+    std::vector<Located> keep;
+    std::vector<Dropped> dropped;
+    if (Status s = checkedEntries(a, opt, msg, keep, dropped); s.failed())
+        return s;
+    if (keep.empty())
+        return {};
+    std::unique_ptr<OutputFile> out;
+    if (Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, out); s.failed())
+        return s;
+    const auto &c = a.info().comment;
+    if (Status s = writeEntries(a, keep, *out, std::string(c.data(), c.size()), &msg); s.failed())
+        return s;
+    a.close();
+    const Status s = commitChecked(*out, dropped, msg);
+    done = s.code() != ENGINE_BAD_ARCHIVE;
+    return done ? s : Status();
+}
 
-    if (!opt.aggressiveFix) {
-        zipformat::Archive a;
-        zipformat::OpenOptions oo;
-        oo.checkOverlap = false;
-        oo.allowMultidisk = true;
-        if (a.open(opt.archive, oo) == zipformat::Error::Ok) {
-            std::vector<Located> keep;
-            if (Status s = checkedEntries(a, opt, msg, keep); s.failed())
-                return s;
-            if (!keep.empty()) {
-                std::unique_ptr<OutputFile> out;
-                if (Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, out);
-                    s.failed())
-                    return s;
-                const auto &c = a.info().comment;
-                if (Status s = writeEntries(a, keep, *out, std::string(c.data(), c.size()), &msg);
-                    s.failed())
-                    return s;
-                return out->commit();
-            }
-        }
-    }
+// A file without a single local header is fine when it is a valid empty
+// archive: it is written again, with its comment.
+Status fixEmpty(const Options &opt, Messenger &msg) {
+    zipformat::Archive a;
+    if (a.open(opt.archive) != zipformat::Error::Ok || a.size() != 0)
+        return Status(ENGINE_BAD_ARCHIVE);
+    std::unique_ptr<OutputFile> out;
+    if (Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, out); s.failed())
+        return s;
+    const auto &c = a.info().comment;
+    if (Status s = writeDirectory(*out, {}, std::string(c.data(), c.size())); s.failed())
+        return s;
+    a.close();
+    return commitChecked(*out, {}, msg);
+}
 
+Status fixFromScan(const Options &opt, Messenger &msg) {
     // From the local headers: first into a scratch file, which is then read
     // like any archive to check every entry's data.
     std::unique_ptr<OutputFile> scratch;
@@ -256,14 +345,15 @@ Status runFix(const Options &opt, Messenger &msg) {
     if (Status s = buildFromScan(opt.archive, *scratch, msg, built); s.failed())
         return s;
     if (!built)
-        return Status(ENGINE_BAD_ARCHIVE);
+        return fixEmpty(opt, msg);
     zipformat::Archive a;
     zipformat::OpenOptions oo;
     oo.checkOverlap = false;
     if (a.open(scratch->temporaryPath(), oo) != zipformat::Error::Ok)
         return Status(ENGINE_BAD_ARCHIVE);
     std::vector<Located> keep;
-    if (Status s = checkedEntries(a, opt, msg, keep); s.failed())
+    std::vector<Dropped> dropped;
+    if (Status s = checkedEntries(a, opt, msg, keep, dropped); s.failed())
         return s;
     if (keep.empty())
         return Status(ENGINE_BAD_ARCHIVE);
@@ -272,7 +362,21 @@ Status runFix(const Options &opt, Messenger &msg) {
         return s;
     if (Status s = writeEntries(a, keep, *out, std::string(), &msg); s.failed())
         return s;
-    return out->commit();
+    return commitChecked(*out, dropped, msg);
+}
+
+} // namespace
+
+Status runFix(const Options &opt, Messenger &msg) {
+    struct stat st {};
+    if (::stat(opt.archive.c_str(), &st) != 0)
+        return Status(ENGINE_ARCHIVE_NOT_FOUND);
+    if (!opt.aggressiveFix) {
+        bool done = false;
+        if (Status s = fixFromDirectory(opt, msg, done); s.failed() || done)
+            return s;
+    }
+    return fixFromScan(opt, msg);
 }
 
 } // namespace zipwrite
