@@ -58,4 +58,9 @@ SEEDS=${FUZZ_SEEDS:-$ROOT/../shared/corpus/zip}
 if [ -d "$SEEDS" ]; then
     find "$SEEDS" -name '*.zip*' -type f -exec cp {} "$OUT/seeds/" \;
 fi
+# Inputs the harnesses once failed on, kept as the engines' test data: every
+# harness starts from them too.
+for found in "$ROOT"/tests/enginelib/data/fuzz "$ROOT"/tests/enginelib_zip/data/fuzz; do
+    cp "$found"/* "$OUT/seeds/"
+done
 echo "built $OUT/format_fuzz $OUT/deflate64_fuzz $OUT/unzeng_fuzz $OUT/repair_fuzz"
