@@ -1,6 +1,7 @@
 #include "output_file.h"
 
 #include "engine_contract.h"
+#include "link_target.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -60,6 +61,16 @@ mode_t defaultMode() {
     return 0666 & ~mask;
 }
 
+// The old file's owner and group, as far as this user may give them: only
+// root can give a file away, a member of the group can keep the group.
+void keepOwner(int fd, const struct stat &old) {
+    if (::fchown(fd, old.st_uid, old.st_gid) == 0)
+        return;
+    if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // The new file keeps this user's group.
+    }
+}
+
 } // namespace
 
 Status writeFailure(int err, int otherwise) {
@@ -71,7 +82,10 @@ Status writeFailure(int err, int otherwise) {
 Status OutputFile::createTemporary(const std::string &archive, const std::string &tempDir,
                                    std::unique_ptr<OutputFile> &result) {
     std::unique_ptr<OutputFile> out(new OutputFile);
-    out->archive_ = archive;
+    out->archive_ = linkTarget(archive);
+    if (out->archive_.empty())
+        return Status(ENGINE_NOT_ACCESSIBLE);
+    // Beside the file itself, so that the rename stays on its file system.
     const std::string folder = tempDir.empty() ? folderOf(archive) : tempDir;
     out->fd_ = makeTemp(folder, baseOf(archive), out->tempPath_);
     if (out->fd_ < 0)
@@ -85,9 +99,9 @@ Status OutputFile::createTemporary(const std::string &archive, const std::string
 Status OutputFile::openForGrowth(const std::string &archive, uint64_t appendAt,
                                  std::unique_ptr<OutputFile> &result) {
     std::unique_ptr<OutputFile> out(new OutputFile);
-    out->archive_ = archive;
+    out->archive_ = linkTarget(archive);
     out->grow_ = true;
-    out->fd_ = ::open(archive.c_str(), O_RDWR | O_CLOEXEC);
+    out->fd_ = ::open(out->archive_.c_str(), O_RDWR | O_CLOEXEC);
     if (out->fd_ < 0)
         return Status(ENGINE_NOT_ACCESSIBLE);
     // Nothing is written before the old tail is saved whole, so a failure
@@ -249,8 +263,14 @@ Status OutputFile::commit() {
         return {};
     }
     struct stat st {};
-    const mode_t mode = ::stat(archive_.c_str(), &st) == 0 ? (st.st_mode & 07777) : defaultMode();
-    ::fchmod(fd_, mode);
+    const bool replacing = ::stat(archive_.c_str(), &st) == 0;
+    const mode_t mode = replacing ? (st.st_mode & 07777) : defaultMode();
+    const auto keepAttributes = [&](int fd) {
+        if (replacing)
+            keepOwner(fd, st);
+        ::fchmod(fd, mode); // after the owner: a change of owner clears set-id bits
+    };
+    keepAttributes(fd_);
     if (::rename(tempPath_.c_str(), archive_.c_str()) == 0) {
         committed_ = true;
         tempPath_.clear();
@@ -286,7 +306,7 @@ Status OutputFile::commit() {
         }
         off += static_cast<uint64_t>(r);
     }
-    if (err == 0 && (::fchmod(nfd, mode), ::fsync(nfd) != 0))
+    if (err == 0 && (keepAttributes(nfd), ::fsync(nfd) != 0))
         err = errno;
     ::close(nfd);
     if (err == 0 && ::rename(nearPath.c_str(), archive_.c_str()) != 0)

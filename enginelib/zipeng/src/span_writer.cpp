@@ -1,7 +1,8 @@
 #include "span_writer.h"
 
-#include "messenger.h"
 #include "engine_contract.h"
+#include "link_target.h"
+#include "messenger.h"
 
 #include "zipformat/pieces.h"
 
@@ -59,6 +60,9 @@ uint64_t maxFileSize(const std::string &folder) {
 
 SpanWriter::SpanWriter(const SpanSettings &settings, Messenger &messenger)
     : settings_(settings), msg_(messenger), mediumBytes_(mediumBytesFromEnvironment()) {
+    // The pieces go beside the file a link names, under that file's name.
+    if (std::string target = linkTarget(settings_.archive); !target.empty())
+        settings_.archive = std::move(target);
     const auto slash = settings_.archive.rfind('/');
     folder_ = slash == std::string::npos ? "."
               : slash == 0               ? "/"
