@@ -6,6 +6,8 @@ ResultText resultText(int code, const QString &verb) {
     if (code == 0)
         return {};
     switch (code) {
+    case kReportedFailure:
+        return {QString(), 2};
     case 10:
     case 30:
     case 140:

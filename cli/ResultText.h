@@ -12,6 +12,10 @@ struct ResultText {
     int resultClass = 0;
 };
 
+// What a command returns when it has told the user what is wrong itself:
+// a failure with nothing more to say.
+constexpr int kReportedFailure = -2;
+
 ResultText resultText(int code, const QString &verb);
 
 } // namespace cli

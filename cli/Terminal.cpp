@@ -8,10 +8,18 @@
 namespace cli {
 namespace {
 
+// False at the end of the input with nothing read.
+bool readLine(std::string &line) {
+    line.clear();
+    int c = 0;
+    while ((c = std::fgetc(stdin)) != EOF && c != '\n')
+        line.push_back(static_cast<char>(c));
+    return c != EOF || !line.empty();
+}
+
 std::string readLine() {
     std::string line;
-    for (int c; (c = std::fgetc(stdin)) != EOF && c != '\n';)
-        line.push_back(static_cast<char>(c));
+    readLine(line);
     return line;
 }
 
@@ -36,12 +44,19 @@ bool Terminal::askForDisk(int number) {
     if (!interactive_)
         return false;
     if (number == 0)
-        std::fprintf(stderr, "Please insert the last disk of the set. [Enter] go on, [a]bort: ");
+        std::fprintf(stderr, "Please insert the last disk of the set. [Enter] go on, [n]o: ");
     else
-        std::fprintf(stderr, "Please insert disk #%d of the set. [Enter] go on, [a]bort: ", number);
+        std::fprintf(stderr, "Please insert disk #%d of the set. [Enter] go on, [n]o: ", number);
     std::fflush(stderr);
-    std::string answer = readLine();
-    return answer.empty() || (answer[0] != 'a' && answer[0] != 'A');
+    // The end of the input gives up: the engine would otherwise ask again
+    // and again for a disk that nobody can insert.
+    std::string answer;
+    if (!readLine(answer)) {
+        std::fprintf(stderr, "\n");
+        return false;
+    }
+    const char first = answer.empty() ? '\0' : answer[0];
+    return first != 'a' && first != 'A' && first != 'n' && first != 'N';
 }
 
 QString Terminal::askPassword(const QString &name) {

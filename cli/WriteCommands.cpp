@@ -1,7 +1,11 @@
 // The commands that change an archive (add, update, freshen, delete, fix,
 // touch, comment --set), over the compressing side of the engine.
 #include "Command.h"
+#include "ResultText.h"
 #include "ZipEngine.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 namespace cli {
 namespace {
@@ -78,9 +82,85 @@ std::int64_t pieceSize(const QString &text) {
     return static_cast<std::int64_t>(n * unit);
 }
 
+// The smallest piece the compressing engine writes ("-s"), as Info-ZIP's
+// smallest split.
+constexpr std::int64_t kSmallestPiece = 64 * 1024;
+
+// The first piece of the set whose last piece is `archive`: NAME.z01, in
+// the case of the archive's extension.
+QString firstPieceOf(const QString &archive) {
+    const QFileInfo info(archive);
+    const QString suffix = info.suffix();
+    const bool upper = !suffix.isEmpty() && suffix.at(0).isUpper();
+    const QString stem = suffix.isEmpty() ? archive : archive.chopped(suffix.size() + 1);
+    return stem + (upper ? QStringLiteral(".Z01") : QStringLiteral(".z01"));
+}
+
+// Whether `archive` is the last piece of a set: its first piece is beside
+// it, or it is a set of one piece, which starts with the split signature.
+bool isSetAt(const QString &archive) {
+    if (QFileInfo::exists(firstPieceOf(archive)))
+        return true;
+    QFile file(archive);
+    return file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray("PK\x07\x08", 4);
+}
+
+bool wantsMultidisk(const Invocation &a) {
+    return a.has(QStringLiteral("--multidisk")) || a.has(QStringLiteral("-!"));
+}
+
+// The multi-disk options, checked before anything is written; false when a
+// message was given.
+bool checkMultidiskOptions(Context &c, std::uint8_t mode, std::int64_t &pieceBytes) {
+    const Invocation &a = c.args;
+    const bool multidisk = wantsMultidisk(a);
+    const QString piece = a.value(QStringLiteral("--piece-size"));
+    const bool hasPiece = !a.all(QStringLiteral("--piece-size")).isEmpty();
+    pieceBytes = 0;
+    if (!multidisk && hasPiece) {
+        c.err << "tarnwick-cli: --piece-size needs --multidisk\n";
+        return false;
+    }
+    if (!multidisk && a.has(QStringLiteral("--clear-disks"))) {
+        c.err << "tarnwick-cli: --clear-disks needs --multidisk\n";
+        return false;
+    }
+    if (multidisk && mode != 0) {
+        c.err << "tarnwick-cli: a multi-disk set is only ever written new; use add\n";
+        return false;
+    }
+    if (hasPiece) {
+        pieceBytes = pieceSize(piece);
+        if (pieceBytes <= 0) {
+            c.err << "tarnwick-cli: bad piece size " << piece
+                  << " (a number of bytes, or with k, m or g)\n";
+            return false;
+        }
+        if (pieceBytes < kSmallestPiece) {
+            c.err << "tarnwick-cli: the smallest piece size is 64K\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+// The engine writes a set only new; it refuses an archive that is there.
+void explainRefusedSet(Context &c) {
+    const QString name = QFileInfo(c.args.archive).fileName();
+    if (isSetAt(c.args.archive))
+        c.err << "tarnwick-cli: a set named " << name
+              << " already exists; remove its pieces or use --clear-disks\n";
+    else
+        c.err << "tarnwick-cli: " << name
+              << " already exists; a multi-disk set is only ever written new\n";
+}
+
 int runAdding(Context &c, std::uint8_t mode) {
     TZipEngine &e = c.engine;
     const Invocation &a = c.args;
+    std::int64_t pieceBytes = 0;
+    if (!checkMultidiskOptions(c, mode, pieceBytes))
+        return kReportedFailure;
     e.ZipFileName = a.archive;
     for (int level = 0; level <= 9; ++level)
         if (a.has(QStringLiteral("-%1").arg(level)))
@@ -96,21 +176,23 @@ int runAdding(Context &c, std::uint8_t mode) {
     if (!a.all(QStringLiteral("-n")).isEmpty())
         e.StoredExtensions = a.value(QStringLiteral("-n"));
     e.FilesToProcess = fileList(a);
-    e.MultidiskMode = a.has(QStringLiteral("--multidisk"));
+    e.MultidiskMode = wantsMultidisk(a);
     e.ClearDisks = a.has(QStringLiteral("--clear-disks"));
-    if (!a.all(QStringLiteral("--piece-size")).isEmpty()) {
-        e.PieceSize = pieceSize(a.value(QStringLiteral("--piece-size")));
-        if (e.PieceSize <= 0) {
-            c.err << "tarnwick-cli: bad piece size " << a.value(QStringLiteral("--piece-size"))
-                  << " (a number of bytes, or with k, m or g)\n";
-            return ENGINE_BAD_ARGUMENTS;
-        }
-    }
+    e.PieceSize = pieceBytes;
+    // An older set under this name makes way for the new one: its last
+    // piece goes now, the engine clears the others medium by medium.
+    if (e.MultidiskMode && e.ClearDisks && isSetAt(a.archive))
+        QFile::remove(a.archive);
     askForDisks(c);
     reportSkips(c);
     e.OnAdding = statsLine(c, "  adding: ");
     e.OnUpdating = statsLine(c, "updating: ");
-    return e.AddToArchive(mode);
+    const int code = e.AddToArchive(mode);
+    if (code == ENGINE_MULTIDISK_REFUSED && e.MultidiskMode) {
+        explainRefusedSet(c);
+        return kReportedFailure;
+    }
+    return code;
 }
 
 int runAdd(Context &c) {
@@ -178,11 +260,11 @@ QStringList levelFlags() {
 void addWriteCommands(CommandTable &table) {
     const QString addUsage = QStringLiteral(
         "files... [-r] [-j] [-m] [-S] [-D] [-0..-9] [-P PASSWORD] [-g] [-b DIR] [-n EXTS] "
-        "[-i PATTERN] [-x PATTERN] [--multidisk [--piece-size SIZE] [--clear-disks]] [-q]");
+        "[-i PATTERN] [-x PATTERN] [-!|--multidisk [--piece-size SIZE] [--clear-disks]] [-q]");
     QStringList addFlags = levelFlags();
     addFlags << QStringLiteral("-r") << QStringLiteral("-j") << QStringLiteral("-m")
              << QStringLiteral("-S") << QStringLiteral("-D") << QStringLiteral("-g")
-             << QStringLiteral("-q") << QStringLiteral("--multidisk")
+             << QStringLiteral("-q") << QStringLiteral("--multidisk") << QStringLiteral("-!")
              << QStringLiteral("--clear-disks");
     const QStringList addValues = {QStringLiteral("-P"), QStringLiteral("-b"),
                                    QStringLiteral("-n"), QStringLiteral("-i"),

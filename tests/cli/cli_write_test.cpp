@@ -40,10 +40,12 @@ protected:
     }
     // Runs the tool in the scratch folder, stdin from /dev/null.
     CliResult cli(const std::string &args) {
+        return output("'" TARNWICK_BIN_DIR "/tarnwick-cli' " + args + " </dev/null");
+    }
+    // Runs a shell command in the scratch folder: its status and output.
+    CliResult output(const std::string &command) {
         CliResult r;
-        const std::string cmd = "cd '" + dir_.string() +
-                                "' && '" TARNWICK_BIN_DIR "/tarnwick-cli' " + args +
-                                " </dev/null 2>&1";
+        const std::string cmd = "cd '" + dir_.string() + "' && " + command + " 2>&1";
         FILE *p = popen(cmd.c_str(), "r");
         if (p == nullptr)
             return r;
@@ -130,6 +132,54 @@ TEST_F(CliWrite, MultidiskSetsWithAPieceSize) {
     fs::rename(dir_ / "set.z02", dir_ / "away");
     EXPECT_EQ(cli("test set.zip -q --multidisk").status, 2);
     EXPECT_EQ(cli("add small.zip d/a.txt --multidisk --piece-size 1000").status, 2);
+}
+
+TEST_F(CliWrite, MultidiskMistakesAreNamed) {
+    ASSERT_EQ(cli("add s.zip d/a.txt -q -! --piece-size 64k").status, 0);
+    write("d/big.bin", std::string(200000, 'x'));
+    ASSERT_EQ(cli("add plain.zip d/a.txt -q").status, 0);
+    const struct {
+        const char *args;
+        const char *message;
+    } cases[] = {
+        {"add s.zip d/a.txt --multidisk",
+         "a set named s.zip already exists; remove its pieces or use --clear-disks"},
+        {"add plain.zip d/a.txt -!", "plain.zip already exists; a multi-disk set is only ever"},
+        {"add n.zip d/a.txt --multidisk --piece-size 1000", "the smallest piece size is 64K"},
+        {"add n.zip d/a.txt --piece-size 64k", "--piece-size needs --multidisk"},
+        {"add n.zip d/a.txt --clear-disks", "--clear-disks needs --multidisk"},
+        {"update s.zip d/a.txt -!", "a multi-disk set is only ever written new; use add"},
+    };
+    for (const auto &c : cases) {
+        const CliResult r = cli(c.args);
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << c.args << ": " << r.out;
+        EXPECT_EQ(r.out.find("An error occured"), std::string::npos) << c.args;
+        EXPECT_FALSE(fs::exists(dir_ / "n.zip")) << c.args;
+    }
+    // What the message offers works: the older set makes way.
+    EXPECT_EQ(cli("add s.zip d/big.bin -q -! --clear-disks --piece-size 64k").status, 0);
+    EXPECT_EQ(sh("unzip -l s.zip | grep -q big.bin"), 0);
+}
+
+// On a terminal, the end of the input and "n" give the missing piece up
+// after one question.
+TEST_F(CliWrite, DiskPromptStopsAtEndOfInputAndNo) {
+    if (sh("command -v script") != 0)
+        GTEST_SKIP() << "no script(1) for a terminal";
+    write("d/noise.bin", std::string(150000, 'n'));
+    ASSERT_EQ(cli("add set.zip d -r -q -0 --multidisk --piece-size 64k").status, 0);
+    fs::rename(dir_ / "set.z01", dir_ / "away");
+    for (const char *input : {"", "n\\n"}) {
+        const CliResult r = output(std::string("printf '") + input +
+                                   "' | script -qec \"'" TARNWICK_BIN_DIR
+                                   "/tarnwick-cli' test set.zip --multidisk\" /dev/null");
+        size_t asked = 0;
+        for (size_t at = 0; (at = r.out.find("Please insert", at)) != std::string::npos; ++at)
+            ++asked;
+        EXPECT_EQ(asked, 1u) << '"' << input << "\": " << r.out;
+        EXPECT_NE(r.out.find("aborted"), std::string::npos) << r.out;
+    }
 }
 
 } // namespace
