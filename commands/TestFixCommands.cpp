@@ -1,5 +1,6 @@
 #include "TestFixCommands.h"
 
+#include "KeptOriginal.h"
 #include "MainForm.h"
 #include "platform/Desktop.h"
 #include "platform/MessageDlg.h"
@@ -50,7 +51,8 @@ void FileTestMnClick(TMainFormFm &form) {
     if (result == 0)
         Inform(QStringLiteral("All files in the archive are OK."));
     else if (result == ENGINE_SOME_SKIPPED)
-        Inform(QStringLiteral("All files tested in the archive are OK.\r(Some files were skipped)"));
+        Inform(
+            QStringLiteral("All files tested in the archive are OK.\r(Some files were skipped)"));
     else
         form.ShowZipResult(result, QStringLiteral("testing"));
 }
@@ -71,9 +73,33 @@ void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
     const QString path = PickArchive(form, QStringLiteral("Fix Archive"));
     if (path.isEmpty())
         return;
+    // A repair leaves out what it cannot save: the damaged file goes to the
+    // trash once the repaired one has its name, and without a way to keep
+    // it nothing is repaired.
+    commands::KeptOriginal original;
+    if (!original.keep(path)) {
+        MessageDlg(QStringLiteral("The specified Zip file was not fixed: no copy of it could be "
+                                  "kept for the Trash."),
+                   MsgKind::Error, MsgButton::OK);
+        return;
+    }
     form.MainZip.ZipFileName = path;
     const auto giveBack = qScopeGuard([&form] { form.MainZip.ZipFileName.clear(); });
     const int result = form.MainZip.FixArchive(aggressive);
+    if ((result == 0 || result == ENGINE_SOME_SKIPPED) &&
+        !platform::Desktop::current().moveToTrash(original.path())) {
+        QString kept = original.leaveBeside();
+        if (kept.isEmpty()) {
+            kept = original.path();
+            original.release(); // never remove the only copy
+        }
+        MessageDlg(QStringLiteral("The damaged Zip file could not be moved to the Trash. It is "
+                                  "kept as \"") +
+                       kept + QStringLiteral("\"."),
+                   MsgKind::Warning, MsgButton::OK);
+    } else if (result == 0 || result == ENGINE_SOME_SKIPPED) {
+        original.release();
+    }
     if (result == 0)
         Inform(QStringLiteral("The specified Zip file has been fixed."));
     else if (result == ENGINE_BAD_ARCHIVE)

@@ -29,8 +29,9 @@ protected:
     // Picks `archive` in the test or fix dialog and runs `item`; the window
     // must come back without an archive, as it started.
     void RunOnArchive(TMainFormFm &form, const char *item, const QString &archive,
-                      std::initializer_list<MsgResult> answers) {
-        desktop_->answerFiles({archive});
+                      std::initializer_list<MsgResult> answers, bool pickFile = true) {
+        if (pickFile)
+            desktop_->answerFiles({archive});
         for (MsgResult answer : answers)
             desktop_->answerMessage(answer);
         form.RunItemCommand(QString::fromLatin1(item));
@@ -65,9 +66,10 @@ TEST_F(TestFixCommandsTest, TestSoundSkippedAndDamagedArchives) {
     desktop_->clear();
     form->MainZip.FilesToProcess = QStringList{QStringLiteral("a.txt"), QStringLiteral("gone.txt")};
     RunOnArchive(*form, "FileTestMn", sound, {MsgResult::OK, MsgResult::OK});
-    EXPECT_EQ(Texts(), (QStringList{QStringLiteral("File \"gone.txt\" failed test: file not found."),
-                                    QStringLiteral("All files tested in the archive are OK.\r"
-                                                   "(Some files were skipped)")}));
+    EXPECT_EQ(Texts(),
+              (QStringList{QStringLiteral("File \"gone.txt\" failed test: file not found."),
+                           QStringLiteral("All files tested in the archive are OK.\r"
+                                          "(Some files were skipped)")}));
 
     // Damaged compressed data of the first entry (its data starts at 35).
     desktop_->clear();
@@ -84,9 +86,9 @@ TEST_F(TestFixCommandsTest, TestSoundSkippedAndDamagedArchives) {
 }
 
 TEST_F(TestFixCommandsTest, FixTruncatedAndHopelessFilesInBothModes) {
-    const QString sound = MakeZip(QStringLiteral("sound.zip"),
-                                  {{QStringLiteral("a.txt"), QByteArray(2000, 'a')},
-                                   {QStringLiteral("b.txt"), QByteArray(2000, 'b')}});
+    const QString sound =
+        MakeZip(QStringLiteral("sound.zip"), {{QStringLiteral("a.txt"), QByteArray(2000, 'a')},
+                                              {QStringLiteral("b.txt"), QByteArray(2000, 'b')}});
     const QByteArray bytes = ReadFile(sound);
     const QString hopeless =
         WriteFile(QStringLiteral("hopeless.zip"), QByteArray("not an archive at all, only words"));
@@ -99,7 +101,9 @@ TEST_F(TestFixCommandsTest, FixTruncatedAndHopelessFilesInBothModes) {
         auto form = NewForm();
         form->MultidiskmodeMnClick();
         ASSERT_TRUE(form->MainZip.MultidiskMode);
-        RunOnArchive(*form, item, truncated, {MsgResult::OK});
+        desktop_->answerFiles({truncated});
+        desktop_->answerTrash(true);
+        RunOnArchive(*form, item, truncated, {MsgResult::OK}, false);
         EXPECT_FALSE(form->MainZip.MultidiskMode);
         EXPECT_EQ(Texts(), QStringList{QStringLiteral("The specified Zip file has been fixed.")});
         EXPECT_EQ(ZipNames(truncated),
@@ -110,8 +114,8 @@ TEST_F(TestFixCommandsTest, FixTruncatedAndHopelessFilesInBothModes) {
 
         desktop_->clear();
         RunOnArchive(*form, item, hopeless, {MsgResult::OK});
-        EXPECT_EQ(Texts(),
-                  QStringList{QStringLiteral("The specified Zip file is too corrupted to be fixed.")});
+        EXPECT_EQ(Texts(), QStringList{QStringLiteral(
+                               "The specified Zip file is too corrupted to be fixed.")});
         EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Information);
 
         // Multidisk mode goes off even when the dialog is cancelled.
@@ -123,9 +127,50 @@ TEST_F(TestFixCommandsTest, FixTruncatedAndHopelessFilesInBothModes) {
     }
 }
 
+// A damaged entry is named as it is left out, and the damaged file goes to
+// the trash (or, when the trash refuses it, stays beside the archive).
+TEST_F(TestFixCommandsTest, FixNamesWhatItDropsAndKeepsTheOriginal) {
+    const QString sound = MakeZip(QStringLiteral("sound.zip"),
+                                  {{QStringLiteral("a.txt"), QByteArray("hello world, hello")},
+                                   {QStringLiteral("b.txt"), QByteArray(3000, 'b')}});
+    const QByteArray damaged =
+        Damaged(ReadFile(sound), ReadFile(sound).mid(40, 4), QByteArray("\x00\xff\x00\xff", 4));
+    for (const bool trashWorks : {true, false}) {
+        SCOPED_TRACE(trashWorks ? "trash" : "no trash");
+        desktop_->clear();
+        const QString archive = WriteFile(QStringLiteral("damaged.zip"), damaged);
+        auto form = NewForm();
+        desktop_->answerFiles({archive});
+        desktop_->answerMessage(MsgResult::OK); // the skip warning
+        desktop_->answerTrash(trashWorks);
+        RunOnArchive(*form, "FixNormal1", archive,
+                     trashWorks ? std::initializer_list<MsgResult>{MsgResult::OK}
+                                : std::initializer_list<MsgResult>{MsgResult::OK, MsgResult::OK},
+                     false);
+        const QStringList texts = Texts();
+        ASSERT_EQ(texts.size(), trashWorks ? 2 : 3) << texts.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(texts[0].startsWith(QStringLiteral("Skipping \"a.txt\", ")))
+            << texts[0].toStdString();
+        EXPECT_EQ(texts.last(), QStringLiteral("Some files were skipped while fixing."));
+        EXPECT_EQ(ZipNames(archive), QStringList{QStringLiteral("b.txt")});
+        const auto trashed = desktop_->requestsOf(platform::testing::ScriptedDesktop::Kind::Trash);
+        ASSERT_EQ(trashed.size(), 1u);
+        EXPECT_EQ(QFileInfo(trashed[0].path).fileName(), QStringLiteral("damaged.zip"));
+        // The scripted trash moves nothing: the kept file is still there.
+        EXPECT_EQ(ReadFile(trashWorks ? trashed[0].path : archive + QStringLiteral(".damaged")),
+                  damaged);
+        if (!trashWorks) {
+            EXPECT_EQ(texts[1], QStringLiteral("The damaged Zip file could not be moved to the "
+                                               "Trash. It is kept as \"") +
+                                    archive + QStringLiteral(".damaged\"."));
+        }
+        QFile::remove(archive + QStringLiteral(".damaged"));
+    }
+}
+
 TEST_F(TestFixCommandsTest, ArchiveDateIsTheNewestEntryAndFoldersOnlyGive380) {
-    const QString archive = MakeZip(QStringLiteral("dated.zip"),
-                                    {{QStringLiteral("a.txt"), QByteArray("a")}});
+    const QString archive =
+        MakeZip(QStringLiteral("dated.zip"), {{QStringLiteral("a.txt"), QByteArray("a")}});
     auto form = NewForm();
     form->OpenZipFile(archive);
     form->MultidiskmodeMnClick();
