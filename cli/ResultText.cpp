@@ -60,4 +60,18 @@ ResultText resultText(int code, const QString &verb) {
     }
 }
 
+QString failurePrefix(int code, const QString &archive, const QString &verb) {
+    const QString path = archive + QStringLiteral(": ");
+    switch (code) {
+    case 100: // not found
+    case 110: // corrupted
+    case 160:
+    case 410: // one disk of a set
+        return path;
+    default:
+        return resultText(code, verb).text.contains(verb) ? path
+                                                          : path + verb + QStringLiteral(": ");
+    }
+}
+
 } // namespace cli

@@ -18,4 +18,9 @@ constexpr int kReportedFailure = -2;
 
 ResultText resultText(int code, const QString &verb);
 
+// What goes in front of a result's text so that it names what failed: the
+// archive's path, and the operation unless the text names it already or is
+// about the archive file itself ("PATH: " or "PATH: VERB: ").
+QString failurePrefix(int code, const QString &archive, const QString &verb);
+
 } // namespace cli

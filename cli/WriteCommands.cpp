@@ -6,6 +6,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace cli {
 namespace {
@@ -18,6 +23,12 @@ const char *skipText(std::uint8_t reason) {
         return "up to date";
     case ENGINE_SKIP_CANNOT_OPEN:
         return "cannot be read";
+    case ENGINE_SKIP_BAD_CRC:
+        return "CRC error";
+    case ENGINE_SKIP_CORRUPTED:
+        return "damaged data";
+    case ENGINE_SKIP_UNKNOWN_METHOD:
+        return "unknown method";
     default:
         return "skipped";
     }
@@ -215,12 +226,46 @@ int runDelete(Context &c) {
     return e.DeleteFromArchive();
 }
 
-int runFix(Context &c) {
+int fixInPlace(Context &c, const QString &archive) {
     TZipEngine &e = c.engine;
-    e.ZipFileName = c.args.archive;
+    e.ZipFileName = archive;
     e.Password = c.args.value(QStringLiteral("-P"));
     e.OnFixing = nameLine(c, "  fixing: ");
+    reportSkips(c);
     return e.FixArchive(c.args.has(QStringLiteral("--aggressive")));
+}
+
+// "--out FILE": the repair is made on a copy beside FILE, which takes FILE's
+// name only when the repair succeeded; the damaged archive stays as it is.
+int runFix(Context &c) {
+    const QString out = c.args.value(QStringLiteral("--out"));
+    if (out.isEmpty())
+        return fixInPlace(c, c.args.archive);
+    QFile source(c.args.archive);
+    if (!QFileInfo(c.args.archive).isFile() || !source.open(QIODevice::ReadOnly))
+        return QFileInfo::exists(c.args.archive) ? ENGINE_NOT_ACCESSIBLE : ENGINE_ARCHIVE_NOT_FOUND;
+    QTemporaryFile copy(QFileInfo(out).absolutePath() + QStringLiteral("/.tarnwick-fix-XXXXXX"));
+    if (!copy.open())
+        return ENGINE_TEMP_FILE;
+    for (QByteArray chunk; !(chunk = source.read(1 << 20)).isEmpty();) {
+        if (copy.write(chunk) != chunk.size())
+            return ENGINE_DISK_FULL;
+    }
+    if (source.error() != QFileDevice::NoError || !copy.flush())
+        return ENGINE_NOT_ACCESSIBLE;
+    copy.close();
+    const int code = fixInPlace(c, copy.fileName());
+    if (code != ENGINE_OK && code != ENGINE_SOME_SKIPPED)
+        return code;
+    QFile::setPermissions(copy.fileName(), source.permissions());
+    const QByteArray from = QFile::encodeName(copy.fileName()), to = QFile::encodeName(out);
+    if (std::rename(from.constData(), to.constData()) != 0) {
+        c.err << "tarnwick-cli: " << out << ": " << QString::fromLocal8Bit(std::strerror(errno))
+              << '\n';
+        return ENGINE_NOT_ACCESSIBLE;
+    }
+    copy.setAutoRemove(false);
+    return code;
 }
 
 int runTouch(Context &c) {
@@ -287,11 +332,12 @@ void addWriteCommands(CommandTable &table) {
          {QStringLiteral("-i"), QStringLiteral("-x"), QStringLiteral("-b"), QStringLiteral("-P")},
          runDelete});
     table.push_back({QStringLiteral("fix"),
-                     QStringLiteral("[--aggressive] [-P PASSWORD] [-q]"),
-                     QStringLiteral("repair a damaged archive (--aggressive: scan every byte)"),
+                     QStringLiteral("[--aggressive] [-P PASSWORD] [--out FILE] [-q]"),
+                     QStringLiteral("repair a damaged archive (--aggressive: scan every byte; "
+                                    "--out: write the repair to FILE, keep the archive)"),
                      QStringLiteral("fixing"),
                      {QStringLiteral("--aggressive"), QStringLiteral("-q")},
-                     {QStringLiteral("-P")},
+                     {QStringLiteral("-P"), QStringLiteral("--out")},
                      runFix});
     table.push_back({QStringLiteral("touch"),
                      QString(),

@@ -7,6 +7,7 @@
 #include "ZipEngine.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -84,6 +85,13 @@ int main(int argc, char **argv) {
         err << "tarnwick-cli: " << problem << " (see --help)\n";
         return 2;
     }
+    // A folder or a device is never an archive; the engine would only call
+    // it missing or damaged.
+    const QFileInfo archive(invocation.archive);
+    if (archive.exists() && !archive.isFile()) {
+        err << "tarnwick-cli: " << invocation.archive << ": not a regular file\n";
+        return 2;
+    }
     TZipEngine engine;
     cli::Terminal terminal;
     cli::Context context{engine, invocation, out, err, terminal};
@@ -91,6 +99,7 @@ int main(int argc, char **argv) {
     out.flush();
     const cli::ResultText result = cli::resultText(code, command->verb);
     if (!result.text.isEmpty())
-        err << result.text << '\n';
+        err << "tarnwick-cli: " << cli::failurePrefix(code, invocation.archive, command->verb)
+            << result.text << '\n';
     return result.resultClass;
 }

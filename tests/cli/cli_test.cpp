@@ -81,7 +81,12 @@ TEST(Cli, ListPrintsRowsAndTotals) {
 TEST(Cli, ResultCodesBecomeMessagesAndStatus) {
     CliRun r = cli("list /nonexistent/archive.zip");
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.out.find("Could not find the archive file."), std::string::npos);
+    EXPECT_EQ(r.out, "tarnwick-cli: /nonexistent/archive.zip: Could not find the archive file.\n");
+    for (const char *notFile : {"/tmp", "/dev/null"}) {
+        r = cli(std::string("test ") + notFile);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, std::string("tarnwick-cli: ") + notFile + ": not a regular file\n");
+    }
     r = cli("test " + corpus("damaged/libzip-incons-data.zip"));
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find("Test failed - Errors in the archive."), std::string::npos);

@@ -114,6 +114,30 @@ TEST_F(CliWrite, DeleteTouchCommentAndFix) {
     EXPECT_EQ(cli("comment missing.zip --set x").status, 2);
 }
 
+// A damaged entry is named as it is left out; with --out the damaged
+// archive stays as it was.
+TEST_F(CliWrite, FixOutKeepsTheDamagedArchive) {
+    write("d/big.txt", std::string(20000, 'z'));
+    ASSERT_EQ(cli("add x.zip d/a.txt d/big.txt -q").status, 0);
+    // Flip a byte inside the first entry's compressed data.
+    ASSERT_EQ(sh("printf '\\377' | dd of=x.zip bs=1 seek=60 conv=notrunc"), 0);
+    ASSERT_EQ(sh("cp x.zip damaged.zip"), 0);
+    CliResult r = cli("fix x.zip --out fixed.zip");
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("skipped: d/a.txt ("), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("tarnwick-cli: x.zip: Some files were skipped while fixing."),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(sh("cmp x.zip damaged.zip"), 0);
+    EXPECT_EQ(sh("unzip -tq fixed.zip"), 0);
+    EXPECT_EQ(output("unzip -Z1 fixed.zip").out, "d/big.txt\n");
+    // Nothing to repair: no output file, nothing left behind.
+    write("junk.zip", "not an archive");
+    EXPECT_EQ(cli("fix junk.zip --out nothing.zip").status, 2);
+    EXPECT_FALSE(fs::exists(dir_ / "nothing.zip"));
+    EXPECT_EQ(output("ls -A | grep -c tarnwick-fix").out, "0\n");
+}
+
 TEST_F(CliWrite, MultidiskSetsWithAPieceSize) {
     std::string noise(300000, '\0');
     unsigned seed = 1;
