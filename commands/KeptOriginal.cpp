@@ -1,12 +1,14 @@
 #include "KeptOriginal.h"
 
 #include "ArchiveFile.h"
+#include "platform/Desktop.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -40,6 +42,48 @@ bool KeptOriginal::keep(const QString &archive) {
         return false;
     path_ = target;
     return true;
+}
+
+namespace {
+bool Rename(const QString &from, const QString &to) {
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+} // namespace
+
+bool KeptOriginal::sendToTrash() {
+    platform::Desktop &desktop = platform::Desktop::current();
+    const QString repaired = folder_ + QStringLiteral("/.repaired");
+    // Every step is a rename within one folder pair on one file system; if
+    // one fails the kept file goes to the trash from where it is.
+    if (!Rename(archive_, repaired)) {
+        const bool moved = desktop.moveToTrash(path_);
+        if (moved)
+            path_.clear();
+        return moved;
+    }
+    if (!Rename(path_, archive_)) {
+        if (!Rename(repaired, archive_))
+            folder_.clear(); // leave both where they are rather than lose one
+        const bool moved = desktop.moveToTrash(path_);
+        if (moved)
+            path_.clear();
+        return moved;
+    }
+    const bool moved = desktop.moveToTrash(archive_);
+    if (moved) {
+        path_.clear();
+    } else if (!Rename(archive_, path_)) {
+        // Never one copy over the other: both stay where they are.
+        path_.clear();
+        folder_.clear();
+        return false;
+    }
+    // Over a copy a trash may have left behind.
+    if (!Rename(repaired, archive_)) {
+        path_.clear();
+        folder_.clear(); // both stay in the hidden folder, nothing is removed
+    }
+    return moved;
 }
 
 void KeptOriginal::release() {

@@ -1,8 +1,8 @@
 // The damaged archive kept while Fix replaces it, so that it can go to the
 // desktop trash afterwards: a repair leaves out what it cannot save, and the
 // user must be able to get that back. The kept file is a hard link to the
-// archive (or, where the file system has none, a copy) under the archive's
-// own name, in a hidden folder beside it, so the trash shows that name.
+// archive (or, where the file system has none, a copy) in a hidden folder
+// beside it.
 #pragma once
 
 #include <QString>
@@ -21,8 +21,13 @@ public:
     // points to). False when neither can be made.
     bool keep(const QString &archive);
     const QString &path() const { return path_; }
-    // The kept file has gone (to the trash): only its folder is left to
-    // remove.
+    // After the repair has replaced the archive: moves the kept file to the
+    // desktop trash from the archive's own path, so that the trash shows
+    // its name and restores it to its place; the repaired archive waits in
+    // the hidden folder meanwhile and then takes the name again. False when
+    // the trash refused it: the kept file is still kept.
+    bool sendToTrash();
+    // Keeps the kept file for good (it is the only copy left somewhere).
     void release();
     // Puts the kept file beside the archive as "NAME.damaged" (or
     // "NAME.damaged2", ...) and returns that path; empty when it could not.
@@ -31,7 +36,7 @@ public:
 private:
     QString folder_;
     QString path_;
-    QString archive_;
+    QString archive_; // the archive's real path (links followed)
 };
 
 } // namespace commands

@@ -86,8 +86,7 @@ void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
     form.MainZip.ZipFileName = path;
     const auto giveBack = qScopeGuard([&form] { form.MainZip.ZipFileName.clear(); });
     const int result = form.MainZip.FixArchive(aggressive);
-    if ((result == 0 || result == ENGINE_SOME_SKIPPED) &&
-        !platform::Desktop::current().moveToTrash(original.path())) {
+    if ((result == 0 || result == ENGINE_SOME_SKIPPED) && !original.sendToTrash()) {
         QString kept = original.leaveBeside();
         if (kept.isEmpty()) {
             kept = original.path();
@@ -97,8 +96,6 @@ void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
                                   "kept as \"") +
                        kept + QStringLiteral("\"."),
                    MsgKind::Warning, MsgButton::OK);
-    } else if (result == 0 || result == ENGINE_SOME_SKIPPED) {
-        original.release();
     }
     if (result == 0)
         Inform(QStringLiteral("The specified Zip file has been fixed."));

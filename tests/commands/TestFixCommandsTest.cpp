@@ -4,7 +4,9 @@
 
 #include "MainForm.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 using platform::MsgKind;
 using platform::MsgResult;
@@ -127,8 +129,26 @@ TEST_F(TestFixCommandsTest, FixTruncatedAndHopelessFilesInBothModes) {
     }
 }
 
+// A trash that takes the file away, as the desktop's does, keeping what it
+// took and from where.
+class TakingTrash : public platform::testing::ScriptedDesktop {
+public:
+    bool moveToTrash(const QString &path) override {
+        const bool moved = ScriptedDesktop::moveToTrash(path);
+        if (moved) {
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly))
+                taken = file.readAll();
+            QFile::remove(path);
+        }
+        return moved;
+    }
+    QByteArray taken;
+};
+
 // A damaged entry is named as it is left out, and the damaged file goes to
-// the trash (or, when the trash refuses it, stays beside the archive).
+// the trash from the archive's own path (or, when the trash refuses it,
+// stays beside the archive).
 TEST_F(TestFixCommandsTest, FixNamesWhatItDropsAndKeepsTheOriginal) {
     const QString sound = MakeZip(QStringLiteral("sound.zip"),
                                   {{QStringLiteral("a.txt"), QByteArray("hello world, hello")},
@@ -137,33 +157,41 @@ TEST_F(TestFixCommandsTest, FixNamesWhatItDropsAndKeepsTheOriginal) {
         Damaged(ReadFile(sound), ReadFile(sound).mid(40, 4), QByteArray("\x00\xff\x00\xff", 4));
     for (const bool trashWorks : {true, false}) {
         SCOPED_TRACE(trashWorks ? "trash" : "no trash");
-        desktop_->clear();
+        TakingTrash trash;
+        platform::Desktop *const before = platform::Desktop::setCurrent(&trash);
+        const auto restore = qScopeGuard([before] { platform::Desktop::setCurrent(before); });
         const QString archive = WriteFile(QStringLiteral("damaged.zip"), damaged);
         auto form = NewForm();
-        desktop_->answerFiles({archive});
-        desktop_->answerMessage(MsgResult::OK); // the skip warning
-        desktop_->answerTrash(trashWorks);
-        RunOnArchive(*form, "FixNormal1", archive,
-                     trashWorks ? std::initializer_list<MsgResult>{MsgResult::OK}
-                                : std::initializer_list<MsgResult>{MsgResult::OK, MsgResult::OK},
-                     false);
-        const QStringList texts = Texts();
+        trash.answerFiles({archive});
+        trash.answerMessage(MsgResult::OK); // the skip warning
+        trash.answerTrash(trashWorks);
+        trash.answerMessage(MsgResult::OK);
+        if (!trashWorks)
+            trash.answerMessage(MsgResult::OK);
+        form->RunItemCommand(QStringLiteral("FixNormal1"));
+        QStringList texts;
+        for (const platform::MessageRequest &m : trash.messages())
+            texts << m.text;
         ASSERT_EQ(texts.size(), trashWorks ? 2 : 3) << texts.join(QLatin1Char('|')).toStdString();
         EXPECT_TRUE(texts[0].startsWith(QStringLiteral("Skipping \"a.txt\", ")))
             << texts[0].toStdString();
         EXPECT_EQ(texts.last(), QStringLiteral("Some files were skipped while fixing."));
         EXPECT_EQ(ZipNames(archive), QStringList{QStringLiteral("b.txt")});
-        const auto trashed = desktop_->requestsOf(platform::testing::ScriptedDesktop::Kind::Trash);
+        const auto trashed = trash.requestsOf(platform::testing::ScriptedDesktop::Kind::Trash);
         ASSERT_EQ(trashed.size(), 1u);
-        EXPECT_EQ(QFileInfo(trashed[0].path).fileName(), QStringLiteral("damaged.zip"));
-        // The scripted trash moves nothing: the kept file is still there.
-        EXPECT_EQ(ReadFile(trashWorks ? trashed[0].path : archive + QStringLiteral(".damaged")),
+        EXPECT_EQ(trashed[0].path, QFileInfo(archive).canonicalFilePath());
+        EXPECT_EQ(trashWorks ? trash.taken : ReadFile(archive + QStringLiteral(".damaged")),
                   damaged);
         if (!trashWorks) {
             EXPECT_EQ(texts[1], QStringLiteral("The damaged Zip file could not be moved to the "
                                                "Trash. It is kept as \"") +
                                     archive + QStringLiteral(".damaged\"."));
         }
+        // Nothing is left behind in the archive's folder.
+        EXPECT_TRUE(
+            QDir(QFileInfo(archive).absolutePath())
+                .entryList({QStringLiteral(".tarnwick-fix-*")}, QDir::Hidden | QDir::AllEntries)
+                .isEmpty());
         QFile::remove(archive + QStringLiteral(".damaged"));
     }
 }
