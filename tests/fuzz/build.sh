@@ -6,7 +6,8 @@
 #       -max_len=65536 -rss_limit_mb=2048 -timeout=10 -jobs=1 -workers=1
 # and the same with /tmp/fuzz/unzeng_fuzz (the engine's "-v", "-t" and queries) and
 # /tmp/fuzz/deflate64_fuzz (raw Deflate64 streams, fed in pieces) and
-# /tmp/fuzz/repair_fuzz (the compressing side's "-F" and "-FF").
+# /tmp/fuzz/repair_fuzz (the compressing side's "-F" and "-FF"; it writes and syncs an
+# archive per run in $TMPDIR, best a tmpfs such as /dev/shm).
 # Needs clang and libclang-rt-14-dev (Debian 12) plus the library's
 # -dev packages (zlib, bzip2, liblzma, libdeflate, libzstd, libisal, nettle).
 set -eu

@@ -50,8 +50,11 @@ std::int32_t call(bool zip, std::vector<std::string> elements, Seen &seen) {
 }
 
 const std::string &folder() {
+    // Every run writes and syncs the archive: a tmpfs TMPDIR spares the disk.
     static const std::string dir = [] {
-        std::string t = "/tmp/tarnwick-repair-fuzz-XXXXXX";
+        const char *tmp = std::getenv("TMPDIR");
+        std::string t = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
+                        "/tarnwick-repair-fuzz-XXXXXX";
         if (mkdtemp(t.data()) == nullptr)
             std::abort();
         return t;
