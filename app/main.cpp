@@ -3,14 +3,13 @@
 #include "DialogCommands.h"
 #include "InstallCommands.h"
 #include "MainForm.h"
+#include "ProgramTestHooks.h"
 #include "ZipEngine.h"
 #include "platform/Desktop.h"
 
 #include <QApplication>
 #include <QDirIterator>
-#include <QFile>
 #include <QIcon>
-#include <QTimer>
 
 #include <chrono>
 #include <cstdio>
@@ -18,27 +17,6 @@
 #include <cstring>
 
 namespace {
-
-// Test hooks: quit by itself after so many milliseconds, and just before
-// save a picture of the window and a report of its title and status text.
-void InstallTestHooks(TMainFormFm &form) {
-    bool ok = false;
-    const int quitAfter = qEnvironmentVariableIntValue("TARNWICK_QUIT_AFTER_MS", &ok);
-    if (!ok)
-        return;
-    QTimer::singleShot(quitAfter, &form, [&form] {
-        const QString picture = qEnvironmentVariable("TARNWICK_GRAB_PNG");
-        if (!picture.isEmpty())
-            form.grab().save(picture);
-        const QString report = qEnvironmentVariable("TARNWICK_QUIT_REPORT");
-        QFile file(report);
-        if (!report.isEmpty() && file.open(QIODevice::WriteOnly))
-            file.write(
-                (form.windowTitle() + QLatin1Char('\n') + form.TotalsHint() + QLatin1Char('\n'))
-                    .toUtf8());
-        form.close();
-    });
-}
 
 QIcon ProgramIcon() {
     QIcon icon;
