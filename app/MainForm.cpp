@@ -231,19 +231,47 @@ void TMainFormFm::BuildLayout() {
 }
 
 QString TMainFormFm::StatusText() const {
-    return panel0_->text();
+    return pendingStatus_.value_or(panel0_->text());
 }
 
 void TMainFormFm::SetStatusText(const QString &text) {
-    panel0_->setText(text);
+    pendingStatus_ = text;
+    PostPendingProgress();
 }
 
 void TMainFormFm::SetProgressPosition(int position) {
-    ProgressBar2->setValue(position);
+    pendingProgress_ = position;
+    PostPendingProgress();
 }
 
 int TMainFormFm::ProgressPosition() const {
-    return ProgressBar2->value();
+    return pendingProgress_.value_or(ProgressBar2->value());
+}
+
+void TMainFormFm::PostPendingProgress() {
+    if (pendingPosted_)
+        return;
+    pendingPosted_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { ShowPendingProgress(); }, Qt::QueuedConnection);
+}
+
+void TMainFormFm::ShowPendingProgress() {
+    pendingPosted_ = false;
+    if (pendingStatus_)
+        panel0_->setText(*std::exchange(pendingStatus_, std::nullopt));
+    if (pendingProgress_)
+        ProgressBar2->setValue(*std::exchange(pendingProgress_, std::nullopt));
+}
+
+void TMainFormFm::ShowStatusNow(const QString &text) {
+    pendingStatus_.reset();
+    panel0_->setText(text);
+}
+
+void TMainFormFm::ShowProgressNow(int position) {
+    pendingProgress_.reset();
+    ProgressBar2->setValue(position);
 }
 
 void TMainFormFm::showEvent(QShowEvent *event) {
@@ -334,8 +362,8 @@ void TMainFormFm::SetBusy(bool leaving) {
     else
         setCursor(Qt::WaitCursor);
     if (leaving) {
-        ProgressBar2->setValue(0);
-        panel0_->setText(
+        ShowProgressNow(0);
+        ShowStatusNow(
             TotalsText(rows_->Count(), totals_.TotalSize, totals_.TotalPacked, DisplayLocale()));
     }
 }

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -46,7 +47,10 @@ public:
     void UpdateArchiveButtons();
     void UpdateSelectionButtons();
     // Panel 0 of StatusBar1 and the position of ProgressBar2, for the
-    // progress handlers of the running operation.
+    // progress handlers of the running operation. They run once or more per
+    // entry, far more often than the window can be drawn: the widgets take
+    // the last value at the next event dispatch, which the engine's message
+    // pump brings about while it works. The getters see the last value set.
     void SetStatusText(const QString &text);
     void SetProgressPosition(int position);
     int ProgressPosition() const;
@@ -149,6 +153,12 @@ private:
     void ApplyCaption(const QString &caption);
     void RefreshMenuStates();
     void ClearContents();
+    // Panel 0 and the bar at once, dropping what the progress handlers left
+    // pending; for the texts of the window itself (totals, reading).
+    void ShowStatusNow(const QString &text);
+    void ShowProgressNow(int position);
+    void PostPendingProgress();
+    void ShowPendingProgress();
     void MainZipListing(const TZipFileStats &entry);
     void FormResize();
     void Timer1Timer();
@@ -165,6 +175,9 @@ private:
     int listingProgress_ = 0;  // entries listed, for the progress bar
     qint64 shownProgress_ = 0; // the bar's last drawn extent
     QString totalsHint_;
+    std::optional<QString> pendingStatus_;
+    std::optional<int> pendingProgress_;
+    bool pendingPosted_ = false;
     bool bannerShown_ = false;
 
     QFrame *Panel2 = nullptr;

@@ -35,7 +35,7 @@ void TMainFormFm::ClearContents() {
     totals_.Clear();
     totalsHint_.clear();
     FilesLb->setStatusTip(QString());
-    panel0_->clear();
+    ShowStatusNow(QString());
 }
 
 void TMainFormFm::FileNewMnClick() {
@@ -109,9 +109,10 @@ void TMainFormFm::ListArchiveContents() {
     shownProgress_ = 0;
     // A range of 0 to 0 would turn the bar into a busy indicator.
     ProgressBar2->setMaximum(std::max(count, 1));
+    ShowProgressNow(0);
     if (count > 100)
-        panel0_->setText(QStringLiteral("Reading ") + QString::number(count) +
-                         QStringLiteral(" items..."));
+        ShowStatusNow(QStringLiteral("Reading ") + QString::number(count) +
+                      QStringLiteral(" items..."));
     int result = 0;
     {
         FilesLb->setUpdatesEnabled(false);
@@ -124,7 +125,7 @@ void TMainFormFm::ListArchiveContents() {
     totalsHint_ =
         TotalsText(rows_->Count(), totals_.TotalSize, totals_.TotalPacked, DisplayLocale());
     FilesLb->setStatusTip(totalsHint_);
-    ProgressBar2->setValue(0);
+    ShowProgressNow(0);
     ProgressBar2->setMaximum(100);
 }
 
