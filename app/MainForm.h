@@ -56,8 +56,8 @@ public:
     int ProgressPosition() const;
     // Switches the engine's multidisk mode off and unchecks MultidiskmodeMn.
     void MultidiskOff();
-    // Row texts of the selected rows of FilesLb, in list order.
-    QStringList SelectedRowTexts() const;
+    // Stored names of the selected rows of FilesLb, in list order.
+    QStringList SelectedNames() const;
     // TempFiles: the view command's files, deleted when the window closes.
     void AddTempFile(const QString &path);
     QStringList TempFileNames() const;
@@ -92,6 +92,7 @@ public:
     void DeselectAll2Click();
     void FilesLbDblClick();
     int SelectedCount() const;
+    // Every row's text: one string per row, for small lists.
     QStringList RowTexts() const;
     TColumnWidths ColumnWidths() const;
 
@@ -171,7 +172,6 @@ private:
     std::unique_ptr<TRecentList> recent_;
     TPlacement *Placement1 = nullptr;
     TListingTotals totals_;
-    QLocale listingLocale_;
     int listingProgress_ = 0;  // entries listed, for the progress bar
     qint64 shownProgress_ = 0; // the bar's last drawn extent
     QString totalsHint_;

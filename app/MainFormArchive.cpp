@@ -104,7 +104,6 @@ void TMainFormFm::ListArchiveContents() {
     totals_.Clear();
     rows_->Clear();
     const int count = MainZip.EntryCount();
-    listingLocale_ = DisplayLocale();
     listingProgress_ = 0;
     shownProgress_ = 0;
     // A range of 0 to 0 would turn the bar into a busy indicator.
@@ -116,7 +115,13 @@ void TMainFormFm::ListArchiveContents() {
     int result = 0;
     {
         FilesLb->setUpdatesEnabled(false);
-        const auto resume = qScopeGuard([this] { FilesLb->setUpdatesEnabled(true); });
+        rows_->BeginListing(DisplayLocale(), count);
+        // Whatever the engine delivered goes into the list, also when the
+        // listing failed part way.
+        const auto resume = qScopeGuard([this] {
+            rows_->EndListing();
+            FilesLb->setUpdatesEnabled(true);
+        });
         result = MainZip.ListArchive();
     }
     // A missing archive lists as empty without a message.
@@ -130,13 +135,8 @@ void TMainFormFm::ListArchiveContents() {
 }
 
 void TMainFormFm::MainZipListing(const TZipFileStats &entry) {
-    if (totals_.RowFits()) {
-        const QString row = BuildRowText(entry, listingLocale_);
-        totals_.AddEntry(entry.TrueSize(), entry.TrueCompressedSize(), row.size());
-        rows_->AddRow(row);
-    } else {
-        totals_.AddEntry(entry.TrueSize(), entry.TrueCompressedSize(), 0);
-    }
+    rows_->AddEntry(entry);
+    totals_.AddEntry(entry.TrueSize(), entry.TrueCompressedSize());
     if (ProgressBar2->maximum() > 100) {
         // Moving the bar costs more than listing an entry; only a position
         // that shows differently is worth it.

@@ -10,9 +10,12 @@
 
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QListView>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 void TMainFormFm::LoadSettings() {
     Settings = ReadSettings(*profile_);
@@ -52,18 +55,48 @@ TColumnWidths TMainFormFm::ColumnWidths() const {
     return widths;
 }
 
-int TMainFormFm::SelectedCount() const {
-    return static_cast<int>(FilesLb->selectionModel()->selectedRows().size());
+namespace {
+
+// The selected rows as sorted runs that do not overlap: a selection built
+// by clicks may hold ranges that do, and a list of a million selected rows
+// must not be turned into a million indexes.
+std::vector<std::pair<int, int>> SelectedRuns(const QItemSelection &selection) {
+    std::vector<std::pair<int, int>> ranges;
+    ranges.reserve(static_cast<std::size_t>(selection.size()));
+    for (const QItemSelectionRange &range : selection)
+        ranges.emplace_back(range.top(), range.bottom());
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<std::pair<int, int>> runs;
+    for (const auto &[top, bottom] : ranges) {
+        if (!runs.empty() && top <= runs.back().second + 1)
+            runs.back().second = std::max(runs.back().second, bottom);
+        else
+            runs.emplace_back(top, bottom);
+    }
+    return runs;
 }
 
-QStringList TMainFormFm::SelectedRowTexts() const {
-    QModelIndexList selected = FilesLb->selectionModel()->selectedRows();
-    std::sort(selected.begin(), selected.end(),
-              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-    QStringList texts;
-    for (const QModelIndex &index : selected)
-        texts.append(rows_->RowText(index.row()));
-    return texts;
+} // namespace
+
+int TMainFormFm::SelectedCount() const {
+    int count = 0;
+    for (const auto &[top, bottom] : SelectedRuns(FilesLb->selectionModel()->selection()))
+        count += bottom - top + 1;
+    return count;
+}
+
+QStringList TMainFormFm::SelectedNames() const {
+    const auto runs = SelectedRuns(FilesLb->selectionModel()->selection());
+    qsizetype count = 0;
+    for (const auto &[top, bottom] : runs)
+        count += bottom - top + 1;
+    QStringList names;
+    names.reserve(count);
+    for (const auto &[top, bottom] : runs) {
+        for (int row = top; row <= bottom; ++row)
+            names.append(rows_->StoredName(row));
+    }
+    return names;
 }
 
 QStringList TMainFormFm::RowTexts() const {

@@ -1,24 +1,65 @@
-// The rows of FilesLb: row texts kept sorted by text, ignoring case, the way
-// a sorted list box inserts them.
+// The rows of FilesLb: one compact record per archive entry, kept in row
+// text order ignoring case (the order of a sorted list box). The row text of
+// a row is built when it is asked for, never stored, so that a listing of a
+// million entries holds little more than their names.
 #pragma once
 
 #include <QAbstractListModel>
+#include <QLocale>
 #include <QStringList>
+#include <QStringView>
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <vector>
+
+struct TZipFileStats;
 
 class TRowListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    using QAbstractListModel::QAbstractListModel;
+    explicit TRowListModel(QObject *parent = nullptr);
+    ~TRowListModel() override;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    // Qt::DisplayRole: the row text.
     QVariant data(const QModelIndex &index, int role) const override;
 
-    // Inserts at its sorted place; returns the row it went to.
-    int AddRow(const QString &text);
+    // A listing: BeginListing empties the list, AddEntry collects entries in
+    // engine order without showing them, EndListing sorts them and shows
+    // them all at once. `expected` is the engine's entry count, a hint only.
+    void BeginListing(const QLocale &locale, std::int64_t expected);
+    void AddEntry(const TZipFileStats &entry);
+    void EndListing();
     void Clear();
-    const QString &RowText(int row) const { return rows_.at(row); }
+
     int Count() const { return static_cast<int>(rows_.size()); }
+    QString RowText(int row) const;
+    QString StoredName(int row) const;
 
 private:
-    QStringList rows_;
+    // What a row shows, without its text. The name lives in the name store.
+    struct Entry {
+        static constexpr std::int32_t NoDate = std::numeric_limits<std::int32_t>::min();
+
+        const QChar *Name = nullptr;
+        std::int64_t Size = 0;
+        std::int64_t Packed = 0;
+        std::int32_t Day = NoDate; // Julian day of the local date
+        std::int32_t Msecs = 0;    // of the local time of day
+        std::uint32_t NameLength = 0;
+        std::uint8_t Ratio = 0;
+
+        QStringView StoredName() const { return QStringView(Name, NameLength); }
+    };
+    class NameStore;
+
+    QString RowTextOf(const Entry &entry) const;
+    bool RowLess(const Entry &a, const Entry &b) const;
+
+    std::vector<Entry> rows_;
+    std::vector<Entry> listing_;
+    std::unique_ptr<NameStore> names_;
+    QLocale locale_;
 };

@@ -44,25 +44,34 @@ QString FormatByteCount(std::int64_t bytes, const QLocale &locale) {
     return locale.toString(static_cast<qlonglong>(bytes));
 }
 
-QString FormatEntryDate(const QDateTime &dateTime) {
-    if (!dateTime.isValid())
-        return QString();
-    return platform::SystemShortDate(dateTime.date());
-}
-
-QString FormatEntryTime(const QDateTime &dateTime) {
-    if (!dateTime.isValid())
-        return QString();
-    return platform::SystemLongTime(dateTime.time());
-}
-
 QString BuildRowText(const TZipFileStats &entry, const QLocale &locale) {
+    const bool dated = entry.DateTime.isValid();
+    return BuildRowText(entry.FileName, dated ? entry.DateTime.date() : QDate(),
+                        dated ? entry.DateTime.time() : QTime(), entry.TrueSize(),
+                        entry.TrueCompressedSize(), entry.Ratio, locale);
+}
+
+QString BuildRowText(QStringView storedName, const QDate &date, const QTime &time,
+                     std::int64_t size, std::int64_t packed, int ratio, const QLocale &locale) {
     const QChar tab = QLatin1Char('\t');
-    return entry.FileName + tab + FormatEntryDate(entry.DateTime) + tab +
-           FormatEntryTime(entry.DateTime) + tab +
-           FormatByteCount(entry.TrueSize(), locale) + tab +
-           FormatByteCount(entry.TrueCompressedSize(), locale) + tab +
-           QString::number(entry.Ratio) + QLatin1Char('%');
+    QString row;
+    row.reserve(storedName.size() + 48);
+    row += storedName;
+    row += tab;
+    const bool dated = date.isValid() && time.isValid();
+    if (dated)
+        row += platform::SystemShortDate(date);
+    row += tab;
+    if (dated)
+        row += platform::SystemLongTime(time);
+    row += tab;
+    row += FormatByteCount(size, locale);
+    row += tab;
+    row += FormatByteCount(packed, locale);
+    row += tab;
+    row += QString::number(ratio);
+    row += QLatin1Char('%');
+    return row;
 }
 
 QString TotalsText(int rows, std::int64_t totalSize, std::int64_t totalPacked,

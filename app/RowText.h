@@ -27,11 +27,13 @@ QLocale DisplayLocale();
 // A byte count with thousands separators and no decimals.
 QString FormatByteCount(std::int64_t bytes, const QLocale &locale);
 
-// The system's short date and long time (the C library's locale formats).
-QString FormatEntryDate(const QDateTime &dateTime);
-QString FormatEntryTime(const QDateTime &dateTime);
-
+// The six fields of one entry's row; the date and time in the system's
+// short date and long time formats (the C library's locale formats).
 QString BuildRowText(const TZipFileStats &entry, const QLocale &locale);
+// The same from the parts the contents list keeps; an invalid date and time
+// leave both fields empty.
+QString BuildRowText(QStringView storedName, const QDate &date, const QTime &time,
+                     std::int64_t size, std::int64_t packed, int ratio, const QLocale &locale);
 
 // "<rows> Entries, <size> Bytes, <packed> Bytes."
 QString TotalsText(int rows, std::int64_t totalSize, std::int64_t totalPacked,

@@ -1,7 +1,6 @@
 #include "ExtractCommands.h"
 
 #include "MainForm.h"
-#include "RowText.h"
 #include "platform/Desktop.h"
 #include "platform/IoError.h"
 #include "platform/MessageDlg.h"
@@ -19,16 +18,9 @@ using platform::MsgKind;
 using platform::MsgResult;
 
 void SelectedToFilesToProcess(TMainFormFm &form) {
-    const QStringList rows = form.SelectedRowTexts();
-    if (rows.isEmpty())
-        return;
-    QStringList names;
-    names.reserve(rows.size());
-    for (const QString &row : rows) {
-        int position = 1;
-        names.append(NextTabField(row, position));
-    }
-    form.MainZip.FilesToProcess = names;
+    QStringList names = form.SelectedNames();
+    if (!names.isEmpty())
+        form.MainZip.FilesToProcess = std::move(names);
 }
 
 void EditExtractMnClick(TMainFormFm &form) {

@@ -19,11 +19,10 @@ constexpr int ShellSucceeded = 32;
 } // namespace
 
 void SpdBtnViewClick(TMainFormFm &form) {
-    const QStringList selected = form.SelectedRowTexts();
+    const QStringList selected = form.SelectedNames();
     if (selected.isEmpty())
         return;
-    int position = 1;
-    const QString fileName = StoredNameFilePart(NextTabField(selected.first(), position));
+    const QString fileName = StoredNameFilePart(selected.first());
 
     const QString tempFolder =
         form.Settings.TempFolder.isEmpty() ? platform::TempPath() : form.Settings.TempFolder;

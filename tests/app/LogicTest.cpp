@@ -1,7 +1,6 @@
 // The window's decisions that need no screen: result reports, enabling
 // rules, row texts and their fields, totals, display texts and geometry.
 #include "FormGeometry.h"
-#include "ListingTotals.h"
 #include "MenuRules.h"
 #include "ProfileStore.h"
 #include "RecentList.h"
@@ -192,19 +191,6 @@ TEST(RowTextTest, RowTextUsesTheTrueSizesAndTheTotalsTextFormatsBytes) {
               QStringLiteral("3 Entries, 1,234,567 Bytes, 0 Bytes."));
     EXPECT_EQ(TotalsText(1, 5000000000LL, 999, locale),
               QStringLiteral("1 Entries, 5,000,000,000 Bytes, 999 Bytes."));
-}
-
-TEST(ListingTotalsTest, BudgetIsTestedBeforeEachRowWhileSumsCoverAll) {
-    TListingTotals totals;
-    EXPECT_TRUE(totals.AddEntry(10, 5, 63990));
-    EXPECT_TRUE(totals.AddEntry(10, 5, 100)); // 63990 < 64000: this one passes the budget
-    EXPECT_FALSE(totals.AddEntry(4000000000LL, 7, 1));
-    EXPECT_EQ(totals.ListedTextLength, 64090);
-    EXPECT_EQ(totals.TotalSize, 4000000020LL);
-    EXPECT_EQ(totals.TotalPacked, 17);
-    totals.Clear();
-    EXPECT_EQ(totals.ListedTextLength, 0);
-    EXPECT_TRUE(totals.AddEntry(0, 0, 1));
 }
 
 TEST(RecentListTest, DisplayTextAtThirtyAndThirtyOneCharacters) {

@@ -116,6 +116,29 @@ TEST_F(ExtractRemoveTest, ConfirmExtractOffGoesStraightToTheFolderWhichMayBeCrea
     EXPECT_EQ(desktop_->requestsOf(Kind::SelectDirectory).size(), 1u);
 }
 
+TEST_F(ExtractRemoveTest, SelectAllExtractsAndRemovesEveryEntryOfALargeArchive) {
+    // Rows of 5,001 entries hold three times the 64,000 characters an older
+    // list kept: every entry must still be acted on.
+    archive_ = MakeZipOfCount(QStringLiteral("many.zip"), 5001);
+    auto form = NewForm();
+    form->OpenZipFile(archive_);
+    ASSERT_EQ(form->RowTexts().size(), 5001);
+    form->Settings.ConfirmExtract = false;
+    form->EditSelectAllMnClick();
+    const QString out = TempPath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    desktop_->answerDirectory(out);
+    form->RunItemCommand(QStringLiteral("EditExtractMn"));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 5001);
+
+    form->EditSelectAllMnClick();
+    desktop_->answerMessage(MsgResult::Yes);
+    form->RunItemCommand(QStringLiteral("EditDeleteMn"));
+    EXPECT_TRUE(form->RowTexts().isEmpty());
+    EXPECT_EQ(form->MainZip.EntryCount(), 0);
+    EXPECT_EQ(form->StatusText(), QStringLiteral("0 Entries, 0 Bytes, 0 Bytes."));
+}
+
 TEST_F(ExtractRemoveTest, ExtractMethodsAllFreshenUpdateAndNothing) {
     auto form = OpenArchive({{QStringLiteral("old.txt"), "A"},
                              {QStringLiteral("new.txt"), "B"},
