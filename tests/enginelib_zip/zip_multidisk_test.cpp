@@ -49,6 +49,14 @@ std::vector<std::string> ourNames(const std::string &zip) {
     return names;
 }
 
+std::vector<int> disksAskedFor(const Recorder &rec) {
+    std::vector<int> disks;
+    for (const auto &m : rec.messages)
+        if (m.code == ENGINE_MSG_NEW_DISK)
+            disks.push_back(m.disk);
+    return disks;
+}
+
 // Every file of `files` came out of the set whole into `dir`.
 void expectExtracted(const std::string &zip, const std::map<std::string, std::string> &files,
                      const std::string &password = "") {
@@ -193,14 +201,48 @@ TEST_F(MultidiskReadTest, MissingPieceIsAskedForUntilItIsBack) {
         return 0;
     };
     EXPECT_EQ(runUnzip({"", "-!", "-t", "set.zip"}, &rec), ENGINE_OK);
-    EXPECT_EQ(rec.count(ENGINE_MSG_NEW_DISK), 2);
-    EXPECT_EQ(rec.messages.front().disk, 3);
+    EXPECT_EQ(disksAskedFor(rec), (std::vector<int>{3, 3}));
 
     fs::rename("set.z03", "away");
     Recorder cancel;
     cancel.newDisk = [](int) { return 1; };
     EXPECT_EQ(runUnzip({"", "-!", "-t", "set.zip"}, &cancel), ENGINE_ABORTED);
     EXPECT_EQ(cancel.count(ENGINE_MSG_SKIPPING), 0);
+}
+
+// A set on removable media: only the last disk is in the drive. Listing
+// reads the directory there and asks for nothing; extracting asks for each
+// other disk when its data comes, once, in order.
+TEST_F(MultidiskReadTest, OnlyThePiecesReadAreAskedFor) {
+    const auto made = pieces("set");
+    fs::create_directory("drawer");
+    for (const auto &[name, size] : made)
+        if (name != "set.zip")
+            fs::rename(name, "drawer/" + name);
+    Recorder list;
+    EXPECT_EQ(runUnzip({"", "-!", "-v", "set.zip"}, &list), ENGINE_OK);
+    EXPECT_EQ(list.count(ENGINE_MSG_LISTING), 2);
+    EXPECT_EQ(disksAskedFor(list), std::vector<int>{});
+
+    // The drive holds one disk at a time: the one asked for replaces the last.
+    std::string inDrive = "set.zip";
+    Recorder extract;
+    extract.newDisk = [&](int disk) {
+        fs::rename(inDrive, "drawer/" + inDrive);
+        inDrive = disk == 0 ? std::string("set.zip") : "set.z0" + std::to_string(disk);
+        fs::rename("drawer/" + inDrive, inDrive);
+        return 0;
+    };
+    fs::remove_all("out");
+    ASSERT_EQ(runUnzip({"", "-!", "-o", "set.zip", "-d", "out"}, &extract), ENGINE_OK);
+    // The last disk holds the end of the data as well as the directory.
+    std::vector<int> expected;
+    for (int k = 1; k < static_cast<int>(made.size()); ++k)
+        expected.push_back(k);
+    expected.push_back(0);
+    EXPECT_EQ(disksAskedFor(extract), expected);
+    EXPECT_EQ(readFile("out/a.txt"), textData(300000));
+    EXPECT_EQ(readFile("out/b.bin"), randomData(200000));
 }
 
 TEST_F(MultidiskReadTest, OpeningTheFirstPieceAsksForTheLastDisk) {

@@ -53,11 +53,9 @@ Error readEnd(const Source &src, const std::uint8_t *e, std::uint64_t pos, EndRe
     if (!src.readAt(pos - kEnd64LocatorSize, loc, sizeof loc) || le32(loc) != kSigEnd64Locator)
         return Error::Ok;
     // The offset counts from the start of the piece that holds the record.
-    const std::uint64_t diskBase = src.pieceStart(le32(loc + 4));
-    std::uint64_t stored = le64(loc + 8);
-    if (diskBase == UINT64_MAX || stored > UINT64_MAX - diskBase)
+    const std::uint64_t stored = src.positionOf(le32(loc + 4), le64(loc + 8));
+    if (stored == UINT64_MAX)
         return Error::BadDirectory;
-    stored += diskBase;
     out.totalDisks = le32(loc + 16);
     // The ZIP64 end record sits where the locator says, or, in an archive with
     // data in front, right before the locator.
@@ -91,10 +89,9 @@ Error placeDirectory(const Source &src, const EndRecord &end, bool allowShift,
                      std::uint64_t &centralPos, std::uint64_t &shift) {
     const std::uint64_t limit = end.recordStart;
     // In a set the offset counts from the piece the directory starts on.
-    const std::uint64_t base = src.pieceStart(end.centralDisk);
-    if (base == UINT64_MAX || end.centralOffset > UINT64_MAX - base)
+    const std::uint64_t offset = src.positionOf(end.centralDisk, end.centralOffset);
+    if (offset == UINT64_MAX)
         return Error::BadDirectory;
-    const std::uint64_t offset = base + end.centralOffset;
     if (end.entries == 0) {
         shift = 0;
         centralPos = limit;
@@ -159,8 +156,8 @@ bool parseCentral(ArchiveState &s, std::size_t at, std::size_t recordSize, std::
     // entry unreadable, not the archive.
     std::uint64_t size = s.src.size();
     if (s.src.isSet())
-        shift = s.src.pieceStart(e.diskStart); // UINT64_MAX: no such piece
-    if (e.localHeaderOffset <= size && shift <= size - e.localHeaderOffset)
+        e.headerPos = s.src.positionOf(e.diskStart, e.localHeaderOffset); // UINT64_MAX: none
+    else if (e.localHeaderOffset <= size && shift <= size - e.localHeaderOffset)
         e.headerPos = e.localHeaderOffset + shift;
     else
         e.headerPos = std::numeric_limits<std::uint64_t>::max();
@@ -201,7 +198,11 @@ Error checkExtents(ArchiveState &s, bool refuseOverlap) {
         const auto &next = order[j < order.size() ? j : order.size() - 1];
         if (next.second != kBoundary && next.first == e.headerPos)
             return Error::Overlap; // two entries share one local header
-        std::uint64_t room = next.first - e.headerPos;
+        // Across pieces of a set whose sizes are not at hand the room is
+        // unknown: the entry is taken at its word until its data is read.
+        std::uint64_t room = 0;
+        if (!s.src.distance(e.headerPos, next.first, room))
+            room = std::numeric_limits<std::uint64_t>::max();
         bool fits = e.compressedSize <= room && room - e.compressedSize >= kLocalHeaderSize;
         if (!fits && next.second != kBoundary)
             return Error::Overlap;
@@ -213,14 +214,13 @@ Error checkExtents(ArchiveState &s, bool refuseOverlap) {
 
 Error parseDirectory(ArchiveState &s, const EndRecord &end, std::uint64_t shift,
                      const OpenOptions &options) {
-    const std::uint64_t regionSize = end.recordStart - s.info.centralPos;
+    // In a set, only the pieces that hold the directory are read.
+    if (!s.src.readRange(s.info.centralPos, end.recordStart, s.central))
+        return s.src.aborted() ? Error::Aborted : Error::NotAccessible;
     // A count the directory's bytes cannot hold is refused before anything
     // is allocated per entry.
-    if (end.entries > regionSize / kCentralHeaderSize)
+    if (end.entries > s.central.size() / kCentralHeaderSize)
         return Error::BadDirectory;
-    s.central.resize(static_cast<std::size_t>(regionSize));
-    if (regionSize > 0 && !s.src.readAt(s.info.centralPos, s.central.data(), s.central.size()))
-        return Error::NotAccessible;
     s.entries.reserve(static_cast<std::size_t>(end.entries));
 
     std::vector<std::pair<std::size_t, std::size_t>> converted; // entry, offset in names
@@ -293,7 +293,7 @@ Error tryEnd(ArchiveState &s, const std::vector<std::uint8_t> &tail, std::uint64
         if (e != Error::Ok)
             return e;
         // From here on positions are those of the whole set.
-        e = readEnd(src, tail.data() + i, src.pieceStart(end.disk) + tailStart + i, end);
+        e = readEnd(src, tail.data() + i, src.positionOf(end.disk, tailStart + i), end);
         if (e != Error::Ok)
             return e;
     }
@@ -408,7 +408,14 @@ Error locateEntry(const ArchiveState &s, const Entry &e, EntryLocation &out) noe
     out.localExtraSize = le16(h + 28);
     out.dataPos = e.headerPos + kLocalHeaderSize + out.localNameSize + out.localExtraSize;
     const std::uint64_t limit = e.limitPos;
-    if (out.dataPos > limit || e.compressedSize > limit - out.dataPos)
+    std::uint64_t room = 0;
+    if (!s.src.distance(out.dataPos, limit, room)) {
+        // Pieces of a set not at hand: the data is checked as it is read.
+        if (out.dataPos > limit || !s.src.isSet())
+            return Error::BadLocalHeader;
+        room = s.src.size() - out.dataPos;
+    }
+    if (e.compressedSize > room)
         return Error::BadLocalHeader;
     out.dataEnd = out.dataPos + e.compressedSize;
     out.end = out.dataEnd;
@@ -430,7 +437,10 @@ Error locateEntry(const ArchiveState &s, const Entry &e, EntryLocation &out) noe
         }
         if (wide)
             size += 8;
-        if (size <= limit - out.dataEnd)
+        std::uint64_t after = 0;
+        if (!s.src.distance(out.dataEnd, limit, after))
+            after = s.src.isSet() && out.dataEnd <= limit ? size : 0;
+        if (size <= after)
             out.end = out.dataEnd + size;
     }
     return Error::Ok;

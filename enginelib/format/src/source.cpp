@@ -3,6 +3,7 @@
 #include "zipformat/pieces.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,9 +25,13 @@ Source &Source::operator=(Source &&other) noexcept {
         close();
         fd_ = std::exchange(other.fd_, -1);
         size_ = std::exchange(other.size_, 0);
-        pieces_ = std::move(other.pieces_);
-        other.pieces_.clear();
+        count_ = std::exchange(other.count_, 0);
+        shift_ = std::exchange(other.shift_, 0);
+        lastPath_ = std::move(other.lastPath_);
+        sizes_ = std::move(other.sizes_);
+        other.sizes_.clear();
         current_ = std::exchange(other.current_, 0);
+        currentSize_ = std::exchange(other.currentSize_, 0);
         request_ = std::move(other.request_);
         aborted_ = std::exchange(other.aborted_, false);
     }
@@ -53,22 +58,17 @@ void Source::close() noexcept {
         ::close(fd_);
     fd_ = -1;
     size_ = 0;
-    pieces_.clear();
+    count_ = 0;
+    shift_ = 0;
+    lastPath_.clear();
+    sizes_.clear();
     current_ = 0;
+    currentSize_ = 0;
     request_ = nullptr;
     aborted_ = false;
 }
 
 namespace {
-
-// Size of the regular file at `path`; false when there is none.
-bool sizeOf(const std::string &path, std::uint64_t &size) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    size = static_cast<std::uint64_t>(st.st_size);
-    return true;
-}
 
 // A user who keeps answering "go on" without ever providing the piece gets
 // a failure in the end rather than an endless loop.
@@ -81,98 +81,153 @@ Error Source::attachPieces(const std::string &lastPath, std::uint32_t count,
     if (fd_ < 0 || count < 2 || isSet())
         return Error::NotAccessible;
     try {
-        // Grown piece by piece: a made-up count costs requests, not memory.
-        std::vector<Piece> pieces;
-        std::uint64_t start = 0;
-        for (std::uint32_t k = 0; k < count; ++k) {
-            Piece &p = pieces.emplace_back();
-            p.path = piecePath(lastPath, k, count);
-            p.start = start;
-            if (k + 1 == count) {
-                p.size = size_;
-            } else {
-                int asked = 0;
-                while (!sizeOf(p.path, p.size)) {
-                    if (!request || asked++ >= kMaxRequests)
-                        return Error::NotFound;
-                    // The last piece may sit on the medium that is about to
-                    // be swapped: nothing stays open while the user acts.
-                    ::close(fd_);
-                    fd_ = -1;
-                    if (!request(k + 1)) {
-                        aborted_ = true;
-                        return Error::Aborted;
-                    }
-                }
-            }
-            if (p.size > UINT64_MAX - start)
-                return Error::BadDirectory;
-            start += p.size;
-        }
-        pieces_ = std::move(pieces);
+        // The stride is as wide as the count leaves room for: 2^62 bytes for
+        // a few pieces, still 4 GiB for the largest count a set can name.
+        const unsigned shift = 64u - static_cast<unsigned>(std::bit_width(count));
+        const std::uint64_t lastSize = size_;
+        if (lastSize >= (std::uint64_t{1} << shift))
+            return Error::BadDirectory;
+        lastPath_ = lastPath;
+        count_ = count;
+        shift_ = shift;
+        sizes_[count - 1] = lastSize;
         request_ = std::move(request);
-        size_ = start;
         current_ = count - 1;
+        currentSize_ = lastSize;
+        size_ = (std::uint64_t{count - 1} << shift) + lastSize;
         return Error::Ok;
     } catch (...) {
+        count_ = 0;
         return Error::NoMemory;
     }
 }
 
-std::uint64_t Source::pieceStart(std::uint32_t disk) const noexcept {
-    if (pieces_.empty())
-        return 0;
-    return disk < pieces_.size() ? pieces_[disk].start : UINT64_MAX;
+std::uint64_t Source::positionOf(std::uint32_t disk, std::uint64_t offset) const noexcept {
+    if (!isSet())
+        return offset;
+    if (disk >= count_ || offset >= (std::uint64_t{1} << shift_))
+        return UINT64_MAX;
+    return (std::uint64_t{disk} << shift_) + offset;
+}
+
+bool Source::knownSize(std::uint32_t index, std::uint64_t &size) const noexcept {
+    if (index == current_ && fd_ >= 0) {
+        size = currentSize_;
+        return true;
+    }
+    const auto it = sizes_.find(index);
+    if (it == sizes_.end())
+        return false;
+    size = it->second;
+    return true;
+}
+
+// False for a size no piece of this set can have.
+bool Source::learnSize(std::uint32_t index, std::uint64_t size) const noexcept {
+    if (size >= (std::uint64_t{1} << shift_))
+        return false;
+    try {
+        sizes_[index] = size;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool Source::sizeAtHand(std::uint32_t index, std::uint64_t &size) const noexcept {
+    if (knownSize(index, size))
+        return true;
+    struct stat st {};
+    const std::string path = piecePath(lastPath_, index, count_);
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    size = static_cast<std::uint64_t>(st.st_size);
+    return learnSize(index, size);
+}
+
+bool Source::distance(std::uint64_t from, std::uint64_t to, std::uint64_t &bytes) const noexcept {
+    const std::uint32_t first = isSet() ? static_cast<std::uint32_t>(from >> shift_) : 0;
+    const std::uint32_t last = isSet() ? static_cast<std::uint32_t>(to >> shift_) : 0;
+    if (first == last) {
+        bytes = to - from;
+        return to >= from;
+    }
+    if (first > last)
+        return false;
+    const std::uint64_t mask = (std::uint64_t{1} << shift_) - 1;
+    // Every piece from the first to the one before the last is crossed whole.
+    std::uint64_t total = to & mask;
+    for (std::uint32_t k = first; k < last; ++k) {
+        std::uint64_t size = 0;
+        if (!sizeAtHand(k, size) || size > UINT64_MAX - total)
+            return false;
+        total += size;
+    }
+    const std::uint64_t start = from & mask;
+    bytes = total - start;
+    return total >= start;
 }
 
 // Makes fd_ the descriptor of piece `index`, asking for the piece while it
-// is missing or is not the one that was sized (another set's piece).
-bool Source::openPiece(std::size_t index) const noexcept {
+// is missing or is not the one whose size was seen before (another set's
+// piece).
+bool Source::openPiece(std::uint32_t index) const noexcept {
     if (fd_ >= 0 && current_ == index)
         return true;
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
-    const Piece &p = pieces_[index];
-    for (int asked = 0;; ++asked) {
-        const int fd = ::open(p.path.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat st {};
-        if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-            static_cast<std::uint64_t>(st.st_size) == p.size) {
-            fd_ = fd;
-            current_ = index;
-            return true;
-        }
-        if (fd >= 0)
-            ::close(fd);
-        if (aborted_ || !request_ || asked >= kMaxRequests)
-            return false;
-        try {
-            const bool last = index + 1 == pieces_.size();
-            if (!request_(last ? 0 : static_cast<std::uint32_t>(index + 1))) {
+    try {
+        const std::string path = piecePath(lastPath_, index, count_);
+        std::uint64_t expected = 0;
+        const bool known = knownSize(index, expected);
+        for (int asked = 0;; ++asked) {
+            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            struct stat st {};
+            if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+                const auto size = static_cast<std::uint64_t>(st.st_size);
+                if (known ? size == expected : learnSize(index, size)) {
+                    fd_ = fd;
+                    current_ = index;
+                    currentSize_ = size;
+                    return true;
+                }
+            }
+            if (fd >= 0)
+                ::close(fd);
+            if (aborted_ || !request_ || asked >= kMaxRequests)
+                return false;
+            if (!request_(index + 1 == count_ ? 0 : index + 1)) {
                 aborted_ = true;
                 return false;
             }
-        } catch (...) {
-            aborted_ = true;
-            return false;
         }
+    } catch (...) {
+        aborted_ = true;
+        return false;
     }
 }
 
 bool Source::readPieces(std::uint64_t offset, unsigned char *out, std::size_t size) const noexcept {
-    auto it = std::upper_bound(pieces_.begin(), pieces_.end(), offset,
-                               [](std::uint64_t o, const Piece &p) { return o < p.start; });
-    auto index = static_cast<std::size_t>(it - pieces_.begin()) - 1;
+    const std::uint64_t mask = (std::uint64_t{1} << shift_) - 1;
+    auto index = static_cast<std::uint32_t>(offset >> shift_);
+    std::uint64_t at = offset & mask;
     while (size > 0) {
-        while (index < pieces_.size() && offset >= pieces_[index].start + pieces_[index].size)
-            ++index; // empty pieces
-        if (index >= pieces_.size() || !openPiece(index))
+        if (index >= count_)
             return false;
-        const Piece &p = pieces_[index];
-        std::size_t n =
-            static_cast<std::size_t>(std::min<std::uint64_t>(size, p.start + p.size - offset));
-        std::uint64_t at = offset - p.start;
+        // A piece already seen is stepped over without being asked for.
+        std::uint64_t pieceSize = 0;
+        if (!knownSize(index, pieceSize) || at < pieceSize) {
+            if (!openPiece(index))
+                return false;
+            pieceSize = currentSize_;
+        }
+        if (at >= pieceSize) {
+            at -= pieceSize;
+            ++index;
+            continue;
+        }
+        std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, pieceSize - at));
         while (n > 0) {
             ssize_t got = pread(fd_, out, n, static_cast<off_t>(at));
             if (got < 0 && errno == EINTR)
@@ -182,15 +237,55 @@ bool Source::readPieces(std::uint64_t offset, unsigned char *out, std::size_t si
             out += got;
             n -= static_cast<std::size_t>(got);
             size -= static_cast<std::size_t>(got);
-            offset += static_cast<std::uint64_t>(got);
             at += static_cast<std::uint64_t>(got);
         }
     }
     return true;
 }
 
+bool Source::readRange(std::uint64_t from, std::uint64_t to,
+                       std::vector<std::uint8_t> &out) const noexcept {
+    try {
+        out.clear();
+        if (to < from || !contains(from, to - from))
+            return false;
+        std::uint64_t bytes = 0;
+        if (!isSet() || distance(from, to, bytes)) {
+            out.resize(static_cast<std::size_t>(to - from));
+            if (isSet())
+                out.resize(static_cast<std::size_t>(bytes));
+            return out.empty() || readAt(from, out.data(), out.size());
+        }
+        // Sizes unknown: each piece is read to its end as it comes, so that
+        // no disk is asked for twice.
+        const std::uint64_t mask = (std::uint64_t{1} << shift_) - 1;
+        const auto last = static_cast<std::uint32_t>(to >> shift_);
+        auto index = static_cast<std::uint32_t>(from >> shift_);
+        std::uint64_t at = from & mask;
+        for (; index <= last; ++index, at = 0) {
+            if (!openPiece(index))
+                return false;
+            const std::uint64_t end = index == last ? (to & mask) : currentSize_;
+            if (at >= currentSize_ && index < last) {
+                at -= currentSize_;
+                continue;
+            }
+            if (end < at || end > currentSize_)
+                return false;
+            const std::size_t old = out.size();
+            out.resize(old + static_cast<std::size_t>(end - at));
+            if (!readAt(positionOf(index, at), out.data() + old, out.size() - old))
+                return false;
+        }
+        return true;
+    } catch (...) {
+        out.clear();
+        return false;
+    }
+}
+
 bool Source::readAt(std::uint64_t offset, void *out, std::size_t size) const noexcept {
-    if (!pieces_.empty())
+    if (isSet())
         return contains(offset, size) &&
                readPieces(offset, static_cast<unsigned char *>(out), size);
     if (fd_ < 0 || !contains(offset, size))
