@@ -1,6 +1,6 @@
 // Sets of pieces in the window, in multidisk mode: listing, the menus with
-// rows, extracting, the new-disk prompt for a missing piece, and a set
-// opened outside multidisk mode.
+// rows, extracting, the new-disk prompt for a missing piece when its data
+// is read, and a set opened outside multidisk mode.
 #include "CommandsTest.h"
 
 #include "MainForm.h"
@@ -65,35 +65,52 @@ TEST_F(MultidiskTest, ListsExtractsAndKeepsTheMenuRules) {
     EXPECT_EQ(desktop_->messages().size(), 1u); // only the extract question
 }
 
-TEST_F(MultidiskTest, AMissingPieceIsAskedForWhileListing) {
+// Listing reads only the last piece, which holds the directory: with the
+// first piece away nothing is asked. Extracting asks for it when its data
+// comes; Cancel gives the extraction up.
+TEST_F(MultidiskTest, APieceIsAskedForOnlyWhenItsDataIsRead) {
     const QString set = MakeSet();
-    const QString piece = TempPath(QStringLiteral("set.z02"));
+    const QString piece = TempPath(QStringLiteral("set.z01"));
     const QString away = TempPath(QStringLiteral("away"));
     ASSERT_TRUE(QFile::rename(piece, away));
     auto form = NewForm();
     form->MultidiskmodeMnClick();
+    form->OpenZipFile(set);
+    EXPECT_TRUE(desktop_->messages().empty());
+    ASSERT_EQ(form->RowTexts().size(), 2);
+
     // The user brings the piece back, then answers OK.
     const TZipNewdiskEvent ask = form->MainZip.OnNewdisk;
     form->MainZip.OnNewdisk = [&](TZipEngine &engine, std::int32_t disk) {
         QFile::rename(away, piece);
         ask(engine, disk);
     };
-    desktop_->answerMessage(MsgResult::OK);
-    form->OpenZipFile(set);
-    ASSERT_EQ(desktop_->messages().size(), 1u);
-    EXPECT_EQ(desktop_->messages()[0].text, QStringLiteral("Please insert disk #2 of the set."));
-    EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Confirm);
-    EXPECT_EQ(form->RowTexts().size(), 2);
+    const QString out = TempPath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    form->EditSelectAllMnClick();
+    desktop_->answerMessage(MsgResult::Yes).answerDirectory(out).answerMessage(MsgResult::OK);
+    form->RunItemCommand(QStringLiteral("EditExtractMn"));
+    ASSERT_EQ(desktop_->messages().size(), 2u);
+    EXPECT_EQ(desktop_->messages()[1].text, QStringLiteral("Please insert disk #1 of the set."));
+    EXPECT_EQ(desktop_->messages()[1].kind, MsgKind::Confirm);
+    EXPECT_EQ(ReadFile(out + QStringLiteral("/a.txt")), a_);
+    EXPECT_EQ(ReadFile(out + QStringLiteral("/b.bin")), b_);
 
-    // Cancel gives the listing up.
     form->MainZip.OnNewdisk = ask;
     ASSERT_TRUE(QFile::rename(piece, away));
+    QDir(out).removeRecursively();
+    QDir().mkpath(out);
     desktop_->clear();
-    desktop_->answerMessage(MsgResult::Cancel).answerMessage(MsgResult::OK);
-    form->OpenZipFile(set);
-    ASSERT_EQ(desktop_->messages().size(), 2u);
-    EXPECT_EQ(desktop_->messages()[1].text, QStringLiteral("The reading operation was aborted."));
-    EXPECT_TRUE(form->RowTexts().isEmpty());
+    desktop_->answerMessage(MsgResult::Yes)
+        .answerDirectory(out)
+        .answerMessage(MsgResult::Cancel)
+        .answerMessage(MsgResult::OK);
+    form->EditSelectAllMnClick();
+    form->RunItemCommand(QStringLiteral("EditExtractMn"));
+    ASSERT_EQ(desktop_->messages().size(), 3u);
+    EXPECT_EQ(desktop_->messages()[2].text,
+              QStringLiteral("The extracting operation was aborted."));
+    EXPECT_EQ(form->RowTexts().size(), 2);
 }
 
 TEST_F(MultidiskTest, OpeningTheFirstPieceAsksForTheLastDisk) {
