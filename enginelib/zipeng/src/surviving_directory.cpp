@@ -3,6 +3,7 @@
 #include "zipformat/records.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zipwrite {
 
@@ -28,7 +29,11 @@ void SurvivingDirectory::scan(const zipformat::Source &src) {
         if (!src.readAt(from, buf.data(), n))
             return;
         for (size_t i = 0; i + 4 <= n; ++i) {
-            if (buf[i] != 'P' || le32(buf.data() + i) != zipformat::kSigCentral)
+            const void *p = std::memchr(buf.data() + i, 'P', n - 3 - i);
+            if (p == nullptr)
+                break;
+            i = static_cast<size_t>(static_cast<const uint8_t *>(p) - buf.data());
+            if (le32(buf.data() + i) != zipformat::kSigCentral)
                 continue;
             const uint64_t at = from + i;
             if (size - at < kCentralHeaderSize || !src.readAt(at, h, sizeof h))
