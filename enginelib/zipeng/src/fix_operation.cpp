@@ -1,7 +1,8 @@
 // Repairing an archive: "-F" from the central directory where it can be
 // read, "-FF" from a scan of the whole file for local headers. Only entries
 // whose data decodes with the right CRC are kept, so the result passes a
-// test; every entry dropped is named in a skip message. The damaged file is
+// test; every entry left out, or kept without a check (no password, a
+// method not decoded here), is named in a skip message. The damaged file is
 // replaced only by a complete new archive that the extracting side's reader
 // has read back.
 #include "archive_writer.h"
@@ -35,18 +36,19 @@ public:
     }
 };
 
-// Whether entry i may stay, and when not, the skip reason that says why.
-// Entries that cannot be checked (no password given, a method this engine
-// does not decode) stay in a normal repair, since dropping them would lose
-// data nobody proved damaged; the aggressive repair keeps only what it could
-// check. An encrypted entry the given password does not open is unchecked
-// too: a stale password must not cost the user every encrypted file. The
+// Whether entry i may stay, and whether its data was checked; when it was
+// not, or failed, the skip reason that says why. Entries that cannot be
+// checked (no password given, a method this engine does not decode) stay in
+// a normal repair, since dropping them would lose data nobody proved
+// damaged; the aggressive repair keeps only what it could check. An
+// encrypted entry the given password does not open is unchecked too: a
+// stale password must not cost the user every encrypted file. The
 // traditional encryption header checks only one byte, so about one wrong
 // password in 128 gets past it and shows as damaged data instead; such an
 // entry is kept for the same reason. Running out of memory decides nothing
 // about the entry: it ends the repair.
 Status keepEntry(const zipformat::Archive &a, size_t i, const Options &opt, bool &keep,
-                 uint8_t &reason) {
+                 bool &checked, uint8_t &reason) {
     using zipformat::Error;
     DiscardSink sink;
     zipformat::ReadOptions ro;
@@ -55,19 +57,22 @@ Status keepEntry(const zipformat::Archive &a, size_t i, const Options &opt, bool
     const zipformat::Entry &entry = a.entry(i);
     if (e == Error::NoMemory)
         return Status(ENGINE_NO_MEMORY);
-    keep = e == Error::Ok || e == Error::NeedPassword || e == Error::BadPassword ||
-           e == Error::UnsupportedCrypto ||
-           ((e == Error::Corrupted || e == Error::BadCrc) && entry.isEncrypted() &&
-            !zipformat::isAes(entry)) ||
-           (e == Error::UnsupportedMethod && !opt.aggressiveFix);
-    reason = e == Error::BadCrc              ? ENGINE_SKIP_BAD_CRC
+    const bool password = e == Error::NeedPassword || e == Error::BadPassword ||
+                          e == Error::UnsupportedCrypto ||
+                          ((e == Error::Corrupted || e == Error::BadCrc) && entry.isEncrypted() &&
+                           !zipformat::isAes(entry));
+    checked = e == Error::Ok;
+    keep = checked || password || (e == Error::UnsupportedMethod && !opt.aggressiveFix);
+    reason = password                        ? ENGINE_SKIP_PASSWORD
+             : e == Error::BadCrc            ? ENGINE_SKIP_BAD_CRC
              : e == Error::UnsupportedMethod ? ENGINE_SKIP_UNKNOWN_METHOD
                                              : ENGINE_SKIP_CORRUPTED;
     return {};
 }
 
-// An entry left out of the repaired archive.
-struct Dropped {
+// An entry left out of the repaired archive, or kept without a check of its
+// data: each is named in a skip message.
+struct Unchecked {
     std::string name;
     uint8_t reason = ENGINE_SKIP_CORRUPTED;
 };
@@ -161,9 +166,9 @@ Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &kee
 }
 
 Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger &msg,
-                      std::vector<Located> &keep, std::vector<Dropped> &dropped) {
+                      std::vector<Located> &keep, std::vector<Unchecked> &unchecked) {
     keep.clear();
-    dropped.clear();
+    unchecked.clear();
     // Records that share a local header are one entry under several names,
     // which only an overlap bomb writes; the first keeps it. Checking the
     // rest would inflate the same data once per record.
@@ -172,17 +177,17 @@ Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger
         Located l{i, {}};
         const std::string name(a.entry(i).name);
         if (a.locate(i, l.loc) != zipformat::Error::Ok || !headers.insert(l.loc.headerPos).second) {
-            dropped.push_back({name, ENGINE_SKIP_CORRUPTED});
+            unchecked.push_back({name, ENGINE_SKIP_CORRUPTED});
             continue;
         }
-        bool kept = false;
+        bool kept = false, checked = false;
         uint8_t reason = ENGINE_SKIP_CORRUPTED;
-        if (Status s = keepEntry(a, i, opt, kept, reason); s.failed())
+        if (Status s = keepEntry(a, i, opt, kept, checked, reason); s.failed())
             return s;
         if (kept)
             keep.push_back(l);
-        else
-            dropped.push_back({name, reason});
+        if (!checked)
+            unchecked.push_back({name, reason});
         if (Status s = msg.checkAbort(); s.failed())
             return s;
     }
@@ -190,17 +195,17 @@ Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger
 }
 
 // Puts the new archive in place once the reader has accepted it, then names
-// what was left out. 40 when anything was.
-Status commitChecked(OutputFile &out, const std::vector<Dropped> &dropped, Messenger &msg) {
+// what was left out or kept unchecked. 40 when anything was.
+Status commitChecked(OutputFile &out, const std::vector<Unchecked> &unchecked, Messenger &msg) {
     if (Status s = out.flush(); s.failed())
         return s;
     if (!readsBack(out.temporaryPath()))
         return Status(ENGINE_BAD_ARCHIVE);
     if (Status s = out.commit(); s.failed())
         return s;
-    for (const Dropped &d : dropped)
+    for (const Unchecked &d : unchecked)
         msg.skip(d.name, d.reason);
-    return dropped.empty() ? Status() : Status(ENGINE_SOME_SKIPPED);
+    return unchecked.empty() ? Status() : Status(ENGINE_SOME_SKIPPED);
 }
 
 // Builds an archive from the local headers found by a scan, into `out`.
@@ -302,8 +307,8 @@ Status fixFromDirectory(const Options &opt, Messenger &msg, bool &done) {
     if (a.open(opt.archive, oo) != zipformat::Error::Ok || !readerAgrees(opt.archive, a))
         return {};
     std::vector<Located> keep;
-    std::vector<Dropped> dropped;
-    if (Status s = checkedEntries(a, opt, msg, keep, dropped); s.failed())
+    std::vector<Unchecked> unchecked;
+    if (Status s = checkedEntries(a, opt, msg, keep, unchecked); s.failed())
         return s;
     if (keep.empty())
         return {};
@@ -314,7 +319,7 @@ Status fixFromDirectory(const Options &opt, Messenger &msg, bool &done) {
     if (Status s = writeEntries(a, keep, *out, std::string(c.data(), c.size()), &msg); s.failed())
         return s;
     a.close();
-    const Status s = commitChecked(*out, dropped, msg);
+    const Status s = commitChecked(*out, unchecked, msg);
     done = s.code() != ENGINE_BAD_ARCHIVE;
     return done ? s : Status();
 }
@@ -352,8 +357,8 @@ Status fixFromScan(const Options &opt, Messenger &msg) {
     if (a.open(scratch->temporaryPath(), oo) != zipformat::Error::Ok)
         return Status(ENGINE_BAD_ARCHIVE);
     std::vector<Located> keep;
-    std::vector<Dropped> dropped;
-    if (Status s = checkedEntries(a, opt, msg, keep, dropped); s.failed())
+    std::vector<Unchecked> unchecked;
+    if (Status s = checkedEntries(a, opt, msg, keep, unchecked); s.failed())
         return s;
     if (keep.empty())
         return Status(ENGINE_BAD_ARCHIVE);
@@ -362,7 +367,7 @@ Status fixFromScan(const Options &opt, Messenger &msg) {
         return s;
     if (Status s = writeEntries(a, keep, *out, std::string(), &msg); s.failed())
         return s;
-    return commitChecked(*out, dropped, msg);
+    return commitChecked(*out, unchecked, msg);
 }
 
 } // namespace
