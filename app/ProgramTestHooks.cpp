@@ -3,7 +3,11 @@
 #include "MainForm.h"
 #include "platform/Desktop.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QListView>
 #include <QTimer>
 
 #include <chrono>
@@ -53,15 +57,35 @@ private:
     std::unique_ptr<platform::Desktop> qt_;
 };
 
-// Runs each named menu command in turn; the report gets one line per
-// command with its wall-clock seconds.
+// "key:End", "key:Shift+PgDown": a key pressed in the contents list, as a
+// user moves through it, scrolls it and selects rows.
+void PressKeyInList(TMainFormFm &form, const QString &keyName) {
+    auto *list = form.findChild<QListView *>(QStringLiteral("FilesLb"));
+    const QKeySequence sequence = QKeySequence::fromString(keyName);
+    if (list == nullptr || sequence.isEmpty())
+        return;
+    const QKeyCombination key = sequence[0];
+    QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers());
+    QKeyEvent release(QEvent::KeyRelease, key.key(), key.keyboardModifiers());
+    QCoreApplication::sendEvent(list, &press);
+    QCoreApplication::sendEvent(list, &release);
+    // Drawn before the time is taken, as a user would see it.
+    list->viewport()->repaint();
+}
+
+// Runs each named menu command or key in turn; the report gets one line
+// per step with its wall-clock seconds.
 QString RunCommands(TMainFormFm &form, const QStringList &names, const QString &answer) {
     QString log;
     TAnsweringDesktop desktop(answer, &log);
     platform::Desktop *previous = platform::Desktop::setCurrent(&desktop);
+    const QString keyPrefix = QStringLiteral("key:");
     for (const QString &name : names) {
         const auto start = std::chrono::steady_clock::now();
-        form.RunItemCommand(name);
+        if (name.startsWith(keyPrefix))
+            PressKeyInList(form, name.mid(keyPrefix.size()));
+        else
+            form.RunItemCommand(name);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         log += name + QLatin1Char(' ') + QString::number(took.count(), 'f', 3) + QLatin1Char('\n');
     }
