@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# A 1,000,000-entry archive in the program's window, offscreen and
+# unattended (TARNWICK_RUN_COMMANDS): open it, scroll to the end and back,
+# select all, extract everything, and remove a selection of rows; beside
+# `tarnwick-cli list` and Info-ZIP's `unzip -l` of the same archive, in one
+# run. Every figure is one run's wall-clock time and maximum resident size
+# (/usr/bin/time); the window's steps are also timed inside the program.
+# Fails when the program's peak with every entry listed and selected
+# reaches LIMIT_MIB (400). The archive (about 130 MB) and the extracted
+# files live on tmpfs and are removed at the end, the archive unless KEEP=1.
+#
+#   bench/bench_million.sh [BIN_DIR]      BIN_DIR holds tarnwick, tarnwick-cli
+#                                         and the engine libraries
+#   ENTRIES=200000 ...                    another count (default 1000000)
+set -euo pipefail
+
+BIN=$(cd "${1:-$(dirname "$0")/../build/dev/bin}" && pwd)
+ENTRIES=${ENTRIES:-1000000}
+LIMIT_MIB=${LIMIT_MIB:-400}
+WORK=${WORK:-/dev/shm/tarnwick-bench-million}
+
+for tool in tarnwick tarnwick-cli; do
+    [ -x "$BIN/$tool" ] || { echo "no $tool in $BIN" >&2; exit 2; }
+done
+command -v unzip >/dev/null || { echo "unzip is needed" >&2; exit 2; }
+[ -x /usr/bin/time ] || { echo "/usr/bin/time is needed" >&2; exit 2; }
+mkdir -p "$WORK"
+cd "$WORK"
+archive="million$ENTRIES.zip"
+cleanup() {
+    rm -rf "$WORK/out" "$WORK/remove.zip"
+    [ "${KEEP:-0}" = 1 ] || rm -f "$WORK/$archive"
+}
+trap cleanup EXIT
+
+if [ ! -f "$archive" ]; then
+    echo "building $archive ..." >&2
+    # Empty entries: a million files of a few bytes would each take a page
+    # of tmpfs when extracted.
+    python3 - "$ENTRIES" "$archive" <<'PY'
+import sys, zipfile
+n, name = int(sys.argv[1]), sys.argv[2]
+with zipfile.ZipFile(name, "w", zipfile.ZIP_STORED) as z:
+    for i in range(n):
+        when = (2000 + i % 25, 1 + i % 12, 1 + i % 28, i % 24, i % 60, 2 * (i % 30))
+        z.writestr(zipfile.ZipInfo("dir%03d/sub%02d/file%07d.txt" % (i // 1000, i % 37, i), when), b"")
+PY
+fi
+
+export QT_QPA_PLATFORM=offscreen
+
+# "SECONDS KIB" of one run of the command.
+measured() {
+    /usr/bin/time -f '%e %M' -o "$WORK/time" "$@" >/dev/null 2>&1
+    cat "$WORK/time"
+}
+
+# Runs the program on `archive` with the steps; prints "SECONDS KIB" and
+# keeps the report. The report must hold `expect`.
+window() {
+    local archive=$1 steps=$2 answer=$3 expect=$4
+    rm -rf "$WORK/ini" && mkdir -p "$WORK/ini"
+    TARNWICK_WINDIR="$WORK/ini" TARNWICK_QUIT_AFTER_MS=0 TARNWICK_QUIT_REPORT="$WORK/report" \
+        TARNWICK_RUN_COMMANDS="$steps" TARNWICK_ANSWER_PATH="$answer" \
+        measured "$BIN/tarnwick" "$archive"
+    grep -q -- "$expect" "$WORK/report" || {
+        echo "the window did not finish: no \"$expect\" in its report:" >&2
+        head -c 2000 "$WORK/report" >&2
+        exit 1
+    }
+}
+
+step_seconds() { awk -v s="$1" '$1 == s && NF == 2 { print $2 }' "$WORK/report"; }
+
+entries_text=$(printf "%d Entries" "$ENTRIES")
+read -r unzip_s unzip_k <<<"$(measured unzip -l "$archive")"
+read -r cli_s cli_k <<<"$(measured "$BIN/tarnwick-cli" list "$archive")"
+read -r open_s open_k <<<"$(window "$archive" "" "" "^$entries_text")"
+read -r browse_s browse_k <<<"$(window "$archive" key:End,key:Home,EditSelectAllMn "" "^$entries_text")"
+scroll_s=$(step_seconds key:End)
+select_s=$(step_seconds EditSelectAllMn)
+
+rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+read -r extract_s extract_k <<<"$(window "$archive" EditSelectAllMn,EditExtractMn "$WORK/out" EditExtractMn)"
+extract_step=$(step_seconds EditExtractMn)
+extracted=$(find "$WORK/out" -type f | wc -l)
+rm -rf "$WORK/out"
+
+# Remove the rows of the first two pages (Home, then Shift+PgDown twice).
+cp "$archive" remove.zip
+read -r remove_s remove_k <<<"$(window remove.zip key:Home,key:Shift+PgDown,key:Shift+PgDown,EditDeleteMn \
+    "$WORK" "Entries")"
+remove_step=$(step_seconds EditDeleteMn)
+left=$(sed -n 2p "$WORK/report")
+
+mib() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
+printf '%-52s %9s %9s\n' "$ENTRIES entries" "seconds" "peak MiB"
+printf '%-52s %9s %9s\n' "unzip -l" "$unzip_s" "$(mib "$unzip_k")"
+printf '%-52s %9s %9s\n' "tarnwick-cli list" "$cli_s" "$(mib "$cli_k")"
+printf '%-52s %9s %9s\n' "window: start, open, list, quit" "$open_s" "$(mib "$open_k")"
+printf '%-52s %9s %9s\n' "window: ... scroll to the end and back, select all" "$browse_s" "$(mib "$browse_k")"
+printf '%-52s %9s\n' "  of which End key (scroll to the last row, drawn)" "$scroll_s"
+printf '%-52s %9s\n' "  of which Select All" "$select_s"
+printf '%-52s %9s %9s\n' "window: ... select all, extract ($extracted files)" "$extract_s" "$(mib "$extract_k")"
+printf '%-52s %9s\n' "  of which Extract" "$extract_step"
+printf '%-52s %9s %9s\n' "window: ... select two pages, remove" "$remove_s" "$(mib "$remove_k")"
+printf '%-52s %9s\n' "  of which Remove (with the re-listing)" "$remove_step"
+echo "after the removal: $left"
+[ "$extracted" -eq "$ENTRIES" ] || { echo "extracted $extracted of $ENTRIES files" >&2; exit 1; }
+awk -v k="$browse_k" -v limit="$LIMIT_MIB" 'BEGIN {
+    printf "peak with every entry listed and selected: %.0f MiB (limit %d)\n", k / 1024, limit
+    exit (k / 1024 < limit) ? 0 : 1
+}'
