@@ -46,6 +46,14 @@ void RunMessagePump(bool always) {
 } // namespace
 
 QDateTime TZipEngine::DosDateTimeToDateTime(std::uint32_t packed) {
+    // The local time costs more than the rest of a record together, and an
+    // operation reports each entry twice or more (its name, then its
+    // progress): the last conversion is kept.
+    thread_local std::uint32_t lastPacked = 0;
+    thread_local QDateTime lastDateTime;
+    thread_local bool converted = false;
+    if (converted && packed == lastPacked)
+        return lastDateTime;
     const int year = static_cast<int>(packed >> 25) + 1980;
     const int month = static_cast<int>((packed >> 21) & 0x0Fu);
     const int day = static_cast<int>((packed >> 16) & 0x1Fu);
@@ -54,9 +62,13 @@ QDateTime TZipEngine::DosDateTimeToDateTime(std::uint32_t packed) {
     const int second = 2 * static_cast<int>(packed & 0x1Fu);
     // Archives written by careless tools carry impossible stamps; they must
     // not stop a listing, so they simply have no date.
-    if (!QDate::isValid(year, month, day) || !QTime::isValid(hour, minute, second))
-        return {};
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::LocalTime);
+    QDateTime dateTime;
+    if (QDate::isValid(year, month, day) && QTime::isValid(hour, minute, second))
+        dateTime = QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::LocalTime);
+    lastPacked = packed;
+    lastDateTime = dateTime;
+    converted = true;
+    return dateTime;
 }
 
 TZipFileStats TZipEngine::ConvertRecord(const EngineFileRecord &record) {
