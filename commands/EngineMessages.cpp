@@ -11,7 +11,14 @@ QString Quoted(const QString &name) {
 } // namespace
 
 QString FileProgressText(const QString &word, const QString &fileName) {
-    return word + QLatin1Char(' ') + Quoted(fileName) + QLatin1Char('.');
+    // Built once per entry of an operation: one allocation, not four.
+    QString text;
+    text.reserve(word.size() + fileName.size() + 4);
+    text += word;
+    text += QLatin1String(" \"");
+    text += fileName;
+    text += QLatin1String("\".");
+    return text;
 }
 
 QString SkippingText(bool testRunning, const QString &fileName, std::uint8_t reason) {
