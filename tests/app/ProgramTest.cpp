@@ -37,6 +37,37 @@ TEST_F(ProgramTest, StartsOffscreenWithAnArchiveListsItAndQuits) {
     EXPECT_TRUE(QFile::exists(TempPath(QStringLiteral("grab.png"))));
 }
 
+TEST_F(ProgramTest, RunsNamedCommandsAnsweringEveryQuestionAndReportsThem) {
+    const QString archive = MakeZip(QStringLiteral("two.zip"), {{QStringLiteral("a.txt"), "a"},
+                                                                {QStringLiteral("d/b.txt"), "bb"}});
+    const QString out = TempPath(QStringLiteral("out"));
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("TARNWICK_WINDIR"), TempPath(QStringLiteral("windir")));
+    environment.insert(QStringLiteral("TARNWICK_QUIT_AFTER_MS"), QStringLiteral("0"));
+    environment.insert(QStringLiteral("TARNWICK_QUIT_REPORT"), TempPath(QStringLiteral("report")));
+    environment.insert(QStringLiteral("TARNWICK_RUN_COMMANDS"),
+                       QStringLiteral("key:End,EditSelectAllMn,EditExtractMn"));
+    environment.insert(QStringLiteral("TARNWICK_ANSWER_PATH"), out);
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TARNWICK_BIN_DIR "/tarnwick"), {archive});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    QFile report(TempPath(QStringLiteral("report")));
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(report.readAll()).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("key:End ")));
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("EditSelectAllMn ")));
+    // The Extract question, then the one about the missing folder.
+    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("box: You are about to Extract")));
+    EXPECT_EQ(lines[5], QStringLiteral("box: The specified directory does not exist. Create it?"));
+    EXPECT_TRUE(lines[6].startsWith(QStringLiteral("EditExtractMn ")));
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("/a.txt")));
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("/b.txt")));
+}
+
 TEST_F(ProgramTest, PlacementRoundTripAndTheFortyCharacterLine) {
     QRect saved;
     {
