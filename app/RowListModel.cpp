@@ -8,28 +8,40 @@
 
 #include <algorithm>
 #include <limits>
+#include <tuple>
+#include <utility>
 
-// The characters of every name in large blocks that never move: one
-// allocation per block rather than one per entry.
+// The names, in UTF-8, in large blocks that never move: one allocation per
+// block rather than one per entry, and mostly one byte per character.
 class TRowListModel::NameStore {
 public:
-    const QChar *Keep(const QString &name) {
-        const auto length = static_cast<std::size_t>(name.size());
-        if (blocks_.empty() || BlockSize - used_ < length) {
+    // Where the name went and its length in bytes.
+    std::pair<const char *, std::uint32_t> Keep(const QString &name) {
+        const std::size_t room = 3 * static_cast<std::size_t>(name.size());
+        if (blocks_.empty() || BlockSize - used_ < room) {
             // A name is at most 65,535 bytes long; a longer text still gets
             // a block of its own.
-            blocks_.push_back(std::make_unique<QChar[]>(std::max(BlockSize, length)));
+            blocks_.push_back(std::make_unique<char[]>(std::max(BlockSize, room)));
             used_ = 0;
         }
-        QChar *place = blocks_.back().get() + used_;
-        std::copy(name.cbegin(), name.cend(), place);
+        char *const place = blocks_.back().get() + used_;
+        char *end = place;
+        for (const QChar c : name) {
+            if (c.unicode() >= 0x80) {
+                const QByteArray utf8 = name.toUtf8();
+                end = std::copy(utf8.cbegin(), utf8.cend(), place);
+                break;
+            }
+            *end++ = static_cast<char>(c.unicode());
+        }
+        const auto length = static_cast<std::size_t>(end - place);
         used_ += length;
-        return place;
+        return {place, static_cast<std::uint32_t>(length)};
     }
 
 private:
-    static constexpr std::size_t BlockSize = std::size_t(1) << 18;
-    std::vector<std::unique_ptr<QChar[]>> blocks_;
+    static constexpr std::size_t BlockSize = std::size_t(1) << 19;
+    std::vector<std::unique_ptr<char[]>> blocks_;
     std::size_t used_ = 0;
 };
 
@@ -55,7 +67,7 @@ QString TRowListModel::RowText(int row) const {
 }
 
 QString TRowListModel::StoredName(int row) const {
-    return rows_.at(static_cast<std::size_t>(row)).StoredName().toString();
+    return rows_.at(static_cast<std::size_t>(row)).StoredName();
 }
 
 QString TRowListModel::RowTextOf(const Entry &entry) const {
@@ -80,8 +92,7 @@ void TRowListModel::BeginListing(const QLocale &locale, std::int64_t expected) {
 
 void TRowListModel::AddEntry(const TZipFileStats &stats) {
     Entry entry;
-    entry.Name = names_->Keep(stats.FileName);
-    entry.NameLength = static_cast<std::uint32_t>(stats.FileName.size());
+    std::tie(entry.Name, entry.NameLength) = names_->Keep(stats.FileName);
     entry.Size = stats.TrueSize();
     entry.Packed = stats.TrueCompressedSize();
     entry.Ratio = stats.Ratio;
@@ -115,38 +126,37 @@ void TRowListModel::Clear() {
 
 namespace {
 
-constexpr char16_t Tab = u'\t';
+constexpr unsigned char Tab = '\t';
 
-char16_t FoldAscii(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
+unsigned char FoldAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
 } // namespace
 
-// The order of the row texts ignoring case, decided from the names alone
-// where plain ASCII settles it; everything else compares the full row texts.
+// The order of the row texts ignoring case, decided from the names' bytes
+// where plain ASCII settles it (an ASCII byte is always a whole character
+// in UTF-8); everything else compares the full row texts.
 bool TRowListModel::RowLess(const Entry &a, const Entry &b) const {
-    const QStringView x = a.StoredName();
-    const QStringView y = b.StoredName();
-    const qsizetype common = std::min(x.size(), y.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        const char16_t cx = x[i].unicode();
-        const char16_t cy = y[i].unicode();
-        if (cx == cy)
+    const auto *x = reinterpret_cast<const unsigned char *>(a.Name);
+    const auto *y = reinterpret_cast<const unsigned char *>(b.Name);
+    const std::uint32_t common = std::min(a.NameLength, b.NameLength);
+    for (std::uint32_t i = 0; i < common; ++i) {
+        if (x[i] == y[i])
             continue;
-        if (cx >= 0x80 || cy >= 0x80)
+        if (x[i] >= 0x80 || y[i] >= 0x80)
             return RowTextOf(a).compare(RowTextOf(b), Qt::CaseInsensitive) < 0;
-        const char16_t fx = FoldAscii(cx);
-        const char16_t fy = FoldAscii(cy);
+        const unsigned char fx = FoldAscii(x[i]);
+        const unsigned char fy = FoldAscii(y[i]);
         if (fx != fy)
             return fx < fy;
     }
     // One name ends where the other goes on: the tab after the shorter name
     // meets the next character of the longer one.
-    if (x.size() != y.size()) {
-        const char16_t next = (x.size() > y.size() ? x : y)[common].unicode();
+    if (a.NameLength != b.NameLength) {
+        const unsigned char next = a.NameLength > b.NameLength ? x[common] : y[common];
         if (next < 0x80 && FoldAscii(next) != Tab)
-            return (x.size() < y.size()) == (Tab < FoldAscii(next));
+            return (a.NameLength < b.NameLength) == (Tab < FoldAscii(next));
     }
     return RowTextOf(a).compare(RowTextOf(b), Qt::CaseInsensitive) < 0;
 }

@@ -7,7 +7,6 @@
 #include <QAbstractListModel>
 #include <QLocale>
 #include <QStringList>
-#include <QStringView>
 
 #include <cstdint>
 #include <limits>
@@ -43,15 +42,17 @@ private:
     struct Entry {
         static constexpr std::int32_t NoDate = std::numeric_limits<std::int32_t>::min();
 
-        const QChar *Name = nullptr;
+        const char *Name = nullptr; // UTF-8, in the name store
         std::int64_t Size = 0;
         std::int64_t Packed = 0;
-        std::int32_t Day = NoDate; // Julian day of the local date
-        std::int32_t Msecs = 0;    // of the local time of day
-        std::uint32_t NameLength = 0;
+        std::int32_t Day = NoDate;    // Julian day of the local date
+        std::int32_t Msecs = 0;       // of the local time of day
+        std::uint32_t NameLength = 0; // bytes
         std::uint8_t Ratio = 0;
 
-        QStringView StoredName() const { return QStringView(Name, NameLength); }
+        QString StoredName() const {
+            return QString::fromUtf8(Name, static_cast<qsizetype>(NameLength));
+        }
     };
     class NameStore;
 
