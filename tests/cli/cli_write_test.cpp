@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -136,6 +137,44 @@ TEST_F(CliWrite, FixOutKeepsTheDamagedArchive) {
     EXPECT_EQ(cli("fix junk.zip --out nothing.zip").status, 2);
     EXPECT_FALSE(fs::exists(dir_ / "nothing.zip"));
     EXPECT_EQ(output("ls -A | grep -c tarnwick-fix").out, "0\n");
+}
+
+// Names typed on the command line stay patterns (a class written "[*]"
+// takes the character itself), and a name that matches nothing is still
+// reported, for extract and delete alike.
+TEST_F(CliWrite, TypedNamesArePatternsAndUnmatchedOnesAreReported) {
+    const std::string files[] = {"x*.txt",   "xyz.txt", "q?.txt", "qq.txt",
+                                 "[ab].txt", "a.txt",   "b.txt"};
+    for (const std::string &f : files)
+        write("p/" + f, f);
+    ASSERT_EQ(cli("add p.zip p -r -q").status, 0);
+    struct Case {
+        std::string typed;
+        std::set<std::string> selected;
+    };
+    const Case cases[] = {{"'p/x*.txt'", {"x*.txt", "xyz.txt"}},
+                          {"'p/q?.txt'", {"q?.txt", "qq.txt"}},
+                          {"'p/[ab].txt'", {"a.txt", "b.txt"}},
+                          {"'p/x[*].txt'", {"x*.txt"}},
+                          {"p/a.txt p/nope.txt", {"a.txt"}}};
+    int n = 0;
+    for (const Case &c : cases) {
+        const std::string out = "o" + std::to_string(n++);
+        CliResult r = cli("extract -q p.zip " + c.typed + " -d " + out);
+        std::set<std::string> got;
+        for (const auto &e : fs::directory_iterator(dir_ / out / "p"))
+            got.insert(e.path().filename().string());
+        EXPECT_EQ(got, c.selected) << c.typed;
+        const bool unmatched = c.typed.find("nope") != std::string::npos;
+        EXPECT_EQ(r.status, unmatched ? 1 : 0) << c.typed << r.out;
+        EXPECT_EQ(r.out.find("p/nope.txt (not found)") != std::string::npos, unmatched) << r.out;
+    }
+    CliResult r = cli("delete p.zip 'p/q?.txt' 'p/[ab].txt'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    for (const char *gone : {"q?.txt", "qq.txt", "a.txt", "b.txt"})
+        EXPECT_NE(r.out.find(std::string("deleting: p/") + gone), std::string::npos) << gone;
+    EXPECT_EQ(r.out.find("[ab].txt"), std::string::npos) << r.out;
+    EXPECT_EQ(cli("delete p.zip p/nope.txt").status, 1);
 }
 
 TEST_F(CliWrite, MultidiskSetsWithAPieceSize) {

@@ -4,6 +4,7 @@
 #include "zipformat/archive.h"
 #include "zipformat/crc32.h"
 #include "zipformat/dostime.h"
+#include "zipformat/name_patterns.h"
 #include "zipformat/names.h"
 #include "zipformat/pkcrypt.h"
 #include "zipformat/reader.h"
@@ -75,6 +76,44 @@ TEST(FormatWildcard, PatternsAsBothEnginesUseThem) {
     EXPECT_FALSE(wildcardMatch(std::string(200, '*') + "x", std::string(100000, 'a')));
     EXPECT_TRUE(zipformat::hasWildcard("a[1]"));
     EXPECT_FALSE(zipformat::hasWildcard("plain/name.txt"));
+}
+
+TEST(FormatWildcard, PatternsThatMatchOneNameOnlyGiveThatName) {
+    struct Case {
+        const char *pattern;
+        const char *literal; // null: a real pattern
+    };
+    const Case cases[] = {{"plain/name.txt", "plain/name.txt"},
+                          {"x[*].txt", "x*.txt"},
+                          {"[[]ab].txt", "[ab].txt"},
+                          {"q[?]", "q?"},
+                          {"[-]x", "-x"},
+                          {"a[b", "a[b"}, // never closed: an ordinary "["
+                          {"x*.txt", nullptr},
+                          {"q?", nullptr},
+                          {"[ab].txt", nullptr},
+                          {"[!a]", nullptr},
+                          {"[]]", nullptr},
+                          {"[a-c]", nullptr}};
+    for (const Case &c : cases) {
+        std::string out;
+        ASSERT_EQ(patternLiteral(c.pattern, out), c.literal != nullptr) << c.pattern;
+        if (c.literal != nullptr) {
+            EXPECT_EQ(out, c.literal);
+            EXPECT_TRUE(wildcardMatch(c.pattern, out)) << c.pattern;
+        }
+    }
+}
+
+TEST(FormatNamePatterns, NamesAreLookedUpPatternsMatchedAndUnmatchedOnesKept) {
+    NamePatterns p({"x[*].txt", "d", "*.c", "w\\v.txt", "nope", "d", "x*.txt"});
+    EXPECT_TRUE(p.match("x*.txt"));
+    EXPECT_TRUE(p.match("xyz.txt")); // by the pattern alone
+    EXPECT_TRUE(p.match("d/"));      // "d" names the folder entry
+    EXPECT_TRUE(p.match("w/v.txt")); // "\" stands for "/"
+    EXPECT_FALSE(p.match("q.h"));
+    EXPECT_EQ(p.unmatched(), (std::vector<std::string>{"*.c", "nope"}));
+    EXPECT_TRUE(NamePatterns().empty());
 }
 
 TEST(FormatDosTime, RoundTripAndBounds) {

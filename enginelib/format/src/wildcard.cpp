@@ -96,4 +96,29 @@ bool wildcardMatch(std::string_view pat, std::string_view name) noexcept {
     return p == pat.size();
 }
 
+bool patternLiteral(std::string_view pat, std::string &out) {
+    std::size_t i = pat.find_first_of("*?[");
+    out.assign(pat.substr(0, i));
+    for (; i < pat.size(); ++i) {
+        const char c = pat[i];
+        if (c == '*' || c == '?')
+            return false;
+        if (c != '[') {
+            out.push_back(c);
+            continue;
+        }
+        const std::size_t close = pat.find(']', i + 1);
+        if (close == std::string_view::npos) {
+            out.push_back('[');
+        } else if (close == i + 2 && pat[i + 1] != '!' && pat[i + 1] != '^') {
+            out.push_back(pat[i + 1]);
+            i = close;
+        } else {
+            // A class of several characters, a range, a negation or "[]...]".
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace zipformat

@@ -2,6 +2,8 @@
 // file elements matched nothing.
 #pragma once
 
+#include "zipformat/name_patterns.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,17 +18,10 @@ public:
     bool hasNames() const noexcept { return !names_.empty(); }
     bool anyMatched() const noexcept { return anyMatched_; }
     // The file elements that selected no entry, as given.
-    std::vector<std::string> unmatched() const;
+    std::vector<std::string> unmatched() const { return names_.unmatched(); }
 
 private:
-    struct Pattern {
-        std::string text; // "\" turned into "/"
-        std::string given;
-        bool wild = false;
-        bool matched = false;
-    };
-    static bool matches(const Pattern &p, std::string_view name) noexcept;
-    std::vector<Pattern> names_, excludes_;
+    zipformat::NamePatterns names_, excludes_;
     bool anyMatched_ = false;
 };
 

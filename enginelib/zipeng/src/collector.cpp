@@ -72,10 +72,20 @@ class Walker {
 public:
     explicit Walker(const Options &opt) : opt_(opt) {}
 
-    Status element(const std::string &elem) {
-        const std::string base = baseName(elem);
-        if (hasWildcard(base))
-            return wildcardElement(elem, base);
+    Status element(const std::string &given) {
+        const std::string base = baseName(given);
+        std::string elem = given;
+        if (hasWildcard(base)) {
+            // "x[*].txt" can only mean the file "x*.txt": named, and found
+            // without reading its folder.
+            std::string literal;
+            if (!patternLiteral(base, literal))
+                return wildcardElement(given, base);
+            std::size_t end = elem.size();
+            while (end > 1 && elem[end - 1] == '/')
+                --end;
+            elem.replace(end - base.size(), base.size(), literal);
+        }
         struct stat st {};
         if (::stat(elem.c_str(), &st) != 0) {
             out_.skips.push_back({elem, errno == EACCES ? uint8_t(ENGINE_SKIP_CANNOT_OPEN)

@@ -5,31 +5,17 @@
 #include "wildcard.h"
 #include "engine_contract.h"
 
+#include "zipformat/name_patterns.h"
+
 namespace zipwrite {
 
 namespace {
 
-std::string slashed(std::string s) {
-    for (char &c : s)
-        if (c == '\\')
-            c = '/';
-    return s;
-}
-
-bool selected(const Options &opt, const std::string &name) {
-    bool hit = false;
-    for (const auto &raw : opt.files) {
-        const std::string elem = slashed(raw);
-        if (elem == name || elem + "/" == name ||
-            (hasWildcard(elem) && wildcardMatch(elem, name))) {
-            hit = true;
-            break;
-        }
-    }
-    // Without file elements, an include section alone selects.
-    if (opt.files.empty() && !opt.includes.empty())
-        hit = true;
-    return hit && passesFilters(opt.includes, opt.excludes, name);
+// Without file elements, an include section alone selects.
+bool selected(const Options &opt, zipformat::NamePatterns &files, const std::string &name) {
+    if (!files.match(name) && !(opt.files.empty() && !opt.includes.empty()))
+        return false;
+    return passesFilters(opt.includes, opt.excludes, name);
 }
 
 } // namespace
@@ -40,10 +26,11 @@ Status runDelete(const Options &opt, Messenger &msg) {
         return s;
     if (!source)
         return Status(ENGINE_ARCHIVE_NOT_FOUND);
+    zipformat::NamePatterns files(opt.files);
     std::vector<bool> remove(source->entries().size(), false);
     bool any = false;
     for (size_t i = 0; i < remove.size(); ++i) {
-        if (selected(opt, source->entries()[i].name)) {
+        if (selected(opt, files, source->entries()[i].name)) {
             remove[i] = true;
             any = true;
         }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace zipwrite {
 
@@ -175,13 +176,13 @@ Status parseOptions(int argc, char **argv, Options &out) {
     // File elements, then an optional include and an optional exclude section.
     std::vector<std::string> *target = &opt.files;
     for (; i < argc; ++i) {
-        const std::string a = argv[i];
+        const std::string_view a = argv[i];
         if (a == "-i") {
             target = &opt.includes;
         } else if (a == "-x") {
             target = &opt.excludes;
         } else if (!a.empty()) {
-            target->push_back(a);
+            target->emplace_back(a);
         }
     }
     out = std::move(opt);

@@ -10,6 +10,7 @@
 namespace zipwrite {
 
 using zipformat::hasWildcard;
+using zipformat::patternLiteral;
 using zipformat::wildcardMatch;
 
 bool matchesAny(const std::vector<std::string> &patterns, const std::string &name);

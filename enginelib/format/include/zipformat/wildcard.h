@@ -1,6 +1,7 @@
 // Shell-style patterns for entry and file names, shared by both engines.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace zipformat {
@@ -12,5 +13,11 @@ bool hasWildcard(std::string_view text) noexcept;
 // a class ("!" or "^" negates, "a-z" ranges, bytes compared unsigned); an
 // unclosed "[" is an ordinary character. Case-sensitive, as Linux names are.
 bool wildcardMatch(std::string_view pattern, std::string_view name) noexcept;
+
+// True when `pattern` can match one name only, which goes to `out`: every
+// "[" in it opens a class of one character ("[*]", "[?]", "[[]", the way
+// callers write names that must be taken literally) or is never closed, and
+// it holds no "*" or "?". Such a pattern can be looked up instead of matched.
+bool patternLiteral(std::string_view pattern, std::string &out);
 
 } // namespace zipformat
