@@ -4,6 +4,7 @@
 #include "ZipEngine.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 struct TZipEngine::Modules {
@@ -20,28 +22,32 @@ struct TZipEngine::Modules {
     EngineEntryPoint unzeng = nullptr;
 };
 
-// The argument vector of one ordinary call: owned heap copies of every
-// element and the pointer array the engine receives.
+// The argument vector of one ordinary call: heap copies of every element,
+// one after another in a single block (a vector of 100,000 names is then a
+// few allocations, not 100,000), and the pointer array the engine receives.
 class TZipEngine::Arguments {
 public:
-    Arguments() { pointers_.reserve(16); }
-
-    void Append(const QString &text) { Append(text.toUtf8()); }
-    void Append(const char *text) { Append(QByteArray(text)); }
-    void Append(const QByteArray &bytes) {
-        auto copy = std::make_unique<char[]>(static_cast<std::size_t>(bytes.size()) + 1);
-        std::copy(bytes.cbegin(), bytes.cend(), copy.get());
-        copy[static_cast<std::size_t>(bytes.size())] = '\0';
-        pointers_.reserve(pointers_.size() + 1);
-        copies_.push_back(std::move(copy));
-        pointers_.push_back(copies_.back().get());
+    void Append(const QString &text) { Append(QByteArrayView(text.toUtf8())); }
+    void Append(const char *text) { Append(QByteArrayView(text)); }
+    void Append(QByteArrayView bytes) {
+        const std::size_t at = text_.size();
+        text_.append(bytes.data(), static_cast<std::size_t>(bytes.size()));
+        text_.push_back('\0');
+        offsets_.push_back(at);
     }
 
-    int Count() const { return static_cast<int>(pointers_.size()); }
-    char **Data() { return pointers_.data(); }
+    int Count() const { return static_cast<int>(offsets_.size()); }
+    // Valid until the next Append.
+    char **Data() {
+        pointers_.resize(offsets_.size());
+        for (std::size_t i = 0; i < offsets_.size(); ++i)
+            pointers_[i] = text_.data() + offsets_[i];
+        return pointers_.data();
+    }
 
 private:
-    std::vector<std::unique_ptr<char[]>> copies_;
+    std::string text_; // every element with its NUL
+    std::vector<std::size_t> offsets_;
     std::vector<char *> pointers_;
 };
 

@@ -113,7 +113,7 @@ int TZipEngine::AddToArchive(std::uint8_t mode) {
                 v.Append("-!");
             if (MultidiskMode && PieceSize > 0) {
                 v.Append("-s");
-                v.Append(QByteArray::number(static_cast<qlonglong>(PieceSize)));
+                v.Append(QByteArrayView(QByteArray::number(static_cast<qlonglong>(PieceSize))));
             }
             if (ClearDisks)
                 v.Append("-&");
