@@ -157,8 +157,10 @@ int TZipEngine::RunFrame(Side side, const std::function<void(Arguments &)> &buil
         ~Cleanup() {
             engine.Abort = false;
             vector.reset();
-            if (clearFiles)
+            if (clearFiles) {
                 engine.FilesToProcess = QStringList(); // clear() may allocate
+                engine.LiteralNames = false;
+            }
         }
     };
 

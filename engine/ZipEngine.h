@@ -128,6 +128,16 @@ public:
     // argument vector stays as it is.
     std::int64_t PieceSize = 0;
 
+    // Ours, not published: true when FilesToProcess holds names to be taken
+    // literally (entries chosen in the contents list, files chosen in a
+    // dialog) rather than patterns a user typed. Each then selects exactly
+    // that entry or file whatever characters it holds: "<" and ">" are no
+    // marks, and what the engines would read as a pattern or an option is
+    // escaped in the file elements. Like FilesToProcess, it is reset (false)
+    // when an operation ends, so the next list is patterns unless its
+    // caller says otherwise.
+    bool LiteralNames = false;
+
     // --- events, in slot order
     TZipFileStatsEvent OnAdding;
     TZipFileNameEvent OnDeleting;
@@ -192,7 +202,10 @@ private:
     int RunUnzipEngine(int argc, char **argv);
     int RunFrame(Side side, const std::function<void(Arguments &)> &build, bool clearFiles);
     int RunQuery(std::int32_t selector);
-    void AppendFileList(Arguments &vector, bool includesAllowed) const;
+    // Entry names of the archive, or files on disk (what add takes).
+    enum class FileKind { Entries, OnDisk };
+    void AppendFileList(Arguments &vector, bool includesAllowed,
+                        FileKind kind = FileKind::Entries) const;
     void AppendPassword(Arguments &vector) const;
     static void AppendMode(Arguments &vector, std::uint8_t mode);
     void AppendTempFolder(Arguments &vector) const;

@@ -7,6 +7,57 @@ namespace {
 const QString IncludeMark = QStringLiteral(">");
 const QString ExcludeMark = QStringLiteral("<");
 
+bool IsPatternCharacter(QChar c) {
+    return c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('[');
+}
+
+// The engines read "*", "?" and "[" as pattern characters; written as a
+// class of their own ("[*]") they match only themselves, and the engines
+// look such names up as plainly as any other.
+QString EscapePatterns(QStringView text, bool dashToo) {
+    QString out;
+    out.reserve(text.size() + 6);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (IsPatternCharacter(c) || (dashToo && i == 0 && c == QLatin1Char('-'))) {
+            out += QLatin1Char('[');
+            out += c;
+            out += QLatin1Char(']');
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// An entry name as a file element that selects that entry alone. A leading
+// "-" is escaped too: an entry called "-x" or "-d" would otherwise be read
+// as the start of a section or the target folder.
+QString LiteralEntryName(const QString &name) {
+    if (!name.startsWith(QLatin1Char('-')) &&
+        std::none_of(name.cbegin(), name.cend(), IsPatternCharacter))
+        return name;
+    return EscapePatterns(name, true);
+}
+
+// A file on disk as a file element that adds that file alone. The
+// compressing side reads patterns only in the last part of a path, so only
+// that part is escaped; a relative path starting with "-" gets "./" (the
+// stored name drops it).
+QString LiteralFilePath(const QString &path) {
+    qsizetype end = path.size();
+    while (end > 1 && path[end - 1] == QLatin1Char('/'))
+        --end;
+    const qsizetype start = end > 0 ? path.lastIndexOf(QLatin1Char('/'), end - 1) + 1 : 0;
+    const QStringView base = QStringView(path).mid(start, end - start);
+    QString out = path;
+    if (std::any_of(base.cbegin(), base.cend(), IsPatternCharacter))
+        out = path.left(start) + EscapePatterns(base, false) + path.mid(end);
+    if (out.startsWith(QLatin1Char('-')))
+        out.prepend(QStringLiteral("./"));
+    return out;
+}
+
 } // namespace
 
 void TZipEngine::AppendPassword(Arguments &vector) const {
@@ -31,10 +82,17 @@ void TZipEngine::AppendTempFolder(Arguments &vector) const {
 // is reached; the caller's file list is used up all the same.
 int TZipEngine::RefuseInMultidisk() {
     FilesToProcess = QStringList();
+    LiteralNames = false;
     return ZipResultMultidisk;
 }
 
-void TZipEngine::AppendFileList(Arguments &vector, bool includesAllowed) const {
+void TZipEngine::AppendFileList(Arguments &vector, bool includesAllowed, FileKind kind) const {
+    if (LiteralNames) {
+        for (const QString &entry : FilesToProcess)
+            vector.Append(kind == FileKind::OnDisk ? LiteralFilePath(entry)
+                                                   : LiteralEntryName(entry));
+        return;
+    }
     const int start = vector.Count();
     bool includes = false;
     bool excludes = false;
@@ -120,7 +178,7 @@ int TZipEngine::AddToArchive(std::uint8_t mode) {
             v.Append("-t");
             v.Append(EarliestFileDate.toString(QStringLiteral("MMddyy")));
             v.Append(ZipFileName);
-            AppendFileList(v, true);
+            AppendFileList(v, true, FileKind::OnDisk);
         },
         true);
 }

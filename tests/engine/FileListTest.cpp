@@ -80,3 +80,36 @@ TEST_F(FileList, OnlyTheSectionsThatHaveEntriesAreSent) {
 }
 
 } // namespace
+
+namespace {
+
+// Names chosen in the list or in a file dialog select exactly themselves:
+// what the engines read as a pattern or an option is escaped, "<" and ">"
+// are no marks, and the flag is used up with the list.
+TEST_F(FileList, LiteralNamesAreEscapedToMatchOnlyThemselves) {
+    const QStringList names{"x*.txt", "q?.txt", "[ab].txt", "<x.txt", ">y",
+                            "-x",     "d/",     "a]b",      "é z"};
+    engine.FilesToProcess = names;
+    engine.LiteralNames = true;
+    ASSERT_EQ(engine.DeleteFromArchive(), 0);
+    EXPECT_EQ(OneCall().args, (Strings{"", "-d", Zip, "x[*].txt", "q[?].txt", "[[]ab].txt",
+                                       "<x.txt", ">y", "[-]x", "d/", "a]b", "é z"}));
+    EXPECT_FALSE(engine.LiteralNames);
+
+    engine.FilesToProcess = names;
+    ASSERT_EQ(engine.DeleteFromArchive(), 0);
+    EXPECT_EQ(OneCall().args, (Strings{"", "-d", Zip, "x*.txt", "q?.txt", "[ab].txt", "-x", "d/",
+                                       "a]b", "é z", "-i", "y", "-x", "x.txt"}))
+        << "without the flag, the same list is patterns and marks";
+
+    // Files on disk: the engine reads patterns in the last part of a path
+    // only, and a path starting with "-" is made relative to "./".
+    engine.FilesToProcess = QStringList{"/in/[d]/x*.txt", "-r/a?", "d*/"};
+    engine.LiteralNames = true;
+    ASSERT_EQ(engine.AddToArchive(0), 0);
+    const Strings args = OneCall().args;
+    EXPECT_EQ(Strings(args.end() - 3, args.end()),
+              (Strings{"/in/[d]/x[*].txt", "./-r/a[?]", "d[*]/"}));
+}
+
+} // namespace
