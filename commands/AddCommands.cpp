@@ -41,6 +41,8 @@ void EditAddMnClick(TMainFormFm &form) {
 
 void AddFilesToZip(TMainFormFm &form, const QStringList &files) {
     form.MainZip.FilesToProcess = files;
+    // Chosen or dropped files, never patterns.
+    form.MainZip.LiteralNames = true;
     form.SetStatusText(QStringLiteral("Adding selected files."));
     form.MainZip.UsePaths = form.Settings.StorePath;
     const int code = form.MainZip.AddToArchive(0);
@@ -62,6 +64,7 @@ void EditUpdateMnClick(TMainFormFm &form) {
     if (files.isEmpty())
         return;
     form.MainZip.FilesToProcess = files;
+    form.MainZip.LiteralNames = true;
     form.SetStatusText(QStringLiteral("Updating files."));
     form.MainZip.UsePaths = form.Settings.StorePath;
     const int code = form.MainZip.AddToArchive(2);

@@ -19,8 +19,11 @@ using platform::MsgResult;
 
 void SelectedToFilesToProcess(TMainFormFm &form) {
     QStringList names = form.SelectedNames();
-    if (!names.isEmpty())
-        form.MainZip.FilesToProcess = std::move(names);
+    if (names.isEmpty())
+        return;
+    form.MainZip.FilesToProcess = std::move(names);
+    // Each row stands for its own entry, whatever its name holds.
+    form.MainZip.LiteralNames = true;
 }
 
 void EditExtractMnClick(TMainFormFm &form) {
@@ -59,6 +62,7 @@ int ExtractFiles(TMainFormFm &form, const QString &folder) {
         // Every operation empties the list when it ends; one that never
         // runs must too, or the next command would work on these names.
         zip.FilesToProcess = QStringList();
+        zip.LiteralNames = false;
         return 0;
     }
     const int code = zip.ExtractFromArchive(static_cast<std::uint8_t>(method));
