@@ -214,11 +214,15 @@ Error checkExtents(ArchiveState &s, bool refuseOverlap) {
 
 Error parseDirectory(ArchiveState &s, const EndRecord &end, std::uint64_t shift,
                      const OpenOptions &options) {
+    // A count the directory's bytes cannot hold is refused before anything
+    // is allocated per entry (and, when its size is known, before it is read).
+    std::uint64_t regionSize = 0;
+    if (s.src.distance(s.info.centralPos, end.recordStart, regionSize) &&
+        end.entries > regionSize / kCentralHeaderSize)
+        return Error::BadDirectory;
     // In a set, only the pieces that hold the directory are read.
     if (!s.src.readRange(s.info.centralPos, end.recordStart, s.central))
         return s.src.aborted() ? Error::Aborted : Error::NotAccessible;
-    // A count the directory's bytes cannot hold is refused before anything
-    // is allocated per entry.
     if (end.entries > s.central.size() / kCentralHeaderSize)
         return Error::BadDirectory;
     s.entries.reserve(static_cast<std::size_t>(end.entries));

@@ -21,6 +21,7 @@ struct ArchiveState; // opaque
 }
 
 struct ArchiveInfo {
+    // For a set: the end of its positions (Source::size()), not a byte count.
     std::uint64_t fileSize = 0;
     // Bytes in front of the archive proper (self-extractor stub): stored
     // offsets plus this give file positions.
