@@ -21,8 +21,8 @@
 #include "zipformat/scan.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
-#include <set>
 #include <sys/stat.h>
 
 namespace zipwrite {
@@ -169,17 +169,27 @@ Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger
                       std::vector<Located> &keep, std::vector<Unchecked> &unchecked) {
     keep.clear();
     unchecked.clear();
-    // Records that share a local header are one entry under several names,
-    // which only an overlap bomb writes; the first keeps it. Checking the
-    // rest would inflate the same data once per record.
-    std::set<uint64_t> headers;
+    // Entries whose records run into each other cannot all be what they
+    // claim: overlap bombs are made of them (several names for one local
+    // header, or data that spans the next entries' headers). Copied apart,
+    // they would turn a file the reader refuses into a real bomb, and
+    // checking each would decode the shared data once per entry. The first
+    // in directory order keeps the bytes.
+    std::map<uint64_t, uint64_t> extents; // start -> end of the records taken
+    const auto overlaps = [&extents](uint64_t from, uint64_t to) {
+        const auto next = extents.lower_bound(from);
+        return (next != extents.end() && next->first < to) ||
+               (next != extents.begin() && std::prev(next)->second > from);
+    };
     for (size_t i = 0; i < a.size(); ++i) {
         Located l{i, {}};
         const std::string name(a.entry(i).name);
-        if (a.locate(i, l.loc) != zipformat::Error::Ok || !headers.insert(l.loc.headerPos).second) {
+        if (a.locate(i, l.loc) != zipformat::Error::Ok ||
+            overlaps(l.loc.headerPos, std::max(l.loc.end, l.loc.headerPos + 1))) {
             unchecked.push_back({name, ENGINE_SKIP_CORRUPTED});
             continue;
         }
+        extents.emplace(l.loc.headerPos, std::max(l.loc.end, l.loc.headerPos + 1));
         bool kept = false, checked = false;
         uint8_t reason = ENGINE_SKIP_CORRUPTED;
         if (Status s = keepEntry(a, i, opt, kept, checked, reason); s.failed())
