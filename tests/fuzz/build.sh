@@ -7,7 +7,8 @@
 # and the same with /tmp/fuzz/unzeng_fuzz (the engine's "-v", "-t" and queries) and
 # /tmp/fuzz/deflate64_fuzz (raw Deflate64 streams, fed in pieces) and
 # /tmp/fuzz/repair_fuzz (the compressing side's "-F" and "-FF"; it writes and syncs an
-# archive per run in $TMPDIR, best a tmpfs such as /dev/shm).
+# archive per run in $TMPDIR, best a tmpfs such as /dev/shm) and
+# /tmp/fuzz/pattern_fuzz (requested names: look-up against matching).
 # Needs clang and libclang-rt-14-dev (Debian 12) plus the library's
 # -dev packages (zlib, bzip2, liblzma, libdeflate, libzstd, libisal, nettle).
 set -eu
@@ -33,6 +34,9 @@ $CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/format_fuzz.cpp" $objs $LIB
 
 $CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/deflate64_fuzz.cpp" $objs $LIBS \
     -o "$OUT/deflate64_fuzz"
+
+$CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/pattern_fuzz.cpp" $objs $LIBS \
+    -o "$OUT/pattern_fuzz"
 
 # The extracting engine, linked statically into its harness (no dlopen).
 uobjs=""
@@ -64,4 +68,4 @@ fi
 for found in "$ROOT"/tests/enginelib/data/fuzz "$ROOT"/tests/enginelib_zip/data/fuzz; do
     cp "$found"/* "$OUT/seeds/"
 done
-echo "built $OUT/format_fuzz $OUT/deflate64_fuzz $OUT/unzeng_fuzz $OUT/repair_fuzz"
+echo "built $OUT/format_fuzz $OUT/deflate64_fuzz $OUT/pattern_fuzz $OUT/unzeng_fuzz $OUT/repair_fuzz"

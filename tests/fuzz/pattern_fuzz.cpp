@@ -1,0 +1,39 @@
+// libFuzzer harness for the name patterns both engines match requested
+// names with: the input is a pattern and a name, split at the first NUL.
+// A pattern that patternLiteral takes for one name only must match exactly
+// that name, since the engines then look it up instead of matching it; and
+// NamePatterns must select what matching the pattern selects. Built by
+// build.sh with clang, outside the normal build.
+#include "zipformat/name_patterns.h"
+#include "zipformat/wildcard.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+using namespace zipformat;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char *>(data), size);
+    const std::size_t cut = input.find('\0');
+    if (cut == std::string_view::npos)
+        return 0;
+    std::string pattern(input.substr(0, cut));
+    const std::string_view name = input.substr(cut + 1);
+    for (char &c : pattern)
+        if (c == '\\')
+            c = '/'; // as NamePatterns reads it
+    std::string literal;
+    const bool single = patternLiteral(pattern, literal);
+    if (single && (!wildcardMatch(pattern, literal) ||
+                   wildcardMatch(pattern, name) != (name == literal)))
+        std::abort();
+    // A name also selects its folder entry, "x" the entry "x/".
+    const bool folder = single && name == literal + "/";
+    NamePatterns patterns({std::string(input.substr(0, cut))});
+    if (patterns.match(name) != (wildcardMatch(pattern, name) || folder))
+        std::abort();
+    return 0;
+}
