@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QObject>
+#include <QList>
+#include <QMargins>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
 #include <optional>
 
 class QWidget;
+class QWindow;
 
 // TPlacement: keeps a window's placement in section "Screens" of an INI file,
 // one line of ten numbers per window, so that windows come back where the user
@@ -43,9 +47,16 @@ QString FormatPlacement(const TWindowPlacement &placement);
 std::optional<TWindowPlacement> ParsePlacement(const QString &text);
 
 // Reads the placement of a top-level widget; nothing when it has no window.
-std::optional<TWindowPlacement> ReadPlacement(const QWidget *window);
-// Gives the widget the normal rectangle and the show state of `placement`.
-void ApplyPlacement(QWidget *window, const TWindowPlacement &placement);
+// The normal rectangle of a maximized or minimized window is its normal
+// geometry in `normalFrame`, the frame margins of its normal state (its
+// frame now when not given).
+std::optional<TWindowPlacement> ReadPlacement(const QWidget *window,
+                                              std::optional<QMargins> normalFrame = {});
+
+// The outer rectangle of a window, moved into the nearest of the work areas
+// when it lies wholly outside them all (a screen that is gone), as the
+// system's set-placement call does; unchanged otherwise.
+QRect BroughtOnScreen(const QRect &outer, const QList<QRect> &workAreas);
 
 } // namespace placement
 
@@ -66,6 +77,9 @@ public:
     // report if it wants to.
     virtual bool SavePlacement();
     // Applies the stored placement when it is usable; true when applied.
+    // The rectangle is the framed window's: a window not mapped yet gets its
+    // frame position at once, and its size and show state when it is first
+    // exposed, framed by the window manager.
     virtual bool RestorePlacement();
 
     QString ErrorText;
@@ -73,6 +87,19 @@ public:
     // Text of the silent abort when the placement cannot be read.
     static constexpr const char *kNoPlacementText = "Unable to retrieve window placement from INI";
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    struct Pending {
+        QRect outer;
+        int showCmd;
+        int flags;
+    };
+    void ApplyPending();
+
     QPointer<QWidget> owner_;
+    QPointer<QWindow> watched_;
+    std::optional<Pending> pending_;
+    std::optional<QMargins> normalFrame_;
 };

@@ -14,6 +14,8 @@ PACKAGES=(
   dpkg-dev file desktop-file-utils appstream
   # peers used by the tests to make and check archives
   zip unzip 7zip libarchive-tools python3
+  # the window placement on a real X server under a real window manager
+  xvfb openbox
 )
 
 missing=()

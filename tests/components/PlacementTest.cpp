@@ -3,8 +3,10 @@
 #include "platform/PrivateProfile.h"
 #include "platform/testing/QtPrinters.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -68,6 +70,27 @@ TEST(PlacementTextTest, OnlyRightPastLeftGuardsTheRestore) {
     EXPECT_EQ(*odd, (TWindowPlacement{0, 3, 0, 0, 0, 0, 10, 20, 30, 0}));
 }
 
+TEST(PlacementScreenTest, ARectangleOffEveryScreenComesOntoTheNearest) {
+    const QList<QRect> screens{QRect(0, 0, 1280, 900), QRect(1280, 0, 1920, 1080)};
+    const struct {
+        QRect saved;
+        QRect placed;
+    } cases[] = {
+        {QRect(400, 300, 477, 327), QRect(400, 300, 477, 327)},
+        // Partly on a screen: left alone.
+        {QRect(-400, -20, 477, 327), QRect(-400, -20, 477, 327)},
+        {QRect(3000, 100, 477, 327), QRect(3000, 100, 477, 327)},
+        // A monitor unplugged: onto the nearest screen's edge.
+        {QRect(3400, 200, 477, 327), QRect(2723, 200, 477, 327)},
+        {QRect(-2000, 500, 477, 327), QRect(0, 500, 477, 327)},
+        {QRect(100, 1200, 477, 327), QRect(100, 573, 477, 327)},
+        // Larger than the screen: its top-left corner, and so its title bar, on it.
+        {QRect(-3000, -3000, 2000, 1000), QRect(0, 0, 2000, 1000)},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(BroughtOnScreen(c.saved, screens), c.placed) << c.saved.x() << "," << c.saved.y();
+}
+
 namespace {
 
 // The stored text for an outer (frame) rectangle of a normal window.
@@ -93,12 +116,16 @@ TEST_F(PlacementTest, SavedPlacementRestoresInAnotherWindow) {
     // The record holds the outer rectangle, frame included.
     EXPECT_EQ(stored("MainFormFm"), NormalText(first.frameGeometry()));
 
+    // Restored before it is mapped, as a window's show handler does: the
+    // rectangle is met once the window is exposed with its frame.
     QWidget second;
     second.setObjectName("MainFormFm");
     second.resize(475, 283);
-    second.show();
     TPlacement restorer(&second);
     ASSERT_TRUE(restorer.RestorePlacement());
+    second.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
+    QCoreApplication::processEvents();
     EXPECT_EQ(second.geometry(), QRect(120, 80, 500, 400));
     EXPECT_EQ(second.frameGeometry(), first.frameGeometry());
     EXPECT_EQ(second.windowState(), Qt::WindowNoState);
@@ -108,6 +135,7 @@ TEST_F(PlacementTest, ShowStateIsAppliedAsStored) {
     store("FrmBrowse", "0,3,-1,-1,-1,-1,10,20,352,327");
     QWidget window;
     window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     TPlacement p(&window);
     p.Entry = "FrmBrowse";
     ASSERT_TRUE(p.RestorePlacement());
