@@ -114,10 +114,20 @@ TMainFormFm::TMainFormFm(const QStringList &arguments, QWidget *parent)
 
 TMainFormFm::~TMainFormFm() {
     qApp->removeEventFilter(this);
-    // FormDestroy
-    if (Placement1)
-        Placement1->SavePlacement();
+    FormDestroy();
     setAcceptDrops(false);
+}
+
+void TMainFormFm::FormDestroy() {
+    // Saved once, at the close that ends the window: the window manager
+    // still has it framed then, so the outer rectangle is the one seen.
+    if (placementSaved_ || !Placement1)
+        return;
+    placementSaved_ = true;
+    if (!Placement1->SavePlacement() &&
+        Placement1->ErrorText != QLatin1String(TPlacement::kNoPlacementText) &&
+        !Placement1->ErrorText.isEmpty())
+        platform::ShowUnexpectedError(Placement1->ErrorText);
 }
 
 void TMainFormFm::SetCommandInstaller(std::function<void(TMainFormFm &)> installer) {
@@ -319,6 +329,7 @@ void TMainFormFm::closeEvent(QCloseEvent *event) {
     for (int i = 0; i < TempFiles->count(); ++i)
         QFile::remove(TempFiles->item(i)->text().left(255));
     event->accept();
+    FormDestroy();
 }
 
 void TMainFormFm::AddTempFile(const QString &path) {

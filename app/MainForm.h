@@ -162,6 +162,7 @@ private:
     void ShowPendingProgress();
     void MainZipListing(const TZipFileStats &entry);
     void FormResize();
+    void FormDestroy();
     void Timer1Timer();
     void RunCommand(const std::function<void()> &command);
     QAction *Item(const char *name) const;
@@ -179,6 +180,7 @@ private:
     std::optional<int> pendingProgress_;
     bool pendingPosted_ = false;
     bool bannerShown_ = false;
+    bool placementSaved_ = false;
 
     QFrame *Panel2 = nullptr;
     QFrame *Banner1 = nullptr;

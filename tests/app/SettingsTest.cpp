@@ -149,6 +149,13 @@ TEST_F(SettingsTest, CloseSavesWhileCheckedAndAFailedWriteKeepsTheWindowOpen) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, platform::MsgKind::Error);
     EXPECT_EQ(messages[0].text, QStringLiteral("Unable to write to TARNWICK.INI."));
+    // Without the settings, the close goes through and the placement line
+    // is the write that fails, with the same error.
     form->findChild<QAction *>(QStringLiteral("SaveSettingsonExit1"))->setChecked(false);
+    desktop_->answerMessage(MsgResult::OK);
     EXPECT_TRUE(form->close());
+    ASSERT_EQ(desktop_->messages().size(), 2u);
+    EXPECT_EQ(desktop_->messages()[1].text, QStringLiteral("Unable to write to TARNWICK.INI."));
+    form.reset();
+    EXPECT_EQ(desktop_->messages().size(), 2u);
 }
