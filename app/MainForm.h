@@ -76,6 +76,8 @@ public:
     // The caption (and application title) for an archive open at `path`.
     void ShowArchiveCaption(const QString &path);
     void ListArchiveContents();
+    // Puts path at the head of the recent list; a failed write is reported
+    // (once) and the caller goes on.
     void PushRecentArchive(const QString &path);
     void AddRecentMenuItem(int number, const QString &path);
     void MRUMenuClick(QAction *item);

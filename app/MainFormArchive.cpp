@@ -151,8 +151,14 @@ void TMainFormFm::MainZipListing(const TZipFileStats &entry) {
 }
 
 void TMainFormFm::PushRecentArchive(const QString &path) {
-    if (!recent_->Push(path))
-        return;
+    // A settings folder that cannot be written must not keep the archive
+    // from opening: the failure is told once and the command goes on.
+    try {
+        if (!recent_->Push(path))
+            return;
+    } catch (const TProfileWriteError &error) {
+        platform::ShowUnexpectedError(error.Message());
+    }
     // Rebuilt from the keys, so each caption's digit names the key it shows.
     for (QAction *item : recentItems_) {
         FileMn->removeAction(item);

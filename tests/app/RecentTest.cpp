@@ -104,9 +104,10 @@ TEST_F(RecentTest, ChoosingAnItemOpensItWithoutReorderingAndADeletedFileIsReport
     EXPECT_EQ(Key(1), a);
 }
 
-TEST_F(RecentTest, AFailedWriteOfTheListIsReportedAndTheWindowIsNotLeftBusy) {
+TEST_F(RecentTest, AFailedWriteOfTheListIsReportedOnceAndTheArchiveStillOpens) {
     const QString a = MakeZip(QStringLiteral("a.zip"), {{QStringLiteral("1"), "1"}});
     auto form = NewForm();
+    // A configuration folder under a plain file cannot be written, not even by root.
     QFile blocker(TempPath(QStringLiteral("blocker")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
@@ -116,7 +117,10 @@ TEST_F(RecentTest, AFailedWriteOfTheListIsReportedAndTheWindowIsNotLeftBusy) {
     const auto messages = desktop_->messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, QStringLiteral("Unable to write to TARNWICK.INI."));
+    EXPECT_EQ(form->MainZip.ZipFileName, a);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("a.zip - Tarnwick for Windows 95"));
+    EXPECT_EQ(form->RowTexts().size(), 1);
     EXPECT_EQ(form->BusyCount, 0);
     EXPECT_TRUE(form->findChild<QMenu *>(QStringLiteral("FileMn"))->menuAction()->isEnabled());
-    form->findChild<QAction *>(QStringLiteral("SaveSettingsonExit1"))->setChecked(false);
+    qputenv("TARNWICK_WINDIR", TempPath(QStringLiteral("windir")).toLocal8Bit());
 }
