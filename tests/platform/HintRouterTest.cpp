@@ -65,6 +65,30 @@ TEST(HintRouterTest, WidgetsWithoutAHintShowTheirContainersOrNothing) {
     EXPECT_TRUE(router.currentHint().isEmpty());
 }
 
+TEST(HintRouterTest, ThePanelIsWrittenOnlyWhenTheHintChanges) {
+    HintRouter &router = HintRouter::instance();
+    QWidget window;
+    auto *panel = new QLabel(&window);
+    auto *banner = new QWidget(&window);
+    auto *toolbar = new QWidget(&window);
+    auto *button = new QPushButton(&window);
+    button->setStatusTip(QStringLiteral("Add File to Archive"));
+    router.registerPanel(&window, panel);
+    Send(banner, QEvent::Enter);
+    // A command leaves the totals in the panel; pointers crossing widgets
+    // without a hint (also as a dialog closes over them) leave them there.
+    panel->setText(QStringLiteral("3 Entries, 10 Bytes, 5 Bytes."));
+    Send(toolbar, QEvent::Enter);
+    Send(&window, QEvent::WindowActivate);
+    Send(banner, QEvent::Enter);
+    EXPECT_EQ(panel->text(), "3 Entries, 10 Bytes, 5 Bytes.");
+
+    Send(button, QEvent::Enter);
+    EXPECT_EQ(panel->text(), "Add File to Archive");
+    Send(toolbar, QEvent::Enter);
+    EXPECT_TRUE(panel->text().isEmpty());
+}
+
 TEST(HintRouterTest, ToolTipsAreNeverShown) {
     HintRouter::instance();
     QWidget w;

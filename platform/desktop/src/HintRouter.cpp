@@ -47,6 +47,11 @@ void HintRouter::activate(QWidget *window) {
 }
 
 void HintRouter::route(const QString &hint) {
+    // The handler runs only when the hint text changes: the panel may hold
+    // something else meanwhile (the totals a command leaves there), which a
+    // pointer crossing widgets without a hint must not wipe.
+    if (hint == hint_)
+        return;
     hint_ = hint;
     if (!active_)
         return;

@@ -13,7 +13,8 @@ namespace platform {
 
 // The application's one hint handler. Status tips of widgets, menu items and
 // actions go to the handler of the window that was activated last (panel 0 of
-// its status bar); tooltip windows are never shown.
+// its status bar), each time the hint text changes; tooltip windows are never
+// shown.
 class HintRouter : public QObject {
     Q_OBJECT
 public:
