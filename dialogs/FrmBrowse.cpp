@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QScopeGuard>
@@ -118,6 +119,7 @@ TFrmBrowse::TFrmBrowse(TMainFormFm &mainForm) : QWidget(nullptr, Qt::Window), ma
     connect(SpdBtnOpen, &QToolButton::clicked, this, &TFrmBrowse::FilesLbDblClick);
     connect(FilesLb, &QListWidget::itemSelectionChanged, this, &TFrmBrowse::FilesLbClick);
     connect(FilesLb, &QListWidget::itemDoubleClicked, this, &TFrmBrowse::FilesLbDblClick);
+    FilesLb->installEventFilter(this);
     connect(FilesHd, &QHeaderView::sectionResized, this, [this] { FilesLb->viewport()->update(); });
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { platform::HelpContext(HelpContextBrowser); });
@@ -155,6 +157,18 @@ void TFrmBrowse::closeEvent(QCloseEvent *event) {
         return;
     }
     QWidget::closeEvent(event);
+}
+
+bool TFrmBrowse::eventFilter(QObject *watched, QEvent *event) {
+    // Enter on a row opens it, as a double click does.
+    if (watched == FilesLb && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            FilesLbDblClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 int TFrmBrowse::SelectedCount() const {

@@ -5,6 +5,7 @@
 #include "DialogCommands.h"
 #include "FrmBrowse.h"
 #include "MainForm.h"
+#include "platform/testing/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
@@ -140,6 +141,18 @@ TEST_F(BrowseTest, OpeningHandsTheFirstSelectedPathToTheMainWindow) {
         QApplication::processEvents();
         EXPECT_TRUE(browser.isNull());
     }
+}
+
+TEST_F(BrowseTest, EnterOnARowOpensItAsADoubleClickDoes) {
+    auto form = NewForm();
+    TFrmBrowse *browser = Scanned(*form, MakeFolder());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(browser));
+    ListOf(*browser)->setCurrentRow(2);
+    ListOf(*browser)->setFocus();
+    QTest::keyClick(browser->windowHandle(), Qt::Key_Return);
+    EXPECT_TRUE(form->MainZip.ZipFileName.endsWith("/notes.zip"));
+    EXPECT_EQ(form->RowTexts().size(), 1);
+    browser->close();
 }
 
 TEST_F(BrowseTest, HelpAndPlacement) {
