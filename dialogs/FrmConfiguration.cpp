@@ -4,6 +4,7 @@
 #include "Settings.h"
 #include "ZipEngine.h"
 #include "platform/Desktop.h"
+#include "platform/ScreenCentre.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -69,9 +70,8 @@ TFrmConfiguration::TFrmConfiguration(TSettings &settings, TZipEngine &engine, QW
     setWindowTitle(QStringLiteral("Tarnwick Configuration"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    // Modal to the main window only, so the help viewer that F1 opens stays
-    // usable while the dialog is up, as a help program of its own would.
-    setWindowModality(Qt::WindowModal);
+    // Modal to the whole program (exec's default): an archive browser must
+    // not open another archive under the dialog. The help viewer stays usable.
     // The designed 8-point face, in the desktop's family.
     QFont face = font();
     face.setPointSize(8);
@@ -110,6 +110,7 @@ TFrmConfiguration::TFrmConfiguration(TSettings &settings, TZipEngine &engine, QW
     connect(help, &QShortcut::activated, this, &TFrmConfiguration::ShowPageHelp);
 
     FormCreate();
+    platform::CentreOnScreen(*this);
 }
 
 void TFrmConfiguration::BuildOptionsPage() {

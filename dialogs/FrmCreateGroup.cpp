@@ -5,6 +5,7 @@
 #include "ProgramGroup.h"
 #include "platform/Desktop.h"
 #include "platform/MessageDlg.h"
+#include "platform/ScreenCentre.h"
 
 #include <QDir>
 #include <QLabel>
@@ -29,8 +30,8 @@ TFrmCreateGroup::TFrmCreateGroup(TMainFormFm &form) : QDialog(&form), form_(form
     setWindowTitle(QStringLiteral("Create Program Group"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    // Modal to the main window only, so the help viewer stays usable.
-    setWindowModality(Qt::WindowModal);
+    // Modal to the whole program (exec's default): an archive browser must
+    // not open another archive while the group for this one is asked for.
     QFont face = font();
     face.setPointSize(8);
     setFont(face);
@@ -82,6 +83,7 @@ TFrmCreateGroup::TFrmCreateGroup(TMainFormFm &form) : QDialog(&form), form_(form
     connect(help, &QShortcut::activated, this, [] { platform::HelpContext(HelpContextDialog); });
 
     FormCreate();
+    platform::CentreOnScreen(*this);
 }
 
 void TFrmCreateGroup::FormCreate() {

@@ -7,13 +7,18 @@
 #include "MainForm.h"
 #include "platform/testing/QtPrinters.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QPointer>
 #include <QProcess>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+
+#include <functional>
 
 using Kind = platform::testing::ScriptedDesktop::Kind;
 
@@ -152,6 +157,39 @@ TEST_F(BrowseTest, EnterOnARowOpensItAsADoubleClickDoes) {
     QTest::keyClick(browser->windowHandle(), Qt::Key_Return);
     EXPECT_TRUE(form->MainZip.ZipFileName.endsWith("/notes.zip"));
     EXPECT_EQ(form->RowTexts().size(), 1);
+    browser->close();
+}
+
+TEST_F(BrowseTest, ModalDialogsBlockTheBrowserAndAreCentredOnTheScreen) {
+    auto form = NewForm();
+    const QString folder = MakeFolder();
+    form->OpenZipFile(folder + "/plain.zip");
+    TFrmBrowse *browser = Scanned(*form, folder);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(browser));
+    ListOf(*browser)->setCurrentRow(2);
+    ListOf(*browser)->setFocus();
+    const std::function<void(TMainFormFm &)> openers[] = {EditCreateGroupIcons1Click,
+                                                          Configuration1Click};
+    for (const auto &open : openers) {
+        bool seen = false;
+        QTimer::singleShot(0, form.get(), [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            seen = true;
+            EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
+            // Centred before its frame was known: off by no more than the frame.
+            const QPoint offset = dialog->frameGeometry().center() -
+                                  dialog->screen()->availableGeometry().center();
+            EXPECT_LE(std::abs(offset.x()), 3) << dialog->objectName().toStdString();
+            EXPECT_LE(std::abs(offset.y()), 3) << dialog->objectName().toStdString();
+            // The browser cannot switch archives under the dialog.
+            QTest::keyClick(browser->windowHandle(), Qt::Key_Return);
+            EXPECT_EQ(form->MainZip.ZipFileName, folder + "/plain.zip");
+            dialog->reject();
+        });
+        open(*form);
+        EXPECT_TRUE(seen);
+    }
     browser->close();
 }
 

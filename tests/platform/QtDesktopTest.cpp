@@ -7,6 +7,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -145,4 +146,26 @@ TEST(QtDesktopTest, TextEditorSavesAndAsksBeforeDroppingChanges) {
     EXPECT_EQ(ReadFile(dir.path() + "/draft.TXT"), "draft");
     untitled->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(QtDesktopTest, HelpStaysUsableBesideADialogThatBlocksTheProgram) {
+    QWidget main;
+    main.show();
+    QDialog dialog(&main);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const auto desktop = CreateQtDesktop();
+    HelpRequest request;
+    request.command = HelpRequest::Command::PartialKey;
+    request.helpFile = QStringLiteral(TARNWICK_BIN_DIR "/Tarnwick.hlp");
+    desktop->showHelp(request);
+    const std::unique_ptr<QWidget> viewer(TopLevel<QWidget>("HelpViewer"));
+    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(viewer.get()));
+    auto *search = viewer->findChild<QLineEdit *>(QStringLiteral("HelpSearch"));
+    search->setFocus();
+    // Typed as the window system delivers keys, which skips blocked windows.
+    QTest::keyClick(viewer->windowHandle(), Qt::Key_Z);
+    EXPECT_EQ(search->text(), "z");
 }

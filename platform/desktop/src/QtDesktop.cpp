@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QUrl>
+#include <QWindow>
 
 namespace platform {
 
@@ -76,6 +77,12 @@ public:
             return;
         }
         help_->show();
+        // A dialog up now blocks every other window of the program; the help
+        // stays usable beside it, as a help program of its own would, by
+        // belonging to that dialog.
+        const QWidget *modal = QApplication::activeModalWidget();
+        if (help_->windowHandle())
+            help_->windowHandle()->setTransientParent(modal ? modal->windowHandle() : nullptr);
         help_->raise();
         help_->activateWindow();
     }
