@@ -113,14 +113,22 @@ void TFrmCreateGroup::BtnOkClick() {
     if (!conversation || !conversation->execute(progmangroup::CreateGroupCommand(Edit2->text())))
         platform::MessageDlg(QStringLiteral("Unable to create group."),
                              platform::MsgKind::Information, platform::MsgButton::OK);
+    int leftOut = 0;
     if (conversation) {
         for (int i = 0; i < std::min(count, progmangroup::MaxItems); ++i) {
             const QString stored = form_.MainZip.EntryStats(i).FileName;
-            conversation->execute(
-                progmangroup::AddItemCommand(folder, stored, form_.Settings.ExtractPath));
+            const auto command =
+                progmangroup::AddItemCommand(folder, stored, form_.Settings.ExtractPath);
+            if (command)
+                conversation->execute(*command);
+            else
+                ++leftOut;
         }
     }
     conversation.reset();
+    if (leftOut > 0)
+        platform::MessageDlg(progmangroup::LeftOutMessage(leftOut),
+                             platform::MsgKind::Information, platform::MsgButton::OK);
     accept();
 }
 

@@ -164,7 +164,12 @@ QString AppTest::MakeZip(const QString &name, const QMap<QString, QByteArray> &e
                        "for i in range(2, len(sys.argv), 2):\n"
                        "    info = zipfile.ZipInfo(sys.argv[i], (2024, 5, 17, 13, 45, 30))\n"
                        "    info.compress_type = zipfile.ZIP_DEFLATED\n"
-                       "    z.writestr(info, open(sys.argv[i + 1], 'rb').read())\n"
+                       "    data = open(sys.argv[i + 1], 'rb').read()\n"
+                       "    if sys.argv[i].endswith('/'):\n"
+                       "        info.external_attr = 0o40755 << 16 | 0x10\n"
+                       "    elif data.startswith(b'#!'):\n"
+                       "        info.external_attr = 0o100755 << 16\n"
+                       "    z.writestr(info, data)\n"
                        "z.close()\n"),
         path};
     int index = 0;

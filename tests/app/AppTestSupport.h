@@ -32,7 +32,8 @@ protected:
     QString IniText() const;
     void WriteIni(const QString &text) const;
 
-    // Writes a ZIP archive holding name -> content, through Python's zipfile.
+    // Writes a ZIP archive holding name -> content, through Python's zipfile;
+    // a name ending in "/" is a folder, a content starting "#!" executable.
     QString MakeZip(const QString &name, const QMap<QString, QByteArray> &entries) const;
     // An archive of `count` small entries named fNNNN.txt.
     QString MakeZipOfCount(const QString &name, int count) const;

@@ -129,7 +129,10 @@ std::pair<QString, QString> SplitAddItem(const QString &raw) {
     // between them is the one that makes the two agree, whatever commas and
     // quotes the names themselves hold.
     for (qsizetype p = raw.indexOf(u','); p >= 0; p = raw.indexOf(u',', p + 1)) {
-        const QString path = Unquoted(raw.left(p));
+        QString path = Unquoted(raw.left(p));
+        // A folder's command line ends in "/", its title does not.
+        while (path.size() > 1 && path.endsWith(u'/'))
+            path.chop(1);
         const QString title = raw.mid(p + 1).trimmed();
         if (!title.isEmpty() && (path == title || path.endsWith(u'/' + title)))
             return {raw.left(p).trimmed(), title};
@@ -152,7 +155,8 @@ QString GroupId(const QString &groupName) {
 }
 
 QString LauncherTarget(const QString &commandLine) {
-    return QFileInfo(Unquoted(commandLine)).absoluteFilePath();
+    // Without a trailing "/", so that a folder has a name of its own.
+    return QDir::cleanPath(QFileInfo(Unquoted(commandLine)).absoluteFilePath());
 }
 
 QString ExecLine(const QString &commandLine) {
@@ -160,9 +164,15 @@ QString ExecLine(const QString &commandLine) {
     // stay part of the name and can never start anything else.
     const QString path = LauncherTarget(commandLine);
     const QFileInfo info(path);
-    if (info.isFile() && info.isExecutable())
-        return ExecQuoted(path);
-    return QStringLiteral("xdg-open ") + ExecQuoted(path);
+    if (!info.isFile() || !info.isExecutable())
+        return QStringLiteral("xdg-open ") + ExecQuoted(path);
+    // Launchers look the program up by its name before "%%" becomes "%",
+    // so a program whose name holds "%" is started by the shell, which is
+    // handed the name as an argument and runs exactly that file.
+    if (path.contains(u'%'))
+        return QStringLiteral("sh -c ") + ExecQuoted(QStringLiteral("exec \"$0\"")) + u' ' +
+               ExecQuoted(path);
+    return ExecQuoted(path);
 }
 
 Server::Server(QString dataHome, QString configHome)

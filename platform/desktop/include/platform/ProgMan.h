@@ -33,11 +33,12 @@ std::pair<QString, QString> SplitAddItem(const QString &raw);
 QString GroupId(const QString &groupName);
 
 // The file a command line names: the whole line, in double quotes or bare
-// (a closing quote may be missing), made absolute.
+// (a closing quote may be missing), made absolute, without a trailing "/".
 QString LauncherTarget(const QString &commandLine);
 
 // The Exec= value for a command line, quoted as desktop entries require: an
-// executable file runs, any other file opens with xdg-open.
+// executable file runs (through "sh -c" when its name holds "%"), any other
+// file or folder opens with xdg-open.
 QString ExecLine(const QString &commandLine);
 
 class Server : public DdeConversation {
