@@ -24,6 +24,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TARNWICK_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# View, Read Me and the launchers of Create Group open files with xdg-open,
+# which no library dependency brings along.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
 # The engine libraries are the program's own, loaded at run time from
 # /usr/lib/tarnwick; other packages never link them.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)

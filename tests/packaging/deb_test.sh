@@ -11,9 +11,17 @@ out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 (cd "$2" && "$1" -G DEB -B "$out" >"$out/cpack.log") || { cat "$out/cpack.log"; exit 1; }
 deb="$(ls "$out"/tarnwick_*.deb)"
-dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || { echo "FAIL: no computed Depends"; exit 1; }
+depends="$(dpkg-deb -f "$deb" Depends)"
+grep -q libqt6widgets6 <<<"$depends" || { echo "FAIL: no computed Depends"; exit 1; }
+grep -Eq '(^|, )xdg-utils(,|$| )' <<<"$depends" || { echo "FAIL: no xdg-utils in '$depends'"; exit 1; }
 dpkg-deb -x "$deb" "$out/root"
 "$here/smoke.sh" "$out/root"
+# One version: the package's is the one the programs print.
+version="$(dpkg-deb -f "$deb" Version)"
+for program in tarnwick tarnwick-cli; do
+  printed="$(env -i QT_QPA_PLATFORM=offscreen "$out/root/usr/bin/$program" --version)"
+  [ "$printed" = "$program $version" ] || { echo "FAIL: $program --version printed '$printed', the package is $version"; exit 1; }
+done
 if command -v lintian >/dev/null; then
   lintian --fail-on error "$deb"
 fi
