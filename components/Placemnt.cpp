@@ -123,9 +123,9 @@ QRect BroughtOnScreen(const QRect &outer, const QList<QRect> &workAreas) {
         const qint64 dy = std::max({0, area.top() - outer.bottom(), outer.top() - area.bottom()});
         return dx * dx + dy * dy;
     };
-    const QRect area = *std::min_element(
-        workAreas.begin(), workAreas.end(),
-        [&gap](const QRect &a, const QRect &b) { return gap(a) < gap(b); });
+    const QRect area =
+        *std::min_element(workAreas.begin(), workAreas.end(),
+                          [&gap](const QRect &a, const QRect &b) { return gap(a) < gap(b); });
     // Inside the work area; one larger than it keeps its top-left corner
     // (and so its title bar) on the screen.
     QRect moved = outer;

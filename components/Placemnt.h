@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QObject>
 #include <QList>
 #include <QMargins>
+#include <QObject>
 #include <QPointer>
 #include <QRect>
 #include <QString>

@@ -127,8 +127,8 @@ void TFrmCreateGroup::BtnOkClick() {
     }
     conversation.reset();
     if (leftOut > 0)
-        platform::MessageDlg(progmangroup::LeftOutMessage(leftOut),
-                             platform::MsgKind::Information, platform::MsgButton::OK);
+        platform::MessageDlg(progmangroup::LeftOutMessage(leftOut), platform::MsgKind::Information,
+                             platform::MsgButton::OK);
     accept();
 }
 

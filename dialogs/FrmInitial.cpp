@@ -56,7 +56,8 @@ TFrmInitial::TFrmInitial(QWidget *parent) : QDialog(parent) {
     Image1->setGeometry(0, 0, 499, 305);
     Image1->setPixmap(Picture());
 
-    Label3 = NavyLabel(this, "Label3", QStringLiteral("Tarnwick " TARNWICK_VERSION " for Windows 95"), 157, 49);
+    Label3 = NavyLabel(this, "Label3",
+                       QStringLiteral("Tarnwick " TARNWICK_VERSION " for Windows 95"), 157, 49);
     NavyLabel(this, "Label4", QStringLiteral("Contact us"), 157, 100);
     int y = 124;
     for (const ContactRow &row : ContactRows) {

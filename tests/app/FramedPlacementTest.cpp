@@ -37,10 +37,10 @@ public:
             return false;
         }
         // Xvfb picks a free display and names it on the descriptor given.
-        server_.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                             QStringLiteral("-screen"), QStringLiteral("0"),
-                             QStringLiteral("1280x900x24"), QStringLiteral("-nolisten"),
-                             QStringLiteral("tcp")});
+        server_.start(xvfb,
+                      {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                       QStringLiteral("0"), QStringLiteral("1280x900x24"),
+                       QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         QByteArray number;
         QElapsedTimer clock;
         clock.start();
@@ -62,8 +62,8 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), display_);
         windowManager_.setProcessEnvironment(environment);
-        windowManager_.start(openbox, {QStringLiteral("--startup"),
-                                       QStringLiteral("touch '") + ready + u'\''});
+        windowManager_.start(
+            openbox, {QStringLiteral("--startup"), QStringLiteral("touch '") + ready + u'\''});
         clock.restart();
         while (!QFile::exists(ready) && clock.elapsed() < 20000 &&
                windowManager_.state() != QProcess::NotRunning)

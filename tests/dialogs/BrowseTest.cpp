@@ -178,8 +178,8 @@ TEST_F(BrowseTest, ModalDialogsBlockTheBrowserAndAreCentredOnTheScreen) {
             seen = true;
             EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
             // Centred before its frame was known: off by no more than the frame.
-            const QPoint offset = dialog->frameGeometry().center() -
-                                  dialog->screen()->availableGeometry().center();
+            const QPoint offset =
+                dialog->frameGeometry().center() - dialog->screen()->availableGeometry().center();
             EXPECT_LE(std::abs(offset.x()), 3) << dialog->objectName().toStdString();
             EXPECT_LE(std::abs(offset.y()), 3) << dialog->objectName().toStdString();
             // The browser cannot switch archives under the dialog.

@@ -139,8 +139,7 @@ TEST_F(CreateGroupTest, ItemsTooLongToSendWholeAreLeftOutAndCounted) {
     } cases[] = {
         {200, 2, nullptr},
         {220, 1, "1 item was left out of the program group: its command line is too long."},
-        {239, 0,
-         "2 items were left out of the program group: their command lines are too long."}};
+        {239, 0, "2 items were left out of the program group: their command lines are too long."}};
     for (const auto &c : cases) {
         QString folder = TempPath("x");
         folder += QString(c.folderLength - folder.size(), u'x');
@@ -194,13 +193,12 @@ TEST_F(CreateGroupTest, EveryLauncherStartsExactlyItsFileThroughGio) {
     // The archive's scripts and the test's own xdg-open, first in PATH, say
     // what they were started for.
     const QByteArray script = "#!/bin/sh\nprintf 'ran %s\\n' \"$0\" >> \"$STARTED_LOG\"\n";
-    const QString archive =
-        MakeZip("odd.zip", {{"pct%f.sh", script},
-                            {"run me.sh", script},
-                            {"say \"hi\".txt", "b"},
-                            {"sub/", ""},
-                            {"sub/it's $HOME 100%.txt", "c"},
-                            {"two words.txt", "a"}});
+    const QString archive = MakeZip("odd.zip", {{"pct%f.sh", script},
+                                                {"run me.sh", script},
+                                                {"say \"hi\".txt", "b"},
+                                                {"sub/", ""},
+                                                {"sub/it's $HOME 100%.txt", "c"},
+                                                {"two words.txt", "a"}});
     ASSERT_TRUE(QDir().mkpath(TempPath("bin")));
     QFile opener(TempPath("bin/xdg-open"));
     ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
@@ -224,15 +222,14 @@ TEST_F(CreateGroupTest, EveryLauncherStartsExactlyItsFileThroughGio) {
         const struct {
             QString name;
             QString started;
-        } launchers[] = {
-            {"pct%f.sh", "ran " + folder + "/pct%f.sh"},
-            {"run me.sh", "ran " + folder + "/run me.sh"},
-            {"say \"hi\".txt", "open " + folder + "/say \"hi\".txt"},
-            // A folder entry opens its folder (the extraction folder, when
-            // the stored folders are not kept) and is named after it.
-            {"sub", "open " + folder + sub},
-            {"it's $HOME 100%.txt", "open " + folder + sub + "/it's $HOME 100%.txt"},
-            {"two words.txt", "open " + folder + "/two words.txt"}};
+        } launchers[] = {{"pct%f.sh", "ran " + folder + "/pct%f.sh"},
+                         {"run me.sh", "ran " + folder + "/run me.sh"},
+                         {"say \"hi\".txt", "open " + folder + "/say \"hi\".txt"},
+                         // A folder entry opens its folder (the extraction folder, when
+                         // the stored folders are not kept) and is named after it.
+                         {"sub", "open " + folder + sub},
+                         {"it's $HOME 100%.txt", "open " + folder + sub + "/it's $HOME 100%.txt"},
+                         {"two words.txt", "open " + folder + "/two words.txt"}};
         int index = 0;
         for (const auto &expected : launchers) {
             const QString launcher = TempPath("data/applications/tarnwick-odd-%1-%2.desktop")
