@@ -69,6 +69,8 @@ bool NamePatterns::lookUp(std::string_view name) {
 }
 
 bool NamePatterns::match(std::string_view entryName) {
+    if (elements_.empty())
+        return false; // no excludes: nothing to hash for every entry
     bool hit = lookUp(entryName);
     if (!entryName.empty() && entryName.back() == '/')
         hit = lookUp(entryName.substr(0, entryName.size() - 1)) || hit;
