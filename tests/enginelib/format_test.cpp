@@ -10,6 +10,7 @@
 #include "zipformat/reader.h"
 #include "zipformat/records.h"
 #include "zipformat/scan.h"
+#include "zipformat/source.h"
 #include "zipformat/wildcard.h"
 
 #include <gtest/gtest.h>
@@ -300,6 +301,45 @@ TEST(FormatReader, StreamedDeflateRejectsCutAndTrailingData) {
     ASSERT_EQ(d.open((dir / "d.zip").string()), Error::Ok);
     Collect fine;
     EXPECT_EQ(readEntry(d, 0, fine, small), Error::Ok);
+}
+
+// Pieces "abc", "defg" and "hi": a range is read across them whether their
+// sizes are at hand (a folder holding the set) or each piece has to be asked
+// for (removable media), and an offset past a piece's end goes on into the
+// next piece either way.
+TEST(FormatSource, RangesOfASetReadAcrossPieces) {
+    struct Case {
+        std::uint32_t fromDisk, fromOffset, toDisk, toOffset;
+        const char *bytes;
+    };
+    const Case cases[] = {{0, 1, 2, 1, "bcdefgh"}, {0, 4, 2, 1, "efgh"}, {1, 0, 1, 4, "defg"}};
+    const TempDir dir;
+    for (bool atHand : {true, false}) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(atHand ? "at hand: " : "asked for: ") + c.bytes);
+            for (const char *name : {"drawer", "s.z01", "s.z02"})
+                std::filesystem::remove_all(dir / name);
+            std::filesystem::create_directory(dir / "drawer");
+            const auto shelf = atHand ? dir.path() : dir / "drawer";
+            unziptest::writeFile(shelf / "s.z01", "abc");
+            unziptest::writeFile(shelf / "s.z02", "defg");
+            unziptest::writeFile(dir / "s.zip", "hi");
+            const std::string last = (dir / "s.zip").string();
+            Source src;
+            ASSERT_EQ(src.open(last), Error::Ok);
+            ASSERT_EQ(src.attachPieces(last, 3,
+                                       [&](std::uint32_t disk) {
+                                           const std::string name = "s.z0" + std::to_string(disk);
+                                           std::filesystem::rename(dir / "drawer" / name, dir / name);
+                                           return true;
+                                       }),
+                      Error::Ok);
+            std::vector<std::uint8_t> out;
+            EXPECT_TRUE(src.readRange(src.positionOf(c.fromDisk, c.fromOffset),
+                                      src.positionOf(c.toDisk, c.toOffset), out));
+            EXPECT_EQ(std::string(out.begin(), out.end()), c.bytes);
+        }
+    }
 }
 
 TEST(FormatArchive, DirectoryFieldsForRawCopies) {

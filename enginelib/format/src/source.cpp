@@ -249,11 +249,11 @@ bool Source::readRange(std::uint64_t from, std::uint64_t to,
         out.clear();
         if (to < from || !contains(from, to - from))
             return false;
+        // Across pieces positions do not subtract: the byte count is the
+        // distance, which needs the size of every piece in between.
         std::uint64_t bytes = 0;
-        if (!isSet() || distance(from, to, bytes)) {
-            out.resize(static_cast<std::size_t>(to - from));
-            if (isSet())
-                out.resize(static_cast<std::size_t>(bytes));
+        if (distance(from, to, bytes)) {
+            out.resize(static_cast<std::size_t>(bytes));
             return out.empty() || readAt(from, out.data(), out.size());
         }
         // Sizes unknown: each piece is read to its end as it comes, so that
@@ -262,22 +262,24 @@ bool Source::readRange(std::uint64_t from, std::uint64_t to,
         const auto last = static_cast<std::uint32_t>(to >> shift_);
         auto index = static_cast<std::uint32_t>(from >> shift_);
         std::uint64_t at = from & mask;
-        for (; index <= last; ++index, at = 0) {
+        for (;; ++index) {
             if (!openPiece(index))
                 return false;
-            const std::uint64_t end = index == last ? (to & mask) : currentSize_;
             if (at >= currentSize_ && index < last) {
-                at -= currentSize_;
+                at -= currentSize_; // an offset past this piece goes on into the next
                 continue;
             }
+            const std::uint64_t end = index == last ? (to & mask) : currentSize_;
             if (end < at || end > currentSize_)
                 return false;
             const std::size_t old = out.size();
             out.resize(old + static_cast<std::size_t>(end - at));
             if (!readAt(positionOf(index, at), out.data() + old, out.size() - old))
                 return false;
+            if (index == last)
+                return true;
+            at = 0;
         }
-        return true;
     } catch (...) {
         out.clear();
         return false;
