@@ -2,7 +2,9 @@
 // archive writes to the file the link names and leaves the link in place.
 #include "zip_support.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 namespace fs = std::filesystem;
@@ -105,6 +107,20 @@ TEST_F(LinkTest, RewritingThroughALinkChangesItsTarget) {
         EXPECT_TRUE(fs::is_empty("tmp"));
         fs::remove("outer.zip");
     }
+}
+
+// The temporary file goes beside the file the link names: the link's own
+// folder may be one nobody can write to (as /proc/self/fd, even for root) or
+// a full medium.
+TEST_F(LinkTest, TheTemporaryFileGoesBesideTheTarget) {
+    writeFile("a.txt", "a");
+    writeFile("b.txt", "b");
+    ASSERT_EQ(runZip({"", "real.zip", "a.txt", "b.txt"}), ENGINE_OK);
+    const int fd = ::open("real.zip", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(runZip({"", "-d", "/proc/self/fd/" + std::to_string(fd), "b.txt"}), ENGINE_OK);
+    ::close(fd);
+    EXPECT_EQ(listNames("real.zip"), std::vector<std::string>{"a.txt"});
 }
 
 } // namespace

@@ -85,9 +85,10 @@ Status OutputFile::createTemporary(const std::string &archive, const std::string
     out->archive_ = linkTarget(archive);
     if (out->archive_.empty())
         return Status(ENGINE_NOT_ACCESSIBLE);
-    // Beside the file itself, so that the rename stays on its file system.
-    const std::string folder = tempDir.empty() ? folderOf(archive) : tempDir;
-    out->fd_ = makeTemp(folder, baseOf(archive), out->tempPath_);
+    // Beside the file itself, not beside a link to it, so that the rename
+    // stays on its file system and needs no room on the link's.
+    const std::string folder = tempDir.empty() ? folderOf(out->archive_) : tempDir;
+    out->fd_ = makeTemp(folder, baseOf(out->archive_), out->tempPath_);
     if (out->fd_ < 0)
         return Status(ENGINE_TEMP_FILE);
     out->buffer_.reserve(kBufferSize);
