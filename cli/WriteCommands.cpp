@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace cli {
 namespace {
@@ -235,12 +236,25 @@ int fixInPlace(Context &c, const QString &archive) {
     return e.FixArchive(c.args.has(QStringLiteral("--aggressive")));
 }
 
+// Whether both paths lead to one file: another spelling, a hard link or a
+// symbolic link.
+bool isSameFile(const QString &a, const QString &b) {
+    struct stat sa {}, sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
 // "--out FILE": the repair is made on a copy beside FILE, which takes FILE's
 // name only when the repair succeeded; the damaged archive stays as it is.
 int runFix(Context &c) {
     const QString out = c.args.value(QStringLiteral("--out"));
     if (out.isEmpty())
         return fixInPlace(c, c.args.archive);
+    if (isSameFile(c.args.archive, out)) {
+        c.err << "tarnwick-cli: --out must name another file than the archive\n";
+        return kReportedFailure;
+    }
     QFile source(c.args.archive);
     if (!QFileInfo(c.args.archive).isFile() || !source.open(QIODevice::ReadOnly))
         return QFileInfo::exists(c.args.archive) ? ENGINE_NOT_ACCESSIBLE : ENGINE_ARCHIVE_NOT_FOUND;

@@ -132,6 +132,13 @@ TEST_F(CliWrite, FixOutKeepsTheDamagedArchive) {
     EXPECT_EQ(sh("cmp x.zip damaged.zip"), 0);
     EXPECT_EQ(sh("unzip -tq fixed.zip"), 0);
     EXPECT_EQ(output("unzip -Z1 fixed.zip").out, "d/big.txt\n");
+    // The archive itself, spelt another way or reached by a link, is no
+    // place for the repair: it would replace the damaged archive.
+    ASSERT_EQ(sh("ln x.zip hard.zip && ln -s x.zip soft.zip"), 0);
+    for (const char *same : {"./x.zip", "hard.zip", "soft.zip"}) {
+        EXPECT_EQ(cli(std::string("fix x.zip --out ") + same).status, 2) << same;
+        EXPECT_EQ(sh("cmp x.zip damaged.zip"), 0) << same;
+    }
     // Nothing to repair: no output file, nothing left behind.
     write("junk.zip", "not an archive");
     EXPECT_EQ(cli("fix junk.zip --out nothing.zip").status, 2);
