@@ -296,6 +296,17 @@ int runSetComment(Context &c) {
     e.TempPath = c.args.value(QStringLiteral("-b"));
     const QString text = c.args.value(QStringLiteral("--set")).left(255);
     e.SetArchiveComment(text);
+    // The write's own result says why it failed; the read-back below would
+    // only find the old comment.
+    if (const int code = e.LastCommentWriteResult; code != ENGINE_OK) {
+        const QString verb = QStringLiteral("writing the comment");
+        const ResultText result = resultText(code, verb);
+        if (result.resultClass > 1) {
+            c.err << "tarnwick-cli: " << failurePrefix(code, c.args.archive, verb) << result.text
+                  << '\n';
+            return kReportedFailure;
+        }
+    }
     const QString back = e.ArchiveComment();
     static const QString prefix = QStringLiteral("Error #");
     if (back.startsWith(prefix)) {

@@ -39,9 +39,10 @@ protected:
         fs::create_directories((dir_ / rel).parent_path());
         std::ofstream(dir_ / rel, std::ios::binary) << text;
     }
-    // Runs the tool in the scratch folder, stdin from /dev/null.
-    CliResult cli(const std::string &args) {
-        return output("'" TARNWICK_BIN_DIR "/tarnwick-cli' " + args + " </dev/null");
+    // Runs the tool in the scratch folder, stdin from /dev/null, with
+    // `environment` ("NAME=value ") in front.
+    CliResult cli(const std::string &args, const std::string &environment = "") {
+        return output(environment + "'" TARNWICK_BIN_DIR "/tarnwick-cli' " + args + " </dev/null");
     }
     // Runs a shell command in the scratch folder: its status and output.
     CliResult output(const std::string &command) {
@@ -106,6 +107,12 @@ TEST_F(CliWrite, DeleteTouchCommentAndFix) {
     r = cli("comment x.zip --set 'hello there'");
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(cli("comment x.zip").out, "hello there\n");
+    // A comment that cannot be written says why, and what was being done.
+    r = cli("comment x.zip --set other", "TARNWICK_ZIPENG_FAIL_AFTER=10 ");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("tarnwick-cli: x.zip: Disk full while writing the comment."),
+              std::string::npos)
+        << r.out;
     EXPECT_EQ(cli("touch x.zip").status, 0);
     r = cli("fix x.zip --aggressive");
     EXPECT_EQ(r.status, 0) << r.out;
