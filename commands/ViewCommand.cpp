@@ -30,6 +30,14 @@ void SpdBtnViewClick(TMainFormFm &form) {
     if (!view.Error.isEmpty())
         throw std::runtime_error(view.Error.toStdString());
     const QString target = view.Folder + QLatin1Char('/') + fileName;
+    // Every selected entry lands in the folder, not only the one opened.
+    QStringList names;
+    for (const QString &stored : selected) {
+        const QString name = StoredNameFilePart(stored);
+        if (!name.isEmpty() && !names.contains(name))
+            names.append(name);
+    }
+    const TViewCopies copies(view.Folder, names);
 
     {
         const bool extractPath = form.Settings.ExtractPath;
@@ -43,11 +51,14 @@ void SpdBtnViewClick(TMainFormFm &form) {
         form.ZipResultSeen = false;
         ExtractFiles(form, view.Folder);
     }
+    // What the extraction wrote goes when the window closes, whatever it
+    // reported; what it did not write is never deleted.
+    const QStringList written = copies.Written();
+    for (const QString &path : written)
+        form.AddTempFile(path);
     // Warnings included: whatever was reported, nothing is opened.
     if (form.ZipResultSeen)
         return;
-
-    form.AddTempFile(target);
     if (platform::ShellOpen(target) <= ShellSucceeded)
         platform::ShellOpen(QStringLiteral("notepad.exe"), target);
 }

@@ -51,3 +51,24 @@ TViewFolder ViewFolderFor(const QString &tempFolder, const QString &systemTempFo
     return PrivateFolder(WithoutTrailingSlash(QDir::cleanPath(systemTempFolder)) +
                          QStringLiteral("/tarnwick-") + QString::number(::geteuid()));
 }
+
+TViewCopies::TViewCopies(const QString &folder, const QStringList &names) {
+    for (const QString &name : names) {
+        const QString path = folder + QLatin1Char('/') + name;
+        struct stat info {};
+        const bool existed = ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+        before_.push_back(Before{path, existed, info.st_dev, info.st_ino});
+    }
+}
+
+QStringList TViewCopies::Written() const {
+    QStringList written;
+    for (const Before &b : before_) {
+        struct stat info {};
+        if (::lstat(QFile::encodeName(b.path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        if (!b.existed || info.st_dev != b.device || info.st_ino != b.inode)
+            written.append(b.path);
+    }
+    return written;
+}

@@ -2,6 +2,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <sys/types.h>
+
+#include <vector>
 
 struct TViewFolder {
     QString Folder; // without a trailing "/"; empty when Error is set
@@ -19,3 +24,25 @@ TViewFolder ViewFolderFor(const QString &tempFolder, const QString &systemTempFo
 // Creates the private folder or checks the one that is there: a real folder
 // (not a link) owned by this user, its mode narrowed to 0700.
 TViewFolder PrivateFolder(const QString &path);
+
+// The copies View's extraction wrote, told from files that were there
+// before: the engine writes a fresh file and renames it into place, so a
+// copy it wrote has an identity (device and inode) it did not have before.
+// A file it skipped, such as the open archive itself, keeps its identity
+// and is never taken for a copy.
+class TViewCopies {
+public:
+    // Notes what lies under each of `names` in `folder` now.
+    TViewCopies(const QString &folder, const QStringList &names);
+    // The paths written since, in the order of `names`.
+    QStringList Written() const;
+
+private:
+    struct Before {
+        QString path;
+        bool existed;
+        dev_t device;
+        ino_t inode;
+    };
+    std::vector<Before> before_;
+};

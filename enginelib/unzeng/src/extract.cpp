@@ -73,6 +73,7 @@ private:
 std::int32_t Extractor::run() {
     if (!target_.open(args_.directory))
         return ENGINE_NOT_ACCESSIBLE;
+    target_.protect(args_.archive, archive_.source().isSet());
     Selection selection(args_.names, args_.excludes);
     std::int32_t result = ENGINE_OK;
     for (std::size_t i = 0; i < archive_.size() && result == ENGINE_OK; ++i) {
@@ -196,6 +197,10 @@ Outcome Extractor::mayReplace(const Entry &e, int dirfd, const std::string &leaf
     }
     if (S_ISDIR(st.st_mode))
         return skip(e, ENGINE_SKIP_CANNOT_OPEN); // a folder is never replaced by a file
+    // An entry named like the archive, extracted beside it, would replace
+    // the very file being read, whatever the overwrite setting says.
+    if (target_.isProtected(dirfd, leaf))
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
     if (args_.freshen || args_.update) {
         // DOS times have two-second steps: a file within them is as new.
         std::time_t entryTime = e.modifiedTime();

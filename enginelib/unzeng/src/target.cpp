@@ -1,8 +1,11 @@
 #include "target.h"
 
+#include "zipformat/pieces.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -143,6 +146,44 @@ void Target::finish() {
         futimens(fd, times);
     }
     noted_.clear();
+}
+
+void Target::protectFile(const std::string &path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        protected_.push_back(Identity{st.st_dev, st.st_ino});
+}
+
+void Target::protect(const std::string &archivePath, bool withPieces) {
+    protectFile(archivePath);
+    if (!withPieces)
+        return;
+    const auto slash = archivePath.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : archivePath.substr(0, slash);
+    const std::string leaf =
+        slash == std::string::npos ? archivePath : archivePath.substr(slash + 1);
+    DIR *dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent *e = ::readdir(dir)) {
+        if (zipformat::isEarlierPieceName(e->d_name, leaf))
+            protectFile(folder + "/" + e->d_name);
+    }
+    ::closedir(dir);
+}
+
+bool Target::isProtected(int dirfd, const std::string &leaf) const {
+    auto matches = [this](const struct stat &st) {
+        return std::any_of(protected_.begin(), protected_.end(), [&st](const Identity &id) {
+            return id.device == st.st_dev && id.inode == st.st_ino;
+        });
+    };
+    struct stat st {};
+    if (fstatat(dirfd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && matches(st))
+        return true;
+    return fstatat(dirfd, leaf.c_str(), &st, 0) == 0 && matches(st);
 }
 
 int Target::createTemp(int dirfd, std::string &name) {

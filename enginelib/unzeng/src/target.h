@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace zipread {
@@ -43,6 +44,14 @@ public:
                     std::time_t mtime);
     void finish();
 
+    // Files that must never be replaced: the archive being read and, for a
+    // set, its earlier pieces beside it. Known by device and inode, so any
+    // spelling of their paths, a hard link or a symbolic link to them is
+    // caught.
+    void protect(const std::string &archivePath, bool withPieces);
+    // True when `leaf` in folder `dirfd`, or what it links to, is protected.
+    bool isProtected(int dirfd, const std::string &leaf) const;
+
     // A fresh temporary name in folder `dirfd`; the file is created with
     // O_EXCL and returned open for reading and writing (it may be mapped),
     // -1 on failure.
@@ -54,6 +63,12 @@ private:
         std::uint32_t mode;
         std::time_t mtime;
     };
+    struct Identity {
+        dev_t device;
+        ino_t inode;
+    };
+    void protectFile(const std::string &path);
+    std::vector<Identity> protected_;
     int root_ = -1;
     int cached_ = -1;
     std::string cachedKey_;
