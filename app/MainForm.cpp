@@ -9,6 +9,7 @@
 #include "RowListModel.h"
 #include "RowText.h"
 #include "ZipResult.h"
+#include "platform/Desktop.h"
 #include "platform/HintRouter.h"
 #include "platform/MessageDlg.h"
 
@@ -323,6 +324,13 @@ void TMainFormFm::closeEvent(QCloseEvent *event) {
     }
     // FormClose
     if (!SaveSettings(false)) {
+        event->ignore();
+        return;
+    }
+    // The editor windows standing in for Notepad belong to this program and
+    // would keep it running; closed before the copies they show are deleted,
+    // so that a last save cannot bring one back.
+    if (!platform::CloseTextEditors()) {
         event->ignore();
         return;
     }

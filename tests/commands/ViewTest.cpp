@@ -6,6 +6,7 @@
 #include "ViewFolder.h"
 #include "platform/testing/QtPrinters.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QListView>
@@ -193,4 +194,36 @@ TEST_F(ViewTest, DoubleClickRunsTheCommandOfMouseAction) {
         }
     }
     EXPECT_EQ(form->RowTexts().size(), 1);
+}
+
+TEST_F(ViewTest, ExitClosesTheEditorWindowsAndDeletesEveryViewedCopy) {
+    const QString archive = MakeZip(QStringLiteral("two.zip"), {{QStringLiteral("a.txt"), "A"},
+                                                                {QStringLiteral("b.txt"), "B"}});
+    auto form = OpenArchive(archive, QStringLiteral("a.txt"));
+    SelectNames(*form, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    const QString folder = TempPath(QStringLiteral("view"));
+    QDir().mkpath(folder);
+    form->Settings.TempFolder = folder;
+    desktop_->answerShellOpen(42);
+    form->RunItemCommand(QStringLiteral("EditView1"));
+    const QString first = folder + QStringLiteral("/a.txt");
+    const QString second = folder + QStringLiteral("/b.txt");
+    ASSERT_TRUE(QFileInfo::exists(second));
+    // What the shell's fallback opens: the program's own editor window.
+    platform::CreateQtDesktop()->openTextEditor(first);
+    const auto editors = [] {
+        int count = 0;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            count +=
+                widget->objectName() == QLatin1String("TextEditorWindow") && widget->isVisible();
+        return count;
+    };
+    ASSERT_EQ(editors(), 1);
+
+    form->FileExitMnClick();
+    EXPECT_FALSE(form->isVisible());
+    // No window of the program is left to keep it running.
+    EXPECT_EQ(editors(), 0);
+    EXPECT_FALSE(QFileInfo::exists(first));
+    EXPECT_FALSE(QFileInfo::exists(second));
 }

@@ -3,12 +3,14 @@
 #include "platform/Desktop.h"
 #include "platform/IoError.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -126,6 +128,23 @@ void TextEditorWindow::closeEvent(QCloseEvent *event) {
         event->accept();
     else
         event->ignore();
+}
+
+} // namespace platform
+
+namespace platform {
+
+bool CloseTextEditors() {
+    // Collected first: closing deletes the windows and changes the list.
+    QList<QPointer<QWidget>> editors;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (dynamic_cast<TextEditorWindow *>(widget) != nullptr && widget->isVisible())
+            editors.append(widget);
+    bool allClosed = true;
+    for (const QPointer<QWidget> &editor : editors)
+        if (editor && !editor->close())
+            allClosed = false;
+    return allClosed;
 }
 
 } // namespace platform

@@ -103,6 +103,10 @@ std::optional<QString> SelectDirectory(const QString &initialDir);
 // file there. True when the file was moved.
 bool SendToTrash(const QString &path);
 
+// Closes every text-editor window the program opened in place of Notepad;
+// one with unsaved changes asks first. False when one of them stays open.
+bool CloseTextEditors();
+
 // ShellExecute("open"): result above 32 is success.
 int ShellOpen(const QString &file, const QString &parameters = QString());
 
