@@ -371,7 +371,11 @@ void TMainFormFm::SetBusy(bool leaving) {
     for (QMenu *menu : {FileMn, EditMn, OptionsMn, HelpMn})
         menu->menuAction()->setEnabled(idle);
     FilesLb->setEnabled(idle);
-    Button("AbortSb")->setEnabled(!idle && MainZip.UseTempFile);
+    // Both engines leave the archive as it was when stopped, in place as well
+    // as through a temporary file, so every operation may be aborted.
+    Button("AbortSb")->setEnabled(!idle);
+    // A drop now could not be added; refused, the source keeps its files.
+    FileDrag1->SetRefuseDrops(!idle);
     // No second operation may enter the engine from the toolbar meanwhile.
     for (const char *name : {"SpdBtnNew", "SpdBtnOpen", "SpdBtnOptions", "SpdBtnHelp"})
         Button(name)->setEnabled(idle);

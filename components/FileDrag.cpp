@@ -87,7 +87,7 @@ bool TFileDrag::eventFilter(QObject *watched, QEvent *event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        if (LocalFilesOf(drag->mimeData()).isEmpty())
+        if (refuseDrops_ || LocalFilesOf(drag->mimeData()).isEmpty())
             drag->ignore();
         else
             drag->acceptProposedAction();
@@ -96,7 +96,7 @@ bool TFileDrag::eventFilter(QObject *watched, QEvent *event) {
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
         const QStringList files = LocalFilesOf(drop->mimeData());
-        if (files.isEmpty()) {
+        if (refuseDrops_ || files.isEmpty()) {
             drop->ignore();
             return true;
         }

@@ -31,6 +31,12 @@ public:
     bool EnableDrop() const { return enableDrop_; }
     void SetEnableDrop(bool enable);
 
+    // While set, drags are refused, so the source sees the drop rejected
+    // (its files stay where they were) rather than taken and lost. The owner
+    // sets it while a command runs.
+    bool RefuseDrops() const { return refuseDrops_; }
+    void SetRefuseDrops(bool refuse) { refuseDrops_ = refuse; }
+
     // Raised after every drop, once the three lists are filled.
     std::function<void(TFileDrag &sender)> OnDrop;
 
@@ -47,6 +53,7 @@ protected:
 private:
     QPointer<QWidget> owner_;
     bool enableDrop_ = false;
+    bool refuseDrops_ = false;
     int fileCount_ = 0;
     QStringList nameWithPath_;
     QStringList nameOnly_;

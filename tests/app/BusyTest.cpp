@@ -31,7 +31,7 @@ bool MenusEnabled(const TMainFormFm &form) {
 
 class BusyTest : public AppTest {};
 
-TEST_F(BusyTest, NestingWithoutTempFileLeavesAbortDisabled) {
+TEST_F(BusyTest, NestingLocksTheWindowUntilTheOuterCommandLeaves) {
     auto form = NewForm();
     auto *list = form->findChild<QListView *>(QStringLiteral("FilesLb"));
     auto *bar = form->findChild<QProgressBar *>(QStringLiteral("ProgressBar2"));
@@ -41,7 +41,6 @@ TEST_F(BusyTest, NestingWithoutTempFileLeavesAbortDisabled) {
     EXPECT_EQ(form->BusyCount, 2);
     EXPECT_FALSE(MenusEnabled(*form));
     EXPECT_FALSE(list->isEnabled());
-    EXPECT_FALSE(ButtonOf(*form, "AbortSb")->isEnabled());
     EXPECT_FALSE(ButtonOf(*form, "SpdBtnOpen")->isEnabled());
     EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
 
@@ -63,18 +62,21 @@ TEST_F(BusyTest, NestingWithoutTempFileLeavesAbortDisabled) {
     EXPECT_EQ(form->BusyCount, 0);
 }
 
-TEST_F(BusyTest, WithTempFileAbortIsArmedExactlyWhileBusy) {
-    WriteIni(QStringLiteral("[Settings]\nUseTempFile=1\n"));
-    auto form = NewForm();
-    ASSERT_TRUE(form->MainZip.UseTempFile);
-    EXPECT_FALSE(ButtonOf(*form, "AbortSb")->isEnabled());
-    form->SetBusy(false);
-    EXPECT_TRUE(ButtonOf(*form, "AbortSb")->isEnabled());
-    for (const char *name :
-         {"SpdBtnNew", "SpdBtnOpen", "SpdBtnClose", "SpdBtnOptions", "SpdBtnHelp", "SpdBtnAdd"})
-        EXPECT_FALSE(ButtonOf(*form, name)->isEnabled()) << name;
-    form->SetBusy(true);
-    EXPECT_FALSE(ButtonOf(*form, "AbortSb")->isEnabled());
+TEST_F(BusyTest, AbortIsArmedExactlyWhileBusyWhateverUseTempFileSays) {
+    for (const bool useTempFile : {false, true}) {
+        SCOPED_TRACE(useTempFile);
+        WriteIni(QStringLiteral("[Settings]\nUseTempFile=%1\n").arg(int(useTempFile)));
+        auto form = NewForm();
+        ASSERT_EQ(form->MainZip.UseTempFile, useTempFile);
+        EXPECT_FALSE(ButtonOf(*form, "AbortSb")->isEnabled());
+        form->SetBusy(false);
+        EXPECT_TRUE(ButtonOf(*form, "AbortSb")->isEnabled());
+        for (const char *name :
+             {"SpdBtnNew", "SpdBtnOpen", "SpdBtnClose", "SpdBtnOptions", "SpdBtnHelp", "SpdBtnAdd"})
+            EXPECT_FALSE(ButtonOf(*form, name)->isEnabled()) << name;
+        form->SetBusy(true);
+        EXPECT_FALSE(ButtonOf(*form, "AbortSb")->isEnabled());
+    }
 }
 
 TEST_F(BusyTest, ShortcutsRunTheEnablingRulesAndAreBlockedWhileBusy) {

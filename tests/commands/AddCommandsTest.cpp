@@ -6,9 +6,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QProgressBar>
-#include <QRandomGenerator>
-#include <QTimer>
-#include <QToolButton>
 
 using platform::MsgKind;
 using platform::MsgResult;
@@ -240,32 +237,4 @@ TEST_F(AddCommandsTest, UpdateSwitchesMultidiskOffWithoutAsking) {
         EXPECT_EQ(form->BusyCount, 0);
     }
     EXPECT_EQ(ZipNames(archive_), QStringList({"old.txt", "new.txt"}));
-}
-
-TEST_F(AddCommandsTest, AbortDuringARealAddOfALargeFile) {
-    auto form = OpenForm(QStringLiteral("[Settings]\nConfirmAdd=0\nUseTempFile=1\n"));
-    QByteArray big(48 << 20, Qt::Uninitialized);
-    QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(big.data()), big.size() / 4);
-    const QString bigFile = WriteFile(QStringLiteral("in/big.bin"), big);
-    auto *abort = form->findChild<QToolButton *>(QStringLiteral("AbortSb"));
-    ASSERT_FALSE(abort->isEnabled());
-    bool enabledWhileAdding = false;
-    // The first window events dispatched inside the add press the button.
-    QTimer::singleShot(0, form.get(), [&] {
-        enabledWhileAdding = abort->isEnabled();
-        abort->click();
-    });
-    desktop_->answerFiles({bigFile});
-    desktop_->answerMessage(MsgResult::OK); // the abort question
-    desktop_->answerMessage(MsgResult::OK); // the result
-    form->RunItemCommand(QStringLiteral("EditAddMn"));
-    EXPECT_TRUE(enabledWhileAdding);
-    EXPECT_FALSE(abort->isEnabled());
-    const auto boxes = desktop_->messages();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, QStringLiteral("The adding operation was aborted."));
-    EXPECT_EQ(boxes[1].kind, MsgKind::Information);
-    EXPECT_EQ(ZipNames(archive_), QStringList({"old.txt"}));
-    EXPECT_EQ(form->MainZip.TestArchive(), 0);
-    EXPECT_EQ(form->RowTexts().size(), 1);
 }

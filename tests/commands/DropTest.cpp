@@ -69,13 +69,17 @@ TEST_F(DropTest, WithNoArchiveOpenTheDropOffersANewArchive) {
     }
 }
 
-TEST_F(DropTest, ADropWhileACommandIsBusyIsIgnored) {
+TEST_F(DropTest, ADropWhileACommandIsBusyIsRefused) {
     const QString archive = MakeZip(QStringLiteral("a.zip"), {{QStringLiteral("old.txt"), "old"}});
     const QString file = WriteFile(QStringLiteral("drop/one.txt"), "1");
     auto form = NewForm();
     form->OpenZipFile(archive);
     form->SetBusy(false);
-    SendFileDrop(form.get(), FileUrls({file}));
+    // The source must see the refusal: an accepted drop tells a file
+    // manager the files were taken.
+    EXPECT_FALSE(SendFileDrop(form.get(), FileUrls({file})));
     form->SetBusy(true);
     EXPECT_EQ(ZipNames(archive), QStringList({"old.txt"}));
+    EXPECT_TRUE(SendFileDrop(form.get(), FileUrls({file})));
+    EXPECT_EQ(ZipNames(archive), QStringList({"old.txt", "one.txt"}));
 }
