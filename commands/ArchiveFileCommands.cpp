@@ -91,13 +91,14 @@ void FileDeleteMnClick(TMainFormFm &form) {
     form.MultidiskOff();
     form.SetBusy(false);
     const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
-    const MsgResult answer =
-        MessageDlg(QStringLiteral("Are you sure you want to delete file\r\"") +
-                       form.MainZip.ZipFileName + QStringLiteral("\"?"),
-                   MsgKind::Confirm, MsgButton::Yes | MsgButton::No);
+    const MsgResult answer = MessageDlg(QStringLiteral("Are you sure you want to delete file\r\"") +
+                                            form.MainZip.ZipFileName + QStringLiteral("\"?"),
+                                        MsgKind::Confirm, MsgButton::Yes | MsgButton::No);
     if (answer != MsgResult::Yes)
         return;
-    const QString path = form.MainZip.ZipFileName;
-    form.FileCloseMnClick();
-    RecycleFile(path);
+    // Closed only once the file is gone: a move the user declined or the
+    // system refused (a read-only medium, reported by the trash itself)
+    // leaves the archive where it is, and open.
+    if (RecycleFile(form.MainZip.ZipFileName))
+        form.FileCloseMnClick();
 }

@@ -8,6 +8,7 @@
 #include "platform/ModalCursor.h"
 #include "platform/Paths.h"
 #include "platform/ProgMan.h"
+#include "platform/Trash.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -64,7 +65,16 @@ public:
                                                                     : kShellNoAssociation;
     }
 
-    bool moveToTrash(const QString &path) override { return QFile::moveToTrash(path); }
+    // The system reports its own failures, as the shell does on Windows.
+    bool moveToTrash(const QString &path) override {
+        const TrashResult result = MoveToDesktopTrash(path);
+        if (!result.moved)
+            messageBox(MessageRequest{QStringLiteral("Cannot move \"%1\" to the Trash: %2.")
+                                          .arg(QFileInfo(path).fileName(), result.error),
+                                      MsgKind::Error, MsgButton::OK,
+                                      QStringLiteral("Error Deleting File")});
+        return result.moved;
+    }
 
     void showHelp(const HelpRequest &request) override {
         const QString name =
