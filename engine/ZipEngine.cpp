@@ -31,6 +31,16 @@ QByteArray LimitedPrefix(const QByteArray &text, qsizetype max) {
     return text.left(cut);
 }
 
+QByteArray CharacterPrefix(const QByteArray &utf8, qsizetype maxChars) {
+    qsizetype chars = 0;
+    for (qsizetype at = 0; at < utf8.size(); ++at) {
+        // Every byte but a continuation byte starts a character.
+        if ((static_cast<unsigned char>(utf8[at]) & 0xC0) != 0x80 && ++chars > maxChars)
+            return utf8.left(at);
+    }
+    return utf8;
+}
+
 QString FromEngine(const char *text) {
     return text == nullptr ? QString() : QString::fromUtf8(text);
 }

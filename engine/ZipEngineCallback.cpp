@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+using zipengine::CharacterPrefix;
 using zipengine::FromEngine;
 using zipengine::LimitedPrefix;
 
@@ -175,15 +176,17 @@ std::int32_t TZipEngine::Dispatch(std::int32_t code, void *data) {
     case ENGINE_MSG_ARCHIVE_COMMENT: {
         const auto *delivered = static_cast<const EngineArchiveComment *>(data);
         auto &store = zipengine::SharedComment();
-        // One character beyond the cap is looked at only to avoid cutting a
+        // One byte beyond the cap is looked at only to avoid cutting a
         // UTF-8 sequence in half.
         const qsizetype available =
-            std::min<qsizetype>(delivered->Length, ENGINE_COMMENT_CAPACITY + 1);
+            std::min<qsizetype>(delivered->Length, ENGINE_ARCHIVE_COMMENT_CAPACITY + 1);
         const QByteArray text =
             delivered->Text == nullptr
                 ? QByteArray()
-                : LimitedPrefix(QByteArray(delivered->Text, available), ENGINE_COMMENT_CAPACITY);
-        store.length = static_cast<std::uint8_t>(CopyChars(text, store.chars));
+                : LimitedPrefix(CharacterPrefix(QByteArray(delivered->Text, available),
+                                                ENGINE_ARCHIVE_COMMENT_CHARS),
+                                ENGINE_ARCHIVE_COMMENT_CAPACITY);
+        store.length = static_cast<std::uint16_t>(CopyChars(text, store.chars));
         break;
     }
     case ENGINE_MSG_COMMENT_WANTED: {

@@ -53,17 +53,20 @@ private:
 
 namespace zipengine {
 
-// The archive comment shared by every instance: a length byte and up to 255
-// characters.
+// The archive comment shared by every instance: a length and up to 255
+// characters, held in UTF-8.
 struct CommentStore {
-    std::uint8_t length = 0;
-    char chars[ENGINE_COMMENT_CAPACITY] = {};
+    std::uint16_t length = 0; // in bytes
+    char chars[ENGINE_ARCHIVE_COMMENT_CAPACITY] = {};
 };
 CommentStore &SharedComment();
 
 // At most max bytes of text, shortened further so that the cut does not
 // split a UTF-8 sequence (the engine sees 8-bit characters, we hold UTF-8).
 QByteArray LimitedPrefix(const QByteArray &text, qsizetype max);
+
+// At most `maxChars` characters of UTF-8 text, never cutting inside one.
+QByteArray CharacterPrefix(const QByteArray &utf8, qsizetype maxChars);
 
 QString FromEngine(const char *text);
 

@@ -286,9 +286,12 @@ void TZipEngine::SetArchiveComment(const QString &text) {
         return;
     }
     auto &store = zipengine::SharedComment();
-    const QByteArray bytes = zipengine::LimitedPrefix(text.toUtf8(), ENGINE_COMMENT_CAPACITY);
+    // The limit counts characters, as the user sees them, not their bytes.
+    const QByteArray bytes = zipengine::LimitedPrefix(
+        zipengine::CharacterPrefix(text.toUtf8(), ENGINE_ARCHIVE_COMMENT_CHARS),
+        ENGINE_ARCHIVE_COMMENT_CAPACITY);
     std::copy(bytes.cbegin(), bytes.cend(), store.chars);
-    store.length = static_cast<std::uint8_t>(bytes.size());
+    store.length = static_cast<std::uint16_t>(bytes.size());
 
     // The engine fetches the text from the buffer.
     LastCommentWriteResult = RunFrame(

@@ -68,7 +68,11 @@ enum {
 #define ENGINE_REPLY_TEXT_CAPACITY 256 /* message 10, including the NUL */
 #define ENGINE_PASSWORD_CAPACITY 81    /* message 100: 80 characters and a NUL */
 #define ENGINE_PASSWORD_MAX 80
-#define ENGINE_COMMENT_CAPACITY 255    /* messages 120 and 140, no NUL */
+#define ENGINE_COMMENT_CAPACITY 255    /* message 120, no NUL */
+/* Messages 130 and 140: the archive comment holds up to 255 characters,
+ * each up to four bytes in UTF-8. */
+#define ENGINE_ARCHIVE_COMMENT_CHARS 255
+#define ENGINE_ARCHIVE_COMMENT_CAPACITY (4 * ENGINE_ARCHIVE_COMMENT_CHARS) /* no NUL */
 
 /* Attribute bits of EngineFileRecord.Attributes. */
 enum {
@@ -165,8 +169,8 @@ typedef struct EngineArchiveComment {
 
 /* Message 140: the new archive comment, fetched by the engine. */
 typedef struct EngineCommentRequest {
-    char *Buffer;    /* ENGINE_COMMENT_CAPACITY bytes, no NUL written */
-    uint16_t Length; /* out: characters written */
+    char *Buffer;    /* ENGINE_ARCHIVE_COMMENT_CAPACITY bytes, no NUL written */
+    uint16_t Length; /* out: bytes written */
     int32_t Done;    /* out: 1 */
 } EngineCommentRequest;
 

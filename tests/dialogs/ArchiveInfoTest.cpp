@@ -186,6 +186,28 @@ TEST_F(ArchiveInfoTest, EnterAndEscBothSaveAChangedComment) {
     EXPECT_TRUE(desktop_->messages().empty());
 }
 
+TEST_F(ArchiveInfoTest, TheCommentLimitCountsCharactersNotBytes) {
+    const QString path = PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"),
+                               QStringLiteral("b'old'"));
+    auto form = FormWith(path);
+    const QString u(QStringLiteral("\u00fc")), euro(QStringLiteral("\u20ac"));
+    struct Case {
+        QString typed;
+        QString saved;
+    };
+    const Case cases[] = {
+        {u.repeated(150), u.repeated(150)},
+        {u.repeated(300), u.repeated(255)},
+        {euro.repeated(255), euro.repeated(255)},
+        {QStringLiteral("a") + euro.repeated(300), QStringLiteral("a") + euro.repeated(254)},
+    };
+    for (const Case &c : cases) {
+        EditComment(*form, c.typed, Qt::Key_Return);
+        EXPECT_EQ(form->MainZip.ArchiveComment(), c.saved);
+    }
+    EXPECT_TRUE(desktop_->messages().empty());
+}
+
 TEST_F(ArchiveInfoTest, AnUnchangedCommentWritesNothing) {
     const QString path = PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"),
                                QStringLiteral("b'keep me'"));

@@ -72,7 +72,7 @@ int32_t recordingCallback(int32_t code, void *data, void *user) {
         break;
     case ENGINE_MSG_COMMENT_WANTED: {
         auto *r = static_cast<EngineCommentRequest *>(data);
-        const size_t n = std::min<size_t>(rec->comment.size(), ENGINE_COMMENT_CAPACITY);
+        const size_t n = std::min<size_t>(rec->comment.size(), ENGINE_ARCHIVE_COMMENT_CAPACITY);
         std::copy_n(rec->comment.data(), n, r->Buffer);
         r->Length = static_cast<uint16_t>(n);
         r->Done = 1;

@@ -273,11 +273,11 @@ std::int32_t Send(const Fields &f, EngineCallback cb, void *user, std::string &l
                                                 f, "len", static_cast<long long>(text.size())))};
         ret = cb(code, null ? nullptr : &c, user);
     } else if (code == ENGINE_MSG_COMMENT_WANTED) {
-        auto buffer = ReplyBuffer(ENGINE_COMMENT_CAPACITY, f, "buf", false);
+        auto buffer = ReplyBuffer(ENGINE_ARCHIVE_COMMENT_CAPACITY, f, "buf", false);
         EngineCommentRequest r{buffer.get(), static_cast<std::uint16_t>(Number(f, "len")),
                                static_cast<std::int32_t>(Number(f, "done"))};
         ret = cb(code, null ? nullptr : &r, user);
-        logLine += " buf=" + Encode(buffer.get(), ENGINE_COMMENT_CAPACITY) +
+        logLine += " buf=" + Encode(buffer.get(), ENGINE_ARCHIVE_COMMENT_CAPACITY) +
                    " len=" + std::to_string(r.Length) + " done=" + std::to_string(r.Done);
     } else if (code == ENGINE_MSG_COUNT || code == ENGINE_MSG_NEW_DISK) {
         auto value = static_cast<std::int32_t>(Number(f, "value"));

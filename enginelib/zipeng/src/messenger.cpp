@@ -63,14 +63,15 @@ bool Messenger::newDisk(int32_t number) {
 }
 
 std::string Messenger::fetchComment() {
-    char buffer[ENGINE_COMMENT_CAPACITY + 1] = {};
+    char buffer[ENGINE_ARCHIVE_COMMENT_CAPACITY + 1] = {};
     EngineCommentRequest req{};
     req.Buffer = buffer;
     req.Length = 0;
     req.Done = 0;
     send(ENGINE_MSG_COMMENT_WANTED, &req);
     // Never trust the length beyond the buffer we handed out.
-    const size_t n = req.Length > ENGINE_COMMENT_CAPACITY ? ENGINE_COMMENT_CAPACITY : req.Length;
+    const size_t n =
+        req.Length > ENGINE_ARCHIVE_COMMENT_CAPACITY ? ENGINE_ARCHIVE_COMMENT_CAPACITY : req.Length;
     return std::string(buffer, n);
 }
 
