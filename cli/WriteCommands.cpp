@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 
 namespace cli {
@@ -167,6 +168,51 @@ void explainRefusedSet(Context &c) {
               << " already exists; a multi-disk set is only ever written new\n";
 }
 
+// The last piece of an older set, moved out of the way of a new one (the
+// engine writes a set only new): removed once the new set has its name, put
+// back when nothing took its place, so that a failed add leaves the older
+// set whole. Through a link, the file it leads to moves and the link stays.
+class OlderSetAside {
+public:
+    explicit OlderSetAside(const QString &archive)
+        : last_(QFileInfo(archive).canonicalFilePath()) {
+        if (last_.isEmpty())
+            return;
+        QTemporaryFile spot(QFileInfo(last_).absolutePath() +
+                            QStringLiteral("/.tarnwick-older-set-XXXXXX"));
+        if (!spot.open())
+            return;
+        spot.setAutoRemove(false);
+        const QString aside = spot.fileName();
+        spot.close();
+        if (!renamed(last_, aside)) {
+            QFile::remove(aside);
+            return;
+        }
+        aside_ = aside;
+    }
+    OlderSetAside(const OlderSetAside &) = delete;
+    OlderSetAside &operator=(const OlderSetAside &) = delete;
+    ~OlderSetAside() {
+        if (aside_.isEmpty())
+            return;
+        // Where even the way back fails, the older piece keeps its hidden
+        // name rather than go.
+        if (QFileInfo::exists(last_))
+            QFile::remove(aside_);
+        else
+            renamed(aside_, last_);
+    }
+
+private:
+    static bool renamed(const QString &from, const QString &to) {
+        return std::rename(QFile::encodeName(from).constData(),
+                           QFile::encodeName(to).constData()) == 0;
+    }
+    QString last_;
+    QString aside_;
+};
+
 int runAdding(Context &c, std::uint8_t mode) {
     TZipEngine &e = c.engine;
     const Invocation &a = c.args;
@@ -192,9 +238,10 @@ int runAdding(Context &c, std::uint8_t mode) {
     e.ClearDisks = a.has(QStringLiteral("--clear-disks"));
     e.PieceSize = pieceBytes;
     // An older set under this name makes way for the new one: its last
-    // piece goes now, the engine clears the others medium by medium.
+    // piece now, the engine clears the others medium by medium.
+    std::optional<OlderSetAside> older;
     if (e.MultidiskMode && e.ClearDisks && isSetAt(a.archive))
-        QFile::remove(a.archive);
+        older.emplace(a.archive);
     askForDisks(c);
     reportSkips(c);
     e.OnAdding = statsLine(c, "  adding: ");

@@ -234,6 +234,9 @@ TEST_F(CliWrite, MultidiskMistakesAreNamed) {
         EXPECT_EQ(r.out.find("An error occured"), std::string::npos) << c.args;
         EXPECT_FALSE(fs::exists(dir_ / "n.zip")) << c.args;
     }
+    // Nothing to write in its place: the older set stays whole.
+    EXPECT_EQ(cli("add s.zip d/none.txt -q -! --clear-disks").status, 1);
+    EXPECT_EQ(cli("test s.zip -q -!").status, 0);
     // What the message offers works: the older set makes way.
     EXPECT_EQ(cli("add s.zip d/big.bin -q -! --clear-disks --piece-size 64k").status, 0);
     EXPECT_EQ(sh("unzip -l s.zip | grep -q big.bin"), 0);
