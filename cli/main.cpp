@@ -58,7 +58,13 @@ int main(int argc, char **argv) {
     cli::addReadCommands(table);
     cli::addWriteCommands(table);
 
-    QStringList args = app.arguments().mid(1);
+    // Arguments are UTF-8, as Qt takes them on Linux; converting them here
+    // skips its general converter, which costs more than reading an entry
+    // when every entry of an archive is named.
+    QStringList args;
+    args.reserve(argc > 0 ? argc - 1 : 0);
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromUtf8(argv[i]));
     if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
         printHelp(out, table);
         return args.isEmpty() ? 2 : 0;

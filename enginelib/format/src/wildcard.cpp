@@ -97,7 +97,11 @@ bool wildcardMatch(std::string_view pat, std::string_view name) noexcept {
 }
 
 bool patternLiteral(std::string_view pat, std::string &out) {
-    std::size_t i = pat.find_first_of("*?[");
+    // One pass over the name: find_first_of with a set of three searches the
+    // set once per character, which shows when 100,000 names are requested.
+    std::size_t i = 0;
+    while (i < pat.size() && pat[i] != '*' && pat[i] != '?' && pat[i] != '[')
+        ++i;
     out.assign(pat.substr(0, i));
     for (; i < pat.size(); ++i) {
         const char c = pat[i];
