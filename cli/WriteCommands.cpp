@@ -111,8 +111,10 @@ QString firstPieceOf(const QString &archive) {
 
 // Whether `archive` is the last piece of a set: its first piece is beside
 // it, or it is a set of one piece, which starts with the split signature.
+// Through a link, the pieces lie beside the file it leads to.
 bool isSetAt(const QString &archive) {
-    if (QFileInfo::exists(firstPieceOf(archive)))
+    const QString last = QFileInfo(archive).canonicalFilePath();
+    if (QFileInfo::exists(firstPieceOf(last.isEmpty() ? archive : last)))
         return true;
     QFile file(archive);
     return file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray("PK\x07\x08", 4);

@@ -240,6 +240,13 @@ TEST_F(CliWrite, MultidiskMistakesAreNamed) {
     // What the message offers works: the older set makes way.
     EXPECT_EQ(cli("add s.zip d/big.bin -q -! --clear-disks --piece-size 64k").status, 0);
     EXPECT_EQ(sh("unzip -l s.zip | grep -q big.bin"), 0);
+    // Through a link, the set the link leads to is the older set.
+    ASSERT_EQ(cli("add m.zip d/big.bin -0 -q -! --piece-size 64k").status, 0);
+    ASSERT_TRUE(fs::exists(dir_ / "m.z01"));
+    ASSERT_EQ(sh("ln -s m.zip link.zip"), 0);
+    EXPECT_EQ(cli("add link.zip d/a.txt -q -! --clear-disks").status, 0);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.zip"));
+    EXPECT_EQ(output("unzip -Z1 m.zip").out, "d/a.txt\n");
 }
 
 // On a terminal, the end of the input and "n" give the missing piece up
