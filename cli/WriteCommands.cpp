@@ -176,8 +176,7 @@ void explainRefusedSet(Context &c) {
 // set whole. Through a link, the file it leads to moves and the link stays.
 class OlderSetAside {
 public:
-    explicit OlderSetAside(const QString &archive)
-        : last_(QFileInfo(archive).canonicalFilePath()) {
+    explicit OlderSetAside(const QString &archive) : last_(QFileInfo(archive).canonicalFilePath()) {
         if (last_.isEmpty())
             return;
         QTemporaryFile spot(QFileInfo(last_).absolutePath() +
@@ -288,7 +287,8 @@ int fixInPlace(Context &c, const QString &archive) {
 // Whether both paths lead to one file: another spelling, a hard link or a
 // symbolic link.
 bool isSameFile(const QString &a, const QString &b) {
-    struct stat sa {}, sb {};
+    struct stat sa {};
+    struct stat sb {};
     return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
            ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;

@@ -330,7 +330,8 @@ TEST(FormatSource, RangesOfASetReadAcrossPieces) {
             ASSERT_EQ(src.attachPieces(last, 3,
                                        [&](std::uint32_t disk) {
                                            const std::string name = "s.z0" + std::to_string(disk);
-                                           std::filesystem::rename(dir / "drawer" / name, dir / name);
+                                           std::filesystem::rename(dir / "drawer" / name,
+                                                                   dir / name);
                                            return true;
                                        }),
                       Error::Ok);
