@@ -304,6 +304,11 @@ int runFix(Context &c) {
         c.err << "tarnwick-cli: --out must name another file than the archive\n";
         return kReportedFailure;
     }
+    // Known before the repair runs, not after.
+    if (QFileInfo(out).isDir()) {
+        c.err << "tarnwick-cli: " << out << ": is a folder; --out names the repaired archive\n";
+        return kReportedFailure;
+    }
     QFile source(c.args.archive);
     if (!QFileInfo(c.args.archive).isFile() || !source.open(QIODevice::ReadOnly))
         return QFileInfo::exists(c.args.archive) ? ENGINE_NOT_ACCESSIBLE : ENGINE_ARCHIVE_NOT_FOUND;
@@ -325,7 +330,7 @@ int runFix(Context &c) {
     if (std::rename(from.constData(), to.constData()) != 0) {
         c.err << "tarnwick-cli: " << out << ": " << QString::fromLocal8Bit(std::strerror(errno))
               << '\n';
-        return ENGINE_NOT_ACCESSIBLE;
+        return kReportedFailure;
     }
     copy.setAutoRemove(false);
     return code;

@@ -142,6 +142,9 @@ TEST_F(CliWrite, FixOutKeepsTheDamagedArchive) {
     // The archive itself, spelt another way or reached by a link, is no
     // place for the repair: it would replace the damaged archive.
     ASSERT_EQ(sh("ln x.zip hard.zip && ln -s x.zip soft.zip"), 0);
+    r = cli("fix x.zip --out d");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "tarnwick-cli: d: is a folder; --out names the repaired archive\n");
     for (const char *same : {"./x.zip", "hard.zip", "soft.zip"}) {
         EXPECT_EQ(cli(std::string("fix x.zip --out ") + same).status, 2) << same;
         EXPECT_EQ(sh("cmp x.zip damaged.zip"), 0) << same;
