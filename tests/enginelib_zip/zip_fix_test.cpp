@@ -84,6 +84,26 @@ TEST_F(FixTest, FlippedByteDropsOnlyThatEntry) {
     expectFixed(damaged, "-FF", rest, {"f/one.txt"});
 }
 
+TEST_F(FixTest, ADamagedSizeDropsOnlyItsOwnEntry) {
+    // The first record claims 60 bytes more than its data, running into the
+    // next entry's local header: its data fails, the entries after it are
+    // intact and must survive the repair.
+    std::string damaged = good_;
+    const size_t sizeField = centralOffset() + 20;
+    uint32_t size = 0;
+    for (int b = 3; b >= 0; --b)
+        size = (size << 8) | static_cast<uint8_t>(damaged[sizeField + b]);
+    size += 60;
+    for (int b = 0; b < 4; ++b)
+        damaged[sizeField + b] = static_cast<char>(size >> (8 * b));
+    writeFile("bad.zip", damaged);
+    Recorder rec;
+    ASSERT_EQ(runZip({"", "-F", "bad.zip"}, &rec), ENGINE_SOME_SKIPPED);
+    EXPECT_EQ(rec.names(ENGINE_MSG_SKIPPING).size(), 1u);
+    EXPECT_EQ(listNames("bad.zip").size(), kAll.size() - 1);
+    EXPECT_EQ(sh("unzip -tq bad.zip"), 0);
+}
+
 TEST_F(FixTest, WrongPasswordKeepsEncryptedEntries) {
     ASSERT_EQ(runZip({"right", "-e", "-6", "-r", "enc.zip", "f"}), ENGINE_OK);
     std::vector<std::string> archives = {"enc.zip"};

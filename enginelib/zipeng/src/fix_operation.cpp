@@ -174,7 +174,9 @@ Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger
     // header, or data that spans the next entries' headers). Copied apart,
     // they would turn a file the reader refuses into a real bomb, and
     // checking each would decode the shared data once per entry. The first
-    // in directory order keeps the bytes.
+    // entry in directory order that is kept holds the bytes: one whose data
+    // fails claims nothing, since a damaged size would otherwise take the
+    // good entries after it down with it.
     std::map<uint64_t, uint64_t> extents; // start -> end of the records taken
     const auto overlaps = [&extents](uint64_t from, uint64_t to) {
         const auto next = extents.lower_bound(from);
@@ -189,13 +191,14 @@ Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger
             unchecked.push_back({name, ENGINE_SKIP_CORRUPTED});
             continue;
         }
-        extents.emplace(l.loc.headerPos, std::max(l.loc.end, l.loc.headerPos + 1));
         bool kept = false, checked = false;
         uint8_t reason = ENGINE_SKIP_CORRUPTED;
         if (Status s = keepEntry(a, i, opt, kept, checked, reason); s.failed())
             return s;
-        if (kept)
+        if (kept) {
+            extents.emplace(l.loc.headerPos, std::max(l.loc.end, l.loc.headerPos + 1));
             keep.push_back(l);
+        }
         if (!checked)
             unchecked.push_back({name, reason});
         if (Status s = msg.checkAbort(); s.failed())
