@@ -31,6 +31,8 @@ const char *skipText(std::uint8_t reason) {
         return "damaged data";
     case ENGINE_SKIP_UNKNOWN_METHOD:
         return "unknown method";
+    case ENGINE_SKIP_PASSWORD:
+        return "wrong or missing password";
     default:
         return "skipped";
     }

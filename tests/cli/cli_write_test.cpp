@@ -149,6 +149,11 @@ TEST_F(CliWrite, FixOutKeepsTheDamagedArchive) {
         EXPECT_EQ(cli(std::string("fix x.zip --out ") + same).status, 2) << same;
         EXPECT_EQ(sh("cmp x.zip damaged.zip"), 0) << same;
     }
+    // An encrypted entry a repair keeps without checking it says why.
+    ASSERT_EQ(cli("add enc.zip d/a.txt -P right -q").status, 0);
+    r = cli("fix enc.zip");
+    EXPECT_NE(r.out.find("skipped: d/a.txt (wrong or missing password)"), std::string::npos)
+        << r.out;
     // Nothing to repair: no output file, nothing left behind.
     write("junk.zip", "not an archive");
     EXPECT_EQ(cli("fix junk.zip --out nothing.zip").status, 2);
