@@ -18,6 +18,9 @@ ResultText resultText(int code, const QString &verb) {
         return {QStringLiteral("Could not find the archive file."), 2};
     case 110:
     case 160:
+        // From a repair the same code means there was nothing it could save.
+        if (verb == QLatin1String("fixing"))
+            return {QStringLiteral("The archive file is too corrupted to be fixed."), 2};
         return {QStringLiteral("The archive file is corrupted. Try using the Fix option on it."),
                 2};
     case 120:
