@@ -1,9 +1,9 @@
 // The exported entry point: everything behind it is C++, nothing of it
 // (exceptions included) crosses back to the caller.
-#include "arguments.h"
+#include "messenger.h"
 #include "operations.h"
+#include "options.h"
 #include "results.h"
-#include "session.h"
 
 #include <new>
 

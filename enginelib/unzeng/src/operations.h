@@ -1,9 +1,9 @@
 // The operations of the extracting side, one per file.
 #pragma once
 
-#include "arguments.h"
+#include "messenger.h"
+#include "options.h"
 #include "selection.h"
-#include "session.h"
 #include "zipformat/archive.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // (once per entry).
 #pragma once
 
-#include "session.h"
+#include "messenger.h"
 #include "zipformat/archive.h"
 #include "zipformat/error.h"
 

@@ -2,7 +2,7 @@
 // percentage of the current entry changes, and stop when the callback asks.
 #pragma once
 
-#include "session.h"
+#include "messenger.h"
 #include "zipformat/reader.h"
 
 namespace zipread {

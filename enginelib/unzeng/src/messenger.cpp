@@ -1,4 +1,4 @@
-#include "session.h"
+#include "messenger.h"
 
 #include "zipformat/aes.h"
 #include "zipformat/names.h"

@@ -1,4 +1,4 @@
-#include "arguments.h"
+#include "options.h"
 
 #include "engine_contract.h"
 
