@@ -13,34 +13,36 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
                       void *user) {
     if (magic != ENGINE_MAGIC)
         return ENGINE_BAD_ARGUMENTS;
-    zipread::Session session(cb, user);
+    zipread::Messenger messenger(cb, user);
     if (argc == 1) {
         if (argv == nullptr || argv[0] == nullptr)
             return ENGINE_BAD_ARGUMENTS;
         std::int32_t selector = *reinterpret_cast<const std::int32_t *>(argv[0]);
-        return zipread::runQuery(session, selector, argv[1]);
+        return zipread::runQuery(messenger, selector, argv[1]);
     }
-    zipread::Arguments args;
-    std::int32_t rc = zipread::parseArguments(argc, argv, args);
+    zipread::Options opt;
+    std::int32_t rc = zipread::parseOptions(argc, argv, opt);
     if (rc != ENGINE_OK)
         return rc;
     zipformat::Archive archive;
     zipformat::OpenOptions options;
-    options.allowMultidisk = args.multidisk;
-    if (args.multidisk)
-        options.askForPiece = [&session](std::uint32_t disk) { return session.askForDisk(disk); };
-    zipformat::Error e = archive.open(args.archive, options);
+    options.allowMultidisk = opt.multidisk;
+    if (opt.multidisk)
+        options.askForPiece = [&messenger](std::uint32_t disk) {
+            return messenger.askForDisk(disk);
+        };
+    zipformat::Error e = archive.open(opt.archive, options);
     if (e != zipformat::Error::Ok)
-        return session.stopped() ? ENGINE_ABORTED : zipread::openResult(e);
-    switch (args.op) {
+        return messenger.stopped() ? ENGINE_ABORTED : zipread::openResult(e);
+    switch (opt.operation) {
     case zipread::Operation::List:
-        return zipread::runList(session, args, archive);
+        return zipread::runList(opt, messenger, archive);
     case zipread::Operation::Test:
-        return zipread::runTest(session, args, archive);
+        return zipread::runTest(opt, messenger, archive);
     case zipread::Operation::Comment:
-        return zipread::runComment(session, archive);
+        return zipread::runComment(messenger, archive);
     case zipread::Operation::Extract:
-        return zipread::runExtract(session, args, archive);
+        return zipread::runExtract(opt, messenger, archive);
     }
     return ENGINE_BAD_ARGUMENTS;
 }

@@ -38,8 +38,8 @@ public:
 
 class Extractor {
 public:
-    Extractor(Session &session, const Arguments &args, const zipformat::Archive &archive)
-        : session_(session), args_(args), archive_(archive), passwords_(session, args.password) {
+    Extractor(Messenger &messenger, const Options &opt, const zipformat::Archive &archive)
+        : messenger_(messenger), opt_(opt), archive_(archive), passwords_(messenger, opt.password) {
         mode_t mask = umask(0);
         umask(mask);
         umask_ = mask;
@@ -60,8 +60,8 @@ private:
     Outcome install(const Entry &e, int dirfd, const std::string &temp, const std::string &leaf);
     mode_t fileMode(const Entry &e) const;
 
-    Session &session_;
-    const Arguments &args_;
+    Messenger &messenger_;
+    const Options &opt_;
     const zipformat::Archive &archive_;
     Passwords passwords_;
     Target target_;
@@ -71,10 +71,10 @@ private:
 };
 
 std::int32_t Extractor::run() {
-    if (!target_.open(args_.directory))
+    if (!target_.open(opt_.directory))
         return ENGINE_NOT_ACCESSIBLE;
-    target_.protect(args_.archive, archive_.source().isSet());
-    Selection selection(args_.names, args_.excludes);
+    target_.protect(opt_.archive, archive_.source().isSet());
+    Selection selection(opt_.names, opt_.excludes);
     std::int32_t result = ENGINE_OK;
     for (std::size_t i = 0; i < archive_.size() && result == ENGINE_OK; ++i) {
         if (!selection.selects(archive_.entry(i).name))
@@ -95,13 +95,13 @@ std::int32_t Extractor::run() {
         default:
             break;
         }
-        if (session_.stopped())
+        if (messenger_.stopped())
             result = ENGINE_ABORTED;
     }
     target_.finish();
     if (result != ENGINE_OK)
         return result;
-    if (reportUnmatched(session_, selection))
+    if (reportUnmatched(messenger_, selection))
         return ENGINE_ABORTED;
     if (selection.hasNames() && !selection.anyMatched())
         return ENGINE_NOTHING_MATCHED;
@@ -111,12 +111,12 @@ std::int32_t Extractor::run() {
 }
 
 Outcome Extractor::skip(const Entry &e, std::uint8_t reason) {
-    return session_.skip(e.name, reason) ? Outcome::Aborted : Outcome::Skipped;
+    return messenger_.skip(e.name, reason) ? Outcome::Aborted : Outcome::Skipped;
 }
 
 Outcome Extractor::fail(const Entry &e, Error err) {
     // A piece of the set that the user would not provide: no skip report.
-    if (session_.stopped())
+    if (messenger_.stopped())
         return Outcome::Aborted;
     switch (err) {
     case Error::Aborted:
@@ -152,9 +152,9 @@ Outcome Extractor::extractOne(std::size_t index) {
         return skip(e, ENGINE_SKIP_CANNOT_OPEN);
     }
     if (isDir) {
-        if (args_.junkPaths || args_.freshen)
+        if (opt_.junkPaths || opt_.freshen)
             return Outcome::Done; // folders only come with paths, and freshen adds nothing
-        if (session_.report(ENGINE_MSG_EXTRACTING, e))
+        if (messenger_.report(ENGINE_MSG_EXTRACTING, e))
             return Outcome::Aborted;
         if (target_.folder(parts_, parts_.size(), true) < 0)
             return skip(e, ENGINE_SKIP_CANNOT_OPEN);
@@ -162,7 +162,7 @@ Outcome Extractor::extractOne(std::size_t index) {
         return Outcome::Done;
     }
     std::string leaf(parts_.back());
-    std::size_t depth = args_.junkPaths ? 0 : parts_.size() - 1;
+    std::size_t depth = opt_.junkPaths ? 0 : parts_.size() - 1;
     std::string shown;
     for (std::size_t i = parts_.size() - 1 - depth; i < parts_.size(); ++i) {
         if (!shown.empty())
@@ -170,9 +170,9 @@ Outcome Extractor::extractOne(std::size_t index) {
         shown.append(parts_[i]);
     }
     // Freshening only touches files that exist, so it makes no folders.
-    const bool freshenOnly = args_.freshen && !args_.update;
-    int dirfd = args_.junkPaths ? target_.folder(parts_, 0, true)
-                                : target_.folder(parts_, parts_.size() - 1, !freshenOnly);
+    const bool freshenOnly = opt_.freshen && !opt_.update;
+    int dirfd = opt_.junkPaths ? target_.folder(parts_, 0, true)
+                               : target_.folder(parts_, parts_.size() - 1, !freshenOnly);
     if (dirfd < 0 && freshenOnly && errno == ENOENT)
         return Outcome::Kept;
     if (dirfd < 0)
@@ -180,7 +180,7 @@ Outcome Extractor::extractOne(std::size_t index) {
     Outcome o = mayReplace(e, dirfd, leaf, shown);
     if (o != Outcome::Done)
         return o;
-    if (session_.report(ENGINE_MSG_EXTRACTING, e))
+    if (messenger_.report(ENGINE_MSG_EXTRACTING, e))
         return Outcome::Aborted;
     if (e.isSymlink())
         return writeLink(index, dirfd, leaf, depth);
@@ -193,7 +193,7 @@ Outcome Extractor::mayReplace(const Entry &e, int dirfd, const std::string &leaf
     bool exists = fstatat(dirfd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (!exists) {
         // Freshen only refreshes what is there; update also adds.
-        return (args_.freshen && !args_.update) ? Outcome::Kept : Outcome::Done;
+        return (opt_.freshen && !opt_.update) ? Outcome::Kept : Outcome::Done;
     }
     if (S_ISDIR(st.st_mode))
         return skip(e, ENGINE_SKIP_CANNOT_OPEN); // a folder is never replaced by a file
@@ -201,16 +201,17 @@ Outcome Extractor::mayReplace(const Entry &e, int dirfd, const std::string &leaf
     // the very file being read, whatever the overwrite setting says.
     if (target_.isProtected(dirfd, leaf))
         return skip(e, ENGINE_SKIP_CANNOT_OPEN);
-    if (args_.freshen || args_.update) {
+    if (opt_.freshen || opt_.update) {
         // DOS times have two-second steps: a file within them is as new.
         std::time_t entryTime = e.modifiedTime();
         std::time_t slack = e.hasExactMtime ? 0 : 1;
         if (st.st_mtime + slack >= entryTime)
-            return session_.skip(e.name, ENGINE_SKIP_UP_TO_DATE) ? Outcome::Aborted : Outcome::Kept;
+            return messenger_.skip(e.name, ENGINE_SKIP_UP_TO_DATE) ? Outcome::Aborted
+                                                                   : Outcome::Kept;
     }
-    if (args_.alwaysReplace)
+    if (opt_.alwaysReplace)
         return Outcome::Done;
-    if (args_.neverReplace)
+    if (opt_.neverReplace)
         return Outcome::Kept;
     char reply[ENGINE_REPLY_TEXT_CAPACITY];
     std::memset(reply, 0, sizeof reply);
@@ -218,7 +219,7 @@ Outcome Extractor::mayReplace(const Entry &e, int dirfd, const std::string &leaf
     q.FileName = shown.c_str();
     q.ReplyText = reply;
     q.DoReplace = 0; // keeping the file loses nothing
-    if (session_.send(ENGINE_MSG_REPLACE, &q))
+    if (messenger_.send(ENGINE_MSG_REPLACE, &q))
         return Outcome::Aborted;
     return q.DoReplace == 1 ? Outcome::Done : Outcome::Kept;
 }
@@ -233,7 +234,7 @@ Outcome Extractor::writeFile(std::size_t index, int dirfd, const std::string &le
     int fd = Target::createTemp(dirfd, temp);
     if (fd < 0)
         return errno == ENOSPC ? Outcome::DiskFull : skip(e, ENGINE_SKIP_CANNOT_OPEN);
-    FileSink sink(session_, e, fd);
+    FileSink sink(messenger_, e, fd);
     zipformat::ReadOptions options;
     options.password = password;
     err = zipformat::readEntry(archive_, index, sink, options);
@@ -300,9 +301,9 @@ Outcome Extractor::install(const Entry &e, int dirfd, const std::string &temp,
 
 } // namespace
 
-std::int32_t runExtract(Session &session, const Arguments &args,
+std::int32_t runExtract(const Options &opt, Messenger &messenger,
                         const zipformat::Archive &archive) {
-    Extractor extractor(session, args, archive);
+    Extractor extractor(messenger, opt, archive);
     return extractor.run();
 }
 

@@ -8,7 +8,7 @@
 
 namespace zipread {
 
-bool Session::send(std::int32_t code, void *data) noexcept {
+bool Messenger::send(std::int32_t code, void *data) noexcept {
     if (cb_ == nullptr)
         return stopped_;
     if (cb_(code, data, user_) != 0)
@@ -31,7 +31,7 @@ std::uint8_t ratioOf(std::uint64_t size, std::uint64_t packed) noexcept {
     return static_cast<std::uint8_t>(std::min<long double>(100.0L, saved + 0.5L));
 }
 
-EngineFileRecord *Session::record(const zipformat::Entry &e, std::uint8_t percent) {
+EngineFileRecord *Messenger::record(const zipformat::Entry &e, std::uint8_t percent) {
     name_.assign(e.name);
     commentText(e.comment, comment_);
     // The record carries at most 255 bytes; never cut a UTF-8 sequence.
@@ -64,16 +64,16 @@ EngineFileRecord *Session::record(const zipformat::Entry &e, std::uint8_t percen
     return &rec_;
 }
 
-bool Session::report(std::int32_t code, const zipformat::Entry &e, std::uint8_t percent) {
+bool Messenger::report(std::int32_t code, const zipformat::Entry &e, std::uint8_t percent) {
     return send(code, record(e, percent));
 }
 
-bool Session::askForDisk(std::uint32_t number) {
+bool Messenger::askForDisk(std::uint32_t number) {
     auto disk = static_cast<std::int32_t>(std::min<std::uint32_t>(number, INT32_MAX));
     return !send(ENGINE_MSG_NEW_DISK, &disk);
 }
 
-bool Session::skip(std::string_view name, std::uint8_t reason) {
+bool Messenger::skip(std::string_view name, std::uint8_t reason) {
     skipName_.assign(name);
     EngineSkipReport r{};
     r.FileName = skipName_.c_str();

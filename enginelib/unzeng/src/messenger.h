@@ -12,9 +12,9 @@
 
 namespace zipread {
 
-class Session {
+class Messenger {
 public:
-    Session(EngineCallback cb, void *user) noexcept : cb_(cb), user_(user) {}
+    Messenger(EngineCallback cb, void *user) noexcept : cb_(cb), user_(user) {}
 
     // Sends a message; true when the callback asked to stop (from then on
     // stopped() stays true).

@@ -8,15 +8,15 @@ namespace zipread {
 namespace {
 
 // Applies one option element before the archive path; false if unknown.
-bool applyOption(std::string_view opt, Arguments &out, int &operations) {
+bool applyOption(std::string_view opt, Options &out, int &operations) {
     if (opt == "-v") {
-        out.op = Operation::List;
+        out.operation = Operation::List;
         ++operations;
     } else if (opt == "-t") {
-        out.op = Operation::Test;
+        out.operation = Operation::Test;
         ++operations;
     } else if (opt == "-z") {
-        out.op = Operation::Comment;
+        out.operation = Operation::Comment;
         ++operations;
     } else if (opt == "-f") {
         out.freshen = true;
@@ -38,7 +38,7 @@ bool applyOption(std::string_view opt, Arguments &out, int &operations) {
 
 } // namespace
 
-std::int32_t parseArguments(std::int32_t argc, char **argv, Arguments &out) {
+std::int32_t parseOptions(std::int32_t argc, char **argv, Options &out) {
     if (argc < 2 || argv == nullptr)
         return ENGINE_BAD_ARGUMENTS;
     for (std::int32_t i = 0; i < argc; ++i) {

@@ -9,8 +9,8 @@ namespace zipread {
 
 enum class Operation { Extract, List, Test, Comment };
 
-struct Arguments {
-    Operation op = Operation::Extract;
+struct Options {
+    Operation operation = Operation::Extract;
     std::string password;
     std::string archive;
     std::string directory; // empty: the current folder
@@ -28,6 +28,6 @@ struct Arguments {
 // "-x" and its patterns, "-d" and its folder (the last two may follow the
 // file elements). Returns an engine result code: ENGINE_OK or
 // ENGINE_BAD_ARGUMENTS.
-std::int32_t parseArguments(std::int32_t argc, char **argv, Arguments &out);
+std::int32_t parseOptions(std::int32_t argc, char **argv, Options &out);
 
 } // namespace zipread

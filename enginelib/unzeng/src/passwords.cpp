@@ -28,7 +28,7 @@ Error Passwords::resolve(const zipformat::Archive &archive, std::size_t index, s
     q.FileName = name.c_str();
     q.Password = buffer;
     q.Reply = 0;
-    if (session_.send(ENGINE_MSG_PASSWORD, &q))
+    if (messenger_.send(ENGINE_MSG_PASSWORD, &q))
         return Error::Aborted;
     buffer[ENGINE_PASSWORD_MAX] = '\0'; // whatever the callback wrote
     if (q.Reply == 0 || buffer[0] == '\0')

@@ -13,7 +13,8 @@ namespace zipread {
 
 class Passwords {
 public:
-    Passwords(Session &session, std::string given) : session_(session), given_(std::move(given)) {}
+    Passwords(Messenger &messenger, std::string given)
+        : messenger_(messenger), given_(std::move(given)) {}
 
     // Ok with `out` set (empty for entries that need none), the entry's error
     // (NeedPassword, BadPassword, UnsupportedMethod, ...), or Aborted when the
@@ -22,7 +23,7 @@ public:
                              std::string &out);
 
 private:
-    Session &session_;
+    Messenger &messenger_;
     std::string given_;
     std::string remembered_;
 };

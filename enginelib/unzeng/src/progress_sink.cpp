@@ -24,7 +24,7 @@ Error ProgressSink::advance(std::uint64_t size) noexcept {
     if (percent != lastPercent_) {
         lastPercent_ = percent;
         try {
-            if (session_.report(ENGINE_MSG_STATUS, entry_, static_cast<std::uint8_t>(percent)))
+            if (messenger_.report(ENGINE_MSG_STATUS, entry_, static_cast<std::uint8_t>(percent)))
                 return Error::Aborted;
         } catch (...) {
             return Error::NoMemory;

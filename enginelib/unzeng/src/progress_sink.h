@@ -9,8 +9,8 @@ namespace zipread {
 
 class ProgressSink : public zipformat::OutputSink {
 public:
-    ProgressSink(Session &session, const zipformat::Entry &entry) noexcept
-        : session_(session), entry_(entry) {}
+    ProgressSink(Messenger &messenger, const zipformat::Entry &entry) noexcept
+        : messenger_(messenger), entry_(entry) {}
     zipformat::Error write(const std::uint8_t *data, std::size_t size) noexcept override;
 
 protected:
@@ -20,7 +20,7 @@ private:
     // Counts `size` more bytes done and reports the percentage if it changed.
     zipformat::Error advance(std::uint64_t size) noexcept;
 
-    Session &session_;
+    Messenger &messenger_;
     const zipformat::Entry &entry_;
     std::uint64_t done_ = 0;
     int lastPercent_ = -1;
@@ -40,8 +40,8 @@ protected:
 // Extracting: the data goes to an open file descriptor.
 class FileSink final : public ProgressSink {
 public:
-    FileSink(Session &session, const zipformat::Entry &entry, int fd) noexcept
-        : ProgressSink(session, entry), fd_(fd) {}
+    FileSink(Messenger &messenger, const zipformat::Entry &entry, int fd) noexcept
+        : ProgressSink(messenger, entry), fd_(fd) {}
 
 protected:
     zipformat::Error consume(const std::uint8_t *data, std::size_t size) noexcept override;

@@ -7,7 +7,7 @@
 
 namespace zipread {
 
-std::int32_t runQuery(Session &session, std::int32_t selector, const char *path) {
+std::int32_t runQuery(Messenger &messenger, std::int32_t selector, const char *path) {
     if (selector < 0 || path == nullptr)
         return ENGINE_BAD_ARGUMENTS;
     // Only the plain count refuses a piece of a multi-disk set; the count in
@@ -15,12 +15,14 @@ std::int32_t runQuery(Session &session, std::int32_t selector, const char *path)
     zipformat::OpenOptions options;
     options.allowMultidisk = selector != ENGINE_QUERY_COUNT;
     if (options.allowMultidisk)
-        options.askForPiece = [&session](std::uint32_t disk) { return session.askForDisk(disk); };
+        options.askForPiece = [&messenger](std::uint32_t disk) {
+            return messenger.askForDisk(disk);
+        };
     options.countOnly = selector == ENGINE_QUERY_COUNT_MULTIDISK;
     std::shared_ptr<const zipformat::Archive> kept;
     zipformat::Error e = queryArchive(path, options, kept);
     if (e != zipformat::Error::Ok)
-        return session.stopped() ? ENGINE_ABORTED : openResult(e);
+        return messenger.stopped() ? ENGINE_ABORTED : openResult(e);
     const zipformat::Archive &archive = *kept;
     if (selector == ENGINE_QUERY_COUNT || selector == ENGINE_QUERY_COUNT_MULTIDISK) {
         // A set counted from its end record has no entries read.
@@ -28,12 +30,12 @@ std::int32_t runQuery(Session &session, std::int32_t selector, const char *path)
             options.countOnly ? archive.info().entryCount : archive.size();
         std::int32_t count = static_cast<std::int32_t>(std::min<std::uint64_t>(
             entries, static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())));
-        return session.send(ENGINE_MSG_COUNT, &count) ? ENGINE_ABORTED : ENGINE_OK;
+        return messenger.send(ENGINE_MSG_COUNT, &count) ? ENGINE_ABORTED : ENGINE_OK;
     }
     auto index = static_cast<std::size_t>(selector) - 1;
     if (index >= archive.size())
         return ENGINE_NOTHING_MATCHED;
-    return session.report(ENGINE_MSG_ENTRY, archive.entry(index)) ? ENGINE_ABORTED : ENGINE_OK;
+    return messenger.report(ENGINE_MSG_ENTRY, archive.entry(index)) ? ENGINE_ABORTED : ENGINE_OK;
 }
 
 } // namespace zipread

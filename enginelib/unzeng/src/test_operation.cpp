@@ -9,36 +9,36 @@ namespace zipread {
 
 using zipformat::Error;
 
-std::int32_t runTest(Session &session, const Arguments &args, const zipformat::Archive &archive) {
-    Selection selection(args.names, args.excludes);
-    Passwords passwords(session, args.password);
+std::int32_t runTest(const Options &opt, Messenger &messenger, const zipformat::Archive &archive) {
+    Selection selection(opt.names, opt.excludes);
+    Passwords passwords(messenger, opt.password);
     std::size_t tested = 0, failed = 0;
     for (std::size_t i = 0; i < archive.size(); ++i) {
         const zipformat::Entry &e = archive.entry(i);
         if (!selection.selects(e.name))
             continue;
-        if (session.report(ENGINE_MSG_TESTING, e))
+        if (messenger.report(ENGINE_MSG_TESTING, e))
             return ENGINE_ABORTED;
         ++tested;
         std::string password;
         Error err = passwords.resolve(archive, i, password);
         if (err == Error::Ok) {
-            DiscardSink sink(session, e);
+            DiscardSink sink(messenger, e);
             zipformat::ReadOptions options;
             options.password = password;
             err = zipformat::readEntry(archive, i, sink, options);
         }
-        if (err == Error::Aborted || session.stopped())
+        if (err == Error::Aborted || messenger.stopped())
             return ENGINE_ABORTED;
         if (err == Error::NoMemory)
             return ENGINE_NO_MEMORY;
         if (err != Error::Ok) {
             ++failed;
-            if (session.skip(e.name, skipReason(err, e.isEncrypted() && !zipformat::isAes(e))))
+            if (messenger.skip(e.name, skipReason(err, e.isEncrypted() && !zipformat::isAes(e))))
                 return ENGINE_ABORTED;
         }
     }
-    if (reportUnmatched(session, selection))
+    if (reportUnmatched(messenger, selection))
         return ENGINE_ABORTED;
     if (failed > 0)
         return ENGINE_TEST_FAILED;
