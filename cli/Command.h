@@ -15,6 +15,7 @@ class TZipEngine;
 
 namespace cli {
 
+class ProgressLine;
 class Terminal;
 
 // The command line after the subcommand: the archive, the names, and the
@@ -36,7 +37,19 @@ struct Context {
     QTextStream &out;
     QTextStream &err;
     Terminal &terminal;
+    // Erased before every other line written while an operation runs.
+    ProgressLine &progress;
 };
+
+// The options that choose the progress line, taken by add, update,
+// freshen, extract, test and fix.
+QStringList progressFlags();
+// Whether the progress line is drawn: on a terminal unless -q, or as
+// --progress / --no-progress say (the last one given).
+bool wantsProgress(const Invocation &args, bool stderrIsTerminal);
+// Whether a line per entry is printed: not with -q, nor when the progress
+// line stands in for them on a terminal.
+bool wantsEntryLines(const Context &c);
 
 struct Command {
     QString name;

@@ -2,6 +2,7 @@
 #include "ArchiveFigures.h"
 #include "Command.h"
 #include "MethodText.h"
+#include "ProgressLine.h"
 #include "ResultText.h"
 #include "Terminal.h"
 #include "ZipEngine.h"
@@ -63,7 +64,9 @@ const char *reasonText(std::uint8_t reason) {
 // gives up (190) rather than wait.
 void askForDisks(Context &c) {
     Terminal &terminal = c.terminal;
-    c.engine.OnNewdisk = [&terminal](TZipEngine &engine, std::int32_t disk) {
+    ProgressLine &progress = c.progress;
+    c.engine.OnNewdisk = [&terminal, &progress](TZipEngine &engine, std::int32_t disk) {
+        progress.clear();
         if (!terminal.askForDisk(disk))
             engine.Abort = true;
     };
@@ -71,14 +74,56 @@ void askForDisks(Context &c) {
 
 namespace {
 
+// The entries the operation will go through and their bytes, from a
+// listing of the same selection by an engine of its own, so that the
+// operation's handlers see nothing of it. A set is not listed first: that
+// could ask for its disks twice.
+void measureSelection(Context &c) {
+    if (!c.progress.enabled() || c.engine.MultidiskMode)
+        return;
+    TZipEngine lister;
+    lister.ZipFileName = c.engine.ZipFileName;
+    lister.FilesToProcess = c.engine.FilesToProcess;
+    qint64 entries = 0, bytes = 0;
+    lister.OnListing = [&](TZipEngine &, const TZipFileStats &s) {
+        ++entries;
+        bytes += s.TrueSize();
+    };
+    if (resultText(lister.ListArchive(), QString()).resultClass < 2)
+        c.progress.setTotals(entries, bytes);
+}
+
+// The progress line follows the entries the engine names.
+TZipFileStatsEvent entryProgress(Context &c, const char *label) {
+    ProgressLine &progress = c.progress;
+    QTextStream &out = c.out;
+    const bool lines = wantsEntryLines(c);
+    return [&progress, &out, label, lines](TZipEngine &, const TZipFileStats &s) {
+        const QString name = printable(s.FileName);
+        progress.beginEntry(name, s.TrueSize());
+        if (lines) {
+            progress.clear();
+            out << label << name << '\n';
+        }
+    };
+}
+
+void followPercent(Context &c) {
+    if (!c.progress.enabled())
+        return;
+    ProgressLine &progress = c.progress;
+    c.engine.OnStatus = [&progress](TZipEngine &, const TZipFileStats &s) {
+        progress.entryPercent(s.PercentDone);
+    };
+}
+
 // What every read command sets up: archive, password, names and excludes,
 // skip reports, password questions.
 void prepare(Context &c) {
     TZipEngine &e = c.engine;
     e.ZipFileName = c.args.archive;
     e.Password = c.args.value(QStringLiteral("-P"));
-    e.MultidiskMode =
-        c.args.has(QStringLiteral("-!")) || c.args.has(QStringLiteral("--multidisk"));
+    e.MultidiskMode = c.args.has(QStringLiteral("-!")) || c.args.has(QStringLiteral("--multidisk"));
     askForDisks(c);
     // The engine reads legacy names in the code page this names.
     const QString codepage = c.args.value(QStringLiteral("-O"));
@@ -93,13 +138,18 @@ void prepare(Context &c) {
     for (const QString &x : excludes)
         files << QLatin1Char('<') + x;
     e.FilesToProcess = files;
+    measureSelection(c);
+    followPercent(c);
     QTextStream &err = c.err;
-    e.OnSkippingFile = [&err](TZipEngine &, const TZipSkipping &s) {
+    ProgressLine &progress = c.progress;
+    e.OnSkippingFile = [&err, &progress](TZipEngine &, const TZipSkipping &s) {
+        progress.clear();
         err << "skipped: " << printable(s.FileName) << " (" << reasonText(s.Reason) << ")\n";
         err.flush();
     };
     Terminal &terminal = c.terminal;
-    e.OnPwdQuery = [&terminal](TZipEngine &, TZipPwdQuery &q) {
+    e.OnPwdQuery = [&terminal, &progress](TZipEngine &, TZipPwdQuery &q) {
+        progress.clear();
         q.Password = terminal.askPassword(q.FileName);
         q.Reply = q.Password.isEmpty() ? 0 : 1;
     };
@@ -181,12 +231,9 @@ int runList(Context &c) {
 int runTest(Context &c) {
     prepare(c);
     QTextStream &out = c.out;
-    const bool quiet = c.args.has(QStringLiteral("-q"));
-    c.engine.OnTesting = [&](TZipEngine &, const TZipFileStats &s) {
-        if (!quiet)
-            out << "testing: " << printable(s.FileName) << '\n';
-    };
+    c.engine.OnTesting = entryProgress(c, "testing: ");
     int code = c.engine.TestArchive();
+    c.progress.clear();
     if (code == 0)
         out << "No errors detected in " << c.args.archive << ".\n";
     out.flush();
@@ -205,19 +252,18 @@ int runExtract(Context &c) {
                         : c.args.has(QStringLiteral("-f")) ? 1
                                                            : 0;
     QTextStream &out = c.out;
-    const bool quiet = c.args.has(QStringLiteral("-q"));
-    e.OnExtracting = [&](TZipEngine &, const TZipFileStats &s) {
-        if (!quiet)
-            out << "extracting: " << printable(s.FileName) << '\n';
-    };
+    e.OnExtracting = entryProgress(c, "extracting: ");
     Terminal &terminal = c.terminal;
-    e.OnReplace = [&terminal](TZipEngine &engine, TZipReplace &r) {
+    ProgressLine &progress = c.progress;
+    e.OnReplace = [&terminal, &progress](TZipEngine &engine, TZipReplace &r) {
+        progress.clear();
         char answer = terminal.askReplace(printable(r.FileName));
         r.DoReplace = answer == 'y' ? 1 : 0;
         if (answer == 'a')
             engine.Abort = true;
     };
     int code = e.ExtractFromArchive(mode);
+    c.progress.clear();
     out.flush();
     return code;
 }
@@ -276,25 +322,27 @@ void addReadCommands(CommandTable &table) {
                       QStringLiteral("-v")},
                      common,
                      runList});
-    table.push_back({QStringLiteral("test"),
-                     QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-O CODEPAGE] "
-                                    "[-!|--multidisk] [-q]"),
-                     QStringLiteral("check that every entry decompresses to its CRC"),
-                     QStringLiteral("testing"),
-                     {QStringLiteral("-!"), QStringLiteral("--multidisk"), QStringLiteral("-q")},
-                     common,
-                     runTest});
-    table.push_back({QStringLiteral("extract"),
-                     QStringLiteral("[names...] [-d DIR] [-j] [-o|-n] [-f|-u] [-x PATTERN] [-P "
-                                    "PASSWORD] [-O CODEPAGE] [-!|--multidisk] [-q]"),
-                     QStringLiteral("extract entries into DIR (default: the current folder)"),
-                     QStringLiteral("extracting"),
-                     {QStringLiteral("-j"), QStringLiteral("-o"), QStringLiteral("-n"),
-                      QStringLiteral("-f"), QStringLiteral("-u"), QStringLiteral("-!"),
-                      QStringLiteral("--multidisk"), QStringLiteral("-q")},
-                     {QStringLiteral("-P"), QStringLiteral("-x"), QStringLiteral("-d"),
-                      QStringLiteral("-O")},
-                     runExtract});
+    table.push_back(
+        {QStringLiteral("test"),
+         QStringLiteral("[names...] [-x PATTERN] [-P PASSWORD] [-O CODEPAGE] "
+                        "[-!|--multidisk] [-q] [--[no-]progress]"),
+         QStringLiteral("check that every entry decompresses to its CRC"),
+         QStringLiteral("testing"),
+         QStringList{QStringLiteral("-!"), QStringLiteral("--multidisk"), QStringLiteral("-q")} +
+             progressFlags(),
+         common, runTest});
+    table.push_back(
+        {QStringLiteral("extract"),
+         QStringLiteral("[names...] [-d DIR] [-j] [-o|-n] [-f|-u] [-x PATTERN] [-P "
+                        "PASSWORD] [-O CODEPAGE] [-!|--multidisk] [-q] [--[no-]progress]"),
+         QStringLiteral("extract entries into DIR (default: the current folder)"),
+         QStringLiteral("extracting"),
+         QStringList{QStringLiteral("-j"), QStringLiteral("-o"), QStringLiteral("-n"),
+                     QStringLiteral("-f"), QStringLiteral("-u"), QStringLiteral("-!"),
+                     QStringLiteral("--multidisk"), QStringLiteral("-q")} +
+             progressFlags(),
+         {QStringLiteral("-P"), QStringLiteral("-x"), QStringLiteral("-d"), QStringLiteral("-O")},
+         runExtract});
     table.push_back({QStringLiteral("comment"),
                      QString(),
                      QStringLiteral("print the archive comment"),

@@ -1,9 +1,11 @@
 // The commands that change an archive (add, update, freshen, delete, fix,
 // touch, comment --set), over the compressing side of the engine.
 #include "Command.h"
+#include "ProgressLine.h"
 #include "ResultText.h"
 #include "ZipEngine.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -51,21 +53,76 @@ QStringList fileList(const Invocation &args) {
 
 void reportSkips(Context &c) {
     QTextStream &err = c.err;
-    c.engine.OnSkippingFile = [&err](TZipEngine &, const TZipSkipping &s) {
+    ProgressLine &progress = c.progress;
+    c.engine.OnSkippingFile = [&err, &progress](TZipEngine &, const TZipSkipping &s) {
+        progress.clear();
         err << "skipped: " << s.FileName << " (" << skipText(s.Reason) << ")\n";
         err.flush();
     };
 }
 
-// One line per entry unless -q: "  adding: name", "updating: name", ...
+// One line per entry where wanted ("  adding: name", "updating: name"),
+// and the progress line.
 TZipFileStatsEvent statsLine(Context &c, const char *label) {
-    if (c.args.has(QStringLiteral("-q")))
+    const bool lines = wantsEntryLines(c);
+    if (!lines && !c.progress.enabled())
         return {};
     QTextStream &out = c.out;
-    return [&out, label](TZipEngine &, const TZipFileStats &s) {
+    ProgressLine &progress = c.progress;
+    return [&out, &progress, label, lines](TZipEngine &, const TZipFileStats &s) {
+        progress.beginEntry(s.FileName, s.TrueSize());
+        if (!lines)
+            return;
+        progress.clear();
         out << label << s.FileName << '\n';
         out.flush();
     };
+}
+
+void followPercent(Context &c) {
+    if (!c.progress.enabled())
+        return;
+    ProgressLine &progress = c.progress;
+    c.engine.OnStatus = [&progress](TZipEngine &, const TZipFileStats &s) {
+        progress.entryPercent(s.PercentDone);
+    };
+}
+
+// The files a plain add takes and their bytes, found as the engine finds
+// them: named files, and with -r the files below named folders (hidden ones
+// only with -S). Nothing is known where a name is a pattern or missing, or
+// where include and exclude patterns or update and freshen leave files out.
+void measureFiles(Context &c, std::uint8_t mode) {
+    const Invocation &a = c.args;
+    if (!c.progress.enabled() || mode != 0 || !a.all(QStringLiteral("-i")).isEmpty() ||
+        !a.all(QStringLiteral("-x")).isEmpty())
+        return;
+    const bool recurse = a.has(QStringLiteral("-r"));
+    const bool hidden = a.has(QStringLiteral("-S"));
+    qint64 entries = 0, bytes = 0;
+    for (const QString &name : a.names) {
+        const QFileInfo info(name);
+        if (info.isFile()) {
+            ++entries;
+            bytes += info.size();
+        } else if (!info.isDir()) {
+            return;
+        } else if (recurse) {
+            QDir::Filters filter = QDir::Files | QDir::NoDotAndDotDot;
+            if (hidden)
+                filter |= QDir::Hidden;
+            QDirIterator it(name, filter, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QFileInfo file = it.nextFileInfo();
+                // A hidden folder's files stay out as the folder does.
+                if (!hidden && it.filePath().mid(name.size()).contains(QStringLiteral("/.")))
+                    continue;
+                ++entries;
+                bytes += file.size();
+            }
+        }
+    }
+    c.progress.setTotals(entries, bytes);
 }
 
 TZipFileNameEvent nameLine(Context &c, const char *label) {
@@ -247,9 +304,12 @@ int runAdding(Context &c, std::uint8_t mode) {
         older.emplace(a.archive);
     askForDisks(c);
     reportSkips(c);
+    measureFiles(c, mode);
+    followPercent(c);
     e.OnAdding = statsLine(c, "  adding: ");
     e.OnUpdating = statsLine(c, "updating: ");
     const int code = e.AddToArchive(mode);
+    c.progress.clear();
     if (code == ENGINE_MULTIDISK_REFUSED && e.MultidiskMode) {
         explainRefusedSet(c);
         return kReportedFailure;
@@ -281,9 +341,22 @@ int fixInPlace(Context &c, const QString &archive) {
     TZipEngine &e = c.engine;
     e.ZipFileName = archive;
     e.Password = c.args.value(QStringLiteral("-P"));
-    e.OnFixing = nameLine(c, "  fixing: ");
+    // The repair names each entry it copies; it tells no sizes.
+    const bool lines = wantsEntryLines(c);
+    QTextStream &out = c.out;
+    ProgressLine &progress = c.progress;
+    e.OnFixing = [&out, &progress, lines](TZipEngine &, const QString &name) {
+        progress.beginEntry(name, -1);
+        if (!lines)
+            return;
+        progress.clear();
+        out << "  fixing: " << name << '\n';
+        out.flush();
+    };
     reportSkips(c);
-    return e.FixArchive(c.args.has(QStringLiteral("--aggressive")));
+    const int code = e.FixArchive(c.args.has(QStringLiteral("--aggressive")));
+    progress.clear();
+    return code;
 }
 
 // Whether both paths lead to one file: another spelling, a hard link or a
@@ -386,8 +459,9 @@ QStringList levelFlags() {
 void addWriteCommands(CommandTable &table) {
     const QString addUsage = QStringLiteral(
         "files... [-r] [-j] [-m] [-S] [-D] [-0..-9] [-P PASSWORD] [-g] [-b DIR] [-n EXTS] "
-        "[-i PATTERN] [-x PATTERN] [-!|--multidisk [--piece-size SIZE] [--clear-disks]] [-q]");
-    QStringList addFlags = levelFlags();
+        "[-i PATTERN] [-x PATTERN] [-!|--multidisk [--piece-size SIZE] [--clear-disks]] [-q] "
+        "[--[no-]progress]");
+    QStringList addFlags = levelFlags() + progressFlags();
     addFlags << QStringLiteral("-r") << QStringLiteral("-j") << QStringLiteral("-m")
              << QStringLiteral("-S") << QStringLiteral("-D") << QStringLiteral("-g")
              << QStringLiteral("-q") << QStringLiteral("--multidisk") << QStringLiteral("-!")
@@ -412,14 +486,16 @@ void addWriteCommands(CommandTable &table) {
          {QStringLiteral("-q")},
          {QStringLiteral("-i"), QStringLiteral("-x"), QStringLiteral("-b"), QStringLiteral("-P")},
          runDelete});
-    table.push_back({QStringLiteral("fix"),
-                     QStringLiteral("[--aggressive] [-P PASSWORD] [--out FILE] [-q]"),
-                     QStringLiteral("repair a damaged archive (--aggressive: scan every byte; "
-                                    "--out: write the repair to FILE, keep the archive)"),
-                     QStringLiteral("fixing"),
-                     {QStringLiteral("--aggressive"), QStringLiteral("-q")},
-                     {QStringLiteral("-P"), QStringLiteral("--out")},
-                     runFix});
+    table.push_back(
+        {QStringLiteral("fix"),
+         QStringLiteral("[--aggressive] [-P PASSWORD] [--out FILE] [-q] "
+                        "[--[no-]progress]"),
+         QStringLiteral("repair a damaged archive (--aggressive: scan every byte; "
+                        "--out: write the repair to FILE, keep the archive)"),
+         QStringLiteral("fixing"),
+         QStringList{QStringLiteral("--aggressive"), QStringLiteral("-q")} + progressFlags(),
+         {QStringLiteral("-P"), QStringLiteral("--out")},
+         runFix});
     table.push_back({QStringLiteral("touch"),
                      QString(),
                      QStringLiteral("set the archive's date to that of its newest entry"),

@@ -2,6 +2,7 @@
 // measurements, over the same engine component the windows use.
 #include "Command.h"
 #include "CommandLine.h"
+#include "ProgressLine.h"
 #include "ResultText.h"
 #include "Terminal.h"
 #include "ZipEngine.h"
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +39,10 @@ void printHelp(QTextStream &out, const cli::CommandTable &table) {
            "               add: --piece-size SIZE (e.g. 1440k, 100m) ends pieces at SIZE,\n"
            "               --clear-disks removes an older set's pieces first\n"
            "  -q           quiet: no line per entry\n"
+           "  --progress / --no-progress\n"
+           "               add, update, freshen, extract, test, fix: draw / do not draw a\n"
+           "               progress line on standard error (default: on a terminal, not\n"
+           "               with -q); on a terminal it stands in for the line per entry\n"
            "  -v           list: also the method of each entry (Deflate, AES-256 + Deflate, ...)\n"
            "Names and patterns use \"*\", \"?\" and \"[...]\"; \"/\" and \"\\\" are the same.\n"
            "Questions are asked on the terminal; without one they are answered \"no\".\n\n"
@@ -100,8 +106,12 @@ int main(int argc, char **argv) {
     }
     TZipEngine engine;
     cli::Terminal terminal;
-    cli::Context context{engine, invocation, out, err, terminal};
+    const bool showsProgress = command->flags.contains(QStringLiteral("--progress")) &&
+                               cli::wantsProgress(invocation, ::isatty(STDERR_FILENO) != 0);
+    cli::ProgressLine progress(err, showsProgress);
+    cli::Context context{engine, invocation, out, err, terminal, progress};
     const int code = command->run(context);
+    progress.clear();
     out.flush();
     const cli::ResultText result = cli::resultText(code, command->verb);
     if (!result.text.isEmpty())
