@@ -2,12 +2,12 @@
 
 #include "FileDrag.h"
 #include "FilesLbDelegate.h"
-#include "FormGeometry.h"
 #include "Placemnt.h"
 #include "ProfileStore.h"
 #include "RecentList.h"
 #include "RowListModel.h"
 #include "RowText.h"
+#include "StatusBarGeometry.h"
 #include "ZipResult.h"
 #include "platform/Desktop.h"
 #include "platform/HintRouter.h"

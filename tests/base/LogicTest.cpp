@@ -1,11 +1,11 @@
 // The window's decisions that need no screen: result reports, enabling
 // rules, row texts and their fields, totals, display texts and geometry.
-#include "FormGeometry.h"
 #include "MenuRules.h"
 #include "ProfileStore.h"
 #include "RecentList.h"
 #include "RowGeometry.h"
 #include "RowText.h"
+#include "StatusBarGeometry.h"
 #include "ZipEngine.h"
 #include "ZipResult.h"
 
@@ -243,7 +243,7 @@ TEST(GeometryTest, OneRowsCellsAndTextPositions) {
     EXPECT_EQ(PlaceRowCells(0, 100, widths, {0, 0, 0, 0, 0, 41, 0})[5].TextX, 332 - 1);
 }
 
-TEST(GeometryTest, FormResizeBelowAndAbove445Pixels) {
+TEST(StatusBarGeometryTest, PanelAndProgressBarBelowAndAbove445Pixels) {
     const TStatusLayout narrow = StatusLayoutFor(444, 300);
     EXPECT_EQ(narrow.Panel0Width, 260);
     EXPECT_EQ(narrow.ProgressBar, QRect(264, 304, 444 - 287, 13));

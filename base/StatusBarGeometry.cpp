@@ -1,4 +1,4 @@
-#include "FormGeometry.h"
+#include "StatusBarGeometry.h"
 
 TStatusLayout StatusLayoutFor(int outerWidth, int statusBarTop) {
     const int top = statusBarTop + 4;
