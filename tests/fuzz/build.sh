@@ -65,7 +65,7 @@ if [ -d "$SEEDS" ]; then
 fi
 # Inputs the harnesses once failed on, kept as the engines' test data: every
 # harness starts from them too.
-for found in "$ROOT"/tests/enginelib/data/fuzz "$ROOT"/tests/enginelib_zip/data/fuzz; do
+for found in "$ROOT"/tests/enginelib/*/data/fuzz; do
     cp "$found"/* "$OUT/seeds/"
 done
 echo "built $OUT/format_fuzz $OUT/deflate64_fuzz $OUT/pattern_fuzz $OUT/unzeng_fuzz $OUT/repair_fuzz"

@@ -1,13 +1,13 @@
 // Nothing is ever lost: aborts, a full disk, unreadable files and temporary
 // file trouble leave the old archive exactly as it was, with and without
 // growing in place ("-g").
-#include "zip_support.h"
+#include "library_harness.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using namespace ziptest;
+using namespace enginetest;
 
 namespace {
 

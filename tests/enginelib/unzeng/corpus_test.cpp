@@ -1,6 +1,6 @@
 // Every archive of the shared corpus, listed, tested and extracted through
 // the entry point, with the outcomes its manifest expects.
-#include "unzip_harness.h"
+#include "library_harness.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <set>
 
 namespace fs = std::filesystem;
-using namespace unziptest;
+using namespace enginetest;
 
 namespace {
 
@@ -76,8 +76,8 @@ std::vector<std::string> strays(const fs::path &root, const fs::path &target) {
     return out;
 }
 
-std::set<std::uint8_t> reasons(const Engine &engine) {
-    std::set<std::uint8_t> out;
+std::set<int> reasons(const Engine &engine) {
+    std::set<int> out;
     for (const auto &m : engine.withCode(ENGINE_MSG_SKIPPING))
         out.insert(m.reason);
     return out;
@@ -129,7 +129,7 @@ TEST_P(Corpus, ListTestExtract) {
         }
         if (s.file.find("ppmd") != std::string::npos) {
             EXPECT_EQ(tested, ENGINE_TEST_FAILED);
-            EXPECT_EQ(testReasons, std::set<std::uint8_t>{ENGINE_SKIP_UNKNOWN_METHOD});
+            EXPECT_EQ(testReasons, std::set<int>{ENGINE_SKIP_UNKNOWN_METHOD});
         } else if (s.file.find("testempty") != std::string::npos) {
             EXPECT_EQ(tested, ENGINE_NOTHING_TESTED);
             EXPECT_EQ(extracted, ENGINE_OK);
@@ -143,9 +143,9 @@ TEST_P(Corpus, ListTestExtract) {
     } else if (s.group == "encrypted") {
         // With the right password only unsupported encryption may fail, and
         // data altered under AES fails its authentication code.
-        const std::uint8_t allowed = s.file.find("hmac-error") != std::string::npos
-                                         ? ENGINE_SKIP_BAD_CRC
-                                         : ENGINE_SKIP_UNKNOWN_METHOD;
+        const int allowed = s.file.find("hmac-error") != std::string::npos
+                                ? ENGINE_SKIP_BAD_CRC
+                                : ENGINE_SKIP_UNKNOWN_METHOD;
         if (listed == ENGINE_OK) {
             for (auto r : testReasons)
                 EXPECT_EQ(r, allowed) << "test";
@@ -281,7 +281,7 @@ TEST(CorpusDetails, SizesBeyond32BitsTravelInTheHighWords) {
 // Inputs a fuzzer once broke the reader with: listing and testing each
 // ends with a result code, not a crash.
 TEST(CorpusFuzzRegression, ListAndTestEveryInput) {
-    const fs::path dir = TARNWICK_SOURCE_DIR "/tests/enginelib/data/fuzz";
+    const fs::path dir = TARNWICK_SOURCE_DIR "/tests/enginelib/format/data/fuzz";
     std::vector<std::string> inputs;
     if (fs::is_directory(dir))
         for (const auto &p : fs::directory_iterator(dir))
@@ -306,7 +306,8 @@ TEST(CorpusFuzzRegression, HugeLzmaDictionaryFailsThatEntryOnly) {
     // the machine ran out of memory.
     Engine engine;
     const std::int32_t rc = engine.run(
-        {"", "-t", TARNWICK_SOURCE_DIR "/tests/enginelib/data/fuzz/lzma-huge-dictionary.zip"});
+        {"", "-t",
+         TARNWICK_SOURCE_DIR "/tests/enginelib/format/data/fuzz/lzma-huge-dictionary.zip"});
     EXPECT_NE(rc & 0xffff, ENGINE_NO_MEMORY);
     const auto skips = engine.withCode(ENGINE_MSG_SKIPPING);
     ASSERT_EQ(skips.size(), 1u);

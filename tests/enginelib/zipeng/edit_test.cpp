@@ -1,12 +1,12 @@
 // Deleting entries ("-d"), the archive comment ("-z") and the archive
 // date ("-o").
-#include "zip_support.h"
+#include "library_harness.h"
 
 #include <sys/stat.h>
 #include <utime.h>
 
 namespace fs = std::filesystem;
-using namespace ziptest;
+using namespace enginetest;
 
 namespace {
 

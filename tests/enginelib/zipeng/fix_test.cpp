@@ -1,14 +1,14 @@
 // Repair: "-F" and "-FF" on the damaged archives of the corpus and on
 // archives damaged here. A repaired archive passes a test, every entry left
 // out is named; a file that cannot be repaired is left alone.
-#include "zip_support.h"
+#include "library_harness.h"
 
 #include <iostream>
 #include <map>
 #include <sstream>
 
 namespace fs = std::filesystem;
-using namespace ziptest;
+using namespace enginetest;
 
 namespace {
 
@@ -199,7 +199,7 @@ TEST_F(ZipTest, RebuiltEntriesKeepNamesAndUnixModes) {
 // Inputs a fuzzer found: a repair that reports success leaves an archive
 // our reader lists and tests; one that fails leaves the file alone.
 TEST_F(ZipTest, FuzzFindsRepairToReadableArchivesOrNotAtAll) {
-    const fs::path dir = TARNWICK_SOURCE_DIR "/tests/enginelib_zip/data/fuzz";
+    const fs::path dir = TARNWICK_SOURCE_DIR "/tests/enginelib/zipeng/data/fuzz";
     int inputs = 0;
     for (const auto &e : fs::directory_iterator(dir)) {
         ++inputs;

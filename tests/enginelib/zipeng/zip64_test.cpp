@@ -1,13 +1,13 @@
 // ZIP64: more than 65,535 entries, and (when TARNWICK_SLOW_TESTS is set) an
 // entry beyond 4 GiB made from a sparse file.
-#include "zip_support.h"
+#include "library_harness.h"
 
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using namespace ziptest;
+using namespace enginetest;
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Adding files: what lands in the archive, and that every peer reads it.
-#include "zip_support.h"
+#include "library_harness.h"
 
 #include <sys/stat.h>
 #include <utime.h>
 
 namespace fs = std::filesystem;
-using namespace ziptest;
+using namespace enginetest;
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Archives written at test time by the field's other tools: listed, tested
 // and extracted with identical names, sizes, times and bytes.
-#include "unzip_harness.h"
+#include "library_harness.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
-using namespace unziptest;
+using namespace enginetest;
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The format library on its own: CRC-32, PKWARE keys, DOS times, names,
 // entry reading through both decoding paths, and the local-header scan.
-#include "unzip_harness.h"
+#include "library_harness.h"
 #include "zipformat/archive.h"
 #include "zipformat/crc32.h"
 #include "zipformat/dostime.h"
@@ -23,7 +23,7 @@
 #include <vector>
 
 using namespace zipformat;
-using unziptest::TempDir;
+using enginetest::TempDir;
 
 namespace {
 
@@ -169,10 +169,10 @@ TEST(FormatReader, WholeAndStreamedAgree) {
     std::string text;
     for (int i = 0; i < 20000; ++i)
         text += "row " + std::to_string(i * 31 % 977) + "\n";
-    unziptest::writeFile(dir / "t.txt", text);
-    ASSERT_EQ(unziptest::shell("cd " + unziptest::quote(dir.path().string()) +
-                               " && python3 -c \"import zipfile;zipfile.ZipFile('a.zip','w',"
-                               "zipfile.ZIP_DEFLATED).write('t.txt')\""),
+    enginetest::writeFile(dir / "t.txt", text);
+    ASSERT_EQ(enginetest::shell("cd " + enginetest::quote(dir.path().string()) +
+                                " && python3 -c \"import zipfile;zipfile.ZipFile('a.zip','w',"
+                                "zipfile.ZIP_DEFLATED).write('t.txt')\""),
               0);
     Archive a;
     ASSERT_EQ(a.open((dir / "a.zip").string()), Error::Ok);
@@ -207,10 +207,10 @@ struct OneEntry {
 TEST(FormatReader, LargeDeflatedEntryStreamsInBoundedChunks) {
     TempDir dir;
     // 48 MiB, far above the injected cap, in one deflate stream.
-    ASSERT_EQ(unziptest::shell("cd " + unziptest::quote(dir.path().string()) +
-                               " && python3 -c \"import zipfile;z=zipfile.ZipFile('a.zip','w',"
-                               "zipfile.ZIP_DEFLATED,compresslevel=1);z.writestr('big',b''.join("
-                               "b'%07d,' % i for i in range(6291456)));z.close()\""),
+    ASSERT_EQ(enginetest::shell("cd " + enginetest::quote(dir.path().string()) +
+                                " && python3 -c \"import zipfile;z=zipfile.ZipFile('a.zip','w',"
+                                "zipfile.ZIP_DEFLATED,compresslevel=1);z.writestr('big',b''.join("
+                                "b'%07d,' % i for i in range(6291456)));z.close()\""),
               0);
     std::string expected;
     expected.reserve(48u << 20);
@@ -229,11 +229,11 @@ TEST(FormatReader, LargeDeflatedEntryStreamsInBoundedChunks) {
     EXPECT_LE(c.largestWrite, std::size_t{1} << 20);
     a.close();
 
-    const OneEntry good(unziptest::readFile(dir / "a.zip"));
+    const OneEntry good(enginetest::readFile(dir / "a.zip"));
     ASSERT_NE(good.central, std::string::npos);
     auto expectFailure = [&](const std::string &bytes, const char *what, bool crcOnly) {
         SCOPED_TRACE(what);
-        unziptest::writeFile(dir / "b.zip", bytes);
+        enginetest::writeFile(dir / "b.zip", bytes);
         Archive b;
         ASSERT_EQ(b.open((dir / "b.zip").string()), Error::Ok);
         Collect bad;
@@ -256,12 +256,12 @@ TEST(FormatReader, LargeDeflatedEntryStreamsInBoundedChunks) {
 
 TEST(FormatReader, StreamedDeflateRejectsCutAndTrailingData) {
     TempDir dir;
-    ASSERT_EQ(unziptest::shell("cd " + unziptest::quote(dir.path().string()) +
-                               " && python3 -c \"import zipfile;z=zipfile.ZipFile('a.zip','w',"
-                               "zipfile.ZIP_DEFLATED);z.writestr('t',b''.join(b'%d;' % (i*i%7919)"
-                               " for i in range(400000)));z.close()\""),
+    ASSERT_EQ(enginetest::shell("cd " + enginetest::quote(dir.path().string()) +
+                                " && python3 -c \"import zipfile;z=zipfile.ZipFile('a.zip','w',"
+                                "zipfile.ZIP_DEFLATED);z.writestr('t',b''.join(b'%d;' % (i*i%7919)"
+                                " for i in range(400000)));z.close()\""),
               0);
-    const OneEntry good(unziptest::readFile(dir / "a.zip"));
+    const OneEntry good(enginetest::readFile(dir / "a.zip"));
     ASSERT_NE(good.central, std::string::npos);
     ReadOptions small;
     small.wholeBufferCap = 16;
@@ -284,19 +284,19 @@ TEST(FormatReader, StreamedDeflateRejectsCutAndTrailingData) {
     const std::string packed = good.bytes.substr(good.dataPos, good.packed);
     for (std::size_t tail : {1u, 3u, 8u, 2000u}) {
         SCOPED_TRACE("trailing bytes: " + std::to_string(tail));
-        unziptest::writeFile(dir / "b.zip", withData(packed + std::string(tail, '\x5a')));
+        enginetest::writeFile(dir / "b.zip", withData(packed + std::string(tail, '\x5a')));
         Archive b;
         ASSERT_EQ(b.open((dir / "b.zip").string()), Error::Ok);
         Collect c;
         EXPECT_EQ(readEntry(b, 0, c, small), Error::Corrupted);
     }
-    unziptest::writeFile(dir / "c.zip", withData(packed.substr(0, packed.size() - 40)));
+    enginetest::writeFile(dir / "c.zip", withData(packed.substr(0, packed.size() - 40)));
     Archive c;
     ASSERT_EQ(c.open((dir / "c.zip").string()), Error::Ok);
     Collect cut;
     EXPECT_EQ(readEntry(c, 0, cut, small), Error::Corrupted);
     // The untouched archive still reads, through the same rewriting.
-    unziptest::writeFile(dir / "d.zip", withData(packed));
+    enginetest::writeFile(dir / "d.zip", withData(packed));
     Archive d;
     ASSERT_EQ(d.open((dir / "d.zip").string()), Error::Ok);
     Collect fine;
@@ -321,9 +321,9 @@ TEST(FormatSource, RangesOfASetReadAcrossPieces) {
                 std::filesystem::remove_all(dir / name);
             std::filesystem::create_directory(dir / "drawer");
             const auto shelf = atHand ? dir.path() : dir / "drawer";
-            unziptest::writeFile(shelf / "s.z01", "abc");
-            unziptest::writeFile(shelf / "s.z02", "defg");
-            unziptest::writeFile(dir / "s.zip", "hi");
+            enginetest::writeFile(shelf / "s.z01", "abc");
+            enginetest::writeFile(shelf / "s.z02", "defg");
+            enginetest::writeFile(dir / "s.zip", "hi");
             const std::string last = (dir / "s.zip").string();
             Source src;
             ASSERT_EQ(src.open(last), Error::Ok);
@@ -395,7 +395,7 @@ private:
 // refused), list, read and scan without a crash, leak or runaway loop.
 std::vector<std::string> fuzzInputs() {
     std::vector<std::string> out;
-    const std::filesystem::path dir = TARNWICK_SOURCE_DIR "/tests/enginelib/data/fuzz";
+    const std::filesystem::path dir = TARNWICK_SOURCE_DIR "/tests/enginelib/format/data/fuzz";
     if (std::filesystem::is_directory(dir))
         for (const auto &p : std::filesystem::directory_iterator(dir))
             if (p.is_regular_file())
@@ -450,8 +450,9 @@ TEST(FormatFuzzRegression, LzmaDictionaryBeyondTheLimitIsRefused) {
     // whose directory claims almost 4 GiB of output. The decoder must not
     // allocate that on the entry's word, and the entry alone is passed over.
     Archive a;
-    ASSERT_EQ(a.open(TARNWICK_SOURCE_DIR "/tests/enginelib/data/fuzz/lzma-huge-dictionary.zip"),
-              Error::Ok);
+    ASSERT_EQ(
+        a.open(TARNWICK_SOURCE_DIR "/tests/enginelib/format/data/fuzz/lzma-huge-dictionary.zip"),
+        Error::Ok);
     ASSERT_EQ(a.size(), 1u);
     DiscardSink out;
     EXPECT_EQ(readEntry(a, 0, out), Error::UnsupportedMethod);
@@ -463,7 +464,7 @@ TEST(FormatFuzzRegression, StreamedInflateErrorLeavesPointersAlone) {
     // reports the damage and moves nothing past its buffers.
     Archive a;
     ASSERT_EQ(a.open(TARNWICK_SOURCE_DIR
-                     "/tests/enginelib/data/fuzz/inflate-invalid-distance-streamed.zip"),
+                     "/tests/enginelib/format/data/fuzz/inflate-invalid-distance-streamed.zip"),
               Error::Ok);
     ASSERT_EQ(a.size(), 1u);
     ReadOptions ro;

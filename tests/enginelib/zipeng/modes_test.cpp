@@ -1,11 +1,11 @@
 // Plain add, update ("-u") and freshen ("-f") against older and newer
 // files, and moving files into the archive ("-m").
-#include "zip_support.h"
+#include "library_harness.h"
 
 #include <utime.h>
 
 namespace fs = std::filesystem;
-using namespace ziptest;
+using namespace enginetest;
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Multi-disk sets: written by zipeng with "-!", read back by unzeng with
 // "-!", by 7-Zip, and sets that Info-ZIP's zip -s writes read by unzeng.
-#include "zip_support.h"
+#include "library_harness.h"
 
 #include <cstdlib>
 #include <map>
 
-namespace ziptest {
+namespace enginetest {
 namespace {
 
 namespace fs = std::filesystem;
@@ -319,4 +319,4 @@ TEST_F(MultidiskTest, InfoZipSetsReadByteExact) {
 }
 
 } // namespace
-} // namespace ziptest
+} // namespace enginetest

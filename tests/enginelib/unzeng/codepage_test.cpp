@@ -1,7 +1,7 @@
 // Names stored without the UTF-8 flag in the code page of a DOS or Windows
 // machine: decoded with the code page of the locale's language or the one
 // TARNWICK_LEGACY_CODEPAGE names, CP437 when that one cannot decode them.
-#include "unzip_harness.h"
+#include "library_harness.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <optional>
 
 namespace fs = std::filesystem;
-using namespace unziptest;
+using namespace enginetest;
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Archives reached through symbolic links: every operation that rewrites an
 // archive writes to the file the link names and leaves the link in place.
-#include "zip_support.h"
+#include "library_harness.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <utime.h>
 
 namespace fs = std::filesystem;
-using namespace ziptest;
+using namespace enginetest;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Deflate64 entries as 7-Zip writes them: long matches across the 64 KiB
 // window, lengths past 258, an entry larger than the streaming buffers, and
 // damaged streams.
-#include "unzip_harness.h"
+#include "library_harness.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <random>
 
 namespace fs = std::filesystem;
-using namespace unziptest;
+using namespace enginetest;
 
 namespace {
 

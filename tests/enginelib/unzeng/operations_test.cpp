@@ -1,7 +1,7 @@
 // The operations of the extracting side through the entry point: records,
 // queries, selection, replace prompts, freshen and update, passwords,
 // abort, permissions and times.
-#include "unzip_harness.h"
+#include "library_harness.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <thread>
 
 namespace fs = std::filesystem;
-using namespace unziptest;
+using namespace enginetest;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // WinZip AES entries made by 7-Zip at every key length, stored and deflated,
 // and variants crafted from them: AE-1 with and without a good CRC, altered
 // data, a cut authentication code, wrong passwords.
-#include "unzip_harness.h"
+#include "library_harness.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <map>
 
 namespace fs = std::filesystem;
-using namespace unziptest;
+using namespace enginetest;
 
 namespace {
 
