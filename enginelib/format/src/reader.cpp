@@ -1,13 +1,14 @@
 #include "zipformat/reader.h"
 
-#include "aes_reader.h"
 #include "decoder.h"
 #include "zipformat/aes.h"
+#include "zipformat/aes_cipher.h"
 #include "zipformat/crc32.h"
 #include "zipformat/pkcrypt.h"
 #include "zipformat/records.h"
 
 #include <algorithm>
+#include <cstring>
 #include <libdeflate.h>
 #include <memory>
 #include <new>
@@ -61,7 +62,7 @@ struct Prepared {
     bool checkCrc = true;
     bool encrypted = false; // traditional encryption
     PkKeys keys;
-    std::unique_ptr<detail::AesReader> aes;
+    std::unique_ptr<AesCipher> aes;
     std::uint64_t macPos = 0; // AES: where the authentication code lies
 };
 
@@ -91,8 +92,10 @@ Error prepareAes(const Archive &archive, const Entry &e, std::string_view passwo
     std::uint8_t head[16 + kAesVerifierSize];
     if (!archive.source().readAt(p.pos, head, saltSize + kAesVerifierSize))
         return Error::Corrupted;
-    p.aes = std::make_unique<detail::AesReader>();
-    if (!p.aes->init(f.strength, password, head, head + saltSize))
+    p.aes = std::make_unique<AesCipher>();
+    std::uint8_t verifier[kAesVerifierSize];
+    if (!p.aes->init(f.strength, password, head, verifier) ||
+        std::memcmp(verifier, head + saltSize, kAesVerifierSize) != 0)
         return Error::BadPassword;
     p.pos += saltSize + kAesVerifierSize;
     p.size -= saltSize + kAesVerifierSize + kAesMacSize;
