@@ -1,0 +1,14 @@
+// Bytes from the system's random source, for encryption headers and salts.
+#pragma once
+
+#include "status.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zipwrite {
+
+// Fills out[0, n); ENGINE_NO_MEMORY when the random source fails.
+Status randomBytes(uint8_t *out, size_t n);
+
+} // namespace zipwrite
