@@ -62,7 +62,19 @@ void ChunkPipeline::wait(ChunkTask &task) {
 
 namespace {
 
-void process(ChunkTask &task, DeflateTools &tools, std::vector<uint8_t> &input) {
+void encrypt(ChunkTask &task) {
+    if (task.aesPassword == nullptr)
+        return;
+    auto aes = std::make_unique<AesEncryptor>();
+    if (aes->start(*task.aesPassword).failed()) {
+        task.failed = true;
+        return;
+    }
+    aes->encrypt(task.data.data(), task.data.size());
+    task.aes = std::move(aes);
+}
+
+void compress(ChunkTask &task, DeflateTools &tools, std::vector<uint8_t> &input) {
     input.resize(task.length);
     task.error = readFully(task.source->fd, task.offset, input.data(), task.length);
     if (task.error != 0)
@@ -81,6 +93,12 @@ void process(ChunkTask &task, DeflateTools &tools, std::vector<uint8_t> &input) 
     task.stored = true;
     task.data.swap(input);
     input.clear();
+}
+
+void process(ChunkTask &task, DeflateTools &tools, std::vector<uint8_t> &input) {
+    compress(task, tools, input);
+    if (task.error == 0 && !task.failed)
+        encrypt(task);
 }
 
 } // namespace

@@ -3,11 +3,14 @@
 // are independent, so small files keep all cores busy as well as large ones.
 #pragma once
 
+#include "aes_writer.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -30,12 +33,18 @@ struct ChunkTask {
     int level = 6;           // 0: store
     bool finalChunk = true;  // last chunk of its entry
     bool singleChunk = true; // the entry is this one chunk
+    // Set on the first chunk of an entry encrypted with AES: the entry's keys
+    // are derived here (a thousand rounds of HMAC-SHA1 each, too much for
+    // the writing thread when there are thousands of small files) and this
+    // chunk's data is encrypted with them.
+    const std::string *aesPassword = nullptr;
     // Output, valid once done.
-    std::vector<uint8_t> data; // compressed bytes, or the raw bytes when stored
-    uint32_t crc = 0;          // CRC-32 of this chunk's input
-    bool stored = false;       // data holds the raw input
-    int error = 0;             // errno of a failed read; EIO for a short one
-    bool failed = false;       // compression failed (treated like no memory)
+    std::vector<uint8_t> data;         // compressed bytes, or the raw bytes when stored
+    uint32_t crc = 0;                  // CRC-32 of this chunk's input
+    bool stored = false;               // data holds the raw input
+    std::unique_ptr<AesEncryptor> aes; // with aesPassword: data is encrypted
+    int error = 0;                     // errno of a failed read; EIO for a short one
+    bool failed = false;               // compression failed (treated like no memory)
     bool done = false;
 };
 

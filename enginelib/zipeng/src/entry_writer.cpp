@@ -1,8 +1,9 @@
 #include "entry_writer.h"
 
+#include "aes_writer.h"
 #include "chunk_pipeline.h"
-#include "pkware.h"
 #include "engine_contract.h"
+#include "pkware.h"
 
 #include "zipformat/dostime.h"
 #include "zipformat/names.h"
@@ -149,6 +150,8 @@ private:
         task->level = prodLevel_;
         task->finalChunk = prodChunk_ + 1 == prodChunks_;
         task->singleChunk = prodChunks_ == 1;
+        if (opt_.encrypt && opt_.aes && prodChunk_ == 0)
+            task->aesPassword = &opt_.password;
         pipeline_.submit(task);
         inflight.push_back(
             Slot{prodItem_, prodChunk_, static_cast<size_t>(prodChunks_), prodSize_, task, 0});
@@ -229,6 +232,10 @@ private:
             (static_cast<uint32_t>(c.st.st_mode & 0xFFFF) << 16) | attributeByte(c.st);
         rec.extra = extendedTimestamp(c.st.st_mtime);
         rec.needed = cur_.method == kMethodStored && (cur_.flags & kFlagEncrypted) == 0 ? 10 : 20;
+        if (cur_.aes) {
+            rec.extra += aesExtraField(cur_.dataMethod);
+            rec.needed = kNeededAes;
+        }
         return rec;
     }
 
@@ -265,14 +272,18 @@ private:
         cur_.single = slot.chunks == 1;
         cur_.zip64 = slot.entrySize >= kZip64Threshold;
         cur_.encrypted = opt_.encrypt;
-        cur_.method =
+        cur_.aes = opt_.encrypt && opt_.aes;
+        cur_.dataMethod =
             (cur_.single ? !first.stored : first.level > 0) ? kMethodDeflated : kMethodStored;
+        cur_.method = cur_.aes ? kMethodAes : cur_.dataMethod;
         cur_.flags = needsUtf8Flag(c.storedName) ? kFlagUtf8 : 0;
         if (cur_.encrypted) {
             cur_.flags |= kFlagEncrypted;
             // A large entry's CRC is only known at its end: it gets a data
             // descriptor, and the check byte is then taken from the time.
-            if (!cur_.single)
+            // AES has no check byte; its sizes are patched like a plain
+            // entry's.
+            if (!cur_.single && !cur_.aes)
                 cur_.flags |= kFlagDescriptor;
         }
         // In a set the local header may be on a disk that is gone by the
@@ -285,7 +296,6 @@ private:
         msg_.entry(item.replacing ? ENGINE_MSG_UPDATING : ENGINE_MSG_ADDING,
                    report(c, cur_.size, 0, 0));
 
-        const uint64_t cryptBytes = cur_.encrypted ? zipformat::kCryptHeaderSize : 0;
         LocalFields lf;
         lf.name = &c.storedName;
         lf.needed = cur_.method == kMethodStored && !cur_.encrypted ? 10 : 20;
@@ -294,20 +304,55 @@ private:
         lf.dosTime = cur_.dosTime;
         lf.zip64 = cur_.zip64;
         lf.extra = extendedTimestamp(c.st.st_mtime);
+        if (cur_.aes) {
+            lf.needed = kNeededAes;
+            // Last in the header, so that its method is the header's last two
+            // bytes when a large entry falls back to stored.
+            lf.extra += aesExtraField(cur_.dataMethod);
+        }
         if (cur_.single) {
-            lf.crc = first.crc;
-            lf.compressedSize = first.data.size() + cryptBytes;
+            lf.crc = storedCrc(first.crc);
+            lf.compressedSize = first.data.size() + encryptionOverhead();
             lf.size = cur_.size;
         }
         cur_.layout = localHeader(lf);
         if (Status s = out_.writeTogether(cur_.layout.bytes); s.failed())
             return s;
-        return startEncryption(first.crc);
+        return startEncryption(first.crc, std::move(slot.task->aes));
     }
 
-    Status startEncryption(uint32_t crc) {
+    // AE-2 leaves the CRC out: the authentication code vouches for the data.
+    uint32_t storedCrc(uint32_t crc) const { return cur_.aes ? 0 : crc; }
+
+    // Bytes of an encrypted entry beyond its packed data.
+    uint64_t encryptionOverhead() const {
+        if (!cur_.encrypted)
+            return 0;
+        return cur_.aes ? kAesOverhead : zipformat::kCryptHeaderSize;
+    }
+
+    // What encryption puts before the packed data.
+    uint64_t encryptionHeaderSize() const {
+        if (!cur_.encrypted)
+            return 0;
+        return cur_.aes ? kAesHeaderSize : zipformat::kCryptHeaderSize;
+    }
+
+    // `ready`: the AES keys a worker derived, with the first chunk already
+    // encrypted; null when the data has yet to be encrypted here.
+    Status startEncryption(uint32_t crc, std::unique_ptr<AesEncryptor> ready) {
         if (!cur_.encrypted)
             return {};
+        if (cur_.aes) {
+            cur_.encryptedAhead = ready != nullptr;
+            cur_.aesEncryptor = std::move(ready);
+            if (!cur_.aesEncryptor) {
+                cur_.aesEncryptor = std::make_unique<AesEncryptor>();
+                if (Status s = cur_.aesEncryptor->start(opt_.password); s.failed())
+                    return s;
+            }
+            return out_.write(cur_.aesEncryptor->header(), kAesHeaderSize);
+        }
         cur_.encryptor = std::make_unique<PkwareEncryptor>(opt_.password);
         uint8_t header[zipformat::kCryptHeaderSize];
         if (Status s = cur_.encryptor->header(
@@ -320,6 +365,8 @@ private:
     Status writeChunk(ChunkTask &task, const Slot &slot) {
         if (cur_.encryptor)
             cur_.encryptor->encrypt(task.data.data(), task.data.size());
+        else if (cur_.aesEncryptor && !(slot.chunk == 0 && cur_.encryptedAhead))
+            cur_.aesEncryptor->encrypt(task.data.data(), task.data.size());
         if (Status s = out_.write(task.data.data(), task.data.size()); s.failed())
             return s;
         cur_.crc = slot.chunk == 0 ? task.crc
@@ -344,11 +391,17 @@ private:
         const uint64_t dataStart = cur_.headerPos + cur_.layout.bytes.size();
         if (Status s = out_.rewind(dataStart); s.failed())
             return s;
-        cur_.method = kMethodStored;
+        cur_.dataMethod = kMethodStored;
         const uint8_t method[2] = {static_cast<uint8_t>(kMethodStored), 0};
-        if (Status s = out_.patch(cur_.headerPos + cur_.layout.methodAt, method, 2); s.failed())
+        // An AES entry names its method in the field at the header's end.
+        const uint64_t methodAt = cur_.aes ? cur_.layout.bytes.size() - 2 : cur_.layout.methodAt;
+        if (!cur_.aes)
+            cur_.method = kMethodStored;
+        if (Status s = out_.patch(cur_.headerPos + methodAt, method, 2); s.failed())
             return s;
-        if (Status s = startEncryption(cur_.crc); s.failed())
+        // New keys from a new salt: the stored bytes must not be encrypted
+        // with the key stream the deflated ones were.
+        if (Status s = startEncryption(cur_.crc, nullptr); s.failed())
             return s;
         const int fd = ::open(c.diskPath.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
@@ -361,6 +414,8 @@ private:
                 return Status(ENGINE_NOT_ACCESSIBLE);
             if (cur_.encryptor)
                 cur_.encryptor->encrypt(buf.data(), n);
+            else if (cur_.aesEncryptor)
+                cur_.aesEncryptor->encrypt(buf.data(), n);
             if (Status s = out_.write(buf.data(), n); s.failed())
                 return s;
             at += n;
@@ -372,23 +427,29 @@ private:
 
     Status finish(const Slot &slot, const NewEntry &item) {
         const Candidate &c = *item.candidate;
-        const uint64_t cryptBytes = cur_.encrypted ? zipformat::kCryptHeaderSize : 0;
-        uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
-        if (!cur_.single && cur_.method == kMethodDeflated && packed - cryptBytes > cur_.size &&
+        const uint64_t packedData =
+            out_.position() - cur_.headerPos - cur_.layout.bytes.size() - encryptionHeaderSize();
+        if (!cur_.single && cur_.dataMethod == kMethodDeflated && packedData > cur_.size &&
             out_.canRewrite(cur_.headerPos)) {
             if (Status s = restoreStored(c); s.failed())
                 return s;
-            packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
         }
+        if (cur_.aesEncryptor) {
+            uint8_t code[zipformat::kAesMacSize];
+            cur_.aesEncryptor->finish(code);
+            if (Status s = out_.write(code, sizeof code); s.failed())
+                return s;
+        }
+        const uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
+        const uint32_t crc = storedCrc(cur_.crc);
         if ((cur_.flags & kFlagDescriptor) != 0) {
-            if (Status s =
-                    out_.writeTogether(dataDescriptor(cur_.crc, packed, cur_.size, cur_.zip64));
+            if (Status s = out_.writeTogether(dataDescriptor(crc, packed, cur_.size, cur_.zip64));
                 s.failed())
                 return s;
         } else if (!cur_.single) {
             // Sizes and CRC were not known when the header went out.
             std::string fields;
-            putLe32(fields, cur_.crc);
+            putLe32(fields, crc);
             putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<uint32_t>(packed));
             putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<uint32_t>(cur_.size));
             if (Status s =
@@ -406,11 +467,11 @@ private:
             }
         }
         CentralRecord rec = baseRecord(c);
-        rec.crc = cur_.crc;
+        rec.crc = crc;
         rec.compressedSize = packed;
         rec.size = cur_.size;
         if (cur_.zip64)
-            rec.needed = 45;
+            rec.needed = std::max<uint16_t>(rec.needed, 45);
         written_[slot.item].record = std::move(rec);
         return {};
     }
@@ -424,12 +485,16 @@ private:
         uint32_t crc = 0;
         uint32_t dosTime = 0;
         uint16_t flags = 0;
-        uint16_t method = kMethodDeflated;
+        uint16_t method = kMethodDeflated;     // in the headers: 99 for AES
+        uint16_t dataMethod = kMethodDeflated; // of the packed data
         bool single = true;
         bool zip64 = false;
         bool encrypted = false;
+        bool aes = false;
+        bool encryptedAhead = false; // a worker encrypted the first chunk
         LocalHeaderLayout layout;
         std::unique_ptr<PkwareEncryptor> encryptor;
+        std::unique_ptr<AesEncryptor> aesEncryptor;
     };
 
     const Options &opt_;

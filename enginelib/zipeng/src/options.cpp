@@ -99,6 +99,13 @@ Status parseOptions(int argc, char **argv, Options &out) {
             opt.mode = AddMode::Update;
         } else if (a == "-e") {
             opt.encrypt = true;
+        } else if (a == "-Y") {
+            if (!value())
+                return bad;
+            const std::string method = lower(v);
+            if (method != "aes256" && method != "zipcrypto")
+                return bad;
+            opt.aes = method == "aes256";
         } else if (a == "-m") {
             opt.move = true;
         } else if (a == "-S") {

@@ -18,6 +18,10 @@ struct Options {
     AddMode mode = AddMode::Plain;
     std::string password;
     bool encrypt = false;
+    // "-Y" "aes256" ("zipcrypto" is the default): encrypted entries are
+    // written as WinZip AE-2 with 256-bit keys instead of PKWARE's
+    // traditional encryption.
+    bool aes = false;
     int level = 6;
     bool move = false;
     bool hidden = false;

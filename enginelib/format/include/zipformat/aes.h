@@ -31,10 +31,10 @@ bool findAesField(std::string_view extra, AesField &out) noexcept;
 inline bool isAes(const Entry &e) noexcept {
     return e.method == kMethodAes;
 }
-inline std::size_t aesSaltSize(std::uint8_t strength) noexcept {
+constexpr std::size_t aesSaltSize(std::uint8_t strength) noexcept {
     return 4u + 4u * strength;
 }
-inline unsigned aesKeyBits(std::uint8_t strength) noexcept {
+constexpr unsigned aesKeyBits(std::uint8_t strength) noexcept {
     return 64u + 64u * strength;
 }
 

@@ -1,0 +1,29 @@
+#include "aes_writer.h"
+
+#include "random_bytes.h"
+#include "records.h"
+
+namespace zipwrite {
+
+Status AesEncryptor::start(const std::string &password) {
+    static_assert(kAesHeaderSize ==
+                  zipformat::aesSaltSize(kAesStrength256) + zipformat::kAesVerifierSize);
+    const size_t saltSize = zipformat::aesSaltSize(kAesStrength256);
+    if (Status s = randomBytes(header_, saltSize); s.failed())
+        return s;
+    cipher_.init(kAesStrength256, password, header_, header_ + saltSize);
+    return {};
+}
+
+std::string aesExtraField(uint16_t method) {
+    std::string out;
+    putLe16(out, zipformat::kExtraAes);
+    putLe16(out, 7);
+    putLe16(out, 2); // AE-2
+    out += "AE";
+    out.push_back(static_cast<char>(kAesStrength256));
+    putLe16(out, method);
+    return out;
+}
+
+} // namespace zipwrite
