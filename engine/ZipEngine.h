@@ -21,6 +21,9 @@ enum TZipOverwrite : std::uint8_t { zowAsk = 0, zowNever = 1, zowAlways = 2 };
 
 using TZipCompressionLevel = std::uint8_t; // 0 to 9, 0 = stored
 
+// Ours: how added entries are encrypted when a password is set.
+enum TZipEncryption : std::uint8_t { zenZipCrypto = 0, zenAes256 = 1 };
+
 struct TZipFileStats {
     QString FileName;
     std::int32_t Size = 0;
@@ -127,6 +130,12 @@ public:
     // only when the medium is full). Sent only when set, so every other
     // argument vector stays as it is.
     std::int64_t PieceSize = 0;
+
+    // Ours, not published: how add encrypts when Password is set. With
+    // zenAes256 the add vector carries "-Y" "aes256" right after "-e" (WinZip
+    // AE-2 entries); zenZipCrypto, the default, sends nothing, so every
+    // other argument vector stays as it is.
+    TZipEncryption Encryption = zenZipCrypto;
 
     // Ours, not published: true when FilesToProcess holds names to be taken
     // literally (entries chosen in the contents list, files chosen in a

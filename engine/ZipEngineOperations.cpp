@@ -144,8 +144,13 @@ int TZipEngine::AddToArchive(std::uint8_t mode) {
         [this, mode](Arguments &v) {
             AppendPassword(v);
             AppendMode(v, mode);
-            if (!Password.isEmpty())
+            if (!Password.isEmpty()) {
                 v.Append("-e");
+                if (Encryption == zenAes256) {
+                    v.Append("-Y");
+                    v.Append("aes256");
+                }
+            }
             // The level is sent as a single digit; 9 is the most there is.
             v.Append(QStringLiteral("-%1").arg(std::min<int>(Compression, 9)));
             if (MoveFiles)

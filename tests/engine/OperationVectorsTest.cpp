@@ -138,6 +138,22 @@ TEST_F(OperationVectors, PasswordEncryptsEveryAddAndLeadsEveryFileOperation) {
               (Strings{"", "-z", Zip}));
 }
 
+TEST_F(OperationVectors, AesIsAskedForOnlyWithAPassword) {
+    engine.Encryption = zenAes256;
+    engine.StoredExtensions.clear();
+    engine.FilesToProcess = QStringList{"a"};
+    EXPECT_EQ(Add(0), (Strings{"", "-6", "-t", "010180", Zip, "a"}));
+    engine.Password = "pw";
+    for (std::uint8_t mode : {0, 2}) {
+        engine.FilesToProcess = QStringList{"a"};
+        Strings expected{"pw"};
+        if (mode == 2)
+            expected.push_back("-u");
+        expected.insert(expected.end(), {"-e", "-Y", "aes256", "-6", "-t", "010180", Zip, "a"});
+        EXPECT_EQ(Add(mode), expected) << "mode " << int(mode);
+    }
+}
+
 TEST_F(OperationVectors, StringsReachTheEngineAsUtf8) {
     engine.ZipFileName = QString::fromUtf8("/data/\xC3\xA4rchiv \xE2\x82\xAC.zip");
     engine.Password = QString::fromUtf8("gr\xC3\xBC\xC3\x9F");
