@@ -273,11 +273,33 @@ private:
     QString aside_;
 };
 
+// "--encryption zipcrypto|aes256" into the engine's choice; false (and
+// said) for another word or a choice without a password to use it.
+bool readEncryption(Context &c, TZipEncryption &out) {
+    const Invocation &a = c.args;
+    out = zenZipCrypto;
+    if (a.all(QStringLiteral("--encryption")).isEmpty())
+        return true;
+    const QString method = a.value(QStringLiteral("--encryption")).toLower();
+    if (method != QLatin1String("zipcrypto") && method != QLatin1String("aes256")) {
+        c.err << "tarnwick-cli: --encryption is zipcrypto or aes256, not " << method << '\n';
+        return false;
+    }
+    if (a.value(QStringLiteral("-P")).isEmpty()) {
+        c.err << "tarnwick-cli: --encryption needs a password (-P)\n";
+        return false;
+    }
+    out = method == QLatin1String("aes256") ? zenAes256 : zenZipCrypto;
+    return true;
+}
+
 int runAdding(Context &c, std::uint8_t mode) {
     TZipEngine &e = c.engine;
     const Invocation &a = c.args;
     std::int64_t pieceBytes = 0;
     if (!checkMultidiskOptions(c, mode, pieceBytes))
+        return kReportedFailure;
+    if (!readEncryption(c, e.Encryption))
         return kReportedFailure;
     e.ZipFileName = a.archive;
     for (int level = 0; level <= 9; ++level)
@@ -458,7 +480,8 @@ QStringList levelFlags() {
 
 void addWriteCommands(CommandTable &table) {
     const QString addUsage = QStringLiteral(
-        "files... [-r] [-j] [-m] [-S] [-D] [-0..-9] [-P PASSWORD] [-g] [-b DIR] [-n EXTS] "
+        "files... [-r] [-j] [-m] [-S] [-D] [-0..-9] [-P PASSWORD [--encryption METHOD]] [-g] "
+        "[-b DIR] [-n EXTS] "
         "[-i PATTERN] [-x PATTERN] [-!|--multidisk [--piece-size SIZE] [--clear-disks]] [-q] "
         "[--[no-]progress]");
     QStringList addFlags = levelFlags() + progressFlags();
@@ -466,9 +489,10 @@ void addWriteCommands(CommandTable &table) {
              << QStringLiteral("-S") << QStringLiteral("-D") << QStringLiteral("-g")
              << QStringLiteral("-q") << QStringLiteral("--multidisk") << QStringLiteral("-!")
              << QStringLiteral("--clear-disks");
-    const QStringList addValues = {QStringLiteral("-P"), QStringLiteral("-b"),
-                                   QStringLiteral("-n"), QStringLiteral("-i"),
-                                   QStringLiteral("-x"), QStringLiteral("--piece-size")};
+    const QStringList addValues = {QStringLiteral("-P"),          QStringLiteral("-b"),
+                                   QStringLiteral("-n"),          QStringLiteral("-i"),
+                                   QStringLiteral("-x"),          QStringLiteral("--piece-size"),
+                                   QStringLiteral("--encryption")};
     table.push_back({QStringLiteral("add"), addUsage,
                      QStringLiteral("add files, replacing entries of the same name"),
                      QStringLiteral("adding"), addFlags, addValues, runAdd});

@@ -32,6 +32,8 @@ void printHelp(QTextStream &out, const cli::CommandTable &table) {
            "  -f           freshen: only files that exist and are older\n"
            "  -u           update: as -f, plus files that do not exist\n"
            "  -P PASSWORD  password for encrypted entries (traditional or AES)\n"
+           "  --encryption zipcrypto|aes256  add, update, freshen: how -P encrypts\n"
+           "               (default zipcrypto, readable everywhere; aes256: WinZip AES-256)\n"
            "  -O CODEPAGE  code page of names stored without UTF-8, e.g. CP866, CP932\n"
            "               (default: from the locale's language)\n"
            "  -x PATTERN   leave out entries matching PATTERN (repeatable)\n"

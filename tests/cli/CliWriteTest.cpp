@@ -98,6 +98,39 @@ TEST_F(CliWrite, AddWithOptionsThenUpdateAndFreshen) {
     EXPECT_EQ(sh("unzip -l x.zip | grep -q ' new.txt'"), 0);
 }
 
+TEST_F(CliWrite, EncryptionChoosesZipCryptoOrAes) {
+    const struct {
+        const char *args;
+        int status;
+        const char *check; // shell check of x.zip, or the message
+    } cases[] = {
+        {"add x.zip d/a.txt -P pw --encryption aes256", 0, "7zz t -ppw x.zip"},
+        {"add x.zip d/a.txt -P pw --encryption ZipCrypto", 0, "unzip -tq -P pw x.zip"},
+        {"add x.zip d/a.txt -P pw", 0, "unzip -tq -P pw x.zip"},
+        {"add x.zip d/a.txt -P pw --encryption rc4", 2, "--encryption is zipcrypto or aes256"},
+        {"add x.zip d/a.txt --encryption aes256", 2, "--encryption needs a password (-P)"},
+    };
+    for (const auto &c : cases) {
+        fs::remove(dir_ / "x.zip");
+        const CliResult r = cli(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << ": " << r.out;
+        if (c.status == 0)
+            EXPECT_EQ(sh(c.check), 0) << c.args;
+        else
+            EXPECT_NE(r.out.find(c.check), std::string::npos) << c.args << ": " << r.out;
+    }
+    // Update and freshen take it too; Info-ZIP cannot read what they wrote.
+    write("d/a.txt", "changed\n");
+    struct utimbuf t {};
+    t.actime = t.modtime = time(nullptr) + 100;
+    utime((dir_ / "d/a.txt").c_str(), &t);
+    EXPECT_EQ(cli("freshen x.zip d/a.txt -P pw --encryption aes256 -q").status, 0);
+    EXPECT_EQ(cli("update x.zip d/sub/b.txt -P pw --encryption aes256 -q").status, 0);
+    EXPECT_NE(sh("unzip -tq -P pw x.zip"), 0);
+    EXPECT_EQ(sh("7zz t -ppw x.zip"), 0);
+    EXPECT_NE(sh("7zz t -pwrong x.zip"), 0);
+}
+
 TEST_F(CliWrite, DeleteTouchCommentAndFix) {
     ASSERT_EQ(cli("add x.zip d -r -q").status, 0);
     CliResult r = cli("delete x.zip 'd/sub/*'");
