@@ -1,4 +1,5 @@
 #include "zipformat/entry.h"
+#include "engine_contract.h"
 #include "zipformat/dostime.h"
 #include "zipformat/records.h"
 
@@ -45,9 +46,9 @@ std::uint8_t Entry::dosAttributes() const noexcept {
     std::uint32_t mode = unixMode();
     if (mode != 0) {
         if ((mode & S_IWUSR) == 0)
-            attrs |= 0x01;
+            attrs |= ENGINE_ATTR_READONLY;
         if (S_ISDIR(mode))
-            attrs |= 0x10;
+            attrs |= ENGINE_ATTR_DIRECTORY;
         std::string_view leaf = name;
         if (!leaf.empty() && leaf.back() == '/')
             leaf.remove_suffix(1);
@@ -55,10 +56,10 @@ std::uint8_t Entry::dosAttributes() const noexcept {
         if (slash != std::string_view::npos)
             leaf.remove_prefix(slash + 1);
         if (!leaf.empty() && leaf.front() == '.')
-            attrs |= 0x02;
+            attrs |= ENGINE_ATTR_HIDDEN;
     }
     if (!name.empty() && name.back() == '/')
-        attrs |= 0x10;
+        attrs |= ENGINE_ATTR_DIRECTORY;
     return attrs;
 }
 

@@ -6,8 +6,6 @@
 namespace zipwrite {
 
 Status AesEncryptor::start(const std::string &password) {
-    static_assert(kAesHeaderSize ==
-                  zipformat::aesSaltSize(kAesStrength256) + zipformat::kAesVerifierSize);
     const size_t saltSize = zipformat::aesSaltSize(kAesStrength256);
     if (Status s = randomBytes(header_, saltSize); s.failed())
         return s;

@@ -16,11 +16,11 @@
 
 namespace zipwrite {
 
-constexpr uint16_t kMethodAes = zipformat::kMethodAes;
-constexpr uint8_t kAesStrength256 = 3;
-// Readers that know AES ask for version 5.1.
-constexpr uint16_t kNeededAes = 51;
-constexpr size_t kAesHeaderSize = 16 + zipformat::kAesVerifierSize; // salt, verifier
+using zipformat::kAesStrength256;
+using zipformat::kMethodAes;
+using zipformat::kVersionAes;
+constexpr size_t kAesHeaderSize =
+    zipformat::aesSaltSize(kAesStrength256) + zipformat::kAesVerifierSize; // salt, verifier
 constexpr size_t kAesOverhead = kAesHeaderSize + zipformat::kAesMacSize;
 
 class AesEncryptor {

@@ -231,10 +231,12 @@ private:
         rec.externalAttr =
             (static_cast<uint32_t>(c.st.st_mode & 0xFFFF) << 16) | attributeByte(c.st);
         rec.extra = extendedTimestamp(c.st.st_mtime);
-        rec.needed = cur_.method == kMethodStored && (cur_.flags & kFlagEncrypted) == 0 ? 10 : 20;
+        rec.needed = cur_.method == kMethodStored && (cur_.flags & kFlagEncrypted) == 0
+                         ? kVersionStored
+                         : kVersionDeflate;
         if (cur_.aes) {
             rec.extra += aesExtraField(cur_.dataMethod);
-            rec.needed = kNeededAes;
+            rec.needed = kVersionAes;
         }
         return rec;
     }
@@ -250,7 +252,7 @@ private:
         msg_.entry(item.replacing ? ENGINE_MSG_UPDATING : ENGINE_MSG_ADDING, report(c, 0, 0, 0));
         LocalFields lf;
         lf.name = &c.storedName;
-        lf.needed = 20;
+        lf.needed = kVersionDeflate;
         lf.flags = cur_.flags;
         lf.method = kMethodStored;
         lf.dosTime = cur_.dosTime;
@@ -258,7 +260,7 @@ private:
         if (Status s = out_.writeTogether(localHeader(lf).bytes); s.failed())
             return s;
         CentralRecord rec = baseRecord(c);
-        rec.needed = 20;
+        rec.needed = kVersionDeflate;
         written_[slot.item].record = std::move(rec);
         msg_.entry(ENGINE_MSG_STATUS, report(c, 0, 0, 100));
         return {};
@@ -274,7 +276,7 @@ private:
         cur_.encrypted = opt_.encrypt;
         cur_.aes = opt_.encrypt && opt_.aes;
         cur_.dataMethod =
-            (cur_.single ? !first.stored : first.level > 0) ? kMethodDeflated : kMethodStored;
+            (cur_.single ? !first.stored : first.level > 0) ? kMethodDeflate : kMethodStored;
         cur_.method = cur_.aes ? kMethodAes : cur_.dataMethod;
         cur_.flags = needsUtf8Flag(c.storedName) ? kFlagUtf8 : 0;
         if (cur_.encrypted) {
@@ -298,14 +300,15 @@ private:
 
         LocalFields lf;
         lf.name = &c.storedName;
-        lf.needed = cur_.method == kMethodStored && !cur_.encrypted ? 10 : 20;
+        lf.needed =
+            cur_.method == kMethodStored && !cur_.encrypted ? kVersionStored : kVersionDeflate;
         lf.flags = cur_.flags;
         lf.method = cur_.method;
         lf.dosTime = cur_.dosTime;
         lf.zip64 = cur_.zip64;
         lf.extra = extendedTimestamp(c.st.st_mtime);
         if (cur_.aes) {
-            lf.needed = kNeededAes;
+            lf.needed = kVersionAes;
             // Last in the header, so that its method is the header's last two
             // bytes when a large entry falls back to stored.
             lf.extra += aesExtraField(cur_.dataMethod);
@@ -429,7 +432,7 @@ private:
         const Candidate &c = *item.candidate;
         const uint64_t packedData =
             out_.position() - cur_.headerPos - cur_.layout.bytes.size() - encryptionHeaderSize();
-        if (!cur_.single && cur_.dataMethod == kMethodDeflated && packedData > cur_.size &&
+        if (!cur_.single && cur_.dataMethod == kMethodDeflate && packedData > cur_.size &&
             out_.canRewrite(cur_.headerPos)) {
             if (Status s = restoreStored(c); s.failed())
                 return s;
@@ -471,7 +474,7 @@ private:
         rec.compressedSize = packed;
         rec.size = cur_.size;
         if (cur_.zip64)
-            rec.needed = std::max<uint16_t>(rec.needed, 45);
+            rec.needed = std::max(rec.needed, kVersionZip64);
         written_[slot.item].record = std::move(rec);
         return {};
     }
@@ -485,8 +488,8 @@ private:
         uint32_t crc = 0;
         uint32_t dosTime = 0;
         uint16_t flags = 0;
-        uint16_t method = kMethodDeflated;     // in the headers: 99 for AES
-        uint16_t dataMethod = kMethodDeflated; // of the packed data
+        uint16_t method = kMethodDeflate;     // in the headers: 99 for AES
+        uint16_t dataMethod = kMethodDeflate; // of the packed data
         bool single = true;
         bool zip64 = false;
         bool encrypted = false;

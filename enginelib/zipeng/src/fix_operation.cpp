@@ -277,8 +277,9 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
             // Nothing is known of the host: an MS-DOS one makes readers take
             // the name as a DOS code page unless it is flagged, while ours
             // reads valid UTF-8 as UTF-8. The flag makes them all agree.
-            rec.madeBy = 20;
-            rec.externalAttr = !r.rawName.empty() && r.rawName.back() == '/' ? 0x10 : 0;
+            rec.madeBy = zipformat::kMadeByDos;
+            rec.externalAttr =
+                !r.rawName.empty() && r.rawName.back() == '/' ? ENGINE_ATTR_DIRECTORY : 0;
             if (isNonAsciiUtf8(r.rawName))
                 rec.flags = static_cast<uint16_t>(rec.flags | kFlagUtf8);
         }

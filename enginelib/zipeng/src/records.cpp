@@ -38,7 +38,7 @@ uint32_t low32OrMark(uint64_t v) {
 
 std::string extendedTimestamp(std::time_t mtime) {
     std::string out;
-    putLe16(out, 0x5455);
+    putLe16(out, zipformat::kExtraUnixTime);
     putLe16(out, 5);
     out.push_back(1); // modification time present
     // The field holds a signed 32-bit time; clamp rather than wrap.
@@ -56,11 +56,11 @@ std::string centralHeader(const CentralRecord &rec) {
         putLe64(z64, rec.compressedSize);
     if (rec.localOffset >= kZip64Limit)
         putLe64(z64, rec.localOffset);
-    if (rec.disk >= 0xFFFF)
+    if (rec.disk >= kZip64Limit16)
         putLe32(z64, rec.disk);
     std::string extra;
     if (!z64.empty()) {
-        putLe16(extra, 0x0001);
+        putLe16(extra, zipformat::kExtraZip64);
         putLe16(extra, static_cast<uint16_t>(z64.size()));
         extra += z64;
     }
@@ -69,9 +69,9 @@ std::string centralHeader(const CentralRecord &rec) {
         extra.resize(0xFFFF);
 
     std::string out;
-    putLe32(out, 0x02014b50);
+    putLe32(out, zipformat::kSigCentral);
     putLe16(out, rec.madeBy);
-    putLe16(out, z64.empty() ? rec.needed : std::max<uint16_t>(rec.needed, 45));
+    putLe16(out, z64.empty() ? rec.needed : std::max(rec.needed, kVersionZip64));
     putLe16(out, rec.flags);
     putLe16(out, rec.method);
     putLe32(out, rec.dosTime);
@@ -81,7 +81,7 @@ std::string centralHeader(const CentralRecord &rec) {
     putLe16(out, clamp16(rec.name.size()));
     putLe16(out, clamp16(extra.size()));
     putLe16(out, clamp16(rec.comment.size()));
-    putLe16(out, static_cast<uint16_t>(std::min<uint32_t>(rec.disk, 0xFFFF)));
+    putLe16(out, static_cast<uint16_t>(std::min<uint32_t>(rec.disk, kZip64Limit16)));
     putLe16(out, rec.internalAttr);
     putLe32(out, rec.externalAttr);
     putLe32(out, low32OrMark(rec.localOffset));
@@ -94,8 +94,8 @@ std::string centralHeader(const CentralRecord &rec) {
 LocalHeaderLayout localHeader(const LocalFields &f) {
     LocalHeaderLayout layout;
     std::string &out = layout.bytes;
-    putLe32(out, 0x04034b50);
-    putLe16(out, f.zip64 ? std::max<uint16_t>(f.needed, 45) : f.needed);
+    putLe32(out, zipformat::kSigLocal);
+    putLe16(out, f.zip64 ? std::max(f.needed, kVersionZip64) : f.needed);
     putLe16(out, f.flags);
     putLe16(out, f.method);
     putLe32(out, f.dosTime);
@@ -105,7 +105,7 @@ LocalHeaderLayout localHeader(const LocalFields &f) {
     const std::string &name = *f.name;
     std::string extra;
     if (f.zip64) {
-        putLe16(extra, 0x0001);
+        putLe16(extra, zipformat::kExtraZip64);
         putLe16(extra, 16);
         putLe64(extra, f.size);
         putLe64(extra, f.compressedSize);
@@ -122,7 +122,7 @@ LocalHeaderLayout localHeader(const LocalFields &f) {
 
 std::string dataDescriptor(uint32_t crc, uint64_t compressedSize, uint64_t size, bool zip64) {
     std::string out;
-    putLe32(out, 0x08074b50);
+    putLe32(out, zipformat::kSigDescriptor);
     putLe32(out, crc);
     if (zip64) {
         putLe64(out, compressedSize);
@@ -137,29 +137,29 @@ std::string dataDescriptor(uint32_t crc, uint64_t compressedSize, uint64_t size,
 std::string endRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
                        const std::string &comment) {
     std::string out;
-    const bool zip64 = count >= 0xFFFF || cdOffset >= kZip64Limit || cdSize >= kZip64Limit;
+    const bool zip64 = count >= kZip64Limit16 || cdOffset >= kZip64Limit || cdSize >= kZip64Limit;
     if (zip64) {
         const uint64_t z64At = cdOffset + cdSize;
-        putLe32(out, 0x06064b50);
-        putLe64(out, 44); // size of the rest of this record
+        putLe32(out, zipformat::kSigEnd64);
+        putLe64(out, zipformat::kEnd64Size - 12); // size of the rest of this record
         putLe16(out, kMadeByUnix);
-        putLe16(out, 45);
+        putLe16(out, kVersionZip64);
         putLe32(out, 0); // this disk
         putLe32(out, 0); // disk with the directory
         putLe64(out, count);
         putLe64(out, count);
         putLe64(out, cdSize);
         putLe64(out, cdOffset);
-        putLe32(out, 0x07064b50);
+        putLe32(out, zipformat::kSigEnd64Locator);
         putLe32(out, 0);
         putLe64(out, z64At);
         putLe32(out, 1); // total disks
     }
-    putLe32(out, 0x06054b50);
+    putLe32(out, zipformat::kSigEnd);
     putLe16(out, 0);
     putLe16(out, 0);
-    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(count, 0xFFFF)));
-    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(count, 0xFFFF)));
+    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(count, kZip64Limit16)));
+    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(count, kZip64Limit16)));
     putLe32(out, low32OrMark(cdSize));
     putLe32(out, low32OrMark(cdOffset));
     putLe16(out, clamp16(comment.size()));
@@ -169,32 +169,32 @@ std::string endRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
 
 std::string spanEndRecords(const SpanEnd &e, const std::string &comment) {
     std::string out;
-    const bool zip64 = e.count >= 0xFFFF || e.cdOffset >= kZip64Limit || e.cdSize >= kZip64Limit ||
-                       e.lastDisk >= 0xFFFF;
+    const bool zip64 = e.count >= kZip64Limit16 || e.cdOffset >= kZip64Limit ||
+                       e.cdSize >= kZip64Limit || e.lastDisk >= kZip64Limit16;
     if (zip64) {
-        putLe32(out, 0x06064b50);
-        putLe64(out, 44);
+        putLe32(out, zipformat::kSigEnd64);
+        putLe64(out, zipformat::kEnd64Size - 12);
         putLe16(out, kMadeByUnix);
-        putLe16(out, 45);
+        putLe16(out, kVersionZip64);
         putLe32(out, e.lastDisk);
         putLe32(out, e.cdDisk);
         putLe64(out, e.entriesHere);
         putLe64(out, e.count);
         putLe64(out, e.cdSize);
         putLe64(out, e.cdOffset);
-        putLe32(out, 0x07064b50);
+        putLe32(out, zipformat::kSigEnd64Locator);
         putLe32(out, e.lastDisk); // the disk with the record above
         putLe64(out, e.endOffset);
         putLe32(out, e.lastDisk + 1);
     }
     const auto clampDisk = [](uint32_t d) {
-        return static_cast<uint16_t>(std::min<uint32_t>(d, 0xFFFF));
+        return static_cast<uint16_t>(std::min<uint32_t>(d, kZip64Limit16));
     };
-    putLe32(out, 0x06054b50);
+    putLe32(out, zipformat::kSigEnd);
     putLe16(out, clampDisk(e.lastDisk));
     putLe16(out, clampDisk(e.cdDisk));
-    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(e.entriesHere, 0xFFFF)));
-    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(e.count, 0xFFFF)));
+    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(e.entriesHere, kZip64Limit16)));
+    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(e.count, kZip64Limit16)));
     putLe32(out, low32OrMark(e.cdSize));
     putLe32(out, low32OrMark(e.cdOffset));
     putLe16(out, clamp16(comment.size()));
@@ -203,7 +203,8 @@ std::string spanEndRecords(const SpanEnd &e, const std::string &comment) {
 }
 
 size_t spanEndRecordsSize(const std::string &comment) {
-    return 56 + 20 + 22 + clamp16(comment.size());
+    return zipformat::kEnd64Size + zipformat::kEnd64LocatorSize + zipformat::kEndSize +
+           clamp16(comment.size());
 }
 
 std::string withoutZip64(const std::string &extra) {
@@ -216,7 +217,7 @@ std::string withoutZip64(const std::string &extra) {
                                                    (static_cast<uint8_t>(extra[i + 3]) << 8));
         if (i + 4 + len > extra.size())
             break;
-        if (tag != 0x0001)
+        if (tag != zipformat::kExtraZip64)
             out.append(extra, i, 4 + len);
         i += 4 + len;
     }

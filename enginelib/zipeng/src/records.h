@@ -2,19 +2,25 @@
 // descriptor, central header, ZIP64 end records and end of central directory.
 #pragma once
 
+#include "zipformat/records.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
 
 namespace zipwrite {
 
-constexpr uint32_t kZip64Limit = 0xFFFFFFFFu;
-constexpr uint16_t kMadeByUnix = (3u << 8) | 30u; // Unix, format version 3.0
-constexpr uint16_t kFlagEncrypted = 1u << 0;
-constexpr uint16_t kFlagDescriptor = 1u << 3;
-constexpr uint16_t kFlagUtf8 = 1u << 11;
-constexpr uint16_t kMethodStored = 0;
-constexpr uint16_t kMethodDeflated = 8;
+using zipformat::kFlagDescriptor;
+using zipformat::kFlagEncrypted;
+using zipformat::kFlagUtf8;
+using zipformat::kMadeByUnix;
+using zipformat::kMethodDeflate;
+using zipformat::kMethodStored;
+using zipformat::kVersionDeflate;
+using zipformat::kVersionStored;
+using zipformat::kVersionZip64;
+using zipformat::kZip64Limit;
+using zipformat::kZip64Limit16;
 
 void putLe16(std::string &out, uint16_t v);
 void putLe32(std::string &out, uint32_t v);
@@ -25,9 +31,9 @@ void patchLe32(std::string &out, size_t at, uint32_t v);
 struct CentralRecord {
     std::string name; // raw bytes
     uint16_t madeBy = kMadeByUnix;
-    uint16_t needed = 20;
+    uint16_t needed = kVersionDeflate;
     uint16_t flags = 0;
-    uint16_t method = kMethodDeflated;
+    uint16_t method = kMethodDeflate;
     uint32_t dosTime = 0;
     uint32_t crc = 0;
     uint64_t compressedSize = 0;
@@ -49,9 +55,9 @@ std::string extendedTimestamp(std::time_t mtime);
 // ZIP64 extra field with both sizes (needed when they may reach 4 GiB).
 struct LocalFields {
     const std::string *name = nullptr;
-    uint16_t needed = 20;
+    uint16_t needed = kVersionDeflate;
     uint16_t flags = 0;
-    uint16_t method = kMethodDeflated;
+    uint16_t method = kMethodDeflate;
     uint32_t dosTime = 0;
     uint32_t crc = 0;
     uint64_t compressedSize = 0;

@@ -21,6 +21,8 @@ struct AesField {
     std::uint16_t method = 0;  // compression method of the data
 };
 
+// The strength code of 256-bit keys, the one the writing side uses.
+constexpr std::uint8_t kAesStrength256 = 3;
 constexpr std::size_t kAesVerifierSize = 2;
 constexpr std::size_t kAesMacSize = 10;
 

@@ -22,6 +22,19 @@ constexpr std::size_t kEnd64Size = 56;
 constexpr std::size_t kEnd64LocatorSize = 20;
 constexpr std::size_t kMaxCommentSize = 0xffff;
 
+// A 32-bit size or offset at kZip64Limit (a 16-bit count or disk number at
+// kZip64Limit16) stands for the real value in a ZIP64 field; a value that
+// large needs ZIP64.
+constexpr std::uint32_t kZip64Limit = 0xffffffffu;
+constexpr std::uint16_t kZip64Limit16 = 0xffffu;
+
+// "Version needed to extract": stored, deflate or traditional encryption,
+// ZIP64, WinZip AES.
+constexpr std::uint16_t kVersionStored = 10;
+constexpr std::uint16_t kVersionDeflate = 20;
+constexpr std::uint16_t kVersionZip64 = 45;
+constexpr std::uint16_t kVersionAes = 51;
+
 // General-purpose flag bits.
 constexpr std::uint16_t kFlagEncrypted = 1u << 0;
 constexpr std::uint16_t kFlagDescriptor = 1u << 3;
@@ -56,6 +69,11 @@ constexpr std::uint8_t kHostUnix = 3;
 constexpr std::uint8_t kHostNtfs = 10;
 constexpr std::uint8_t kHostVfat = 14;
 constexpr std::uint8_t kHostOsx = 19;
+
+// "Version made by" of what the writing side stores: Unix, format version
+// 3.0; MS-DOS, version 2.0 where repair knows nothing of the host.
+constexpr std::uint16_t kMadeByUnix = (kHostUnix << 8) | 30u;
+constexpr std::uint16_t kMadeByDos = (kHostDos << 8) | 20u;
 
 inline std::uint16_t le16(const std::uint8_t *p) noexcept {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
