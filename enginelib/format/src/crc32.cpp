@@ -1,11 +1,13 @@
 #include "zipformat/crc32.h"
 
-#include <libdeflate.h>
+#include <zlib.h>
 
 namespace zipformat {
 
-std::uint32_t crc32(std::uint32_t crc, const void *data, std::size_t size) noexcept {
-    return libdeflate_crc32(crc, data, size);
+std::uint32_t crc32Combine(std::uint32_t first, std::uint32_t second,
+                           std::uint64_t secondLength) noexcept {
+    return static_cast<std::uint32_t>(
+        crc32_combine64(first, second, static_cast<z_off64_t>(secondLength)));
 }
 
 } // namespace zipformat

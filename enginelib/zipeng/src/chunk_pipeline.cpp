@@ -1,9 +1,9 @@
 #include "chunk_pipeline.h"
 
 #include "deflate_jobs.h"
+#include "zipformat/crc32.h"
 
 #include <cerrno>
-#include <libdeflate.h>
 #include <unistd.h>
 
 namespace zipwrite {
@@ -79,7 +79,7 @@ void compress(ChunkTask &task, DeflateTools &tools, std::vector<uint8_t> &input)
     task.error = readFully(task.source->fd, task.offset, input.data(), task.length);
     if (task.error != 0)
         return;
-    task.crc = static_cast<uint32_t>(libdeflate_crc32(0, input.data(), task.length));
+    task.crc = zipformat::crc32(0, input.data(), task.length);
     if (task.level > 0 && task.length > 0) {
         if (!tools.compress(input.data(), task.length, task.level, task.finalChunk, task.data)) {
             task.failed = true;

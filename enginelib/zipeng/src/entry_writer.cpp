@@ -5,6 +5,7 @@
 #include "engine_contract.h"
 #include "pkware.h"
 
+#include "zipformat/crc32.h"
 #include "zipformat/dostime.h"
 #include "zipformat/names.h"
 #include "zipformat/pkcrypt.h"
@@ -17,7 +18,6 @@
 #include <fcntl.h>
 #include <thread>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace zipwrite {
 
@@ -372,9 +372,8 @@ private:
             cur_.aesEncryptor->encrypt(task.data.data(), task.data.size());
         if (Status s = out_.write(task.data.data(), task.data.size()); s.failed())
             return s;
-        cur_.crc = slot.chunk == 0 ? task.crc
-                                   : static_cast<uint32_t>(crc32_combine(
-                                         cur_.crc, task.crc, static_cast<z_off_t>(task.length)));
+        cur_.crc =
+            slot.chunk == 0 ? task.crc : zipformat::crc32Combine(cur_.crc, task.crc, task.length);
         cur_.done += task.length;
         const Candidate &c = *items_[slot.item].candidate;
         const uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
