@@ -4,13 +4,13 @@
 
 namespace zipread {
 
-std::int32_t runComment(Messenger &messenger, const zipformat::Archive &archive) {
+Status runComment(Messenger &messenger, const zipformat::Archive &archive) {
     std::string text;
     commentText(archive.info().comment, text);
     EngineArchiveComment c{};
     c.Text = text.c_str();
     c.Length = static_cast<std::uint16_t>(std::min<std::size_t>(text.size(), 0xffff));
-    return messenger.send(ENGINE_MSG_ARCHIVE_COMMENT, &c) ? ENGINE_ABORTED : ENGINE_OK;
+    return Status(messenger.send(ENGINE_MSG_ARCHIVE_COMMENT, &c) ? ENGINE_ABORTED : ENGINE_OK);
 }
 
 } // namespace zipread

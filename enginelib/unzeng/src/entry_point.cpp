@@ -3,7 +3,6 @@
 #include "messenger.h"
 #include "operations.h"
 #include "options.h"
-#include "results.h"
 
 #include <new>
 
@@ -18,12 +17,11 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
         if (argv == nullptr || argv[0] == nullptr)
             return ENGINE_BAD_ARGUMENTS;
         std::int32_t selector = *reinterpret_cast<const std::int32_t *>(argv[0]);
-        return zipread::runQuery(messenger, selector, argv[1]);
+        return zipread::runQuery(messenger, selector, argv[1]).code();
     }
     zipread::Options opt;
-    std::int32_t rc = zipread::parseOptions(argc, argv, opt);
-    if (rc != ENGINE_OK)
-        return rc;
+    if (zipread::Status s = zipread::parseOptions(argc, argv, opt); s.failed())
+        return s.code();
     zipformat::Archive archive;
     zipformat::OpenOptions options;
     options.allowMultidisk = opt.multidisk;
@@ -33,16 +31,16 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
         };
     zipformat::Error e = archive.open(opt.archive, options);
     if (e != zipformat::Error::Ok)
-        return messenger.stopped() ? ENGINE_ABORTED : zipread::openResult(e);
+        return messenger.stopped() ? ENGINE_ABORTED : zipread::statusOf(e).code();
     switch (opt.operation) {
     case zipread::Operation::List:
-        return zipread::runList(opt, messenger, archive);
+        return zipread::runList(opt, messenger, archive).code();
     case zipread::Operation::Test:
-        return zipread::runTest(opt, messenger, archive);
+        return zipread::runTest(opt, messenger, archive).code();
     case zipread::Operation::Comment:
-        return zipread::runComment(messenger, archive);
+        return zipread::runComment(messenger, archive).code();
     case zipread::Operation::Extract:
-        return zipread::runExtract(opt, messenger, archive);
+        return zipread::runExtract(opt, messenger, archive).code();
     }
     return ENGINE_BAD_ARGUMENTS;
 }
@@ -56,6 +54,6 @@ unzeng(int32_t magic, int32_t argc, char **argv, EngineCallback cb, void *user) 
     } catch (const std::bad_alloc &) {
         return ENGINE_NO_MEMORY;
     } catch (...) {
-        return ENGINE_BAD_ARCHIVE;
+        return zipformat::kUnexpectedFailure;
     }
 }

@@ -45,7 +45,7 @@ public:
         umask_ = mask;
     }
 
-    std::int32_t run();
+    Status run();
 
 private:
     Outcome extractOne(std::size_t index);
@@ -70,9 +70,9 @@ private:
     std::size_t skipped_ = 0;
 };
 
-std::int32_t Extractor::run() {
+Status Extractor::run() {
     if (!target_.open(opt_.directory))
-        return ENGINE_NOT_ACCESSIBLE;
+        return Status(ENGINE_NOT_ACCESSIBLE);
     target_.protect(opt_.archive, archive_.source().isSet());
     Selection selection(opt_.names, opt_.excludes);
     std::int32_t result = ENGINE_OK;
@@ -100,14 +100,14 @@ std::int32_t Extractor::run() {
     }
     target_.finish();
     if (result != ENGINE_OK)
-        return result;
+        return Status(result);
     if (reportUnmatched(messenger_, selection))
-        return ENGINE_ABORTED;
+        return Status(ENGINE_ABORTED);
     if (selection.hasNames() && !selection.anyMatched())
-        return ENGINE_NOTHING_MATCHED;
+        return Status(ENGINE_NOTHING_MATCHED);
     if (skipped_ > 0 || !selection.unmatched().empty())
-        return ENGINE_SOME_SKIPPED;
-    return ENGINE_OK;
+        return Status(ENGINE_SOME_SKIPPED);
+    return {};
 }
 
 Outcome Extractor::skip(const Entry &e, std::uint8_t reason) {
@@ -301,8 +301,7 @@ Outcome Extractor::install(const Entry &e, int dirfd, const std::string &temp,
 
 } // namespace
 
-std::int32_t runExtract(const Options &opt, Messenger &messenger,
-                        const zipformat::Archive &archive) {
+Status runExtract(const Options &opt, Messenger &messenger, const zipformat::Archive &archive) {
     Extractor extractor(messenger, opt, archive);
     return extractor.run();
 }

@@ -10,19 +10,19 @@ bool reportUnmatched(Messenger &messenger, const Selection &selection) {
     return messenger.stopped();
 }
 
-std::int32_t runList(const Options &opt, Messenger &messenger, const zipformat::Archive &archive) {
+Status runList(const Options &opt, Messenger &messenger, const zipformat::Archive &archive) {
     Selection selection(opt.names, opt.excludes);
     for (const zipformat::Entry &e : archive.entries()) {
         if (!selection.selects(e.name))
             continue;
         if (messenger.report(ENGINE_MSG_LISTING, e))
-            return ENGINE_ABORTED;
+            return Status(ENGINE_ABORTED);
     }
     if (reportUnmatched(messenger, selection))
-        return ENGINE_ABORTED;
+        return Status(ENGINE_ABORTED);
     if (selection.hasNames() && !selection.anyMatched())
-        return ENGINE_NOTHING_MATCHED;
-    return selection.unmatched().empty() ? ENGINE_OK : ENGINE_SOME_SKIPPED;
+        return Status(ENGINE_NOTHING_MATCHED);
+    return Status(selection.unmatched().empty() ? ENGINE_OK : ENGINE_SOME_SKIPPED);
 }
 
 } // namespace zipread

@@ -10,12 +10,11 @@
 
 namespace zipread {
 
-std::int32_t runQuery(Messenger &messenger, std::int32_t selector, const char *path);
-std::int32_t runList(const Options &opt, Messenger &messenger, const zipformat::Archive &archive);
-std::int32_t runTest(const Options &opt, Messenger &messenger, const zipformat::Archive &archive);
-std::int32_t runExtract(const Options &opt, Messenger &messenger,
-                        const zipformat::Archive &archive);
-std::int32_t runComment(Messenger &messenger, const zipformat::Archive &archive);
+Status runQuery(Messenger &messenger, std::int32_t selector, const char *path);
+Status runList(const Options &opt, Messenger &messenger, const zipformat::Archive &archive);
+Status runTest(const Options &opt, Messenger &messenger, const zipformat::Archive &archive);
+Status runExtract(const Options &opt, Messenger &messenger, const zipformat::Archive &archive);
+Status runComment(Messenger &messenger, const zipformat::Archive &archive);
 
 // Reports each file element that matched no entry (message 1060, reason
 // 0); true when the callback asked to stop meanwhile.

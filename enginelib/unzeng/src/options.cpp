@@ -38,12 +38,12 @@ bool applyOption(std::string_view opt, Options &out, int &operations) {
 
 } // namespace
 
-std::int32_t parseOptions(std::int32_t argc, char **argv, Options &out) {
+Status parseOptions(std::int32_t argc, char **argv, Options &out) {
     if (argc < 2 || argv == nullptr)
-        return ENGINE_BAD_ARGUMENTS;
+        return Status(ENGINE_BAD_ARGUMENTS);
     for (std::int32_t i = 0; i < argc; ++i) {
         if (argv[i] == nullptr)
-            return ENGINE_BAD_ARGUMENTS;
+            return Status(ENGINE_BAD_ARGUMENTS);
     }
     out.password = argv[0];
     int operations = 0;
@@ -53,7 +53,7 @@ std::int32_t parseOptions(std::int32_t argc, char **argv, Options &out) {
         std::string_view e = argv[i];
         if (e == "-d") {
             if (i + 1 >= argc)
-                return ENGINE_BAD_ARGUMENTS;
+                return Status(ENGINE_BAD_ARGUMENTS);
             out.directory = argv[++i];
             haveDirectory = true;
             continue;
@@ -61,10 +61,10 @@ std::int32_t parseOptions(std::int32_t argc, char **argv, Options &out) {
         if (e.size() < 2 || e[0] != '-')
             break;
         if (!applyOption(e, out, operations))
-            return ENGINE_BAD_ARGUMENTS;
+            return Status(ENGINE_BAD_ARGUMENTS);
     }
     if (i >= argc || operations > 1)
-        return ENGINE_BAD_ARGUMENTS;
+        return Status(ENGINE_BAD_ARGUMENTS);
     out.archive = argv[i++];
     bool excluding = false;
     for (; i < argc; ++i) {
@@ -81,8 +81,8 @@ std::int32_t parseOptions(std::int32_t argc, char **argv, Options &out) {
         }
     }
     if (out.neverReplace && out.alwaysReplace)
-        return ENGINE_BAD_ARGUMENTS;
-    return ENGINE_OK;
+        return Status(ENGINE_BAD_ARGUMENTS);
+    return {};
 }
 
 } // namespace zipread

@@ -1,6 +1,8 @@
 // The argument vector of an ordinary call, read into options.
 #pragma once
 
+#include "status.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,8 +28,7 @@ struct Options {
 
 // Reads elements 0..argc-1: password, options, archive path, file elements,
 // "-x" and its patterns, "-d" and its folder (the last two may follow the
-// file elements). Returns an engine result code: ENGINE_OK or
-// ENGINE_BAD_ARGUMENTS.
-std::int32_t parseOptions(std::int32_t argc, char **argv, Options &out);
+// file elements). ENGINE_BAD_ARGUMENTS when the vector makes no sense.
+Status parseOptions(std::int32_t argc, char **argv, Options &out);
 
 } // namespace zipread

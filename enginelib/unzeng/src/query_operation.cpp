@@ -7,9 +7,9 @@
 
 namespace zipread {
 
-std::int32_t runQuery(Messenger &messenger, std::int32_t selector, const char *path) {
+Status runQuery(Messenger &messenger, std::int32_t selector, const char *path) {
     if (selector < 0 || path == nullptr)
-        return ENGINE_BAD_ARGUMENTS;
+        return Status(ENGINE_BAD_ARGUMENTS);
     // Only the plain count refuses a piece of a multi-disk set; the count in
     // multidisk mode and the entry queries take the archive as it is.
     zipformat::OpenOptions options;
@@ -22,7 +22,7 @@ std::int32_t runQuery(Messenger &messenger, std::int32_t selector, const char *p
     std::shared_ptr<const zipformat::Archive> kept;
     zipformat::Error e = queryArchive(path, options, kept);
     if (e != zipformat::Error::Ok)
-        return messenger.stopped() ? ENGINE_ABORTED : openResult(e);
+        return messenger.stopped() ? Status(ENGINE_ABORTED) : statusOf(e);
     const zipformat::Archive &archive = *kept;
     if (selector == ENGINE_QUERY_COUNT || selector == ENGINE_QUERY_COUNT_MULTIDISK) {
         // A set counted from its end record has no entries read.
@@ -30,12 +30,13 @@ std::int32_t runQuery(Messenger &messenger, std::int32_t selector, const char *p
             options.countOnly ? archive.info().entryCount : archive.size();
         std::int32_t count = static_cast<std::int32_t>(std::min<std::uint64_t>(
             entries, static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())));
-        return messenger.send(ENGINE_MSG_COUNT, &count) ? ENGINE_ABORTED : ENGINE_OK;
+        return Status(messenger.send(ENGINE_MSG_COUNT, &count) ? ENGINE_ABORTED : ENGINE_OK);
     }
     auto index = static_cast<std::size_t>(selector) - 1;
     if (index >= archive.size())
-        return ENGINE_NOTHING_MATCHED;
-    return messenger.report(ENGINE_MSG_ENTRY, archive.entry(index)) ? ENGINE_ABORTED : ENGINE_OK;
+        return Status(ENGINE_NOTHING_MATCHED);
+    return Status(messenger.report(ENGINE_MSG_ENTRY, archive.entry(index)) ? ENGINE_ABORTED
+                                                                           : ENGINE_OK);
 }
 
 } // namespace zipread

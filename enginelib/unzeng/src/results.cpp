@@ -4,25 +4,6 @@ namespace zipread {
 
 using zipformat::Error;
 
-std::int32_t openResult(Error e) noexcept {
-    switch (e) {
-    case Error::Ok:
-        return ENGINE_OK;
-    case Error::NotFound:
-        return ENGINE_ARCHIVE_NOT_FOUND;
-    case Error::NotAccessible:
-        return ENGINE_NOT_ACCESSIBLE;
-    case Error::Multidisk:
-        return ENGINE_SPANNED;
-    case Error::Aborted:
-        return ENGINE_ABORTED;
-    case Error::NoMemory:
-        return ENGINE_NO_MEMORY;
-    default:
-        return ENGINE_BAD_ARCHIVE;
-    }
-}
-
 std::uint8_t skipReason(Error e, bool traditionalCrypto) noexcept {
     switch (e) {
     case Error::UnsupportedMethod:

@@ -1,4 +1,4 @@
-// How library errors become result codes and skip reasons.
+// How format errors of one entry become skip reasons.
 #pragma once
 
 #include "engine_contract.h"
@@ -7,9 +7,6 @@
 #include <cstdint>
 
 namespace zipread {
-
-// Result of a call whose archive could not be opened.
-std::int32_t openResult(zipformat::Error e) noexcept;
 
 // Skip reason for an entry that could not be read. Entries with traditional
 // encryption whose data fails after the one-byte password check passed

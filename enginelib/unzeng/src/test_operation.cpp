@@ -9,7 +9,7 @@ namespace zipread {
 
 using zipformat::Error;
 
-std::int32_t runTest(const Options &opt, Messenger &messenger, const zipformat::Archive &archive) {
+Status runTest(const Options &opt, Messenger &messenger, const zipformat::Archive &archive) {
     Selection selection(opt.names, opt.excludes);
     Passwords passwords(messenger, opt.password);
     std::size_t tested = 0, failed = 0;
@@ -18,7 +18,7 @@ std::int32_t runTest(const Options &opt, Messenger &messenger, const zipformat::
         if (!selection.selects(e.name))
             continue;
         if (messenger.report(ENGINE_MSG_TESTING, e))
-            return ENGINE_ABORTED;
+            return Status(ENGINE_ABORTED);
         ++tested;
         std::string password;
         Error err = passwords.resolve(archive, i, password);
@@ -29,24 +29,24 @@ std::int32_t runTest(const Options &opt, Messenger &messenger, const zipformat::
             err = zipformat::readEntry(archive, i, sink, options);
         }
         if (err == Error::Aborted || messenger.stopped())
-            return ENGINE_ABORTED;
+            return Status(ENGINE_ABORTED);
         if (err == Error::NoMemory)
-            return ENGINE_NO_MEMORY;
+            return Status(ENGINE_NO_MEMORY);
         if (err != Error::Ok) {
             ++failed;
             if (messenger.skip(e.name, skipReason(err, e.isEncrypted() && !zipformat::isAes(e))))
-                return ENGINE_ABORTED;
+                return Status(ENGINE_ABORTED);
         }
     }
     if (reportUnmatched(messenger, selection))
-        return ENGINE_ABORTED;
+        return Status(ENGINE_ABORTED);
     if (failed > 0)
-        return ENGINE_TEST_FAILED;
+        return Status(ENGINE_TEST_FAILED);
     if (selection.hasNames() && !selection.anyMatched())
-        return ENGINE_NOTHING_MATCHED;
+        return Status(ENGINE_NOTHING_MATCHED);
     if (tested == 0)
-        return ENGINE_NOTHING_TESTED;
-    return selection.unmatched().empty() ? ENGINE_OK : ENGINE_SOME_SKIPPED;
+        return Status(ENGINE_NOTHING_TESTED);
+    return Status(selection.unmatched().empty() ? ENGINE_OK : ENGINE_SOME_SKIPPED);
 }
 
 } // namespace zipread

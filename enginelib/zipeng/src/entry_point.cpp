@@ -1,10 +1,10 @@
 // The library's only exported symbol. Failures come back from the
 // operations as result codes; only an allocation (or a library call) can
 // still raise a C++ exception, and none leaves this function.
+#include "engine_contract.h"
 #include "messenger.h"
 #include "operations.h"
 #include "options.h"
-#include "engine_contract.h"
 
 #include <new>
 
@@ -47,6 +47,6 @@ zipeng(int32_t magic, int32_t argc, char **argv, EngineCallback cb, void *user) 
     } catch (...) {
         // Anything unforeseen: the old archive is safe (every writer rolls
         // back in its destructor); report a general failure.
-        return ENGINE_CORRUPTED;
+        return zipformat::kUnexpectedFailure;
     }
 }

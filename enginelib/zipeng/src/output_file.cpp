@@ -73,12 +73,6 @@ void keepOwner(int fd, const struct stat &old) {
 
 } // namespace
 
-Status writeFailure(int err, int otherwise) {
-    if (err == ENOSPC || err == EDQUOT || err == EFBIG)
-        return Status(ENGINE_DISK_FULL);
-    return Status(otherwise);
-}
-
 Status OutputFile::createTemporary(const std::string &archive, const std::string &tempDir,
                                    std::unique_ptr<OutputFile> &result) {
     std::unique_ptr<OutputFile> out(new OutputFile);
@@ -90,7 +84,7 @@ Status OutputFile::createTemporary(const std::string &archive, const std::string
     const std::string folder = tempDir.empty() ? folderOf(out->archive_) : tempDir;
     out->fd_ = makeTemp(folder, baseOf(out->archive_), out->tempPath_);
     if (out->fd_ < 0)
-        return Status(ENGINE_TEMP_FILE);
+        return Status(ENGINE_TEMP_FILE, errno);
     out->buffer_.reserve(kBufferSize);
     out->failAfter_ = failAfterFromEnvironment();
     result = std::move(out);
@@ -104,7 +98,7 @@ Status OutputFile::openForGrowth(const std::string &archive, uint64_t appendAt,
     out->grow_ = true;
     out->fd_ = ::open(out->archive_.c_str(), O_RDWR | O_CLOEXEC);
     if (out->fd_ < 0)
-        return Status(ENGINE_NOT_ACCESSIBLE);
+        return Status(ENGINE_NOT_ACCESSIBLE, errno);
     // Nothing is written before the old tail is saved whole, so a failure
     // until then leaves the file alone: a rollback from a partial copy
     // would cut the archive or overwrite its directory.
@@ -279,13 +273,13 @@ Status OutputFile::commit() {
         return {};
     }
     if (errno != EXDEV)
-        return Status(ENGINE_TEMP_FILE);
+        return Status(ENGINE_TEMP_FILE, errno);
     // Another file system: copy next to the archive first, so that the old
     // archive is replaced in one step only by a complete copy.
     std::string nearPath;
     const int nfd = makeTemp(folderOf(archive_), baseOf(archive_), nearPath);
     if (nfd < 0)
-        return Status(ENGINE_TEMP_FILE);
+        return Status(ENGINE_TEMP_FILE, errno);
     std::vector<uint8_t> buf(kBufferSize);
     uint64_t off = 0;
     int err = 0;

@@ -6,26 +6,6 @@
 
 namespace zipwrite {
 
-Status formatFailure(zipformat::Error e) {
-    using zipformat::Error;
-    switch (e) {
-    case Error::NotFound:
-        return Status(ENGINE_ARCHIVE_NOT_FOUND);
-    case Error::NotAccessible:
-        return Status(ENGINE_NOT_ACCESSIBLE);
-    case Error::Multidisk:
-        return Status(ENGINE_SPANNED);
-    case Error::NoMemory:
-        return Status(ENGINE_NO_MEMORY);
-    case Error::DiskFull:
-        return Status(ENGINE_DISK_FULL);
-    case Error::Aborted:
-        return Status(ENGINE_ABORTED);
-    default:
-        return Status(ENGINE_BAD_ARCHIVE);
-    }
-}
-
 CentralRecord centralRecordOf(const zipformat::Entry &e) {
     CentralRecord rec;
     rec.name.assign(e.rawName.data(), e.rawName.size());
@@ -55,7 +35,7 @@ Status SourceArchive::open(const std::string &path, std::unique_ptr<SourceArchiv
     std::unique_ptr<SourceArchive> src(new SourceArchive);
     const zipformat::Error err = src->archive_.open(path);
     if (err != zipformat::Error::Ok)
-        return formatFailure(err);
+        return statusOf(err);
     const auto &info = src->archive_.info();
     src->comment_.assign(info.comment.data(), info.comment.size());
     src->entries_.reserve(src->archive_.size());
@@ -64,7 +44,7 @@ Status SourceArchive::open(const std::string &path, std::unique_ptr<SourceArchiv
         zipformat::EntryLocation loc;
         const zipformat::Error le = src->archive_.locate(i, loc);
         if (le != zipformat::Error::Ok)
-            return formatFailure(le);
+            return statusOf(le);
         ExistingEntry x;
         x.name.assign(e.name.data(), e.name.size());
         x.central = centralRecordOf(e);

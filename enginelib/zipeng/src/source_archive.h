@@ -47,9 +47,6 @@ private:
     std::string comment_;
 };
 
-// The engine result code that stands for a format library error.
-Status formatFailure(zipformat::Error e);
-
 // The central record of an entry as the directory holds it, ZIP64 fields
 // folded into the 64-bit values.
 CentralRecord centralRecordOf(const zipformat::Entry &e);
