@@ -423,7 +423,7 @@ TEST(FormatFuzzRegression, OpenReadAndScanEveryInput) {
                 EntryLocation loc;
                 if (a.locate(i, loc) == Error::Ok) {
                     DiscardSink raw;
-                    copyRaw(a, loc.dataPos, loc.dataEnd, raw);
+                    (void)copyRaw(a, loc.dataPos, loc.dataEnd, raw);
                 }
                 for (std::size_t cap : {std::size_t{0}, std::size_t{64} << 20}) {
                     ReadOptions ro;

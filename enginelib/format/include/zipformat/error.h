@@ -4,7 +4,7 @@
 
 namespace zipformat {
 
-enum class Error : int {
+enum class [[nodiscard]] Error : int {
     Ok = 0,
     NotFound,          // the file does not exist
     NotAccessible,     // the file exists but cannot be opened or read
