@@ -42,7 +42,10 @@ public:
     ~TMainFormFm() override;
 
     // --- services every command uses
+    // The busy state around a command, nesting; commands hold it through
+    // TBusyScope (BusyScope.h), which leaves it on every way out.
     void SetBusy(bool leaving);
+    bool IsBusy() const { return BusyCount != 0; }
     int ShowZipResult(int code, const QString &verb);
     void UpdateArchiveButtons();
     void UpdateSelectionButtons();

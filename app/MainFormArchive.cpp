@@ -1,6 +1,7 @@
 // New, Open, Close, the listing and the recent-archive list of TMainFormFm.
 #include "MainForm.h"
 
+#include "BusyScope.h"
 #include "ProfileStore.h"
 #include "RecentList.h"
 #include "RowListModel.h"
@@ -40,8 +41,7 @@ void TMainFormFm::ClearContents() {
 
 void TMainFormFm::FileNewMnClick() {
     NewZipDg.fileName.clear();
-    SetBusy(false);
-    const auto leave = qScopeGuard([this] { SetBusy(true); });
+    const TBusyScope busy(*this);
     const platform::FileDialogResult chosen = platform::Desktop::current().fileDialog(NewZipDg);
     if (!chosen.accepted || chosen.files.isEmpty())
         return;
@@ -62,8 +62,7 @@ void TMainFormFm::FileOpenMnClick() {
     OpenZipDg.fileName.clear();
     if (!Settings.LastDirectory.isEmpty())
         OpenZipDg.initialDir = Settings.LastDirectory;
-    SetBusy(false);
-    const auto leave = qScopeGuard([this] { SetBusy(true); });
+    const TBusyScope busy(*this);
     const platform::FileDialogResult chosen = platform::Desktop::current().fileDialog(OpenZipDg);
     if (!chosen.accepted || chosen.files.isEmpty())
         return;
@@ -88,11 +87,10 @@ void TMainFormFm::ShowArchiveCaption(const QString &path) {
 }
 
 void TMainFormFm::OpenZipFile(const QString &path) {
-    SetBusy(false);
-    const auto leave = qScopeGuard([this] {
+    const TBusyScope busy(*this);
+    const auto unquiet = qScopeGuard([this] {
         QuietOpen = false;
         UpdateArchiveButtons();
-        SetBusy(true);
     });
     MainZip.ZipFileName = path;
     ApplyCaption(CaptionFor(path));

@@ -1,10 +1,9 @@
 #include "AddCommands.h"
 
+#include "BusyScope.h"
 #include "MainForm.h"
 #include "platform/Desktop.h"
 #include "platform/MessageDlg.h"
-
-#include <QScopeGuard>
 
 using platform::MessageDlg;
 using platform::MsgButton;
@@ -32,8 +31,7 @@ void EditAddMnClick(TMainFormFm &form) {
                    MsgKind::Confirm, MsgButton::Yes | MsgButton::No) == MsgResult::No)
         return;
     form.AddFilesDg.fileName.clear();
-    form.SetBusy(false);
-    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const TBusyScope busy(form);
     const QStringList files = ChooseFiles(form);
     if (!files.isEmpty())
         AddFilesToZip(form, files);
@@ -58,8 +56,7 @@ void AddFilesToZip(TMainFormFm &form, const QStringList &files) {
 void EditUpdateMnClick(TMainFormFm &form) {
     form.MultidiskOff();
     form.AddFilesDg.fileName.clear();
-    form.SetBusy(false);
-    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const TBusyScope busy(form);
     const QStringList files = ChooseFiles(form);
     if (files.isEmpty())
         return;

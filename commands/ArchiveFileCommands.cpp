@@ -1,6 +1,7 @@
 #include "ArchiveFileCommands.h"
 
 #include "ArchiveFile.h"
+#include "BusyScope.h"
 #include "MainForm.h"
 #include "platform/Desktop.h"
 #include "platform/IoError.h"
@@ -51,8 +52,7 @@ bool RecycleFile(const QString &path) {
 }
 
 void CopyArchive1Click(TMainFormFm &form) {
-    form.SetBusy(false);
-    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const TBusyScope busy(form);
     const QString target = PickTarget(form, QStringLiteral("Copy Archive To"));
     if (target.isEmpty() || ConfirmReplaceFile(target) == MsgResult::No)
         return;
@@ -67,8 +67,7 @@ void CopyArchive1Click(TMainFormFm &form) {
 }
 
 void RenameArchive1Click(TMainFormFm &form) {
-    form.SetBusy(false);
-    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const TBusyScope busy(form);
     const QString target = PickTarget(form, QStringLiteral("Rename Archive To"));
     if (target.isEmpty() || ConfirmReplaceFile(target) == MsgResult::No)
         return;
@@ -89,8 +88,7 @@ void RenameArchive1Click(TMainFormFm &form) {
 
 void FileDeleteMnClick(TMainFormFm &form) {
     form.MultidiskOff();
-    form.SetBusy(false);
-    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const TBusyScope busy(form);
     const MsgResult answer = MessageDlg(QStringLiteral("Are you sure you want to delete file\r\"") +
                                             form.MainZip.ZipFileName + QStringLiteral("\"?"),
                                         MsgKind::Confirm, MsgButton::Yes | MsgButton::No);

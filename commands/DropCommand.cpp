@@ -1,11 +1,10 @@
 #include "DropCommand.h"
 
 #include "AddCommands.h"
+#include "BusyScope.h"
 #include "FileDrag.h"
 #include "MainForm.h"
 #include "platform/MessageDlg.h"
-
-#include <QScopeGuard>
 
 using platform::MessageDlg;
 using platform::MsgButton;
@@ -15,7 +14,7 @@ using platform::MsgResult;
 void FileDrag1Drop(TMainFormFm &form) {
     // A drop arrives while window events are dispatched, also from inside a
     // running operation; a second operation must not enter the engine then.
-    if (form.BusyCount != 0)
+    if (form.IsBusy())
         return;
     // Copied now: the New Archive dialog lets further drops replace the lists.
     const QStringList files = form.FileDrag1->NameWithPath();
@@ -26,7 +25,6 @@ void FileDrag1Drop(TMainFormFm &form) {
         form.FileNewMnClick();
     if (form.MainZip.ZipFileName.isEmpty())
         return;
-    form.SetBusy(false);
-    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const TBusyScope busy(form);
     AddFilesToZip(form, files);
 }

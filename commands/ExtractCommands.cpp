@@ -1,5 +1,6 @@
 #include "ExtractCommands.h"
 
+#include "BusyScope.h"
 #include "MainForm.h"
 #include "platform/Desktop.h"
 #include "platform/IoError.h"
@@ -7,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
 
 #include <cerrno>
 #include <unistd.h>
@@ -50,8 +50,7 @@ void EditExtractMnClick(TMainFormFm &form) {
 }
 
 int ExtractFiles(TMainFormFm &form, const QString &folder) {
-    form.SetBusy(false);
-    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const TBusyScope busy(form);
     SelectedToFilesToProcess(form);
     TZipEngine &zip = form.MainZip;
     zip.ExtractDirectory = folder;
@@ -80,8 +79,7 @@ void EditDeleteMnClick(TMainFormFm &form) {
         if (MessageDlg(question, MsgKind::Confirm, MsgButton::Yes | MsgButton::No) == MsgResult::No)
             return;
     }
-    form.SetBusy(false);
-    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const TBusyScope busy(form);
     SelectedToFilesToProcess(form);
     form.SetStatusText(QStringLiteral("Deleting selected files."));
     const int code = form.MainZip.DeleteFromArchive();

@@ -1,5 +1,6 @@
 #include "TestFixCommands.h"
 
+#include "BusyScope.h"
 #include "KeptOriginal.h"
 #include "MainForm.h"
 #include "platform/Desktop.h"
@@ -33,8 +34,7 @@ void Inform(const QString &text) {
 } // namespace
 
 void FileTestMnClick(TMainFormFm &form) {
-    form.SetBusy(false);
-    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const TBusyScope busy(form);
     const QString path = PickArchive(form, QStringLiteral("Test Archive"));
     if (path.isEmpty())
         return;
@@ -68,8 +68,7 @@ void FixAgressive1Click(TMainFormFm &form) {
 }
 
 void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
-    form.SetBusy(false);
-    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const TBusyScope busy(form);
     const QString path = PickArchive(form, QStringLiteral("Fix Archive"));
     if (path.isEmpty())
         return;
@@ -107,8 +106,7 @@ void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
 
 void EditUpdateZIPDateMnClick(TMainFormFm &form) {
     form.MultidiskOff();
-    form.SetBusy(false);
-    const auto leave = qScopeGuard([&form] { form.SetBusy(true); });
+    const TBusyScope busy(form);
     form.SetStatusText(QStringLiteral("Updating ZIP date."));
     form.ShowZipResult(form.MainZip.UpdateArchiveDate(), QStringLiteral("updating zip date"));
 }

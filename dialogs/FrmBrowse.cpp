@@ -1,6 +1,7 @@
 #include "FrmBrowse.h"
 
 #include "BrowseList.h"
+#include "BusyScope.h"
 #include "MainForm.h"
 #include "Placemnt.h"
 #include "platform/Desktop.h"
@@ -182,7 +183,7 @@ void TFrmBrowse::FilesLbClick() {
 void TFrmBrowse::SpdBtnBrowseClick() {
     // One engine call at a time: an operation of the main window and a scan
     // would share the engine's comment buffer.
-    if (scanning_ || mainForm_.BusyCount != 0)
+    if (scanning_ || mainForm_.IsBusy())
         return;
     const QString start = SharedLastFolder().isEmpty() ? QDir::currentPath() : SharedLastFolder();
     if (const auto folder = platform::SelectDirectory(start))
@@ -196,14 +197,13 @@ void TFrmBrowse::ScanFolder(const QString &folder) {
     scanning_ = true;
     SpdBtnBrowse->setEnabled(false);
     FilesLb->setUpdatesEnabled(false);
-    // The main window starts no command while the comments are read.
-    mainForm_.SetBusy(false);
     const auto resume = qScopeGuard([this] {
-        mainForm_.SetBusy(true);
         FilesLb->setUpdatesEnabled(true);
         SpdBtnBrowse->setEnabled(true);
         scanning_ = false;
     });
+    // The main window starts no command while the comments are read.
+    const TBusyScope busy(mainForm_);
     const auto archives = browse::ScanFolder(folder, [this](const QString &path) {
         ZipEngine1.ZipFileName = path;
         const QString comment = ZipEngine1.ArchiveComment();
@@ -222,7 +222,7 @@ void TFrmBrowse::ScanFolder(const QString &folder) {
 void TFrmBrowse::FilesLbDblClick() {
     // Opening in the middle of a main-window operation would pull the
     // archive from under it.
-    if (scanning_ || mainForm_.BusyCount != 0)
+    if (scanning_ || mainForm_.IsBusy())
         return;
     for (int row = 0; row < FilesLb->count(); ++row) {
         const QListWidgetItem *item = FilesLb->item(row);

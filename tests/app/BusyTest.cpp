@@ -2,6 +2,7 @@
 // it blocks and the close it refuses; and the result report in the window.
 #include "AppTestSupport.h"
 
+#include "BusyScope.h"
 #include "MainForm.h"
 
 #include <QAction>
@@ -10,6 +11,8 @@
 #include <QProgressBar>
 #include <QTest>
 #include <QToolButton>
+
+#include <stdexcept>
 
 using platform::MsgKind;
 using platform::MsgResult;
@@ -60,6 +63,24 @@ TEST_F(BusyTest, NestingLocksTheWindowUntilTheOuterCommandLeaves) {
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
     form->SetBusy(true);
     EXPECT_EQ(form->BusyCount, 0);
+}
+
+TEST_F(BusyTest, BusyScopeNestsAndLeavesWhenAnErrorEndsTheCommand) {
+    auto form = NewForm();
+    auto *list = form->findChild<QListView *>(QStringLiteral("FilesLb"));
+    {
+        const TBusyScope command(*form);
+        try {
+            const TBusyScope inner(*form);
+            EXPECT_EQ(form->BusyCount, 2);
+            throw std::runtime_error("disk gone");
+        } catch (const std::runtime_error &) {
+        }
+        EXPECT_EQ(form->BusyCount, 1);
+        EXPECT_FALSE(list->isEnabled());
+    }
+    EXPECT_FALSE(form->IsBusy());
+    EXPECT_TRUE(list->isEnabled());
 }
 
 TEST_F(BusyTest, AbortIsArmedExactlyWhileBusyWhateverUseTempFileSays) {
