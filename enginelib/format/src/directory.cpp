@@ -1,6 +1,7 @@
 #include "directory.h"
 
 #include "extra.h"
+#include "record_header.h"
 #include "zipformat/names.h"
 #include "zipformat/records.h"
 
@@ -9,12 +10,6 @@
 
 namespace zipformat::detail {
 namespace {
-
-constexpr std::uint64_t kMarker32 = 0xffffffffu;
-
-std::string_view view(const std::vector<std::uint8_t> &buf, std::size_t at, std::size_t size) {
-    return {reinterpret_cast<const char *>(buf.data()) + at, size};
-}
 
 // The end records as found, before the directory is located.
 struct EndRecord {
@@ -38,25 +33,30 @@ bool hasSignature(const Source &src, std::uint64_t pos, std::uint32_t sig) {
 // that may precede it.
 Error readEnd(const Source &src, const std::uint8_t *e, std::uint64_t pos, EndRecord &out) {
     out.pos = pos;
-    out.disk = le16(e + 4);
-    out.centralDisk = le16(e + 6);
-    out.entries = le16(e + 10);
-    out.centralSize = le32(e + 12);
-    out.centralOffset = le32(e + 16);
-    out.commentSize = le16(e + 20);
+    Cursor fields(e, kEndSize);
+    fields.skip(4); // signature, seen by the caller
+    out.disk = fields.u16();
+    out.centralDisk = fields.u16();
+    fields.skip(2); // entries on this disk
+    out.entries = fields.u16();
+    out.centralSize = fields.u32();
+    out.centralOffset = fields.u32();
+    out.commentSize = fields.u16();
     out.recordStart = pos;
     if (pos + kEndSize + out.commentSize > src.size())
         return Error::NotZip; // the comment would run past the file: not this one
     if (pos < kEnd64LocatorSize)
         return Error::Ok;
     std::uint8_t loc[kEnd64LocatorSize];
-    if (!src.readAt(pos - kEnd64LocatorSize, loc, sizeof loc) || le32(loc) != kSigEnd64Locator)
+    Cursor locator(loc, sizeof loc);
+    if (!src.readAt(pos - kEnd64LocatorSize, loc, sizeof loc) || locator.u32() != kSigEnd64Locator)
         return Error::Ok;
     // The offset counts from the start of the piece that holds the record.
-    const std::uint64_t stored = src.positionOf(le32(loc + 4), le64(loc + 8));
+    const std::uint32_t recordDisk = locator.u32();
+    const std::uint64_t stored = src.positionOf(recordDisk, locator.u64());
     if (stored == UINT64_MAX)
         return Error::BadDirectory;
-    out.totalDisks = le32(loc + 16);
+    out.totalDisks = locator.u32();
     // The ZIP64 end record sits where the locator says, or, in an archive with
     // data in front, right before the locator.
     std::uint64_t candidates[2] = {stored, pos - kEnd64LocatorSize - kEnd64Size};
@@ -75,11 +75,14 @@ Error readEnd(const Source &src, const std::uint8_t *e, std::uint64_t pos, EndRe
     if (!found)
         return Error::BadDirectory;
     out.zip64 = true;
-    out.disk = le32(rec + 16);
-    out.centralDisk = le32(rec + 20);
-    out.entries = le64(rec + 32);
-    out.centralSize = le64(rec + 40);
-    out.centralOffset = le64(rec + 48);
+    Cursor c64(rec, sizeof rec);
+    c64.skip(4 + 8 + 2 + 2); // signature, record size, versions made by and needed
+    out.disk = c64.u32();
+    out.centralDisk = c64.u32();
+    c64.skip(8); // entries on this disk
+    out.entries = c64.u64();
+    out.centralSize = c64.u64();
+    out.centralOffset = c64.u64();
     out.recordStart = out.z64Pos;
     return Error::Ok;
 }
@@ -115,30 +118,32 @@ Error placeDirectory(const Source &src, const EndRecord &end, bool allowShift,
     return Error::BadDirectory;
 }
 
-// Fills one entry from the central record at `at`; false when it is damaged.
-bool parseCentral(ArchiveState &s, std::size_t at, std::size_t recordSize, std::uint64_t shift,
+// Fills one entry from its central record: the fixed part `h`, then the
+// name, extra field and comment that follow it; false when it is damaged.
+bool parseCentral(ArchiveState &s, const RecordHeader &h, Cursor &c, std::uint64_t shift,
                   Entry &e) {
-    const std::uint8_t *p = s.central.data() + at;
-    e.versionMadeBy = le16(p + 4);
-    e.versionNeeded = le16(p + 6);
-    e.flags = le16(p + 8);
-    e.method = le16(p + 10);
-    e.dosTime = (static_cast<std::uint32_t>(le16(p + 14)) << 16) | le16(p + 12);
-    e.crc = le32(p + 16);
-    e.compressedSize = le32(p + 20);
-    e.uncompressedSize = le32(p + 24);
-    std::uint16_t n = le16(p + 28), m = le16(p + 30), k = le16(p + 32);
-    e.diskStart = le16(p + 34);
-    e.internalAttributes = le16(p + 36);
-    e.externalAttributes = le32(p + 38);
-    e.localHeaderOffset = le32(p + 42);
-    e.rawName = view(s.central, at + kCentralHeaderSize, n);
-    e.extra = view(s.central, at + kCentralHeaderSize + n, m);
-    e.comment = view(s.central, at + kCentralHeaderSize + n + m, k);
-    e.centralSize = static_cast<std::uint32_t>(recordSize);
+    e.versionMadeBy = h.versionMadeBy;
+    e.versionNeeded = h.versionNeeded;
+    e.flags = h.flags;
+    e.method = h.method;
+    e.dosTime = h.dosTime;
+    e.crc = h.crc;
+    e.compressedSize = h.compressedSize;
+    e.uncompressedSize = h.uncompressedSize;
+    e.diskStart = h.diskStart;
+    e.internalAttributes = h.internalAttributes;
+    e.externalAttributes = h.externalAttributes;
+    e.localHeaderOffset = h.localHeaderOffset;
+    e.rawName = c.bytes(h.nameSize);
+    e.extra = c.bytes(h.extraSize);
+    e.comment = c.bytes(h.commentSize);
+    if (!c.ok())
+        return false;
+    e.centralSize = static_cast<std::uint32_t>(kCentralHeaderSize + std::size_t{h.nameSize} +
+                                               h.extraSize + h.commentSize);
 
-    if (e.compressedSize == kMarker32 || e.uncompressedSize == kMarker32 ||
-        e.localHeaderOffset == kMarker32 || e.diskStart == 0xffffu) {
+    if (e.compressedSize == kZip64Limit || e.uncompressedSize == kZip64Limit ||
+        e.localHeaderOffset == kZip64Limit || e.diskStart == kZip64Limit16) {
         Zip64Fields f{&e.uncompressedSize, &e.compressedSize, &e.localHeaderOffset, &e.diskStart};
         bool used = false;
         if (!applyZip64(e.extra, f, used))
@@ -229,19 +234,12 @@ Error parseDirectory(ArchiveState &s, const EndRecord &end, std::uint64_t shift,
 
     std::vector<std::pair<std::size_t, std::size_t>> converted; // entry, offset in names
     std::string scratch;
-    std::size_t at = 0;
-    const std::size_t total = s.central.size();
-    while (total - at >= 4 && le32(s.central.data() + at) == kSigCentral) {
-        if (total - at < kCentralHeaderSize)
-            return Error::BadDirectory;
-        const std::uint8_t *p = s.central.data() + at;
-        std::size_t recordSize =
-            kCentralHeaderSize + std::size_t{le16(p + 28)} + le16(p + 30) + le16(p + 32);
-        if (recordSize > total - at)
-            return Error::BadDirectory;
+    Cursor c(s.central.data(), s.central.size());
+    while (c.left() >= 4 && le32(s.central.data() + c.offset()) == kSigCentral) {
         Entry e;
-        e.centralPos = s.info.centralPos + at;
-        if (!parseCentral(s, at, recordSize, shift, e))
+        e.centralPos = s.info.centralPos + c.offset();
+        RecordHeader h;
+        if (!readRecordHeader(c, HeaderKind::Central, h) || !parseCentral(s, h, c, shift, e))
             return Error::BadDirectory;
         if (decodeName(e.rawName, e.extra, e.flags, scratch)) {
             converted.emplace_back(s.entries.size(), s.names.size());
@@ -253,7 +251,6 @@ Error parseDirectory(ArchiveState &s, const EndRecord &end, std::uint64_t shift,
             e.name = e.rawName;
         }
         s.entries.push_back(e);
-        at += recordSize;
     }
     for (auto [index, offset] : converted) {
         const char *start = s.names.data() + offset;
@@ -402,14 +399,17 @@ Error readDirectory(ArchiveState &s, const OpenOptions &options) {
 Error locateEntry(const ArchiveState &s, const Entry &e, EntryLocation &out) noexcept {
     if (!e.isReadable())
         return Error::BadLocalHeader;
-    std::uint8_t h[kLocalHeaderSize];
-    if (!s.src.readAt(e.headerPos, h, sizeof h) || le32(h) != kSigLocal)
+    std::uint8_t bytes[kLocalHeaderSize];
+    Cursor c(bytes, sizeof bytes);
+    RecordHeader h;
+    if (!s.src.readAt(e.headerPos, bytes, sizeof bytes) ||
+        !readRecordHeader(c, HeaderKind::Local, h))
         return Error::BadLocalHeader;
     out.headerPos = e.headerPos;
-    out.localFlags = le16(h + 6);
-    out.localMethod = le16(h + 8);
-    out.localNameSize = le16(h + 26);
-    out.localExtraSize = le16(h + 28);
+    out.localFlags = h.flags;
+    out.localMethod = h.method;
+    out.localNameSize = h.nameSize;
+    out.localExtraSize = h.extraSize;
     out.dataPos = e.headerPos + kLocalHeaderSize + out.localNameSize + out.localExtraSize;
     const std::uint64_t limit = e.limitPos;
     std::uint64_t room = 0;

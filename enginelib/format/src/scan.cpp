@@ -2,6 +2,7 @@
 
 #include "directory.h"
 #include "extra.h"
+#include "record_header.h"
 #include "zipformat/names.h"
 #include "zipformat/records.h"
 
@@ -80,12 +81,14 @@ Error LocalScanner::next(LocalRecord &out) noexcept {
 Error LocalScanner::step(LocalRecord &out) {
     const std::uint64_t size = source_.size();
     std::uint8_t h[kLocalHeaderSize];
+    detail::RecordHeader fixed;
     for (;;) {
         if (pos_ >= size || size - pos_ < kLocalHeaderSize)
             return Error::NotZip;
         if (!source_.readAt(pos_, h, sizeof h))
             return Error::NotAccessible;
-        if (le32(h) == kSigLocal && !resync_)
+        detail::Cursor c(h, sizeof h);
+        if (!resync_ && detail::readRecordHeader(c, detail::HeaderKind::Local, fixed))
             break;
         // Junk between entries, or a header that failed: skip to the next
         // local header, unless the directory comes first.
@@ -99,14 +102,14 @@ Error LocalScanner::step(LocalRecord &out) {
     }
     out = LocalRecord{};
     out.headerPos = pos_;
-    out.versionNeeded = le16(h + 4);
-    out.flags = le16(h + 6);
-    out.method = le16(h + 8);
-    out.dosTime = (static_cast<std::uint32_t>(le16(h + 12)) << 16) | le16(h + 10);
-    out.crc = le32(h + 14);
-    out.compressedSize = le32(h + 18);
-    out.uncompressedSize = le32(h + 22);
-    std::uint16_t n = le16(h + 26), m = le16(h + 28);
+    out.versionNeeded = fixed.versionNeeded;
+    out.flags = fixed.flags;
+    out.method = fixed.method;
+    out.dosTime = fixed.dosTime;
+    out.crc = fixed.crc;
+    out.compressedSize = fixed.compressedSize;
+    out.uncompressedSize = fixed.uncompressedSize;
+    const std::uint16_t n = fixed.nameSize, m = fixed.extraSize;
     out.dataPos = pos_ + kLocalHeaderSize + n + m;
     resync_ = true; // until the record is complete
     if (out.dataPos > size)
