@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "engine_contract.h"
+#include "zipformat/argument_vector.h"
 
 #include <string_view>
 
@@ -39,40 +40,33 @@ bool applyOption(std::string_view opt, Options &out, int &operations) {
 } // namespace
 
 Status parseOptions(std::int32_t argc, char **argv, Options &out) {
-    if (argc < 2 || argv == nullptr)
-        return Status(ENGINE_BAD_ARGUMENTS);
-    for (std::int32_t i = 0; i < argc; ++i) {
-        if (argv[i] == nullptr)
-            return Status(ENGINE_BAD_ARGUMENTS);
-    }
-    out.password = argv[0];
+    const Status bad(ENGINE_BAD_ARGUMENTS);
+    zipformat::ArgumentVector args;
+    if (!args.open(argc, argv))
+        return bad;
+    out.password = args.password();
     int operations = 0;
-    std::int32_t i = 1;
     bool haveDirectory = false;
-    for (; i < argc; ++i) {
-        std::string_view e = argv[i];
+    std::string_view e;
+    while (args.nextOption(e)) {
         if (e == "-d") {
-            if (i + 1 >= argc)
-                return Status(ENGINE_BAD_ARGUMENTS);
-            out.directory = argv[++i];
+            if (!args.value(e))
+                return bad;
+            out.directory = e;
             haveDirectory = true;
-            continue;
+        } else if (!applyOption(e, out, operations)) {
+            return bad;
         }
-        if (e.size() < 2 || e[0] != '-')
-            break;
-        if (!applyOption(e, out, operations))
-            return Status(ENGINE_BAD_ARGUMENTS);
     }
-    if (i >= argc || operations > 1)
-        return Status(ENGINE_BAD_ARGUMENTS);
-    out.archive = argv[i++];
+    if (!args.next(e) || operations > 1)
+        return bad;
+    out.archive = e;
     bool excluding = false;
-    for (; i < argc; ++i) {
-        std::string_view e = argv[i];
+    while (args.next(e)) {
         if (e == "-x") {
             excluding = true;
-        } else if (e == "-d" && i + 1 < argc && !haveDirectory) {
-            out.directory = argv[++i];
+        } else if (e == "-d" && !haveDirectory && args.value(e)) {
+            out.directory = e;
             haveDirectory = true;
         } else if (excluding) {
             out.excludes.emplace_back(e);
@@ -81,7 +75,7 @@ Status parseOptions(std::int32_t argc, char **argv, Options &out) {
         }
     }
     if (out.neverReplace && out.alwaysReplace)
-        return Status(ENGINE_BAD_ARGUMENTS);
+        return bad;
     return {};
 }
 

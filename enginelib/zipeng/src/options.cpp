@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "engine_contract.h"
+#include "zipformat/argument_vector.h"
 
 #include <cctype>
 #include <cerrno>
@@ -67,28 +68,24 @@ std::vector<std::string> parseExtensionList(const std::string &text) {
     return result;
 }
 
-Status parseOptions(int argc, char **argv, Options &out) {
+Status parseOptions(std::int32_t argc, char **argv, Options &out) {
     const Status bad(ENGINE_BAD_ARGUMENTS);
-    if (argc < 2 || argv == nullptr)
+    zipformat::ArgumentVector args;
+    if (!args.open(argc, argv))
         return bad;
-    for (int i = 0; i < argc; ++i)
-        if (argv[i] == nullptr)
-            return bad;
 
     Options opt;
-    opt.password = argv[0];
+    opt.password = args.password();
     bool sawDelete = false, sawFix = false, sawDate = false, sawComment = false;
-    int i = 1;
-    for (; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a.size() < 2 || a[0] != '-')
-            break;
+    std::string_view element;
+    while (args.nextOption(element)) {
+        const std::string a(element);
         // An option's value, the next element; false when there is none.
         std::string v;
         auto value = [&]() {
-            if (i + 1 >= argc)
+            if (!args.value(element))
                 return false;
-            v = argv[++i];
+            v = element;
             return true;
         };
         if (a.size() == 2 && a[1] >= '0' && a[1] <= '9') {
@@ -162,9 +159,9 @@ Status parseOptions(int argc, char **argv, Options &out) {
             return bad;
         }
     }
-    if (i >= argc)
+    if (!args.next(element))
         return bad;
-    opt.archive = argv[i++];
+    opt.archive = element;
     if (opt.archive.empty())
         return bad;
 
@@ -182,14 +179,13 @@ Status parseOptions(int argc, char **argv, Options &out) {
 
     // File elements, then an optional include and an optional exclude section.
     std::vector<std::string> *target = &opt.files;
-    for (; i < argc; ++i) {
-        const std::string_view a = argv[i];
-        if (a == "-i") {
+    while (args.next(element)) {
+        if (element == "-i") {
             target = &opt.includes;
-        } else if (a == "-x") {
+        } else if (element == "-x") {
             target = &opt.excludes;
-        } else if (!a.empty()) {
-            target->emplace_back(a);
+        } else if (!element.empty()) {
+            target->emplace_back(element);
         }
     }
     out = std::move(opt);

@@ -45,7 +45,7 @@ struct Options {
 
 // Parses argv (argc >= 2). ENGINE_BAD_ARGUMENTS when the vector makes no
 // sense.
-Status parseOptions(int argc, char **argv, Options &out);
+Status parseOptions(std::int32_t argc, char **argv, Options &out);
 
 // "mmddyy" to local midnight of that day; false when malformed.
 bool parseMmddyy(const std::string &text, std::time_t &out);
