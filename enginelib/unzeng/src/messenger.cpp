@@ -1,6 +1,7 @@
 #include "messenger.h"
 
 #include "zipformat/aes.h"
+#include "zipformat/file_record.h"
 #include "zipformat/names.h"
 
 #include <algorithm>
@@ -24,13 +25,6 @@ void commentText(std::string_view raw, std::string &out) {
         zipformat::appendLegacyAsUtf8(out, raw);
 }
 
-std::uint8_t ratioOf(std::uint64_t size, std::uint64_t packed) noexcept {
-    if (size == 0 || packed >= size)
-        return 0;
-    long double saved = static_cast<long double>(size - packed) * 100.0L / size;
-    return static_cast<std::uint8_t>(std::min<long double>(100.0L, saved + 0.5L));
-}
-
 EngineFileRecord *Messenger::record(const zipformat::Entry &e, std::uint8_t percent) {
     name_.assign(e.name);
     commentText(e.comment, comment_);
@@ -43,15 +37,9 @@ EngineFileRecord *Messenger::record(const zipformat::Entry &e, std::uint8_t perc
     }
     rec_ = EngineFileRecord{};
     rec_.FileName = name_.c_str();
-    rec_.Size = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.uncompressedSize));
-    rec_.EngineValue1 =
-        static_cast<std::int32_t>(static_cast<std::uint32_t>(e.uncompressedSize >> 32));
-    rec_.CompressedSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.compressedSize));
-    rec_.EngineValue2 =
-        static_cast<std::int32_t>(static_cast<std::uint32_t>(e.compressedSize >> 32));
+    zipformat::putRecordSizes(rec_, e.uncompressedSize, e.compressedSize);
     rec_.Attributes = e.dosAttributes();
     rec_.DosDateTime = e.dosTime;
-    rec_.Ratio = ratioOf(e.uncompressedSize, e.compressedSize);
     rec_.PercentDone = percent;
     zipformat::AesField aes;
     if (zipformat::isAes(e) && zipformat::findAesField(e.extra, aes))

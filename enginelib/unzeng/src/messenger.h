@@ -43,7 +43,4 @@ private:
 // converted from the legacy code page otherwise, as names are.
 void commentText(std::string_view raw, std::string &out);
 
-// Space saved in percent, rounded; 0 when nothing was saved.
-std::uint8_t ratioOf(std::uint64_t size, std::uint64_t packed) noexcept;
-
 } // namespace zipread

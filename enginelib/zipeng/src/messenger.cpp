@@ -1,20 +1,11 @@
 #include "messenger.h"
 
+#include "zipformat/file_record.h"
+
 #include <cstring>
 #include <vector>
 
 namespace zipwrite {
-
-uint8_t ratioPercent(uint64_t size, uint64_t packed) {
-    if (size == 0 || packed >= size)
-        return 0;
-    const uint64_t saved = size - packed;
-    // Rounded, computed without overflow for any 64-bit size.
-    const long double pct =
-        static_cast<long double>(saved) * 100.0L / static_cast<long double>(size);
-    const auto r = static_cast<unsigned>(pct + 0.5L);
-    return static_cast<uint8_t>(r > 100 ? 100 : r);
-}
 
 void Messenger::send(int32_t code, void *data) {
     if (cb_ == nullptr)
@@ -30,14 +21,9 @@ Status Messenger::checkAbort() const {
 void Messenger::entry(int32_t code, const EntryReport &report) {
     EngineFileRecord rec{};
     rec.FileName = report.name.c_str();
-    rec.Size = static_cast<int32_t>(static_cast<uint32_t>(report.size & 0xFFFFFFFFu));
-    rec.EngineValue1 = static_cast<int32_t>(static_cast<uint32_t>(report.size >> 32));
-    rec.CompressedSize =
-        static_cast<int32_t>(static_cast<uint32_t>(report.compressedSize & 0xFFFFFFFFu));
-    rec.EngineValue2 = static_cast<int32_t>(static_cast<uint32_t>(report.compressedSize >> 32));
+    zipformat::putRecordSizes(rec, report.size, report.compressedSize);
     rec.Attributes = static_cast<uint8_t>(report.attributes & 0x3F);
     rec.DosDateTime = report.dosDateTime;
-    rec.Ratio = ratioPercent(report.size, report.compressedSize);
     rec.PercentDone = report.percentDone;
     rec.Comment = "";
     rec.CommentLength = 0;

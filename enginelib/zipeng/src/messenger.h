@@ -45,7 +45,4 @@ private:
     bool aborted_ = false;
 };
 
-// Space saved in percent, 0 to 100, 0 when nothing was saved.
-uint8_t ratioPercent(uint64_t size, uint64_t packed);
-
 } // namespace zipwrite
