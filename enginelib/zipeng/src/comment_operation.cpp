@@ -1,17 +1,15 @@
 // Replacing the archive comment ("-z").
 #include "archive_writer.h"
+#include "engine_contract.h"
 #include "operations.h"
 #include "source_archive.h"
-#include "engine_contract.h"
 
 namespace zipwrite {
 
 Status runComment(const Options &opt, Messenger &msg) {
     std::unique_ptr<SourceArchive> source;
-    if (Status s = SourceArchive::open(opt.archive, source); s.failed())
+    if (Status s = SourceArchive::openExisting(opt.archive, source); s.failed())
         return s;
-    if (!source)
-        return Status(ENGINE_ARCHIVE_NOT_FOUND);
     const std::string comment = msg.fetchComment();
     if (Status s = msg.checkAbort(); s.failed())
         return s;

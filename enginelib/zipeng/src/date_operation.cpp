@@ -1,7 +1,7 @@
 // Setting the archive's date to that of its newest file ("-o").
+#include "engine_contract.h"
 #include "operations.h"
 #include "source_archive.h"
-#include "engine_contract.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,10 +10,8 @@ namespace zipwrite {
 
 Status runDate(const Options &opt, Messenger &msg) {
     std::unique_ptr<SourceArchive> source;
-    if (Status s = SourceArchive::open(opt.archive, source); s.failed())
+    if (Status s = SourceArchive::openExisting(opt.archive, source); s.failed())
         return s;
-    if (!source)
-        return Status(ENGINE_ARCHIVE_NOT_FOUND);
     bool found = false;
     std::time_t newest = 0;
     for (const auto &e : source->entries()) {

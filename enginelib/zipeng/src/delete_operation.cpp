@@ -1,9 +1,9 @@
 // Removing entries ("-d").
 #include "archive_writer.h"
+#include "engine_contract.h"
 #include "operations.h"
 #include "source_archive.h"
 #include "wildcard.h"
-#include "engine_contract.h"
 
 #include "zipformat/name_patterns.h"
 
@@ -22,10 +22,8 @@ bool selected(const Options &opt, zipformat::NamePatterns &files, const std::str
 
 Status runDelete(const Options &opt, Messenger &msg) {
     std::unique_ptr<SourceArchive> source;
-    if (Status s = SourceArchive::open(opt.archive, source); s.failed())
+    if (Status s = SourceArchive::openExisting(opt.archive, source); s.failed())
         return s;
-    if (!source)
-        return Status(ENGINE_ARCHIVE_NOT_FOUND);
     zipformat::NamePatterns files(opt.files);
     std::vector<bool> remove(source->entries().size(), false);
     bool any = false;

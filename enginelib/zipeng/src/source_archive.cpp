@@ -25,6 +25,12 @@ CentralRecord centralRecordOf(const zipformat::Entry &e) {
     return rec;
 }
 
+Status SourceArchive::openExisting(const std::string &path, std::unique_ptr<SourceArchive> &out) {
+    if (Status s = open(path, out); s.failed())
+        return s;
+    return out ? Status() : Status(ENGINE_ARCHIVE_NOT_FOUND);
+}
+
 Status SourceArchive::open(const std::string &path, std::unique_ptr<SourceArchive> &out) {
     out.reset();
     struct stat st {};
