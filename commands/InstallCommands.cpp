@@ -8,6 +8,7 @@
 #include "MainForm.h"
 #include "TestFixCommands.h"
 #include "ViewCommand.h"
+#include "ViewEditWatch.h"
 
 void InstallCommands(TMainFormFm &form) {
     BindEngineEvents(form);
@@ -27,4 +28,5 @@ void InstallCommands(TMainFormFm &form) {
     form.SetCommandHandler(QStringLiteral("CopyArchive1"), [f] { CopyArchive1Click(*f); });
     form.SetCommandHandler(QStringLiteral("RenameArchive1"), [f] { RenameArchive1Click(*f); });
     form.SetCommandHandler(QStringLiteral("FileDeleteMn"), [f] { FileDeleteMnClick(*f); });
+    InstallViewEditWatch(form);
 }

@@ -3,6 +3,7 @@
 #include "ExtractCommands.h"
 #include "MainForm.h"
 #include "RowText.h"
+#include "ViewEditWatch.h"
 #include "ViewFolder.h"
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
@@ -59,6 +60,9 @@ void SpdBtnViewClick(TMainFormFm &form) {
     // Warnings included: whatever was reported, nothing is opened.
     if (form.ZipResultSeen)
         return;
+    // Seen as it is before the program it opens in can change it.
+    if (TViewEditWatch *watch = TViewEditWatch::Of(form))
+        watch->Watch(target, selected.first(), form.MainZip.ZipFileName);
     if (platform::ShellOpen(target) <= ShellSucceeded)
         platform::ShellOpen(QStringLiteral("notepad.exe"), target);
 }

@@ -8,7 +8,8 @@ class TMainFormFm;
 // older copies without a question, into the view folder (ViewFolder.h); the
 // ExtractPath setting and the engine's Overwrite are back as they were on
 // every path. Unless the extraction reported anything, the first selected
-// entry's copy joins TempFiles and is opened by the shell, or by the text
-// editor ("notepad.exe") when the shell cannot. With nothing selected it
+// entry's copy joins TempFiles, is watched for edits to put back
+// (ViewEditWatch.h) and is opened by the shell, or by the text editor
+// ("notepad.exe") when the shell cannot. With nothing selected it
 // does nothing.
 void SpdBtnViewClick(TMainFormFm &form);
