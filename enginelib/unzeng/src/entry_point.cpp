@@ -47,8 +47,8 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int32_t
-unzeng(int32_t magic, int32_t argc, char **argv, EngineCallback cb, void *user) {
+extern "C" __attribute__((visibility("default"))) std::int32_t
+unzeng(std::int32_t magic, std::int32_t argc, char **argv, EngineCallback cb, void *user) {
     try {
         return dispatch(magic, argc, argv, cb, user);
     } catch (const std::bad_alloc &) {

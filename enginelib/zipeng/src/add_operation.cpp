@@ -1,10 +1,10 @@
 // Adding, updating ("-u") and freshening ("-f") files.
 #include "archive_writer.h"
 #include "collector.h"
+#include "engine_contract.h"
 #include "entry_writer.h"
 #include "operations.h"
 #include "source_archive.h"
-#include "engine_contract.h"
 
 #include "zipformat/dostime.h"
 
@@ -51,11 +51,11 @@ bool isNewer(const Candidate &c, const ExistingEntry &e) {
 // An upper bound of what the new entries and their directory records take:
 // deflate never grows data by more than a few bytes per block, and a large
 // entry deflate makes larger is stored instead.
-uint64_t roomFor(const std::vector<NewEntry> &items) {
-    uint64_t room = 0;
+std::uint64_t roomFor(const std::vector<NewEntry> &items) {
+    std::uint64_t room = 0;
     for (const auto &item : items) {
-        const uint64_t size = static_cast<uint64_t>(item.candidate->st.st_size);
-        const uint64_t name = item.candidate->storedName.size();
+        const std::uint64_t size = static_cast<std::uint64_t>(item.candidate->st.st_size);
+        const std::uint64_t name = item.candidate->storedName.size();
         room += size + size / 64 + 4096 + 2 * (name + 128);
     }
     return room;
@@ -63,7 +63,7 @@ uint64_t roomFor(const std::vector<NewEntry> &items) {
 
 void moveSources(const std::vector<NewEntry> &items, const std::vector<WrittenEntry> &written,
                  const Collection &col) {
-    for (size_t i = 0; i < items.size(); ++i) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
         if (!written[i].record || items[i].candidate->isDir)
             continue;
         ::unlink(items[i].candidate->diskPath.c_str());
@@ -105,9 +105,9 @@ Status runAdd(const Options &opt, Messenger &msg) {
     struct stat ast {};
     const bool archiveExists = ::stat(opt.archive.c_str(), &ast) == 0;
 
-    std::map<std::string, size_t> existing;
+    std::map<std::string, std::size_t> existing;
     if (source)
-        for (size_t i = 0; i < source->entries().size(); ++i)
+        for (std::size_t i = 0; i < source->entries().size(); ++i)
             existing.emplace(source->entries()[i].central.name, i);
 
     bool skipped = false;
@@ -164,11 +164,11 @@ Status runAdd(const Options &opt, Messenger &msg) {
     std::vector<bool> replaced(source ? source->entries().size() : 0, false);
     for (long r : replaces)
         if (r >= 0)
-            replaced[static_cast<size_t>(r)] = true;
+            replaced[static_cast<std::size_t>(r)] = true;
 
     // Old entries first, in their order (a raw copy in temporary mode).
     std::vector<std::optional<CentralRecord>> oldRecords(replaced.size());
-    for (size_t i = 0; i < replaced.size(); ++i) {
+    for (std::size_t i = 0; i < replaced.size(); ++i) {
         if (replaced[i])
             continue;
         CentralRecord rec;
@@ -186,11 +186,11 @@ Status runAdd(const Options &opt, Messenger &msg) {
     // keeps its old version.
     std::vector<std::optional<CentralRecord>> newForOld(replaced.size());
     std::vector<CentralRecord> appended;
-    for (size_t i = 0; i < items.size(); ++i) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
         if (!written[i].record) {
             skipped = true;
             if (replaces[i] >= 0) {
-                const auto old = static_cast<size_t>(replaces[i]);
+                const auto old = static_cast<std::size_t>(replaces[i]);
                 CentralRecord rec;
                 if (Status s = writer.keep(old, msg, rec); s.failed())
                     return s;
@@ -199,13 +199,13 @@ Status runAdd(const Options &opt, Messenger &msg) {
             continue;
         }
         if (replaces[i] >= 0)
-            newForOld[static_cast<size_t>(replaces[i])] = std::move(*written[i].record);
+            newForOld[static_cast<std::size_t>(replaces[i])] = std::move(*written[i].record);
         else
             appended.push_back(std::move(*written[i].record));
     }
     std::vector<CentralRecord> directory;
     directory.reserve(replaced.size() + appended.size());
-    for (size_t i = 0; i < replaced.size(); ++i) {
+    for (std::size_t i = 0; i < replaced.size(); ++i) {
         if (newForOld[i])
             directory.push_back(std::move(*newForOld[i]));
         else if (oldRecords[i])

@@ -6,14 +6,14 @@
 namespace zipwrite {
 
 Status AesEncryptor::start(const std::string &password) {
-    const size_t saltSize = zipformat::aesSaltSize(kAesStrength256);
+    const std::size_t saltSize = zipformat::aesSaltSize(kAesStrength256);
     if (Status s = randomBytes(header_, saltSize); s.failed())
         return s;
     cipher_.init(kAesStrength256, password, header_, header_ + saltSize);
     return {};
 }
 
-std::string aesExtraField(uint16_t method) {
+std::string aesExtraField(std::uint16_t method) {
     std::string out;
     putLe16(out, zipformat::kExtraAes);
     putLe16(out, 7);

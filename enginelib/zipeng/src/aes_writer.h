@@ -19,9 +19,9 @@ namespace zipwrite {
 using zipformat::kAesStrength256;
 using zipformat::kMethodAes;
 using zipformat::kVersionAes;
-constexpr size_t kAesHeaderSize =
+constexpr std::size_t kAesHeaderSize =
     zipformat::aesSaltSize(kAesStrength256) + zipformat::kAesVerifierSize; // salt, verifier
-constexpr size_t kAesOverhead = kAesHeaderSize + zipformat::kAesMacSize;
+constexpr std::size_t kAesOverhead = kAesHeaderSize + zipformat::kAesMacSize;
 
 class AesEncryptor {
 public:
@@ -29,19 +29,19 @@ public:
     // source fails.
     Status start(const std::string &password);
     // Salt and verifier, written before the data.
-    const uint8_t *header() const { return header_; }
-    void encrypt(uint8_t *data, size_t n) { cipher_.encrypt(data, n); }
+    const std::uint8_t *header() const { return header_; }
+    void encrypt(std::uint8_t *data, std::size_t n) { cipher_.encrypt(data, n); }
     // The authentication code, written after the data.
-    void finish(uint8_t code[zipformat::kAesMacSize]) { cipher_.code(code); }
+    void finish(std::uint8_t code[zipformat::kAesMacSize]) { cipher_.code(code); }
 
 private:
     zipformat::AesCipher cipher_;
-    uint8_t header_[kAesHeaderSize] = {};
+    std::uint8_t header_[kAesHeaderSize] = {};
 };
 
 // The 0x9901 field of an AE-2 entry whose data, once decrypted, is packed
 // with `method`; AE-2 leaves the CRC fields zero and lets the
 // authentication code vouch for the data.
-std::string aesExtraField(uint16_t method);
+std::string aesExtraField(std::uint16_t method);
 
 } // namespace zipwrite

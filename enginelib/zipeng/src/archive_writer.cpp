@@ -1,14 +1,14 @@
 #include "archive_writer.h"
 
-#include "messenger.h"
 #include "engine_contract.h"
+#include "messenger.h"
 
 #include <algorithm>
 
 namespace zipwrite {
 
 Status ArchiveWriter::open(const std::string &archivePath, const SourceArchive *source, bool grow,
-                           const std::string &tempDir, uint64_t growRoom,
+                           const std::string &tempDir, std::uint64_t growRoom,
                            std::unique_ptr<ArchiveWriter> &out) {
     // A writer that fails half-way is dropped here, and its output rolls back.
     std::unique_ptr<ArchiveWriter> w(new ArchiveWriter(source, grow && source != nullptr));
@@ -42,30 +42,32 @@ ArchiveWriter::ArchiveWriter(std::unique_ptr<SpanWriter> span)
 // records that point to the copy. Until the new directory is written and the
 // file cut behind it, the file's last end record is this one, and every old
 // entry is still where the copy says.
-Status ArchiveWriter::protectOldDirectory(uint64_t growRoom) {
+Status ArchiveWriter::protectOldDirectory(std::uint64_t growRoom) {
     const auto &info = source_->archive().info();
-    std::string bytes(static_cast<size_t>(info.centralSize), '\0');
+    std::string bytes(static_cast<std::size_t>(info.centralSize), '\0');
     if (!bytes.empty() &&
         !source_->archive().source().readAt(info.centralPos, bytes.data(), bytes.size()))
         return Status(ENGINE_NOT_ACCESSIBLE);
     // Room for the new directory at least as large as the old one, plus
     // the end records, even when nothing else is added.
-    const uint64_t at = out_->position() + growRoom + info.centralSize + 4096;
+    const std::uint64_t at = out_->position() + growRoom + info.centralSize + 4096;
     bytes +=
         endRecords(source_->entries().size(), at - base_, info.centralSize, source_->comment());
     return out_->shadow(at, bytes);
 }
 
-uint64_t ArchiveWriter::storedOffsetHere() const {
+std::uint64_t ArchiveWriter::storedOffsetHere() const {
     return span_ ? span_->position() : out_->position() - base_;
 }
 
-Status ArchiveWriter::copyRange(uint64_t begin, uint64_t end, Messenger *messenger) {
-    constexpr size_t kPiece = 1u << 20;
-    std::vector<uint8_t> buf(static_cast<size_t>(std::min<uint64_t>(kPiece, end - begin)));
-    uint64_t at = begin;
+Status ArchiveWriter::copyRange(std::uint64_t begin, std::uint64_t end, Messenger *messenger) {
+    constexpr std::size_t kPiece = 1u << 20;
+    std::vector<std::uint8_t> buf(
+        static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, end - begin)));
+    std::uint64_t at = begin;
     while (at < end) {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), end - at));
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), end - at));
         if (!source_->archive().source().readAt(at, buf.data(), n))
             return Status(ENGINE_NOT_ACCESSIBLE);
         if (Status s = out_->write(buf.data(), n); s.failed())
@@ -79,7 +81,7 @@ Status ArchiveWriter::copyRange(uint64_t begin, uint64_t end, Messenger *messeng
     return {};
 }
 
-Status ArchiveWriter::keep(size_t index, Messenger &messenger, CentralRecord &rec) {
+Status ArchiveWriter::keep(std::size_t index, Messenger &messenger, CentralRecord &rec) {
     const ExistingEntry &e = source_->entries().at(index);
     rec = e.central;
     if (grow_)
@@ -93,8 +95,8 @@ Status ArchiveWriter::keep(size_t index, Messenger &messenger, CentralRecord &re
 Status ArchiveWriter::finishSet(const std::vector<CentralRecord> &directory,
                                 const std::string &comment) {
     SpanWriter &out = *span_;
-    const uint64_t cdStart = out.position();
-    std::vector<uint64_t> starts;
+    const std::uint64_t cdStart = out.position();
+    std::vector<std::uint64_t> starts;
     starts.reserve(directory.size());
     for (const auto &logical : directory) {
         CentralRecord rec = logical;
@@ -107,11 +109,11 @@ Status ArchiveWriter::finishSet(const std::vector<CentralRecord> &directory,
         if (Status s = out.writeTogether(centralHeader(rec)); s.failed())
             return s;
     }
-    const uint64_t cdSize = out.position() - cdStart;
+    const std::uint64_t cdSize = out.position() - cdStart;
     for (;;) {
         if (Status s = out.makeRoom(spanEndRecordsSize(comment)); s.failed())
             return s;
-        const uint64_t endAt = out.position();
+        const std::uint64_t endAt = out.position();
         SpanWriter::Place here;
         if (Status s = out.placeOf(endAt, here); s.failed())
             return s;
@@ -124,7 +126,7 @@ Status ArchiveWriter::finishSet(const std::vector<CentralRecord> &directory,
         end.cdOffset = cd.offset;
         end.cdSize = cdSize;
         end.count = directory.size();
-        for (uint64_t at : starts) {
+        for (std::uint64_t at : starts) {
             SpanWriter::Place p;
             if (Status s = out.placeOf(at, p); s.failed())
                 return s;
@@ -150,13 +152,13 @@ Status ArchiveWriter::finish(const std::vector<CentralRecord> &directory,
                              const std::string &comment) {
     if (span_)
         return finishSet(directory, comment);
-    const uint64_t cdOffset = storedOffsetHere();
-    const uint64_t cdStart = out_->position();
+    const std::uint64_t cdOffset = storedOffsetHere();
+    const std::uint64_t cdStart = out_->position();
     for (const auto &rec : directory) {
         if (Status s = out_->write(centralHeader(rec)); s.failed())
             return s;
     }
-    const uint64_t cdSize = out_->position() - cdStart;
+    const std::uint64_t cdSize = out_->position() - cdStart;
     if (Status s = out_->write(endRecords(directory.size(), cdOffset, cdSize, comment)); s.failed())
         return s;
     return out_->commit();

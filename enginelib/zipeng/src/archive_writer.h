@@ -23,7 +23,7 @@ public:
     // directory and end records), beyond which the old directory is kept
     // safe until the new one is complete.
     static Status open(const std::string &archivePath, const SourceArchive *source, bool grow,
-                       const std::string &tempDir, uint64_t growRoom,
+                       const std::string &tempDir, std::uint64_t growRoom,
                        std::unique_ptr<ArchiveWriter> &out);
 
     // A new multi-disk set, written piece by piece (nothing is kept).
@@ -34,12 +34,12 @@ public:
     // Makes old entry i part of the new archive and returns its central
     // record with the offset it has there. In temporary mode the entry is
     // copied now; entries must be kept in their old order.
-    Status keep(size_t index, Messenger &messenger, CentralRecord &rec);
+    Status keep(std::size_t index, Messenger &messenger, CentralRecord &rec);
 
     // Offset as the directory stores it for a record starting at the
     // current output position (for a set, the logical position; finish()
     // turns it into a piece and an offset there).
-    uint64_t storedOffsetHere() const;
+    std::uint64_t storedOffsetHere() const;
 
     // Writes the directory (records in their final order) and the end
     // records, then commits.
@@ -48,12 +48,12 @@ public:
 private:
     ArchiveWriter(const SourceArchive *source, bool grow) : source_(source), grow_(grow) {}
     Status finishSet(const std::vector<CentralRecord> &directory, const std::string &comment);
-    Status copyRange(uint64_t begin, uint64_t end, Messenger *messenger);
-    Status protectOldDirectory(uint64_t growRoom);
+    Status copyRange(std::uint64_t begin, std::uint64_t end, Messenger *messenger);
+    Status protectOldDirectory(std::uint64_t growRoom);
 
     const SourceArchive *source_;
     bool grow_;
-    uint64_t base_ = 0; // absolute position of offset 0
+    std::uint64_t base_ = 0; // absolute position of offset 0
     std::unique_ptr<OutputFile> out_;
     std::unique_ptr<SpanWriter> span_;
 };

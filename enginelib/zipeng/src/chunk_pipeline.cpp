@@ -13,8 +13,8 @@ SourceFile::~SourceFile() {
         ::close(fd);
 }
 
-int readFully(int fd, uint64_t offset, uint8_t *buffer, size_t length) {
-    size_t got = 0;
+int readFully(int fd, std::uint64_t offset, std::uint8_t *buffer, std::size_t length) {
+    std::size_t got = 0;
     while (got < length) {
         const ssize_t n = ::pread(fd, buffer + got, length - got, static_cast<off_t>(offset + got));
         if (n < 0) {
@@ -24,7 +24,7 @@ int readFully(int fd, uint64_t offset, uint8_t *buffer, size_t length) {
         }
         if (n == 0)
             return EIO; // the file became shorter while it was read
-        got += static_cast<size_t>(n);
+        got += static_cast<std::size_t>(n);
     }
     return 0;
 }
@@ -74,7 +74,7 @@ void encrypt(ChunkTask &task) {
     task.aes = std::move(aes);
 }
 
-void compress(ChunkTask &task, DeflateTools &tools, std::vector<uint8_t> &input) {
+void compress(ChunkTask &task, DeflateTools &tools, std::vector<std::uint8_t> &input) {
     input.resize(task.length);
     task.error = readFully(task.source->fd, task.offset, input.data(), task.length);
     if (task.error != 0)
@@ -95,7 +95,7 @@ void compress(ChunkTask &task, DeflateTools &tools, std::vector<uint8_t> &input)
     input.clear();
 }
 
-void process(ChunkTask &task, DeflateTools &tools, std::vector<uint8_t> &input) {
+void process(ChunkTask &task, DeflateTools &tools, std::vector<std::uint8_t> &input) {
     compress(task, tools, input);
     if (task.error == 0 && !task.failed)
         encrypt(task);
@@ -105,7 +105,7 @@ void process(ChunkTask &task, DeflateTools &tools, std::vector<uint8_t> &input) 
 
 void ChunkPipeline::run() {
     DeflateTools tools;
-    std::vector<uint8_t> input;
+    std::vector<std::uint8_t> input;
     for (;;) {
         std::shared_ptr<ChunkTask> task;
         {

@@ -28,8 +28,8 @@ struct SourceFile {
 struct ChunkTask {
     // Input.
     std::shared_ptr<SourceFile> source;
-    uint64_t offset = 0;
-    size_t length = 0;
+    std::uint64_t offset = 0;
+    std::size_t length = 0;
     int level = 6;           // 0: store
     bool finalChunk = true;  // last chunk of its entry
     bool singleChunk = true; // the entry is this one chunk
@@ -39,8 +39,8 @@ struct ChunkTask {
     // chunk's data is encrypted with them.
     const std::string *aesPassword = nullptr;
     // Output, valid once done.
-    std::vector<uint8_t> data;         // compressed bytes, or the raw bytes when stored
-    uint32_t crc = 0;                  // CRC-32 of this chunk's input
+    std::vector<std::uint8_t> data;    // compressed bytes, or the raw bytes when stored
+    std::uint32_t crc = 0;             // CRC-32 of this chunk's input
     bool stored = false;               // data holds the raw input
     std::unique_ptr<AesEncryptor> aes; // with aesPassword: data is encrypted
     int error = 0;                     // errno of a failed read; EIO for a short one
@@ -70,6 +70,6 @@ private:
 };
 
 // Reads [offset, offset+length) of fd completely; returns 0 or an errno.
-int readFully(int fd, uint64_t offset, uint8_t *buffer, size_t length);
+int readFully(int fd, std::uint64_t offset, std::uint8_t *buffer, std::size_t length);
 
 } // namespace zipwrite

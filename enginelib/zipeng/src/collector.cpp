@@ -1,7 +1,7 @@
 #include "collector.h"
 
-#include "wildcard.h"
 #include "engine_contract.h"
+#include "wildcard.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,9 +14,9 @@ namespace zipwrite {
 
 std::string storedNameOf(const std::string &path) {
     std::string out;
-    size_t i = 0;
+    std::size_t i = 0;
     while (i <= path.size()) {
-        size_t j = path.find('/', i);
+        std::size_t j = path.find('/', i);
         if (j == std::string::npos)
             j = path.size();
         const std::string part = path.substr(i, j - i);
@@ -88,8 +88,8 @@ public:
         }
         struct stat st {};
         if (::stat(elem.c_str(), &st) != 0) {
-            out_.skips.push_back({elem, errno == EACCES ? uint8_t(ENGINE_SKIP_CANNOT_OPEN)
-                                                        : uint8_t(ENGINE_SKIP_NOT_FOUND)});
+            out_.skips.push_back({elem, errno == EACCES ? std::uint8_t(ENGINE_SKIP_CANNOT_OPEN)
+                                                        : std::uint8_t(ENGINE_SKIP_NOT_FOUND)});
             return {};
         }
         if (S_ISDIR(st.st_mode))
@@ -200,7 +200,7 @@ private:
 
     const Options &opt_;
     Collection out_;
-    std::map<std::string, size_t> byName_;
+    std::map<std::string, std::size_t> byName_;
     std::set<std::pair<dev_t, ino_t>> seenDirs_;
 };
 

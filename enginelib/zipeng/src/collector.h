@@ -23,7 +23,7 @@ struct Candidate {
 
 struct Skip {
     std::string name;
-    uint8_t reason;
+    std::uint8_t reason;
 };
 
 struct Collection {

@@ -21,7 +21,7 @@ Status runComment(const Options &opt, Messenger &msg) {
         return s;
     std::vector<CentralRecord> directory;
     directory.reserve(source->entries().size());
-    for (size_t i = 0; i < source->entries().size(); ++i) {
+    for (std::size_t i = 0; i < source->entries().size(); ++i) {
         CentralRecord rec;
         if (Status s = writer->keep(i, msg, rec); s.failed())
             return s;

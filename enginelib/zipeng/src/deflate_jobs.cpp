@@ -23,8 +23,8 @@ DeflateTools::~DeflateTools() {
             libdeflate_free_compressor(c);
 }
 
-bool DeflateTools::compress(const uint8_t *in, size_t n, int level, bool finalChunk,
-                            std::vector<uint8_t> &out) {
+bool DeflateTools::compress(const std::uint8_t *in, std::size_t n, int level, bool finalChunk,
+                            std::vector<std::uint8_t> &out) {
     if (level < 1 || level > 9)
         return false;
     auto *&c = compressors_[level];
@@ -37,7 +37,7 @@ bool DeflateTools::compress(const uint8_t *in, size_t n, int level, bool finalCh
     // Room for the compressed data plus the empty stored block a joinable
     // chunk ends with.
     out.resize(libdeflate_deflate_compress_bound(c, n) + 8);
-    const size_t got = libdeflate_deflate_compress(c, in, n, out.data(), out.size());
+    const std::size_t got = libdeflate_deflate_compress(c, in, n, out.data(), out.size());
     if (got == 0)
         return false;
     out.resize(got);
@@ -52,7 +52,7 @@ bool DeflateTools::compress(const uint8_t *in, size_t n, int level, bool finalCh
 // last byte it has not used), clear its BFINAL bit, and end the piece with an
 // empty non-final stored block, so that it ends on a byte boundary. Walking
 // the stream also proves that it inflates to exactly the input length.
-bool DeflateTools::makeJoinable(std::vector<uint8_t> &out, size_t inputLength) {
+bool DeflateTools::makeJoinable(std::vector<std::uint8_t> &out, std::size_t inputLength) {
     if (!inflater_->ready)
         return false;
     z_stream &zs = inflater_->zs;
@@ -63,8 +63,8 @@ bool DeflateTools::makeJoinable(std::vector<uint8_t> &out, size_t inputLength) {
     zs.avail_in = static_cast<uInt>(out.size());
     zs.next_out = scratch_.data();
     zs.avail_out = static_cast<uInt>(scratch_.size());
-    uint64_t lastHeaderBit = 0;
-    uint64_t endBit = 0;
+    std::uint64_t lastHeaderBit = 0;
+    std::uint64_t endBit = 0;
     bool sawEnd = false;
     for (;;) {
         const int r = inflate(&zs, Z_BLOCK);
@@ -77,7 +77,8 @@ bool DeflateTools::makeJoinable(std::vector<uint8_t> &out, size_t inputLength) {
         // its header starts; after it, where the stream ends (the position
         // at Z_STREAM_END is rounded up to the byte).
         const bool boundary = (zs.data_type & 128) != 0;
-        const uint64_t bitHere = static_cast<uint64_t>(zs.total_in) * 8 - (zs.data_type & 63);
+        const std::uint64_t bitHere =
+            static_cast<std::uint64_t>(zs.total_in) * 8 - (zs.data_type & 63);
         if (boundary && (zs.data_type & 64) == 0) {
             lastHeaderBit = bitHere;
         } else if (boundary) {
@@ -91,13 +92,13 @@ bool DeflateTools::makeJoinable(std::vector<uint8_t> &out, size_t inputLength) {
         return false;
     if (lastHeaderBit / 8 >= out.size() || endBit > out.size() * 8)
         return false;
-    out[lastHeaderBit / 8] &= static_cast<uint8_t>(~(1u << (lastHeaderBit % 8)));
+    out[lastHeaderBit / 8] &= static_cast<std::uint8_t>(~(1u << (lastHeaderBit % 8)));
     // Clear the padding after the end-of-block code, then append the three
     // zero bits of a non-final stored block header, pad to the byte and add
     // LEN 0 / NLEN 0xFFFF.
     if (endBit % 8 != 0)
-        out[endBit / 8] &= static_cast<uint8_t>((1u << (endBit % 8)) - 1);
-    const size_t alignedBytes = static_cast<size_t>((endBit + 3 + 7) / 8);
+        out[endBit / 8] &= static_cast<std::uint8_t>((1u << (endBit % 8)) - 1);
+    const std::size_t alignedBytes = static_cast<std::size_t>((endBit + 3 + 7) / 8);
     out.resize(alignedBytes, 0);
     if (endBit / 8 + 1 < alignedBytes)
         out[alignedBytes - 1] = 0;

@@ -26,14 +26,14 @@ public:
     // Compresses in[0, n) at level 1..9 into out. finalChunk: the stream ends
     // here; otherwise it is left open for the next chunk. Returns false when
     // compression failed (out of memory or an inconsistent stream).
-    bool compress(const uint8_t *in, size_t n, int level, bool finalChunk,
-                  std::vector<uint8_t> &out);
+    bool compress(const std::uint8_t *in, std::size_t n, int level, bool finalChunk,
+                  std::vector<std::uint8_t> &out);
 
 private:
-    bool makeJoinable(std::vector<uint8_t> &out, size_t inputLength);
+    bool makeJoinable(std::vector<std::uint8_t> &out, std::size_t inputLength);
 
     libdeflate_compressor *compressors_[10] = {};
-    std::vector<uint8_t> scratch_;
+    std::vector<std::uint8_t> scratch_;
     struct Inflater;
     std::unique_ptr<Inflater> inflater_;
 };

@@ -27,7 +27,7 @@ Status runDelete(const Options &opt, Messenger &msg) {
     zipformat::NamePatterns files(opt.files);
     std::vector<bool> remove(source->entries().size(), false);
     bool any = false;
-    for (size_t i = 0; i < remove.size(); ++i) {
+    for (std::size_t i = 0; i < remove.size(); ++i) {
         if (selected(opt, files, source->entries()[i].name)) {
             remove[i] = true;
             any = true;
@@ -42,7 +42,7 @@ Status runDelete(const Options &opt, Messenger &msg) {
         s.failed())
         return s;
     std::vector<CentralRecord> directory;
-    for (size_t i = 0; i < remove.size(); ++i) {
+    for (std::size_t i = 0; i < remove.size(); ++i) {
         if (remove[i]) {
             msg.name(ENGINE_MSG_DELETING, source->entries()[i].name);
             if (Status s = msg.checkAbort(); s.failed())

@@ -10,7 +10,7 @@
 
 namespace {
 
-int32_t dispatch(int32_t argc, char **argv, EngineCallback cb, void *user) {
+std::int32_t dispatch(std::int32_t argc, char **argv, EngineCallback cb, void *user) {
     using namespace zipwrite;
     // The query form belongs to the extracting side.
     if (argc < 2)
@@ -36,8 +36,8 @@ int32_t dispatch(int32_t argc, char **argv, EngineCallback cb, void *user) {
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int32_t
-zipeng(int32_t magic, int32_t argc, char **argv, EngineCallback cb, void *user) {
+extern "C" __attribute__((visibility("default"))) std::int32_t
+zipeng(std::int32_t magic, std::int32_t argc, char **argv, EngineCallback cb, void *user) {
     if (magic != ENGINE_MAGIC)
         return ENGINE_BAD_ARGUMENTS;
     try {

@@ -32,12 +32,12 @@ unsigned workerCount() {
 // Chunks in flight: enough to keep every worker busy while the calling
 // thread writes, few enough to bound memory (a chunk's input plus output,
 // under 10 MiB each).
-size_t windowFor(unsigned workers) {
-    return 2 * static_cast<size_t>(workers) + 4;
+std::size_t windowFor(unsigned workers) {
+    return 2 * static_cast<std::size_t>(workers) + 4;
 }
 // Sizes from which the local header carries ZIP64 sizes (some room for
 // the encryption header and for a file that grows while it is read).
-constexpr uint64_t kZip64Threshold = 0xFFFF0000u;
+constexpr std::uint64_t kZip64Threshold = 0xFFFF0000u;
 
 bool hasStoredExtension(const Options &opt, const std::string &name) {
     if (opt.storedExtensions.empty())
@@ -60,8 +60,8 @@ bool needsUtf8Flag(const std::string &name) {
     return !ascii && zipformat::isValidUtf8(name);
 }
 
-uint8_t attributeByte(const struct stat &st) {
-    uint8_t a = 0;
+std::uint8_t attributeByte(const struct stat &st) {
+    std::uint8_t a = 0;
     if (S_ISDIR(st.st_mode))
         a |= ENGINE_ATTR_DIRECTORY;
     if ((st.st_mode & S_IWUSR) == 0)
@@ -82,10 +82,10 @@ int openSource(const std::string &path) {
 }
 
 struct Slot {
-    size_t item = 0;
-    size_t chunk = 0;
-    size_t chunks = 1;
-    uint64_t entrySize = 0;
+    std::size_t item = 0;
+    std::size_t chunk = 0;
+    std::size_t chunks = 1;
+    std::uint64_t entrySize = 0;
     std::shared_ptr<ChunkTask> task; // null for folders and unopenable files
     int openError = 0;
 };
@@ -138,15 +138,15 @@ private:
                 return true;
             }
             prodFile_ = std::make_shared<SourceFile>(fd);
-            prodSize_ = static_cast<uint64_t>(st.st_size);
-            prodChunks_ = std::max<uint64_t>(1, (prodSize_ + kChunkSize - 1) / kChunkSize);
+            prodSize_ = static_cast<std::uint64_t>(st.st_size);
+            prodChunks_ = std::max<std::uint64_t>(1, (prodSize_ + kChunkSize - 1) / kChunkSize);
             prodLevel_ = hasStoredExtension(opt_, c.storedName) ? 0 : opt_.level;
         }
         auto task = std::make_shared<ChunkTask>();
         task->source = prodFile_;
-        task->offset = static_cast<uint64_t>(prodChunk_) * kChunkSize;
+        task->offset = static_cast<std::uint64_t>(prodChunk_) * kChunkSize;
         task->length =
-            static_cast<size_t>(std::min<uint64_t>(kChunkSize, prodSize_ - task->offset));
+            static_cast<std::size_t>(std::min<std::uint64_t>(kChunkSize, prodSize_ - task->offset));
         task->level = prodLevel_;
         task->finalChunk = prodChunk_ + 1 == prodChunks_;
         task->singleChunk = prodChunks_ == 1;
@@ -154,7 +154,7 @@ private:
             task->aesPassword = &opt_.password;
         pipeline_.submit(task);
         inflight.push_back(
-            Slot{prodItem_, prodChunk_, static_cast<size_t>(prodChunks_), prodSize_, task, 0});
+            Slot{prodItem_, prodChunk_, static_cast<std::size_t>(prodChunks_), prodSize_, task, 0});
         if (++prodChunk_ == prodChunks_) {
             prodChunk_ = 0;
             ++prodItem_;
@@ -201,7 +201,8 @@ private:
         return {};
     }
 
-    EntryReport report(const Candidate &c, uint64_t size, uint64_t packed, uint8_t pct) const {
+    EntryReport report(const Candidate &c, std::uint64_t size, std::uint64_t packed,
+                       std::uint8_t pct) const {
         EntryReport r;
         r.name = c.storedName;
         r.size = size;
@@ -212,7 +213,7 @@ private:
         return r;
     }
 
-    uint32_t dosTimeOf(const Candidate &c) const {
+    std::uint32_t dosTimeOf(const Candidate &c) const {
         std::time_t t = c.st.st_mtime;
         // Older files carry the earliest date; their true time is in the
         // extended timestamp.
@@ -229,7 +230,7 @@ private:
         rec.dosTime = cur_.dosTime;
         rec.localOffset = cur_.storedOffset;
         rec.externalAttr =
-            (static_cast<uint32_t>(c.st.st_mode & 0xFFFF) << 16) | attributeByte(c.st);
+            (static_cast<std::uint32_t>(c.st.st_mode & 0xFFFF) << 16) | attributeByte(c.st);
         rec.extra = extendedTimestamp(c.st.st_mtime);
         rec.needed = cur_.method == kMethodStored && (cur_.flags & kFlagEncrypted) == 0
                          ? kVersionStored
@@ -325,17 +326,17 @@ private:
     }
 
     // AE-2 leaves the CRC out: the authentication code vouches for the data.
-    uint32_t storedCrc(uint32_t crc) const { return cur_.aes ? 0 : crc; }
+    std::uint32_t storedCrc(std::uint32_t crc) const { return cur_.aes ? 0 : crc; }
 
     // Bytes of an encrypted entry beyond its packed data.
-    uint64_t encryptionOverhead() const {
+    std::uint64_t encryptionOverhead() const {
         if (!cur_.encrypted)
             return 0;
         return cur_.aes ? kAesOverhead : zipformat::kCryptHeaderSize;
     }
 
     // What encryption puts before the packed data.
-    uint64_t encryptionHeaderSize() const {
+    std::uint64_t encryptionHeaderSize() const {
         if (!cur_.encrypted)
             return 0;
         return cur_.aes ? kAesHeaderSize : zipformat::kCryptHeaderSize;
@@ -343,7 +344,7 @@ private:
 
     // `ready`: the AES keys a worker derived, with the first chunk already
     // encrypted; null when the data has yet to be encrypted here.
-    Status startEncryption(uint32_t crc, std::unique_ptr<AesEncryptor> ready) {
+    Status startEncryption(std::uint32_t crc, std::unique_ptr<AesEncryptor> ready) {
         if (!cur_.encrypted)
             return {};
         if (cur_.aes) {
@@ -357,7 +358,7 @@ private:
             return out_.write(cur_.aesEncryptor->header(), kAesHeaderSize);
         }
         cur_.encryptor = std::make_unique<PkwareEncryptor>(opt_.password);
-        uint8_t header[zipformat::kCryptHeaderSize];
+        std::uint8_t header[zipformat::kCryptHeaderSize];
         if (Status s = cur_.encryptor->header(
                 zipformat::cryptCheckByte(cur_.flags, crc, cur_.dosTime), header);
             s.failed())
@@ -376,8 +377,9 @@ private:
             slot.chunk == 0 ? task.crc : zipformat::crc32Combine(cur_.crc, task.crc, task.length);
         cur_.done += task.length;
         const Candidate &c = *items_[slot.item].candidate;
-        const uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
-        const auto pct = static_cast<uint8_t>(cur_.size == 0 ? 100 : cur_.done * 100 / cur_.size);
+        const std::uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
+        const auto pct =
+            static_cast<std::uint8_t>(cur_.size == 0 ? 100 : cur_.done * 100 / cur_.size);
         // Progress when the percentage changes, not for every chunk.
         if (pct != cur_.lastPercent) {
             cur_.lastPercent = pct;
@@ -390,13 +392,14 @@ private:
     // A large entry that deflate made larger than the file: write it again
     // stored, reading the file a second time.
     Status restoreStored(const Candidate &c) {
-        const uint64_t dataStart = cur_.headerPos + cur_.layout.bytes.size();
+        const std::uint64_t dataStart = cur_.headerPos + cur_.layout.bytes.size();
         if (Status s = out_.rewind(dataStart); s.failed())
             return s;
         cur_.dataMethod = kMethodStored;
-        const uint8_t method[2] = {static_cast<uint8_t>(kMethodStored), 0};
+        const std::uint8_t method[2] = {static_cast<std::uint8_t>(kMethodStored), 0};
         // An AES entry names its method in the field at the header's end.
-        const uint64_t methodAt = cur_.aes ? cur_.layout.bytes.size() - 2 : cur_.layout.methodAt;
+        const std::uint64_t methodAt =
+            cur_.aes ? cur_.layout.bytes.size() - 2 : cur_.layout.methodAt;
         if (!cur_.aes)
             cur_.method = kMethodStored;
         if (Status s = out_.patch(cur_.headerPos + methodAt, method, 2); s.failed())
@@ -409,9 +412,10 @@ private:
         if (fd < 0)
             return Status(ENGINE_NOT_ACCESSIBLE);
         SourceFile file(fd);
-        std::vector<uint8_t> buf(kChunkSize);
-        for (uint64_t at = 0; at < cur_.size;) {
-            const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), cur_.size - at));
+        std::vector<std::uint8_t> buf(kChunkSize);
+        for (std::uint64_t at = 0; at < cur_.size;) {
+            const std::size_t n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), cur_.size - at));
             if (readFully(fd, at, buf.data(), n) != 0)
                 return Status(ENGINE_NOT_ACCESSIBLE);
             if (cur_.encryptor)
@@ -429,7 +433,7 @@ private:
 
     Status finish(const Slot &slot, const NewEntry &item) {
         const Candidate &c = *item.candidate;
-        const uint64_t packedData =
+        const std::uint64_t packedData =
             out_.position() - cur_.headerPos - cur_.layout.bytes.size() - encryptionHeaderSize();
         if (!cur_.single && cur_.dataMethod == kMethodDeflate && packedData > cur_.size &&
             out_.canRewrite(cur_.headerPos)) {
@@ -437,13 +441,13 @@ private:
                 return s;
         }
         if (cur_.aesEncryptor) {
-            uint8_t code[zipformat::kAesMacSize];
+            std::uint8_t code[zipformat::kAesMacSize];
             cur_.aesEncryptor->finish(code);
             if (Status s = out_.write(code, sizeof code); s.failed())
                 return s;
         }
-        const uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
-        const uint32_t crc = storedCrc(cur_.crc);
+        const std::uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
+        const std::uint32_t crc = storedCrc(cur_.crc);
         if ((cur_.flags & kFlagDescriptor) != 0) {
             if (Status s = out_.writeTogether(dataDescriptor(crc, packed, cur_.size, cur_.zip64));
                 s.failed())
@@ -452,8 +456,8 @@ private:
             // Sizes and CRC were not known when the header went out.
             std::string fields;
             putLe32(fields, crc);
-            putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<uint32_t>(packed));
-            putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<uint32_t>(cur_.size));
+            putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<std::uint32_t>(packed));
+            putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<std::uint32_t>(cur_.size));
             if (Status s =
                     out_.patch(cur_.headerPos + cur_.layout.crcAt, fields.data(), fields.size());
                 s.failed())
@@ -479,16 +483,16 @@ private:
     }
 
     struct Current {
-        uint64_t headerPos = 0;
-        uint64_t storedOffset = 0;
-        uint64_t size = 0;
-        uint64_t done = 0;
+        std::uint64_t headerPos = 0;
+        std::uint64_t storedOffset = 0;
+        std::uint64_t size = 0;
+        std::uint64_t done = 0;
         int lastPercent = -1;
-        uint32_t crc = 0;
-        uint32_t dosTime = 0;
-        uint16_t flags = 0;
-        uint16_t method = kMethodDeflate;     // in the headers: 99 for AES
-        uint16_t dataMethod = kMethodDeflate; // of the packed data
+        std::uint32_t crc = 0;
+        std::uint32_t dosTime = 0;
+        std::uint16_t flags = 0;
+        std::uint16_t method = kMethodDeflate;     // in the headers: 99 for AES
+        std::uint16_t dataMethod = kMethodDeflate; // of the packed data
         bool single = true;
         bool zip64 = false;
         bool encrypted = false;
@@ -508,13 +512,13 @@ private:
     Current cur_;
     bool dropping_ = false;
     // Producer position.
-    size_t prodItem_ = 0;
-    uint64_t prodChunk_ = 0;
-    uint64_t prodChunks_ = 1;
-    uint64_t prodSize_ = 0;
+    std::size_t prodItem_ = 0;
+    std::uint64_t prodChunk_ = 0;
+    std::uint64_t prodChunks_ = 1;
+    std::uint64_t prodSize_ = 0;
     int prodLevel_ = 6;
     std::shared_ptr<SourceFile> prodFile_;
-    size_t window_;
+    std::size_t window_;
     // Declared last: its threads stop before anything they might touch.
     ChunkPipeline pipeline_;
 };

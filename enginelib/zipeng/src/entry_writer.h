@@ -23,7 +23,7 @@ struct WrittenEntry {
 };
 
 // Chunk size of large entries; also the whole-buffer cap of small ones.
-constexpr size_t kChunkSize = size_t{4} << 20;
+constexpr std::size_t kChunkSize = std::size_t{4} << 20;
 
 // `written` gets one element per item, in the same order.
 Status writeNewEntries(const Options &opt, const std::vector<NewEntry> &items,

@@ -47,8 +47,8 @@ public:
 // password in 128 gets past it and shows as damaged data instead; such an
 // entry is kept for the same reason. Running out of memory decides nothing
 // about the entry: it ends the repair.
-Status keepEntry(const zipformat::Archive &a, size_t i, const Options &opt, bool &keep,
-                 bool &checked, uint8_t &reason) {
+Status keepEntry(const zipformat::Archive &a, std::size_t i, const Options &opt, bool &keep,
+                 bool &checked, std::uint8_t &reason) {
     using zipformat::Error;
     DiscardSink sink;
     zipformat::ReadOptions ro;
@@ -74,7 +74,7 @@ Status keepEntry(const zipformat::Archive &a, size_t i, const Options &opt, bool
 // data: each is named in a skip message.
 struct Unchecked {
     std::string name;
-    uint8_t reason = ENGINE_SKIP_CORRUPTED;
+    std::uint8_t reason = ENGINE_SKIP_CORRUPTED;
 };
 
 bool isNonAsciiUtf8(const std::string &name) {
@@ -84,13 +84,13 @@ bool isNonAsciiUtf8(const std::string &name) {
 }
 
 struct Located {
-    size_t index;
+    std::size_t index;
     zipformat::EntryLocation loc;
 };
 
 Status writeDirectory(OutputFile &out, const std::vector<CentralRecord> &directory,
                       const std::string &comment) {
-    const uint64_t cdOffset = out.position();
+    const std::uint64_t cdOffset = out.position();
     for (const auto &rec : directory) {
         if (Status s = out.write(centralHeader(rec)); s.failed())
             return s;
@@ -99,10 +99,11 @@ Status writeDirectory(OutputFile &out, const std::vector<CentralRecord> &directo
 }
 
 // Copies bytes [from, to) of the damaged file to `out` through `buf`.
-Status copyRange(const zipformat::Source &src, uint64_t from, uint64_t to, OutputFile &out,
-                 std::vector<uint8_t> &buf) {
-    for (uint64_t at = from; at < to;) {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), to - at));
+Status copyRange(const zipformat::Source &src, std::uint64_t from, std::uint64_t to,
+                 OutputFile &out, std::vector<std::uint8_t> &buf) {
+    for (std::uint64_t at = from; at < to;) {
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), to - at));
         if (!src.readAt(at, buf.data(), n))
             return Status(ENGINE_NOT_ACCESSIBLE);
         if (Status s = out.write(buf.data(), n); s.failed())
@@ -119,7 +120,7 @@ Status copyRange(const zipformat::Source &src, uint64_t from, uint64_t to, Outpu
 Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &keep, OutputFile &out,
                     const std::string &comment, Messenger *msg) {
     std::vector<CentralRecord> directory;
-    std::vector<uint8_t> buf(1u << 20);
+    std::vector<std::uint8_t> buf(1u << 20);
     for (const auto &k : keep) {
         const zipformat::Entry &e = a.entry(k.index);
         if (msg != nullptr) {
@@ -133,7 +134,7 @@ Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &kee
         // known; an encrypted one keeps it, since its check byte depends on
         // the flag.
         if ((rec.flags & kFlagDescriptor) != 0 && (rec.flags & kFlagEncrypted) == 0)
-            rec.flags = static_cast<uint16_t>(rec.flags & ~kFlagDescriptor);
+            rec.flags = static_cast<std::uint16_t>(rec.flags & ~kFlagDescriptor);
         std::string localExtra(k.loc.localExtraSize, '\0');
         if (!localExtra.empty() && !a.source().readAt(k.loc.headerPos + 30 + k.loc.localNameSize,
                                                       localExtra.data(), localExtra.size()))
@@ -177,13 +178,13 @@ Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger
     // entry in directory order that is kept holds the bytes: one whose data
     // fails claims nothing, since a damaged size would otherwise take the
     // good entries after it down with it.
-    std::map<uint64_t, uint64_t> extents; // start -> end of the records taken
-    const auto overlaps = [&extents](uint64_t from, uint64_t to) {
+    std::map<std::uint64_t, std::uint64_t> extents; // start -> end of the records taken
+    const auto overlaps = [&extents](std::uint64_t from, std::uint64_t to) {
         const auto next = extents.lower_bound(from);
         return (next != extents.end() && next->first < to) ||
                (next != extents.begin() && std::prev(next)->second > from);
     };
-    for (size_t i = 0; i < a.size(); ++i) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
         Located l{i, {}};
         const std::string name(a.entry(i).name);
         if (a.locate(i, l.loc) != zipformat::Error::Ok ||
@@ -192,7 +193,7 @@ Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger
             continue;
         }
         bool kept = false, checked = false;
-        uint8_t reason = ENGINE_SKIP_CORRUPTED;
+        std::uint8_t reason = ENGINE_SKIP_CORRUPTED;
         if (Status s = keepEntry(a, i, opt, kept, checked, reason); s.failed())
             return s;
         if (kept) {
@@ -232,7 +233,7 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
         return Status(ENGINE_NOT_ACCESSIBLE);
     zipformat::LocalScanner scanner(src);
     std::vector<zipformat::LocalRecord> records;
-    std::map<std::string, size_t> byName;
+    std::map<std::string, std::size_t> byName;
     for (int guard = 0; guard < 10000000; ++guard) {
         zipformat::LocalRecord r;
         const zipformat::Error e = scanner.next(r);
@@ -255,7 +256,7 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
     SurvivingDirectory survivors;
     survivors.scan(src);
     std::vector<CentralRecord> directory;
-    std::vector<uint8_t> buf(1u << 20);
+    std::vector<std::uint8_t> buf(1u << 20);
     for (const auto &r : records) {
         CentralRecord rec;
         rec.name = r.rawName;
@@ -272,7 +273,7 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
             rec.madeBy = kept.madeBy;
             rec.internalAttr = kept.internalAttr;
             rec.externalAttr = kept.externalAttr;
-            rec.flags = static_cast<uint16_t>(rec.flags | (kept.flags & kFlagUtf8));
+            rec.flags = static_cast<std::uint16_t>(rec.flags | (kept.flags & kFlagUtf8));
         } else {
             // Nothing is known of the host: an MS-DOS one makes readers take
             // the name as a DOS code page unless it is flagged, while ours
@@ -281,7 +282,7 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
             rec.externalAttr =
                 !r.rawName.empty() && r.rawName.back() == '/' ? ENGINE_ATTR_DIRECTORY : 0;
             if (isNonAsciiUtf8(r.rawName))
-                rec.flags = static_cast<uint16_t>(rec.flags | kFlagUtf8);
+                rec.flags = static_cast<std::uint16_t>(rec.flags | kFlagUtf8);
         }
         rec.extra = withoutZip64(r.extra);
         if (Status s = copyRange(src, r.headerPos, r.end, out, buf); s.failed())

@@ -21,11 +21,11 @@ std::string linkTarget(const std::string &path) {
         struct stat st {};
         if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
             return at;
-        std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
         const ssize_t n = ::readlink(at.c_str(), buf.data(), buf.size());
-        if (n <= 0 || static_cast<size_t>(n) >= buf.size())
+        if (n <= 0 || static_cast<std::size_t>(n) >= buf.size())
             return {};
-        std::string target(buf.data(), static_cast<size_t>(n));
+        std::string target(buf.data(), static_cast<std::size_t>(n));
         if (target.front() != '/') {
             // Relative to the folder holding the link.
             const auto slash = at.rfind('/');

@@ -7,7 +7,7 @@
 
 namespace zipwrite {
 
-void Messenger::send(int32_t code, void *data) {
+void Messenger::send(std::int32_t code, void *data) {
     if (cb_ == nullptr)
         return;
     if (cb_(code, data, user_) == 1)
@@ -18,11 +18,11 @@ Status Messenger::checkAbort() const {
     return aborted_ ? Status(ENGINE_ABORTED) : Status();
 }
 
-void Messenger::entry(int32_t code, const EntryReport &report) {
+void Messenger::entry(std::int32_t code, const EntryReport &report) {
     EngineFileRecord rec{};
     rec.FileName = report.name.c_str();
     zipformat::putRecordSizes(rec, report.size, report.compressedSize);
-    rec.Attributes = static_cast<uint8_t>(report.attributes & 0x3F);
+    rec.Attributes = static_cast<std::uint8_t>(report.attributes & 0x3F);
     rec.DosDateTime = report.dosDateTime;
     rec.PercentDone = report.percentDone;
     rec.Comment = "";
@@ -30,20 +30,20 @@ void Messenger::entry(int32_t code, const EntryReport &report) {
     send(code, &rec);
 }
 
-void Messenger::skip(const std::string &name, uint8_t reason) {
+void Messenger::skip(const std::string &name, std::uint8_t reason) {
     EngineSkipReport rep{};
     rep.FileName = name.c_str();
     rep.Reason = reason;
     send(ENGINE_MSG_SKIPPING, &rep);
 }
 
-void Messenger::name(int32_t code, const std::string &name) {
+void Messenger::name(std::int32_t code, const std::string &name) {
     std::vector<char> copy(name.begin(), name.end());
     copy.push_back('\0');
     send(code, copy.data());
 }
 
-bool Messenger::newDisk(int32_t number) {
+bool Messenger::newDisk(std::int32_t number) {
     send(ENGINE_MSG_NEW_DISK, &number);
     return !aborted_;
 }
@@ -56,7 +56,7 @@ std::string Messenger::fetchComment() {
     req.Done = 0;
     send(ENGINE_MSG_COMMENT_WANTED, &req);
     // Never trust the length beyond the buffer we handed out.
-    const size_t n =
+    const std::size_t n =
         req.Length > ENGINE_ARCHIVE_COMMENT_CAPACITY ? ENGINE_ARCHIVE_COMMENT_CAPACITY : req.Length;
     return std::string(buffer, n);
 }

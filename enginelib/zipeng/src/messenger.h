@@ -12,11 +12,11 @@ namespace zipwrite {
 
 struct EntryReport {
     std::string name;
-    uint64_t size = 0;
-    uint64_t compressedSize = 0;
-    uint8_t attributes = 0;
-    uint32_t dosDateTime = 0;
-    uint8_t percentDone = 0;
+    std::uint64_t size = 0;
+    std::uint64_t compressedSize = 0;
+    std::uint8_t attributes = 0;
+    std::uint32_t dosDateTime = 0;
+    std::uint8_t percentDone = 0;
 };
 
 class Messenger {
@@ -26,11 +26,11 @@ public:
     // Each returns normally; a stop request is remembered and comes back as
     // ENGINE_ABORTED from the next checkAbort(), where the work can stop
     // cleanly.
-    void entry(int32_t code, const EntryReport &report);
-    void skip(const std::string &name, uint8_t reason);
-    void name(int32_t code, const std::string &name);
+    void entry(std::int32_t code, const EntryReport &report);
+    void skip(const std::string &name, std::uint8_t reason);
+    void name(std::int32_t code, const std::string &name);
     // Message 110: asks for disk `number` of a set; false on a stop answer.
-    bool newDisk(int32_t number);
+    bool newDisk(std::int32_t number);
     // Message 140: fetches the new archive comment (at most 255 bytes).
     std::string fetchComment();
 
@@ -38,7 +38,7 @@ public:
     Status checkAbort() const;
 
 private:
-    void send(int32_t code, void *data);
+    void send(std::int32_t code, void *data);
 
     EngineCallback cb_;
     void *user_;

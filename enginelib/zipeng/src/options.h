@@ -30,9 +30,9 @@ struct Options {
     bool junkPaths = false;
     bool grow = false;
     bool aggressiveFix = false;
-    bool multidisk = false;  // "-!": a new archive written as a set of pieces
-    bool clearDisks = false; // "-&": an older set's pieces go first
-    uint64_t pieceSize = 0;  // "-s": pieces end at this size (0: at a full medium)
+    bool multidisk = false;      // "-!": a new archive written as a set of pieces
+    bool clearDisks = false;     // "-&": an older set's pieces go first
+    std::uint64_t pieceSize = 0; // "-s": pieces end at this size (0: at a full medium)
     std::string tempDir;
     std::vector<std::string> storedExtensions; // lower case, without the dot
     bool hasEarliest = false;

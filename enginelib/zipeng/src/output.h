@@ -15,18 +15,18 @@ class Output {
 public:
     virtual ~Output() = default;
 
-    virtual Status write(const void *data, size_t n) = 0;
+    virtual Status write(const void *data, std::size_t n) = 0;
     Status write(const std::string &s) { return write(s.data(), s.size()); }
     // A record that must not be split between two pieces (a header).
     virtual Status writeTogether(const std::string &s) { return write(s); }
-    virtual uint64_t position() const = 0;
+    virtual std::uint64_t position() const = 0;
     // Whether bytes from `at` on can still be overwritten or dropped: a
     // piece that went to an earlier medium cannot.
-    virtual bool canRewrite(uint64_t at) const = 0;
+    virtual bool canRewrite(std::uint64_t at) const = 0;
     // Overwrites bytes already written (from a rewritable position).
-    virtual Status patch(uint64_t at, const void *data, size_t n) = 0;
+    virtual Status patch(std::uint64_t at, const void *data, std::size_t n) = 0;
     // Drops everything from `at` (a rewritable position); writing continues there.
-    virtual Status rewind(uint64_t at) = 0;
+    virtual Status rewind(std::uint64_t at) = 0;
 };
 
 } // namespace zipwrite

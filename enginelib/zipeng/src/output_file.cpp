@@ -13,7 +13,7 @@ namespace zipwrite {
 
 namespace {
 
-constexpr size_t kBufferSize = 1u << 20;
+constexpr std::size_t kBufferSize = 1u << 20;
 
 std::string folderOf(const std::string &path) {
     const auto slash = path.rfind('/');
@@ -47,7 +47,7 @@ void syncFolder(const std::string &folder) {
     }
 }
 
-uint64_t failAfterFromEnvironment() {
+std::uint64_t failAfterFromEnvironment() {
     const char *v = std::getenv("TARNWICK_ZIPENG_FAIL_AFTER");
     if (v == nullptr || *v == '\0')
         return UINT64_MAX;
@@ -91,7 +91,7 @@ Status OutputFile::createTemporary(const std::string &archive, const std::string
     return {};
 }
 
-Status OutputFile::openForGrowth(const std::string &archive, uint64_t appendAt,
+Status OutputFile::openForGrowth(const std::string &archive, std::uint64_t appendAt,
                                  std::unique_ptr<OutputFile> &result) {
     std::unique_ptr<OutputFile> out(new OutputFile);
     out->archive_ = linkTarget(archive);
@@ -108,14 +108,14 @@ Status OutputFile::openForGrowth(const std::string &archive, uint64_t appendAt,
         return Status(ENGINE_NOT_ACCESSIBLE);
     };
     struct stat st {};
-    if (::fstat(out->fd_, &st) != 0 || static_cast<uint64_t>(st.st_size) < appendAt)
+    if (::fstat(out->fd_, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < appendAt)
         return untouched();
-    out->oldLength_ = static_cast<uint64_t>(st.st_size);
+    out->oldLength_ = static_cast<std::uint64_t>(st.st_size);
     out->appendAt_ = appendAt;
     // The old directory and end records, kept to be put back on failure.
-    const uint64_t tail = out->oldLength_ - appendAt;
-    out->savedTail_.resize(static_cast<size_t>(tail));
-    size_t got = 0;
+    const std::uint64_t tail = out->oldLength_ - appendAt;
+    out->savedTail_.resize(static_cast<std::size_t>(tail));
+    std::size_t got = 0;
     while (got < tail) {
         const ssize_t n = ::pread(out->fd_, out->savedTail_.data() + got, tail - got,
                                   static_cast<off_t>(appendAt + got));
@@ -124,7 +124,7 @@ Status OutputFile::openForGrowth(const std::string &archive, uint64_t appendAt,
                 continue;
             return untouched();
         }
-        got += static_cast<size_t>(n);
+        got += static_cast<std::size_t>(n);
     }
     out->position_ = appendAt;
     out->flushedTo_ = appendAt;
@@ -146,7 +146,7 @@ void OutputFile::rollback() noexcept {
         return;
     if (grow_) {
         // Put the old directory back and cut the file to its old length.
-        size_t done = 0;
+        std::size_t done = 0;
         while (done < savedTail_.size()) {
             const ssize_t n = ::pwrite(fd_, savedTail_.data() + done, savedTail_.size() - done,
                                        static_cast<off_t>(appendAt_ + done));
@@ -154,7 +154,7 @@ void OutputFile::rollback() noexcept {
                 continue;
             if (n <= 0)
                 break;
-            done += static_cast<size_t>(n);
+            done += static_cast<std::size_t>(n);
         }
         if (::ftruncate(fd_, static_cast<off_t>(oldLength_)) == 0)
             ::fsync(fd_);
@@ -167,15 +167,15 @@ Status OutputFile::fail(int err) const {
     return writeFailure(err, grow_ ? ENGINE_NOT_ACCESSIBLE : ENGINE_TEMP_FILE);
 }
 
-Status OutputFile::rawWrite(uint64_t at, const void *data, size_t n) {
-    const auto *p = static_cast<const uint8_t *>(data);
-    size_t done = 0;
+Status OutputFile::rawWrite(std::uint64_t at, const void *data, std::size_t n) {
+    const auto *p = static_cast<const std::uint8_t *>(data);
+    std::size_t done = 0;
     while (done < n) {
-        size_t want = n - done;
+        std::size_t want = n - done;
         if (bytesWritten_ >= failAfter_)
             return fail(ENOSPC);
         if (failAfter_ != UINT64_MAX && want > failAfter_ - bytesWritten_)
-            want = static_cast<size_t>(failAfter_ - bytesWritten_);
+            want = static_cast<std::size_t>(failAfter_ - bytesWritten_);
         const ssize_t w = ::pwrite(fd_, p + done, want, static_cast<off_t>(at + done));
         if (w < 0) {
             if (errno == EINTR)
@@ -184,8 +184,8 @@ Status OutputFile::rawWrite(uint64_t at, const void *data, size_t n) {
         }
         if (w == 0)
             return fail(ENOSPC);
-        done += static_cast<size_t>(w);
-        bytesWritten_ += static_cast<uint64_t>(w);
+        done += static_cast<std::size_t>(w);
+        bytesWritten_ += static_cast<std::uint64_t>(w);
     }
     return {};
 }
@@ -200,8 +200,8 @@ Status OutputFile::flush() {
     return {};
 }
 
-Status OutputFile::write(const void *data, size_t n) {
-    const auto *p = static_cast<const uint8_t *>(data);
+Status OutputFile::write(const void *data, std::size_t n) {
+    const auto *p = static_cast<const std::uint8_t *>(data);
     if (n >= kBufferSize) {
         if (Status s = flush(); s.failed())
             return s;
@@ -220,7 +220,7 @@ Status OutputFile::write(const void *data, size_t n) {
     return {};
 }
 
-Status OutputFile::shadow(uint64_t at, const std::string &bytes) {
+Status OutputFile::shadow(std::uint64_t at, const std::string &bytes) {
     if (Status s = rawWrite(at, bytes.data(), bytes.size()); s.failed())
         return s;
     if (::fsync(fd_) != 0)
@@ -228,7 +228,7 @@ Status OutputFile::shadow(uint64_t at, const std::string &bytes) {
     return {};
 }
 
-Status OutputFile::patch(uint64_t at, const void *data, size_t n) {
+Status OutputFile::patch(std::uint64_t at, const void *data, std::size_t n) {
     if (at + n > position_)
         return Status(ENGINE_BAD_ARGUMENTS);
     if (Status s = flush(); s.failed())
@@ -236,7 +236,7 @@ Status OutputFile::patch(uint64_t at, const void *data, size_t n) {
     return rawWrite(at, data, n);
 }
 
-Status OutputFile::rewind(uint64_t at) {
+Status OutputFile::rewind(std::uint64_t at) {
     if (at > position_)
         return {};
     if (Status s = flush(); s.failed())
@@ -280,26 +280,27 @@ Status OutputFile::commit() {
     const int nfd = makeTemp(folderOf(archive_), baseOf(archive_), nearPath);
     if (nfd < 0)
         return Status(ENGINE_TEMP_FILE, errno);
-    std::vector<uint8_t> buf(kBufferSize);
-    uint64_t off = 0;
+    std::vector<std::uint8_t> buf(kBufferSize);
+    std::uint64_t off = 0;
     int err = 0;
     while (off < position_ && err == 0) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), position_ - off));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), position_ - off));
         const ssize_t r = ::pread(fd_, buf.data(), want, static_cast<off_t>(off));
         if (r <= 0) {
             err = r < 0 ? errno : EIO;
             break;
         }
-        size_t w = 0;
-        while (w < static_cast<size_t>(r)) {
-            const ssize_t k = ::write(nfd, buf.data() + w, static_cast<size_t>(r) - w);
+        std::size_t w = 0;
+        while (w < static_cast<std::size_t>(r)) {
+            const ssize_t k = ::write(nfd, buf.data() + w, static_cast<std::size_t>(r) - w);
             if (k <= 0) {
                 err = k < 0 ? errno : ENOSPC;
                 break;
             }
-            w += static_cast<size_t>(k);
+            w += static_cast<std::size_t>(k);
         }
-        off += static_cast<uint64_t>(r);
+        off += static_cast<std::uint64_t>(r);
     }
     if (err == 0 && (keepAttributes(nfd), ::fsync(nfd) != 0))
         err = errno;

@@ -30,23 +30,23 @@ public:
     static Status createTemporary(const std::string &archive, const std::string &tempDir,
                                   std::unique_ptr<OutputFile> &out);
     // ENGINE_NOT_ACCESSIBLE when the archive cannot be opened for writing.
-    static Status openForGrowth(const std::string &archive, uint64_t appendAt,
+    static Status openForGrowth(const std::string &archive, std::uint64_t appendAt,
                                 std::unique_ptr<OutputFile> &out);
     ~OutputFile() override;
     OutputFile(const OutputFile &) = delete;
     OutputFile &operator=(const OutputFile &) = delete;
 
     using Output::write;
-    Status write(const void *data, size_t n) override;
-    uint64_t position() const override { return position_; }
-    bool canRewrite(uint64_t) const override { return true; }
+    Status write(const void *data, std::size_t n) override;
+    std::uint64_t position() const override { return position_; }
+    bool canRewrite(std::uint64_t) const override { return true; }
     // Grow mode: writes `bytes` at absolute position `at` (past everything
     // the operation will write) and syncs them. commit() cuts them off.
-    Status shadow(uint64_t at, const std::string &bytes);
+    Status shadow(std::uint64_t at, const std::string &bytes);
     // Overwrites bytes already written.
-    Status patch(uint64_t at, const void *data, size_t n) override;
+    Status patch(std::uint64_t at, const void *data, std::size_t n) override;
     // Drops everything from `at` on; writing continues there.
-    Status rewind(uint64_t at) override;
+    Status rewind(std::uint64_t at) override;
     // Makes the result durable and puts it in place. On failure the old
     // archive is as it was.
     Status commit();
@@ -57,7 +57,7 @@ public:
 
 private:
     OutputFile() = default;
-    Status rawWrite(uint64_t at, const void *data, size_t n);
+    Status rawWrite(std::uint64_t at, const void *data, std::size_t n);
     Status fail(int err) const;
     void rollback() noexcept;
 
@@ -66,17 +66,17 @@ private:
     bool committed_ = false;
     std::string archive_;
     std::string tempPath_;
-    uint64_t position_ = 0;  // logical end of what was written
-    uint64_t flushedTo_ = 0; // file offset of buffer_[0]
-    std::vector<uint8_t> buffer_;
+    std::uint64_t position_ = 0;  // logical end of what was written
+    std::uint64_t flushedTo_ = 0; // file offset of buffer_[0]
+    std::vector<std::uint8_t> buffer_;
     // Grow mode: what to put back.
-    uint64_t oldLength_ = 0;
-    uint64_t appendAt_ = 0;
-    std::vector<uint8_t> savedTail_;
+    std::uint64_t oldLength_ = 0;
+    std::uint64_t appendAt_ = 0;
+    std::vector<std::uint8_t> savedTail_;
     // Test hook: TARNWICK_ZIPENG_FAIL_AFTER=N makes writes fail with a full
     // disk once N bytes have been written through this object.
-    uint64_t failAfter_ = UINT64_MAX;
-    uint64_t bytesWritten_ = 0;
+    std::uint64_t failAfter_ = UINT64_MAX;
+    std::uint64_t bytesWritten_ = 0;
 };
 
 } // namespace zipwrite

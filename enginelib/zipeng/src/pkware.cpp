@@ -4,7 +4,8 @@
 
 namespace zipwrite {
 
-Status PkwareEncryptor::header(uint8_t checkByte, uint8_t out[zipformat::kCryptHeaderSize]) {
+Status PkwareEncryptor::header(std::uint8_t checkByte,
+                               std::uint8_t out[zipformat::kCryptHeaderSize]) {
     if (Status s = randomBytes(out, zipformat::kCryptHeaderSize - 1); s.failed())
         return s;
     out[zipformat::kCryptHeaderSize - 1] = checkByte;

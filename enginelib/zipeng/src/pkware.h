@@ -21,8 +21,8 @@ public:
     // high byte of the CRC, or of the DOS time when the entry has a data
     // descriptor (zipformat::cryptCheckByte says which). ENGINE_NO_MEMORY
     // when the random source fails.
-    Status header(uint8_t checkByte, uint8_t out[zipformat::kCryptHeaderSize]);
-    void encrypt(uint8_t *data, size_t n) { keys_.encrypt(data, n); }
+    Status header(std::uint8_t checkByte, std::uint8_t out[zipformat::kCryptHeaderSize]);
+    void encrypt(std::uint8_t *data, std::size_t n) { keys_.encrypt(data, n); }
 
 private:
     zipformat::PkKeys keys_;

@@ -7,8 +7,8 @@
 
 namespace zipwrite {
 
-Status randomBytes(uint8_t *out, size_t n) {
-    size_t got = 0;
+Status randomBytes(std::uint8_t *out, std::size_t n) {
+    std::size_t got = 0;
     while (got < n) {
         const ssize_t r = getrandom(out + got, n - got, 0);
         if (r < 0) {
@@ -16,7 +16,7 @@ Status randomBytes(uint8_t *out, size_t n) {
                 continue;
             return Status(ENGINE_NO_MEMORY);
         }
-        got += static_cast<size_t>(r);
+        got += static_cast<std::size_t>(r);
     }
     return {};
 }

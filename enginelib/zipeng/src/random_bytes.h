@@ -9,6 +9,6 @@
 namespace zipwrite {
 
 // Fills out[0, n); ENGINE_NO_MEMORY when the random source fails.
-Status randomBytes(uint8_t *out, size_t n);
+Status randomBytes(std::uint8_t *out, std::size_t n);
 
 } // namespace zipwrite

@@ -10,7 +10,7 @@ bool readsBack(const std::string &path) {
     // the extracting side opens an archive.
     if (a.open(path) != zipformat::Error::Ok)
         return false;
-    for (size_t i = 0; i < a.size(); ++i) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
         zipformat::EntryLocation loc;
         if (a.locate(i, loc) != zipformat::Error::Ok)
             return false;

@@ -4,34 +4,34 @@
 
 namespace zipwrite {
 
-void putLe16(std::string &out, uint16_t v) {
+void putLe16(std::string &out, std::uint16_t v) {
     out.push_back(static_cast<char>(v & 0xFF));
     out.push_back(static_cast<char>(v >> 8));
 }
 
-void putLe32(std::string &out, uint32_t v) {
+void putLe32(std::string &out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-void putLe64(std::string &out, uint64_t v) {
+void putLe64(std::string &out, std::uint64_t v) {
     for (int i = 0; i < 8; ++i)
         out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-void patchLe32(std::string &out, size_t at, uint32_t v) {
-    for (size_t i = 0; i < 4 && at + i < out.size(); ++i)
+void patchLe32(std::string &out, std::size_t at, std::uint32_t v) {
+    for (std::size_t i = 0; i < 4 && at + i < out.size(); ++i)
         out[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
 namespace {
 
-uint16_t clamp16(size_t n) {
-    return static_cast<uint16_t>(std::min<size_t>(n, 0xFFFF));
+std::uint16_t clamp16(std::size_t n) {
+    return static_cast<std::uint16_t>(std::min<std::size_t>(n, 0xFFFF));
 }
 
-uint32_t low32OrMark(uint64_t v) {
-    return v >= kZip64Limit ? kZip64Limit : static_cast<uint32_t>(v);
+std::uint32_t low32OrMark(std::uint64_t v) {
+    return v >= kZip64Limit ? kZip64Limit : static_cast<std::uint32_t>(v);
 }
 
 } // namespace
@@ -42,9 +42,9 @@ std::string extendedTimestamp(std::time_t mtime) {
     putLe16(out, 5);
     out.push_back(1); // modification time present
     // The field holds a signed 32-bit time; clamp rather than wrap.
-    int64_t t = static_cast<int64_t>(mtime);
-    t = std::clamp<int64_t>(t, INT32_MIN, INT32_MAX);
-    putLe32(out, static_cast<uint32_t>(static_cast<int32_t>(t)));
+    std::int64_t t = static_cast<std::int64_t>(mtime);
+    t = std::clamp<std::int64_t>(t, INT32_MIN, INT32_MAX);
+    putLe32(out, static_cast<std::uint32_t>(static_cast<std::int32_t>(t)));
     return out;
 }
 
@@ -61,7 +61,7 @@ std::string centralHeader(const CentralRecord &rec) {
     std::string extra;
     if (!z64.empty()) {
         putLe16(extra, zipformat::kExtraZip64);
-        putLe16(extra, static_cast<uint16_t>(z64.size()));
+        putLe16(extra, static_cast<std::uint16_t>(z64.size()));
         extra += z64;
     }
     extra += rec.extra;
@@ -81,7 +81,7 @@ std::string centralHeader(const CentralRecord &rec) {
     putLe16(out, clamp16(rec.name.size()));
     putLe16(out, clamp16(extra.size()));
     putLe16(out, clamp16(rec.comment.size()));
-    putLe16(out, static_cast<uint16_t>(std::min<uint32_t>(rec.disk, kZip64Limit16)));
+    putLe16(out, static_cast<std::uint16_t>(std::min<std::uint32_t>(rec.disk, kZip64Limit16)));
     putLe16(out, rec.internalAttr);
     putLe32(out, rec.externalAttr);
     putLe32(out, low32OrMark(rec.localOffset));
@@ -100,8 +100,8 @@ LocalHeaderLayout localHeader(const LocalFields &f) {
     putLe16(out, f.method);
     putLe32(out, f.dosTime);
     putLe32(out, f.crc);
-    putLe32(out, f.zip64 ? kZip64Limit : static_cast<uint32_t>(f.compressedSize));
-    putLe32(out, f.zip64 ? kZip64Limit : static_cast<uint32_t>(f.size));
+    putLe32(out, f.zip64 ? kZip64Limit : static_cast<std::uint32_t>(f.compressedSize));
+    putLe32(out, f.zip64 ? kZip64Limit : static_cast<std::uint32_t>(f.size));
     const std::string &name = *f.name;
     std::string extra;
     if (f.zip64) {
@@ -120,7 +120,8 @@ LocalHeaderLayout localHeader(const LocalFields &f) {
     return layout;
 }
 
-std::string dataDescriptor(uint32_t crc, uint64_t compressedSize, uint64_t size, bool zip64) {
+std::string dataDescriptor(std::uint32_t crc, std::uint64_t compressedSize, std::uint64_t size,
+                           bool zip64) {
     std::string out;
     putLe32(out, zipformat::kSigDescriptor);
     putLe32(out, crc);
@@ -128,18 +129,18 @@ std::string dataDescriptor(uint32_t crc, uint64_t compressedSize, uint64_t size,
         putLe64(out, compressedSize);
         putLe64(out, size);
     } else {
-        putLe32(out, static_cast<uint32_t>(compressedSize));
-        putLe32(out, static_cast<uint32_t>(size));
+        putLe32(out, static_cast<std::uint32_t>(compressedSize));
+        putLe32(out, static_cast<std::uint32_t>(size));
     }
     return out;
 }
 
-std::string endRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
+std::string endRecords(std::uint64_t count, std::uint64_t cdOffset, std::uint64_t cdSize,
                        const std::string &comment) {
     std::string out;
     const bool zip64 = count >= kZip64Limit16 || cdOffset >= kZip64Limit || cdSize >= kZip64Limit;
     if (zip64) {
-        const uint64_t z64At = cdOffset + cdSize;
+        const std::uint64_t z64At = cdOffset + cdSize;
         putLe32(out, zipformat::kSigEnd64);
         putLe64(out, zipformat::kEnd64Size - 12); // size of the rest of this record
         putLe16(out, kMadeByUnix);
@@ -158,8 +159,8 @@ std::string endRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
     putLe32(out, zipformat::kSigEnd);
     putLe16(out, 0);
     putLe16(out, 0);
-    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(count, kZip64Limit16)));
-    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(count, kZip64Limit16)));
+    putLe16(out, static_cast<std::uint16_t>(std::min<std::uint64_t>(count, kZip64Limit16)));
+    putLe16(out, static_cast<std::uint16_t>(std::min<std::uint64_t>(count, kZip64Limit16)));
     putLe32(out, low32OrMark(cdSize));
     putLe32(out, low32OrMark(cdOffset));
     putLe16(out, clamp16(comment.size()));
@@ -187,14 +188,14 @@ std::string spanEndRecords(const SpanEnd &e, const std::string &comment) {
         putLe64(out, e.endOffset);
         putLe32(out, e.lastDisk + 1);
     }
-    const auto clampDisk = [](uint32_t d) {
-        return static_cast<uint16_t>(std::min<uint32_t>(d, kZip64Limit16));
+    const auto clampDisk = [](std::uint32_t d) {
+        return static_cast<std::uint16_t>(std::min<std::uint32_t>(d, kZip64Limit16));
     };
     putLe32(out, zipformat::kSigEnd);
     putLe16(out, clampDisk(e.lastDisk));
     putLe16(out, clampDisk(e.cdDisk));
-    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(e.entriesHere, kZip64Limit16)));
-    putLe16(out, static_cast<uint16_t>(std::min<uint64_t>(e.count, kZip64Limit16)));
+    putLe16(out, static_cast<std::uint16_t>(std::min<std::uint64_t>(e.entriesHere, kZip64Limit16)));
+    putLe16(out, static_cast<std::uint16_t>(std::min<std::uint64_t>(e.count, kZip64Limit16)));
     putLe32(out, low32OrMark(e.cdSize));
     putLe32(out, low32OrMark(e.cdOffset));
     putLe16(out, clamp16(comment.size()));
@@ -202,19 +203,20 @@ std::string spanEndRecords(const SpanEnd &e, const std::string &comment) {
     return out;
 }
 
-size_t spanEndRecordsSize(const std::string &comment) {
+std::size_t spanEndRecordsSize(const std::string &comment) {
     return zipformat::kEnd64Size + zipformat::kEnd64LocatorSize + zipformat::kEndSize +
            clamp16(comment.size());
 }
 
 std::string withoutZip64(const std::string &extra) {
     std::string out;
-    size_t i = 0;
+    std::size_t i = 0;
     while (i + 4 <= extra.size()) {
-        const uint16_t tag = static_cast<uint16_t>(static_cast<uint8_t>(extra[i]) |
-                                                   (static_cast<uint8_t>(extra[i + 1]) << 8));
-        const uint16_t len = static_cast<uint16_t>(static_cast<uint8_t>(extra[i + 2]) |
-                                                   (static_cast<uint8_t>(extra[i + 3]) << 8));
+        const std::uint16_t tag = static_cast<std::uint16_t>(
+            static_cast<std::uint8_t>(extra[i]) | (static_cast<std::uint8_t>(extra[i + 1]) << 8));
+        const std::uint16_t len =
+            static_cast<std::uint16_t>(static_cast<std::uint8_t>(extra[i + 2]) |
+                                       (static_cast<std::uint8_t>(extra[i + 3]) << 8));
         if (i + 4 + len > extra.size())
             break;
         if (tag != zipformat::kExtraZip64)

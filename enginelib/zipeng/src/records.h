@@ -22,26 +22,26 @@ using zipformat::kVersionZip64;
 using zipformat::kZip64Limit;
 using zipformat::kZip64Limit16;
 
-void putLe16(std::string &out, uint16_t v);
-void putLe32(std::string &out, uint32_t v);
-void putLe64(std::string &out, uint64_t v);
-void patchLe32(std::string &out, size_t at, uint32_t v);
+void putLe16(std::string &out, std::uint16_t v);
+void putLe32(std::string &out, std::uint32_t v);
+void putLe64(std::string &out, std::uint64_t v);
+void patchLe32(std::string &out, std::size_t at, std::uint32_t v);
 
 // The central directory entry of one entry, as it will be written.
 struct CentralRecord {
     std::string name; // raw bytes
-    uint16_t madeBy = kMadeByUnix;
-    uint16_t needed = kVersionDeflate;
-    uint16_t flags = 0;
-    uint16_t method = kMethodDeflate;
-    uint32_t dosTime = 0;
-    uint32_t crc = 0;
-    uint64_t compressedSize = 0;
-    uint64_t size = 0;
-    uint64_t localOffset = 0;
-    uint32_t disk = 0; // piece of a set that holds the local header
-    uint16_t internalAttr = 0;
-    uint32_t externalAttr = 0;
+    std::uint16_t madeBy = kMadeByUnix;
+    std::uint16_t needed = kVersionDeflate;
+    std::uint16_t flags = 0;
+    std::uint16_t method = kMethodDeflate;
+    std::uint32_t dosTime = 0;
+    std::uint32_t crc = 0;
+    std::uint64_t compressedSize = 0;
+    std::uint64_t size = 0;
+    std::uint64_t localOffset = 0;
+    std::uint32_t disk = 0; // piece of a set that holds the local header
+    std::uint16_t internalAttr = 0;
+    std::uint32_t externalAttr = 0;
     std::string extra;   // extra fields other than ZIP64 (0x0001)
     std::string comment; // raw bytes
 };
@@ -55,31 +55,32 @@ std::string extendedTimestamp(std::time_t mtime);
 // ZIP64 extra field with both sizes (needed when they may reach 4 GiB).
 struct LocalFields {
     const std::string *name = nullptr;
-    uint16_t needed = kVersionDeflate;
-    uint16_t flags = 0;
-    uint16_t method = kMethodDeflate;
-    uint32_t dosTime = 0;
-    uint32_t crc = 0;
-    uint64_t compressedSize = 0;
-    uint64_t size = 0;
+    std::uint16_t needed = kVersionDeflate;
+    std::uint16_t flags = 0;
+    std::uint16_t method = kMethodDeflate;
+    std::uint32_t dosTime = 0;
+    std::uint32_t crc = 0;
+    std::uint64_t compressedSize = 0;
+    std::uint64_t size = 0;
     bool zip64 = false;
     std::string extra; // other extra fields
 };
 
 struct LocalHeaderLayout {
     std::string bytes;
-    size_t crcAt = 14;       // CRC, then 32-bit compressed and uncompressed sizes
-    size_t zip64SizesAt = 0; // 64-bit uncompressed then compressed size; 0: none
-    size_t methodAt = 8;
+    std::size_t crcAt = 14;       // CRC, then 32-bit compressed and uncompressed sizes
+    std::size_t zip64SizesAt = 0; // 64-bit uncompressed then compressed size; 0: none
+    std::size_t methodAt = 8;
 };
 
 LocalHeaderLayout localHeader(const LocalFields &f);
 
 // Data descriptor with signature; 64-bit sizes when the entry is ZIP64.
-std::string dataDescriptor(uint32_t crc, uint64_t compressedSize, uint64_t size, bool zip64);
+std::string dataDescriptor(std::uint32_t crc, std::uint64_t compressedSize, std::uint64_t size,
+                           bool zip64);
 
 // ZIP64 end record and locator when needed, then the end record.
-std::string endRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
+std::string endRecords(std::uint64_t count, std::uint64_t cdOffset, std::uint64_t cdSize,
                        const std::string &comment);
 
 // The end records of a multi-disk set, all written on its last piece:
@@ -87,17 +88,17 @@ std::string endRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
 // `cdDisk` at `cdOffset`, `entriesHere` of its records lie on the last
 // piece, and the records themselves start at `endOffset` there.
 struct SpanEnd {
-    uint32_t lastDisk = 0;
-    uint32_t cdDisk = 0;
-    uint64_t cdOffset = 0;
-    uint64_t cdSize = 0;
-    uint64_t count = 0;
-    uint64_t entriesHere = 0;
-    uint64_t endOffset = 0;
+    std::uint32_t lastDisk = 0;
+    std::uint32_t cdDisk = 0;
+    std::uint64_t cdOffset = 0;
+    std::uint64_t cdSize = 0;
+    std::uint64_t count = 0;
+    std::uint64_t entriesHere = 0;
+    std::uint64_t endOffset = 0;
 };
 std::string spanEndRecords(const SpanEnd &end, const std::string &comment);
 // Their greatest size, ZIP64 records included.
-size_t spanEndRecordsSize(const std::string &comment);
+std::size_t spanEndRecordsSize(const std::string &comment);
 
 // Removes every ZIP64 (0x0001) field from a raw extra-field block; keeps the
 // rest. Malformed trailing bytes are dropped.

@@ -45,7 +45,7 @@ Status SourceArchive::open(const std::string &path, std::unique_ptr<SourceArchiv
     const auto &info = src->archive_.info();
     src->comment_.assign(info.comment.data(), info.comment.size());
     src->entries_.reserve(src->archive_.size());
-    for (size_t i = 0; i < src->archive_.size(); ++i) {
+    for (std::size_t i = 0; i < src->archive_.size(); ++i) {
         const zipformat::Entry &e = src->archive_.entry(i);
         zipformat::EntryLocation loc;
         const zipformat::Error le = src->archive_.locate(i, loc);

@@ -17,10 +17,10 @@
 namespace zipwrite {
 
 struct ExistingEntry {
-    std::string name;      // UTF-8, "/" separators
-    CentralRecord central; // localOffset: as stored (relative to the archive proper)
-    uint64_t begin = 0;    // absolute: local header
-    uint64_t end = 0;      // absolute: after data and data descriptor
+    std::string name;        // UTF-8, "/" separators
+    CentralRecord central;   // localOffset: as stored (relative to the archive proper)
+    std::uint64_t begin = 0; // absolute: local header
+    std::uint64_t end = 0;   // absolute: after data and data descriptor
     std::time_t mtime = 0;
     bool exactTime = false; // mtime from an extra field, else from the DOS time
     bool isDir = false;
@@ -40,9 +40,9 @@ public:
     const std::vector<ExistingEntry> &entries() const { return entries_; }
     const std::string &comment() const { return comment_; }
     // Bytes in front of the archive proper (self-extractor stub).
-    uint64_t prefix() const { return archive_.info().shift; }
+    std::uint64_t prefix() const { return archive_.info().shift; }
     // Where new data may start in grow mode: the old central directory.
-    uint64_t appendAt() const { return archive_.info().centralPos; }
+    std::uint64_t appendAt() const { return archive_.info().centralPos; }
 
 private:
     zipformat::Archive archive_;

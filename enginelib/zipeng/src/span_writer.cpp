@@ -22,10 +22,10 @@ namespace zipwrite {
 
 namespace {
 
-constexpr size_t kFlushAt = size_t{1} << 20;
+constexpr std::size_t kFlushAt = std::size_t{1} << 20;
 // A piece is only started on a medium with at least this much room (or the
 // record that has to go there whole, when that is larger).
-constexpr size_t kMinRoom = 4096;
+constexpr std::size_t kMinRoom = 4096;
 constexpr long kMsdosMagic = 0x4d44;
 const char kSplitSignature[4] = {'P', 'K', 7, 8};
 
@@ -33,8 +33,8 @@ const char kSplitSignature[4] = {'P', 'K', 7, 8};
 // of pieces. The free space it reports is 4 KiB more than that, as file
 // systems that need room for their own records report it, so writes find
 // the medium full before the reported space is used up.
-constexpr uint64_t kHookSlack = 4096;
-uint64_t mediumBytesFromEnvironment() {
+constexpr std::uint64_t kHookSlack = 4096;
+std::uint64_t mediumBytesFromEnvironment() {
     const char *v = std::getenv("TARNWICK_ZIPENG_MEDIUM_BYTES");
     if (v == nullptr || *v == '\0')
         return UINT64_MAX;
@@ -42,17 +42,17 @@ uint64_t mediumBytesFromEnvironment() {
 }
 
 // The largest file the file system under `folder` takes: 4 GiB - 1 on FAT.
-uint64_t maxFileSize(const std::string &folder) {
-    uint64_t max = UINT64_MAX;
+std::uint64_t maxFileSize(const std::string &folder) {
+    std::uint64_t max = UINT64_MAX;
     struct statfs fs {};
     if (::statfs(folder.c_str(), &fs) == 0 && fs.f_type == kMsdosMagic)
         max = 0xFFFFFFFFu;
     const long bits = ::pathconf(folder.c_str(), _PC_FILESIZEBITS);
     if (bits > 1 && bits < 64)
-        max = std::min<uint64_t>(max, (uint64_t{1} << (bits - 1)) - 1);
+        max = std::min<std::uint64_t>(max, (std::uint64_t{1} << (bits - 1)) - 1);
     struct rlimit rl {};
     if (::getrlimit(RLIMIT_FSIZE, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY)
-        max = std::min<uint64_t>(max, static_cast<uint64_t>(rl.rlim_cur));
+        max = std::min<std::uint64_t>(max, static_cast<std::uint64_t>(rl.rlim_cur));
     return max;
 }
 
@@ -69,7 +69,7 @@ SpanWriter::SpanWriter(const SpanSettings &settings, Messenger &messenger)
                                          : settings_.archive.substr(0, slash);
     leaf_ = slash == std::string::npos ? settings_.archive : settings_.archive.substr(slash + 1);
     maxFile_ = maxFileSize(folder_);
-    buf_.reserve(kFlushAt + (size_t{4} << 20));
+    buf_.reserve(kFlushAt + (std::size_t{4} << 20));
     // Far below the flush size: it stays in the buffer, nothing can fail.
     buf_.insert(buf_.end(), kSplitSignature, kSplitSignature + sizeof kSplitSignature);
 }
@@ -119,20 +119,21 @@ void SpanWriter::clearOldPieces() {
     }
 }
 
-uint64_t SpanWriter::available() const {
-    uint64_t free = UINT64_MAX;
+std::uint64_t SpanWriter::available() const {
+    std::uint64_t free = UINT64_MAX;
     struct statvfs vfs {};
     if (::statvfs(folder_.c_str(), &vfs) == 0)
-        free = static_cast<uint64_t>(vfs.f_bavail) * static_cast<uint64_t>(vfs.f_frsize);
+        free = static_cast<std::uint64_t>(vfs.f_bavail) * static_cast<std::uint64_t>(vfs.f_frsize);
     if (mediumBytes_ != UINT64_MAX) {
-        const uint64_t left = mediumBytes_ > mediumWritten_ ? mediumBytes_ - mediumWritten_ : 0;
+        const std::uint64_t left =
+            mediumBytes_ > mediumWritten_ ? mediumBytes_ - mediumWritten_ : 0;
         free = std::min(free, left + kHookSlack);
     }
     return free;
 }
 
-Status SpanWriter::askForDisk(uint32_t number) {
-    if (!msg_.newDisk(static_cast<int32_t>(std::min<uint32_t>(number, INT32_MAX))))
+Status SpanWriter::askForDisk(std::uint32_t number) {
+    if (!msg_.newDisk(static_cast<std::int32_t>(std::min<std::uint32_t>(number, INT32_MAX))))
         return Status(ENGINE_ABORTED);
     newMedium_ = true;
     mediumFull_ = false;
@@ -140,14 +141,14 @@ Status SpanWriter::askForDisk(uint32_t number) {
     return {};
 }
 
-Status SpanWriter::startPiece(size_t need) {
-    const auto index = static_cast<uint32_t>(pieces_.size());
+Status SpanWriter::startPiece(std::size_t need) {
+    const auto index = static_cast<std::uint32_t>(pieces_.size());
     // Any count beyond index + 1 names a piece before the last.
     const std::string path = zipformat::piecePath(settings_.archive, index, index + 2);
     need = std::max(need, kMinRoom);
     if (settings_.pieceSize > 0 && need > settings_.pieceSize)
         return Status(ENGINE_BAD_ARGUMENTS);
-    uint64_t room = 0;
+    std::uint64_t room = 0;
     for (;;) {
         if (!mediumFull_) {
             if (newMedium_ && settings_.clearOld)
@@ -196,17 +197,18 @@ Status SpanWriter::endPiece() {
 }
 
 // `done`: bytes written, fewer than n when the medium or the file is full.
-Status SpanWriter::rawWrite(const uint8_t *data, size_t n, size_t &done) {
+Status SpanWriter::rawWrite(const std::uint8_t *data, std::size_t n, std::size_t &done) {
     done = 0;
     while (done < n) {
-        size_t want = n - done;
+        std::size_t want = n - done;
         if (mediumBytes_ != UINT64_MAX) {
-            const uint64_t left = mediumBytes_ > mediumWritten_ ? mediumBytes_ - mediumWritten_ : 0;
+            const std::uint64_t left =
+                mediumBytes_ > mediumWritten_ ? mediumBytes_ - mediumWritten_ : 0;
             if (left == 0) {
                 mediumFull_ = true;
                 break;
             }
-            want = static_cast<size_t>(std::min<uint64_t>(want, left));
+            want = static_cast<std::size_t>(std::min<std::uint64_t>(want, left));
         }
         const ssize_t w = ::pwrite(fd_, data + done, want, static_cast<off_t>(pieceBytes_ + done));
         if (w < 0 && errno == EINTR)
@@ -219,38 +221,38 @@ Status SpanWriter::rawWrite(const uint8_t *data, size_t n, size_t &done) {
             break;
         if (w <= 0)
             return writeFailure(w < 0 ? errno : EIO, ENGINE_NOT_ACCESSIBLE);
-        done += static_cast<size_t>(w);
-        mediumWritten_ += static_cast<uint64_t>(w);
+        done += static_cast<std::size_t>(w);
+        mediumWritten_ += static_cast<std::uint64_t>(w);
     }
     return {};
 }
 
 // The most of the `take` buffered bytes from `from` on that may end a piece:
 // never inside a record that stays whole.
-size_t SpanWriter::cutBefore(size_t from, size_t take) const {
-    const uint64_t first = bufStart_ + from;
-    uint64_t cut = first + take;
+std::size_t SpanWriter::cutBefore(std::size_t from, std::size_t take) const {
+    const std::uint64_t first = bufStart_ + from;
+    std::uint64_t cut = first + take;
     for (const auto &[begin, end] : together_)
         if (begin < cut && cut < end)
             cut = begin;
-    return cut > first ? static_cast<size_t>(cut - first) : 0;
+    return cut > first ? static_cast<std::size_t>(cut - first) : 0;
 }
 
 Status SpanWriter::flush(bool all) {
-    size_t done = 0;
+    std::size_t done = 0;
     const auto settle = [&] {
         bufStart_ += done;
         buf_.erase(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(done));
         done = 0;
     };
     while (done < buf_.size() && (all || buf_.size() - done >= kFlushAt)) {
-        const size_t pending = buf_.size() - done;
+        const std::size_t pending = buf_.size() - done;
         if (fd_ < 0) {
             settle();
-            size_t need = std::min(pending, kMinRoom);
+            std::size_t need = std::min(pending, kMinRoom);
             for (const auto &[begin, end] : together_)
                 if (begin == bufStart_)
-                    need = std::max<size_t>(need, static_cast<size_t>(end - begin));
+                    need = std::max<std::size_t>(need, static_cast<std::size_t>(end - begin));
             if (Status s = startPiece(need); s.failed())
                 return s;
             continue;
@@ -261,7 +263,8 @@ Status SpanWriter::flush(bool all) {
                 return s;
             continue;
         }
-        size_t take = static_cast<size_t>(std::min<uint64_t>(pending, limit_ - pieceBytes_));
+        std::size_t take =
+            static_cast<std::size_t>(std::min<std::uint64_t>(pending, limit_ - pieceBytes_));
         if (take < pending)
             take = cutBefore(done, take);
         if (take == 0) {
@@ -271,12 +274,12 @@ Status SpanWriter::flush(bool all) {
             limit_ = pieceBytes_;
             continue;
         }
-        size_t wrote = 0;
+        std::size_t wrote = 0;
         if (Status s = rawWrite(buf_.data() + done, take, wrote); s.failed())
             return s;
         if (wrote < take) {
             // The medium or the file took less than it promised.
-            const size_t keep = cutBefore(done, wrote);
+            const std::size_t keep = cutBefore(done, wrote);
             if (keep < wrote) {
                 if (::ftruncate(fd_, static_cast<off_t>(pieceBytes_ + keep)) != 0)
                     return Status(ENGINE_NOT_ACCESSIBLE);
@@ -294,8 +297,8 @@ Status SpanWriter::flush(bool all) {
     return {};
 }
 
-Status SpanWriter::write(const void *data, size_t n) {
-    const auto *p = static_cast<const uint8_t *>(data);
+Status SpanWriter::write(const void *data, std::size_t n) {
+    const auto *p = static_cast<const std::uint8_t *>(data);
     buf_.insert(buf_.end(), p, p + n);
     if (buf_.size() >= kFlushAt)
         return flush(false);
@@ -307,18 +310,18 @@ Status SpanWriter::writeTogether(const std::string &s) {
     return write(s.data(), s.size());
 }
 
-bool SpanWriter::canRewrite(uint64_t at) const {
-    const uint64_t from = fd_ >= 0 ? pieces_.back().start : bufStart_;
+bool SpanWriter::canRewrite(std::uint64_t at) const {
+    const std::uint64_t from = fd_ >= 0 ? pieces_.back().start : bufStart_;
     return at >= from && at <= position();
 }
 
-Status SpanWriter::patch(uint64_t at, const void *data, size_t n) {
+Status SpanWriter::patch(std::uint64_t at, const void *data, std::size_t n) {
     if (!canRewrite(at) || n > position() - at)
         return Status(ENGINE_BAD_ARGUMENTS);
-    const auto *p = static_cast<const uint8_t *>(data);
+    const auto *p = static_cast<const std::uint8_t *>(data);
     while (n > 0 && at < bufStart_) {
-        const size_t k = static_cast<size_t>(std::min<uint64_t>(n, bufStart_ - at));
-        const uint64_t offset = at - pieces_.back().start;
+        const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(n, bufStart_ - at));
+        const std::uint64_t offset = at - pieces_.back().start;
         if (::pwrite(fd_, p, k, static_cast<off_t>(offset)) != static_cast<ssize_t>(k))
             return Status(ENGINE_NOT_ACCESSIBLE);
         p += k;
@@ -330,13 +333,13 @@ Status SpanWriter::patch(uint64_t at, const void *data, size_t n) {
     return {};
 }
 
-Status SpanWriter::rewind(uint64_t at) {
+Status SpanWriter::rewind(std::uint64_t at) {
     if (!canRewrite(at))
         return Status(ENGINE_BAD_ARGUMENTS);
     if (at >= bufStart_) {
-        buf_.resize(static_cast<size_t>(at - bufStart_));
+        buf_.resize(static_cast<std::size_t>(at - bufStart_));
     } else {
-        const uint64_t keep = at - pieces_.back().start;
+        const std::uint64_t keep = at - pieces_.back().start;
         if (::ftruncate(fd_, static_cast<off_t>(keep)) != 0)
             return Status(ENGINE_NOT_ACCESSIBLE);
         mediumWritten_ -= std::min(mediumWritten_, pieceBytes_ - keep);
@@ -349,19 +352,19 @@ Status SpanWriter::rewind(uint64_t at) {
     return {};
 }
 
-Status SpanWriter::placeOf(uint64_t at, Place &place) {
+Status SpanWriter::placeOf(std::uint64_t at, Place &place) {
     if (Status s = flush(true); s.failed())
         return s;
     auto it = std::upper_bound(pieces_.begin(), pieces_.end(), at,
-                               [](uint64_t a, const Piece &p) { return a < p.start; });
+                               [](std::uint64_t a, const Piece &p) { return a < p.start; });
     if (it == pieces_.begin())
         return Status(ENGINE_BAD_ARGUMENTS);
     --it;
-    place = Place{static_cast<uint32_t>(it - pieces_.begin()), at - it->start};
+    place = Place{static_cast<std::uint32_t>(it - pieces_.begin()), at - it->start};
     return {};
 }
 
-Status SpanWriter::makeRoom(size_t size) {
+Status SpanWriter::makeRoom(std::size_t size) {
     if (Status s = flush(true); s.failed())
         return s;
     if (fd_ >= 0 && limit_ - pieceBytes_ >= size)

@@ -26,9 +26,9 @@ namespace zipwrite {
 class Messenger;
 
 struct SpanSettings {
-    std::string archive;    // the last piece's path
-    uint64_t pieceSize = 0; // 0: as much as the medium takes
-    bool clearOld = false;  // "-&": remove an older set's pieces from each medium
+    std::string archive;         // the last piece's path
+    std::uint64_t pieceSize = 0; // 0: as much as the medium takes
+    bool clearOld = false;       // "-&": remove an older set's pieces from each medium
 };
 
 class SpanWriter final : public Output {
@@ -39,39 +39,39 @@ public:
     SpanWriter &operator=(const SpanWriter &) = delete;
 
     using Output::write;
-    Status write(const void *data, size_t n) override;
+    Status write(const void *data, std::size_t n) override;
     Status writeTogether(const std::string &s) override;
-    uint64_t position() const override { return bufStart_ + buf_.size(); }
-    bool canRewrite(uint64_t at) const override;
-    Status patch(uint64_t at, const void *data, size_t n) override;
-    Status rewind(uint64_t at) override;
+    std::uint64_t position() const override { return bufStart_ + buf_.size(); }
+    bool canRewrite(std::uint64_t at) const override;
+    Status patch(std::uint64_t at, const void *data, std::size_t n) override;
+    Status rewind(std::uint64_t at) override;
 
     struct Place {
-        uint32_t disk = 0;
-        uint64_t offset = 0;
+        std::uint32_t disk = 0;
+        std::uint64_t offset = 0;
     };
     // Where the record that starts at logical position `at` lies.
-    Status placeOf(uint64_t at, Place &place);
+    Status placeOf(std::uint64_t at, Place &place);
     // Makes sure the next `size` bytes go whole into the piece they start.
-    Status makeRoom(size_t size);
+    Status makeRoom(std::size_t size);
     // Ends the set: the current piece becomes the last, under the archive's name.
     Status commit();
 
 private:
     struct Piece {
         std::string path;
-        uint64_t start = 0; // logical
+        std::uint64_t start = 0; // logical
         dev_t dev = 0;
         ino_t ino = 0;
     };
 
     Status flush(bool all);
-    Status startPiece(size_t need);
+    Status startPiece(std::size_t need);
     Status endPiece();
-    Status askForDisk(uint32_t number);
-    size_t cutBefore(size_t from, size_t take) const;
-    Status rawWrite(const uint8_t *data, size_t n, size_t &done);
-    uint64_t available() const;
+    Status askForDisk(std::uint32_t number);
+    std::size_t cutBefore(std::size_t from, std::size_t take) const;
+    Status rawWrite(const std::uint8_t *data, std::size_t n, std::size_t &done);
+    std::uint64_t available() const;
     void clearOldPieces();
     bool isOurs(const std::string &path) const;
     void removeWritten() noexcept;
@@ -80,18 +80,18 @@ private:
     Messenger &msg_;
     std::string folder_;
     std::string leaf_;
-    uint64_t maxFile_ = UINT64_MAX;
+    std::uint64_t maxFile_ = UINT64_MAX;
     std::vector<Piece> pieces_;
-    int fd_ = -1;             // the current piece, -1 between pieces
-    uint64_t pieceBytes_ = 0; // in the current piece
-    uint64_t limit_ = 0;      // what the current piece may take
-    bool mediumFull_ = false; // a write found no room: only a new medium helps
-    bool newMedium_ = true;   // nothing of ours is on it yet
-    uint64_t mediumWritten_ = 0;
-    uint64_t mediumBytes_ = UINT64_MAX; // test hook
-    std::vector<uint8_t> buf_;          // not yet in a piece
-    uint64_t bufStart_ = 0;
-    std::deque<std::pair<uint64_t, uint64_t>> together_; // logical [begin, end)
+    int fd_ = -1;                  // the current piece, -1 between pieces
+    std::uint64_t pieceBytes_ = 0; // in the current piece
+    std::uint64_t limit_ = 0;      // what the current piece may take
+    bool mediumFull_ = false;      // a write found no room: only a new medium helps
+    bool newMedium_ = true;        // nothing of ours is on it yet
+    std::uint64_t mediumWritten_ = 0;
+    std::uint64_t mediumBytes_ = UINT64_MAX; // test hook
+    std::vector<std::uint8_t> buf_;          // not yet in a piece
+    std::uint64_t bufStart_ = 0;
+    std::deque<std::pair<std::uint64_t, std::uint64_t>> together_; // logical [begin, end)
     bool committed_ = false;
 };
 

@@ -8,8 +8,8 @@
 namespace zipwrite {
 
 namespace {
-constexpr size_t kMaxRecords = size_t{1} << 20;
-constexpr size_t kMaxNameBytes = size_t{64} << 20;
+constexpr std::size_t kMaxRecords = std::size_t{1} << 20;
+constexpr std::size_t kMaxNameBytes = std::size_t{64} << 20;
 } // namespace
 
 void SurvivingDirectory::scan(const zipformat::Source &src) {
@@ -17,28 +17,29 @@ void SurvivingDirectory::scan(const zipformat::Source &src) {
     using zipformat::le16;
     using zipformat::le32;
     byName_.clear();
-    const uint64_t size = src.size();
-    std::vector<uint8_t> buf(64 * 1024);
-    uint8_t h[kCentralHeaderSize];
+    const std::uint64_t size = src.size();
+    std::vector<std::uint8_t> buf(64 * 1024);
+    std::uint8_t h[kCentralHeaderSize];
     // A hostile file made of signatures must not make the index outgrow
     // what a real directory could hold.
-    size_t records = 0, nameBytes = 0;
+    std::size_t records = 0, nameBytes = 0;
     // Windows overlap by three bytes so that no signature is cut in two.
-    for (uint64_t from = 0; from + 4 <= size;) {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), size - from));
+    for (std::uint64_t from = 0; from + 4 <= size;) {
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), size - from));
         if (!src.readAt(from, buf.data(), n))
             return;
-        for (size_t i = 0; i + 4 <= n; ++i) {
+        for (std::size_t i = 0; i + 4 <= n; ++i) {
             const void *p = std::memchr(buf.data() + i, 'P', n - 3 - i);
             if (p == nullptr)
                 break;
-            i = static_cast<size_t>(static_cast<const uint8_t *>(p) - buf.data());
+            i = static_cast<std::size_t>(static_cast<const std::uint8_t *>(p) - buf.data());
             if (le32(buf.data() + i) != zipformat::kSigCentral)
                 continue;
-            const uint64_t at = from + i;
+            const std::uint64_t at = from + i;
             if (size - at < kCentralHeaderSize || !src.readAt(at, h, sizeof h))
                 continue;
-            const uint16_t nameSize = le16(h + 28);
+            const std::uint16_t nameSize = le16(h + 28);
             if (size - at - kCentralHeaderSize < nameSize)
                 continue;
             std::string name(nameSize, '\0');
@@ -60,7 +61,7 @@ void SurvivingDirectory::scan(const zipformat::Source &src) {
     }
 }
 
-bool SurvivingDirectory::find(const std::string &rawName, uint64_t headerPos,
+bool SurvivingDirectory::find(const std::string &rawName, std::uint64_t headerPos,
                               SurvivingFields &out) const {
     const auto it = byName_.find(rawName);
     if (it == byName_.end())

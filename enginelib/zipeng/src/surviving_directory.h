@@ -15,10 +15,10 @@
 namespace zipwrite {
 
 struct SurvivingFields {
-    uint16_t madeBy = 0;
-    uint16_t flags = 0;
-    uint16_t internalAttr = 0;
-    uint32_t externalAttr = 0;
+    std::uint16_t madeBy = 0;
+    std::uint16_t flags = 0;
+    std::uint16_t internalAttr = 0;
+    std::uint32_t externalAttr = 0;
 };
 
 class SurvivingDirectory {
@@ -30,11 +30,11 @@ public:
     // The record of the entry with this raw name whose local header is at
     // `headerPos`, or the only record of that name when none points there
     // (data in front of the archive shifts every offset). False: none.
-    bool find(const std::string &rawName, uint64_t headerPos, SurvivingFields &out) const;
+    bool find(const std::string &rawName, std::uint64_t headerPos, SurvivingFields &out) const;
 
 private:
     struct Record {
-        uint64_t localOffset = 0;
+        std::uint64_t localOffset = 0;
         SurvivingFields fields;
     };
     std::map<std::string, std::vector<Record>> byName_;
