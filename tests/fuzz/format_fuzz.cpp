@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             EntryLocation loc;
             if (archive.locate(i, loc) == Error::Ok) {
                 CappedSink raw;
-                copyRaw(archive, loc.dataPos, loc.dataEnd, raw);
+                (void)copyRaw(archive, loc.dataPos, loc.dataEnd, raw);
             }
             for (std::string_view password : {std::string_view{}, std::string_view{"x"}}) {
                 sink = sink + static_cast<int>(checkEntry(archive, i, password));
