@@ -87,7 +87,10 @@ bool TFileDrag::eventFilter(QObject *watched, QEvent *event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        if (refuseDrops_ || LocalFilesOf(drag->mimeData()).isEmpty())
+        // A drag that started in this program carries its own archive's
+        // entries: taken, they would be added back. Its data is not even
+        // looked at, since asking for it extracts them.
+        if (refuseDrops_ || drag->source() != nullptr || LocalFilesOf(drag->mimeData()).isEmpty())
             drag->ignore();
         else
             drag->acceptProposedAction();
@@ -95,8 +98,12 @@ bool TFileDrag::eventFilter(QObject *watched, QEvent *event) {
     }
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
+        if (refuseDrops_ || drop->source() != nullptr) {
+            drop->ignore();
+            return true;
+        }
         const QStringList files = LocalFilesOf(drop->mimeData());
-        if (refuseDrops_ || files.isEmpty()) {
+        if (files.isEmpty()) {
             drop->ignore();
             return true;
         }

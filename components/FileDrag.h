@@ -11,7 +11,8 @@ class QWidget;
 // TFileDrag: lets its owning window receive files dropped from the desktop's
 // file manager. It watches the owner's drop events whether or not it did the
 // registering itself (EnableDrop), collects the dropped names into three
-// parallel lists and raises OnDrop.
+// parallel lists and raises OnDrop. Drags that start in this program itself
+// are refused.
 class TFileDrag : public QObject {
     Q_OBJECT
 public:
