@@ -18,7 +18,10 @@ using platform::MsgKind;
 using platform::MsgResult;
 
 void SelectedToFilesToProcess(TMainFormFm &form) {
-    QStringList names = form.SelectedNames();
+    NamesToFilesToProcess(form, form.SelectedNames());
+}
+
+void NamesToFilesToProcess(TMainFormFm &form, QStringList names) {
     if (names.isEmpty())
         return;
     form.MainZip.FilesToProcess = std::move(names);
@@ -49,9 +52,13 @@ void EditExtractMnClick(TMainFormFm &form) {
     ExtractFiles(form, *folder);
 }
 
-int ExtractFiles(TMainFormFm &form, const QString &folder) {
+int ExtractFiles(TMainFormFm &form, const QString &folder,
+                 const std::optional<QStringList> &names) {
     const TBusyScope busy(form);
-    SelectedToFilesToProcess(form);
+    if (names)
+        NamesToFilesToProcess(form, *names);
+    else
+        SelectedToFilesToProcess(form);
     TZipEngine &zip = form.MainZip;
     zip.ExtractDirectory = folder;
     zip.UsePaths = form.Settings.ExtractPath;

@@ -3,12 +3,18 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class TMainFormFm;
 
 // The stored names of the selected rows, in list order, become the engine's
 // FilesToProcess; with nothing selected the engine's list is left alone.
 void SelectedToFilesToProcess(TMainFormFm &form);
+// The same for stored names taken elsewhere (a drag names the entries it
+// took when it started).
+void NamesToFilesToProcess(TMainFormFm &form, QStringList names);
 
 // Asks for a target folder ("Select Directory") after the ConfirmExtract
 // question and extracts the selection there. A DefaultExtractPath that
@@ -20,7 +26,10 @@ void EditExtractMnClick(TMainFormFm &form);
 // 1 freshen, 2 update; any other value runs nothing), with UsePaths from
 // ExtractPath, inside its own busy state; the result is reported through
 // ShowZipResult("extracting"). Returns the result class (0 when nothing ran).
-int ExtractFiles(TMainFormFm &form, const QString &folder);
+// `names`, when given, are the stored names to extract instead of the
+// selection's.
+int ExtractFiles(TMainFormFm &form, const QString &folder,
+                 const std::optional<QStringList> &names = std::nullopt);
 
 // Removes the selected entries after the ConfirmRemove question and lists
 // the archive again whatever the result; with nothing selected it does
