@@ -2,6 +2,7 @@
 
 #include "FileDrag.h"
 #include "FilesLbDelegate.h"
+#include "FilesLbView.h"
 #include "Placemnt.h"
 #include "ProfileStore.h"
 #include "RecentList.h"
@@ -195,7 +196,7 @@ void TMainFormFm::BuildLayout() {
         FilesHd->resizeSection(k, DefaultColumnWidths[k]);
     layout->addWidget(FilesHd);
 
-    FilesLb = new QListView(central);
+    FilesLb = new TFilesLbView(central);
     FilesLb->setObjectName(QStringLiteral("FilesLb"));
     rows_ = new TRowListModel(FilesLb);
     FilesLb->setModel(rows_);

@@ -61,6 +61,9 @@ public:
     void MultidiskOff();
     // Stored names of the selected rows of FilesLb, in list order.
     QStringList SelectedNames() const;
+    // Stored names of every row below `folder` (a stored name ending in
+    // "/"), in list order.
+    QStringList StoredNamesBelow(const QString &folder) const;
     // TempFiles: the view command's files, deleted when the window closes.
     void AddTempFile(const QString &path);
     QStringList TempFileNames() const;

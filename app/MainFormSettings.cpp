@@ -99,6 +99,16 @@ QStringList TMainFormFm::SelectedNames() const {
     return names;
 }
 
+QStringList TMainFormFm::StoredNamesBelow(const QString &folder) const {
+    QStringList names;
+    for (int row = 0; row < rows_->Count(); ++row) {
+        QString name = rows_->StoredName(row);
+        if (name.size() > folder.size() && name.startsWith(folder))
+            names.append(std::move(name));
+    }
+    return names;
+}
+
 QStringList TMainFormFm::RowTexts() const {
     QStringList texts;
     for (int row = 0; row < rows_->Count(); ++row)

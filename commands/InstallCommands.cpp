@@ -4,6 +4,7 @@
 #include "ArchiveFileCommands.h"
 #include "DropCommand.h"
 #include "EngineEvents.h"
+#include "EntryDrag.h"
 #include "ExtractCommands.h"
 #include "MainForm.h"
 #include "TestFixCommands.h"
@@ -12,6 +13,7 @@
 
 void InstallCommands(TMainFormFm &form) {
     BindEngineEvents(form);
+    InstallEntryDrag(form);
     TMainFormFm *f = &form;
     form.SetCommandHandler(QStringLiteral("AbortSb"), [f] { AbortSbClick(*f); });
     form.SetCommandHandler(QStringLiteral("EditExtractMn"), [f] { EditExtractMnClick(*f); });

@@ -1,0 +1,34 @@
+// The contents list's widget: a list view whose selected rows can be
+// dragged out of the window. What a drag carries is decided elsewhere
+// (OnStartDrag); without a handler the list behaves as it always did.
+#pragma once
+
+#include <QListView>
+
+#include <functional>
+
+class QMimeData;
+
+class TFilesLbView : public QListView {
+    Q_OBJECT
+public:
+    explicit TFilesLbView(QWidget *parent = nullptr);
+
+    // Asked when the mouse has moved the desktop's drag distance with the
+    // left button held down on a row that was selected before the press.
+    // Returns the data to offer (the drag takes it over), or null for no
+    // drag. A press on a row that was not selected keeps sweeping out a
+    // selection, as the list always did.
+    std::function<QMimeData *(TFilesLbView &sender)> OnStartDrag;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+
+private:
+    QPoint pressedAt_;
+    bool dragArmed_ = false;
+    bool dragEnded_ = false;
+};

@@ -1,0 +1,231 @@
+#include "EntryDrag.h"
+
+#include "ExtractCommands.h"
+#include "FilesLbView.h"
+#include "MainForm.h"
+#include "ViewFolder.h"
+#include "platform/IoError.h"
+#include "platform/MessageDlg.h"
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QPointer>
+#include <QScopeGuard>
+#include <QSet>
+
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace {
+
+const QString UriListType = QStringLiteral("text/uri-list");
+
+// The parts of a stored name as the engine writes it below its target
+// folder; nullopt for a name it refuses to extract.
+std::optional<QStringList> SafeParts(const QString &stored) {
+    if (stored.startsWith(QLatin1Char('/')))
+        return std::nullopt;
+    QStringList parts;
+    for (const QString &part : stored.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String(".."))
+            return std::nullopt;
+        if (part != QLatin1String("."))
+            parts.append(part);
+    }
+    if (parts.isEmpty())
+        return std::nullopt;
+    const QString &first = parts.first();
+    if (first.size() >= 2 && first[1] == QLatin1Char(':') && first[0].isLetter())
+        return std::nullopt;
+    return parts;
+}
+
+// Owned by the window: what was extracted for its drags goes with it.
+class TDragFolderList : public QObject {
+public:
+    explicit TDragFolderList(QObject *owner) : QObject(owner) {
+        setObjectName(QStringLiteral("DragFolders"));
+    }
+    ~TDragFolderList() override {
+        for (const QString &folder : Folders) {
+            // A folder entry may have been stored without write permission.
+            QDirIterator folders(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                                 QDirIterator::Subdirectories);
+            while (folders.hasNext()) {
+                const QString path = folders.next();
+                if (!folders.fileInfo().isSymLink())
+                    QFile::setPermissions(path, QFile::permissions(path) | QFile::ReadOwner |
+                                                    QFile::WriteOwner | QFile::ExeOwner);
+            }
+            QDir(folder).removeRecursively();
+        }
+    }
+    QStringList Folders;
+};
+
+TDragFolderList &FolderListOf(TMainFormFm &form) {
+    auto *list = form.findChild<TDragFolderList *>(QStringLiteral("DragFolders"),
+                                                   Qt::FindDirectChildrenOnly);
+    return list != nullptr ? *list : *new TDragFolderList(&form);
+}
+
+// A fresh folder of this drag's own inside the view folder, so that its
+// files meet no older copies and the folder can go as a whole.
+std::optional<QString> NewDragFolder(TMainFormFm &form) {
+    const QString tempFolder =
+        form.Settings.TempFolder.isEmpty() ? platform::TempPath() : form.Settings.TempFolder;
+    const TViewFolder view = ViewFolderFor(tempFolder, platform::TempPath());
+    if (!view.Error.isEmpty()) {
+        platform::ShowUnexpectedError(view.Error);
+        return std::nullopt;
+    }
+    QByteArray name = QFile::encodeName(view.Folder + QStringLiteral("/drag-XXXXXX"));
+    if (::mkdtemp(name.data()) == nullptr) {
+        platform::ShowUnexpectedError(platform::IoErrorFromErrno(errno).message);
+        return std::nullopt;
+    }
+    const QString folder = QFile::decodeName(name);
+    FolderListOf(form).Folders.append(folder);
+    return folder;
+}
+
+} // namespace
+
+QStringList DragEntries(const QStringList &selected,
+                        const std::function<QStringList(const QString &folder)> &below) {
+    QStringList entries;
+    QSet<QString> seen;
+    const auto add = [&](const QString &name) {
+        if (!seen.contains(name)) {
+            seen.insert(name);
+            entries.append(name);
+        }
+    };
+    for (const QString &name : selected) {
+        add(name);
+        if (name.endsWith(QLatin1Char('/'))) {
+            for (const QString &inner : below(name))
+                add(inner);
+        }
+    }
+    return entries;
+}
+
+QStringList DragItems(const QStringList &selected, bool extractPath) {
+    QStringList folders;
+    for (const QString &name : selected) {
+        const auto parts = SafeParts(name);
+        if (parts && name.endsWith(QLatin1Char('/')))
+            folders.append(parts->join(QLatin1Char('/')) + QLatin1Char('/'));
+    }
+    QStringList items;
+    for (const QString &name : selected) {
+        const auto parts = SafeParts(name);
+        if (!parts)
+            continue;
+        QString item = extractPath ? parts->first() : parts->join(QLatin1Char('/'));
+        const bool inSelectedFolder =
+            !extractPath &&
+            std::any_of(folders.begin(), folders.end(),
+                        [&item](const QString &folder) { return item.startsWith(folder); });
+        if (!inSelectedFolder && !items.contains(item))
+            items.append(std::move(item));
+    }
+    return items;
+}
+
+TEntryDragData::TEntryDragData(std::function<QList<QUrl>()> extract)
+    : extract_(std::move(extract)) {}
+
+QStringList TEntryDragData::formats() const {
+    return {UriListType};
+}
+
+bool TEntryDragData::hasFormat(const QString &mimeType) const {
+    return mimeType == UriListType;
+}
+
+QVariant TEntryDragData::retrieveData(const QString &mimeType, QMetaType) const {
+    if (mimeType != UriListType || extracting_)
+        return QVariant();
+    if (!uriList_) {
+        extracting_ = true;
+        const auto done = qScopeGuard([this] { extracting_ = false; });
+        QByteArray list;
+        for (const QUrl &url : extract_())
+            list += url.toEncoded() + "\r\n";
+        uriList_ = list;
+    }
+    return *uriList_;
+}
+
+QList<QUrl> ExtractForDrag(TMainFormFm &form, const QStringList &selected) {
+    // A data request arrives with the window's events; an operation that
+    // is running then must not be entered a second time.
+    if (form.BusyCount != 0 || selected.isEmpty())
+        return {};
+    const std::optional<QString> folder = NewDragFolder(form);
+    if (!folder)
+        return {};
+    const QStringList entries = DragEntries(
+        selected, [&form](const QString &below) { return form.StoredNamesBelow(below); });
+    const bool extractPath = form.Settings.ExtractPath;
+    int result = 0;
+    {
+        const int method = form.Settings.ExtractMethod;
+        const auto restore = qScopeGuard([&form, extractPath, method] {
+            form.Settings.ExtractPath = extractPath;
+            form.Settings.ExtractMethod = method;
+        });
+        // Everything lands with its stored folders, so that a dragged folder
+        // can be offered whole; ExtractPath decides what is offered. The
+        // folder is empty: freshening would write nothing, updating is all.
+        form.Settings.ExtractPath = true;
+        form.Settings.ExtractMethod = 0;
+        result = ExtractFiles(form, *folder, entries);
+    }
+    if (result >= 2)
+        return {};
+    QList<QUrl> urls;
+    for (const QString &item : DragItems(selected, extractPath)) {
+        const QString path = *folder + QLatin1Char('/') + item;
+        struct stat info {};
+        // What the engine skipped is not there to offer.
+        if (::lstat(QFile::encodeName(path).constData(), &info) == 0)
+            urls.append(QUrl::fromLocalFile(path));
+    }
+    return urls;
+}
+
+TEntryDragData *NewEntryDragData(TMainFormFm &form) {
+    if (form.BusyCount != 0 || form.MainZip.ZipFileName.isEmpty())
+        return nullptr;
+    const QStringList selected = form.SelectedNames();
+    if (selected.isEmpty())
+        return nullptr;
+    // Held weakly: a target may ask after the window is gone.
+    QPointer<TMainFormFm> window(&form);
+    const QString archive = form.MainZip.ZipFileName;
+    return new TEntryDragData([window, archive, selected]() -> QList<QUrl> {
+        if (window.isNull() || window->MainZip.ZipFileName != archive)
+            return {};
+        return ExtractForDrag(*window, selected);
+    });
+}
+
+QStringList DragFolders(TMainFormFm &form) {
+    return FolderListOf(form).Folders;
+}
+
+void InstallEntryDrag(TMainFormFm &form) {
+    auto *list = form.findChild<TFilesLbView *>(QStringLiteral("FilesLb"));
+    if (list == nullptr)
+        return;
+    TMainFormFm *window = &form;
+    list->OnStartDrag = [window](TFilesLbView &) -> QMimeData * {
+        return NewEntryDragData(*window);
+    };
+}
