@@ -14,9 +14,10 @@ PACKAGES=(
   dpkg-dev file desktop-file-utils appstream
   # peers used by the tests to make and check archives
   zip unzip 7zip libarchive-tools python3
-  # the window placement on a real X server under a real window manager, and
-  # the Create Group launchers started as a desktop starts them (gio)
-  xvfb openbox libglib2.0-bin
+  # the window placement on a real X server under a real window manager, the
+  # Create Group launchers started as a desktop starts them (gio), and
+  # entries dragged out with the mouse (xdotool)
+  xvfb openbox libglib2.0-bin xdotool
 )
 
 missing=()
