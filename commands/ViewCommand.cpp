@@ -10,6 +10,7 @@
 
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -57,12 +58,22 @@ void SpdBtnViewClick(TMainFormFm &form) {
     const QStringList written = copies.Written();
     for (const QString &path : written)
         form.AddTempFile(path);
+    // Seen as the extraction left it, before any program can change it; a
+    // copy written again is not an edit to put back. Where two selected
+    // entries share the file name, the copy may hold either one: it is not
+    // put back under a name that may not be its own.
+    const auto sameName = [&fileName](const QString &stored) {
+        return StoredNameFilePart(stored) == fileName;
+    };
+    if (TViewEditWatch *watch = TViewEditWatch::Of(form); watch && written.contains(target)) {
+        if (std::count_if(selected.begin(), selected.end(), sameName) == 1)
+            watch->Watch(target, selected.first(), form.MainZip.ZipFileName);
+        else
+            watch->Forget(target);
+    }
     // Warnings included: whatever was reported, nothing is opened.
     if (form.ZipResultSeen)
         return;
-    // Seen as it is before the program it opens in can change it.
-    if (TViewEditWatch *watch = TViewEditWatch::Of(form))
-        watch->Watch(target, selected.first(), form.MainZip.ZipFileName);
     if (platform::ShellOpen(target) <= ShellSucceeded)
         platform::ShellOpen(QStringLiteral("notepad.exe"), target);
 }

@@ -56,12 +56,16 @@ TViewEditWatch *TViewEditWatch::Of(TMainFormFm &form) {
 }
 
 void TViewEditWatch::Watch(const QString &path, const QString &storedName, const QString &archive) {
+    // The copy of the latest View of that file name is the one on disk.
+    Forget(path);
     if (!IsPlainStoredFileName(storedName))
         return;
-    // The copy of the latest View of that file name is the one on disk.
-    std::erase_if(copies_, [&path](const Copy &c) { return c.path == path; });
     copies_.push_back(Copy{path, storedName, AbsolutePath(archive), TCopyStamp::Of(path)});
     Rewatch();
+}
+
+void TViewEditWatch::Forget(const QString &path) {
+    std::erase_if(copies_, [&path](const Copy &c) { return c.path == path; });
 }
 
 void TViewEditWatch::SetForeground(bool inFront) {

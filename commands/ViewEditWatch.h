@@ -43,6 +43,8 @@ public:
     // name that would not come back as the same entry (a folder, or parts
     // such as ".." or "" that the engine drops) is not watched.
     void Watch(const QString &path, const QString &storedName, const QString &archive);
+    // The copy at `path` is no longer one to put back.
+    void Forget(const QString &path);
     // Whether the program is in front of the other windows; the program
     // follows the application's state, tests set it themselves.
     void SetForeground(bool inFront);

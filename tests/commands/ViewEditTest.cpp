@@ -29,7 +29,7 @@ protected:
         CommandsTest::SetUp();
         archive_ = MakeZip(QStringLiteral("v.zip"), {{QStringLiteral("docs/a.txt"), "old text"},
                                                      {QStringLiteral("b.txt"), "bee"},
-                                                     {QStringLiteral("c/d.txt"), "dee"}});
+                                                     {QStringLiteral("c/a.txt"), "dee"}});
         form_ = NewForm();
         const QString folder = TempPath(QStringLiteral("view"));
         QDir().mkpath(folder);
@@ -155,5 +155,18 @@ TEST_F(ViewEditTest, CopyOfAnArchiveNoLongerOpenAsksNothing) {
     EXPECT_EQ(form_->StatusText(),
               QStringLiteral("The file docs/a.txt has been changed, but its archive is no "
                              "longer open."));
+    EXPECT_EQ(Entries(), before);
+}
+
+TEST_F(ViewEditTest, CopyThatTwoSelectedEntriesShareIsNotPutBack) {
+    SelectNames(*form_, {QStringLiteral("docs/a.txt"), QStringLiteral("c/a.txt")});
+    // The engine writes no copy over one of the same time and size.
+    QFile::remove(copy_);
+    desktop_->answerShellOpen(42);
+    form_->RunItemCommand(QStringLiteral("EditView1"));
+    const QStringList before = Entries();
+    Edit("new text", 10);
+    ReturnToFront();
+    EXPECT_TRUE(desktop_->messages().empty());
     EXPECT_EQ(Entries(), before);
 }
