@@ -1,5 +1,6 @@
 #include "deflate64.h"
 
+#include "deflate_constants.h"
 #include "huffman.h"
 #include "zipformat/records.h"
 
@@ -10,8 +11,8 @@
 namespace zipformat::detail {
 namespace {
 
-constexpr std::size_t kWindow = std::size_t{1} << 16;
-constexpr std::size_t kMaxMatch = 3 + 0xffff; // length code 285 with 16 extra bits
+constexpr std::size_t kWindow = kDeflate64Window;
+constexpr std::size_t kMaxMatch = kDeflate64MaxMatch;
 // Output made between two slides of the window; the history the next
 // match may reach stays in front of it.
 constexpr std::size_t kRoom = std::size_t{1} << 20;
@@ -27,25 +28,13 @@ constexpr std::size_t kInMargin = 1024;
 constexpr std::size_t kKeep = 8;
 
 constexpr unsigned kLitBits = 11, kDistBits = 8, kPreBits = 7;
+// What refill() leaves in the bit buffer at least (56 to 64 bits).
+constexpr unsigned kBitsAfterRefill = 56;
 // Every subtable of a complete code holds at least two codewords, so these
 // bound the main table plus subtables of at most 2^(15 - bits) entries each.
 constexpr std::size_t kLitCapacity = (std::size_t{1} << kLitBits) + 144 * 16;
 constexpr std::size_t kDistCapacity = (std::size_t{1} << kDistBits) + 16 * 128;
 constexpr std::size_t kPreCapacity = std::size_t{1} << kPreBits;
-
-constexpr std::uint32_t kLengthBase[29] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
-                                           15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
-                                           67, 83, 99, 115, 131, 163, 195, 227, 3};
-constexpr std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                           2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 16};
-constexpr std::uint32_t kDistBase[32] = {1,    2,    3,    4,     5,     7,     9,     13,
-                                         17,   25,   33,   49,    65,    97,    129,   193,
-                                         257,  385,  513,  769,   1025,  1537,  2049,  3073,
-                                         4097, 6145, 8193, 12289, 16385, 24577, 32769, 49153};
-constexpr std::uint8_t kDistExtra[32] = {0, 0, 0, 0, 1, 1, 2,  2,  3,  3,  4,  4,  5,  5,  6,  6,
-                                         7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 14, 14};
-constexpr std::uint8_t kPrecodeOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                            11, 4,  12, 3, 13, 2, 14, 1, 15};
 
 class Deflate64Decoder final : public Decoder {
 public:
@@ -76,7 +65,9 @@ private:
     std::size_t available() const { return end_ - ip_; }
     bool starved() const { return !complete_ && available() < kInMargin; }
     // Bytes past the input's end read as zeros; whether any of them were
-    // consumed is checked where a block or the stream ends.
+    // consumed is checked where a block or the stream ends. Afterwards the
+    // buffer holds kBitsAfterRefill bits at least: each caller states with
+    // a static_assert that what it takes before the next refill fits.
     void refill() {
         if (available() >= 8) {
             bits_ |= le64(in_.get() + ip_) << count_;
@@ -207,24 +198,21 @@ Deflate64Decoder::Step Deflate64Decoder::header() {
     if (overran())
         return Step::Failed;
     refill();
+    static_assert(1 + 2 <= kBitsAfterRefill);
     final_ = take(1) != 0;
     switch (take(2)) {
-    case 0:
+    case kBlockStored:
         return storedHeader();
-    case 1: {
-        std::uint8_t lengths[288 + 32];
-        std::fill(lengths, lengths + 144, 8);
-        std::fill(lengths + 144, lengths + 256, 9);
-        std::fill(lengths + 256, lengths + 280, 7);
-        std::fill(lengths + 280, lengths + 288, 8);
-        std::fill(lengths + 288, lengths + 320, 5);
-        if (!buildHuffmanTable(lengths, 288, kLitBits, lit_.data(), lit_.size()) ||
-            !buildHuffmanTable(lengths + 288, 32, kDistBits, dist_.data(), dist_.size()))
+    case kBlockFixed: {
+        const std::uint8_t *lengths = kFixedLengths.data();
+        if (!buildHuffmanTable(lengths, kLitlenSymbols, kLitBits, lit_.data(), lit_.size()) ||
+            !buildHuffmanTable(lengths + kLitlenSymbols, kDistSymbols, kDistBits, dist_.data(),
+                               dist_.size()))
             return Step::Failed;
         state_ = State::Codes;
         return Step::Ok;
     }
-    case 2:
+    case kBlockDynamic:
         return dynamicTables();
     default:
         return Step::Failed;
@@ -255,49 +243,57 @@ Deflate64Decoder::Step Deflate64Decoder::storedHeader() {
 
 Deflate64Decoder::Step Deflate64Decoder::dynamicTables() {
     refill();
-    const unsigned litCount = take(5) + 257;
-    const unsigned distCount = take(5) + 1;
-    const unsigned preCount = take(4) + 4;
-    if (litCount > 286)
+    static_assert(kLitlenCountBits + kDistCountBits + kPrecodeCountBits <= kBitsAfterRefill);
+    const unsigned litCount = take(kLitlenCountBits) + kFirstLengthSymbol;
+    const unsigned distCount = take(kDistCountBits) + 1;
+    const unsigned preCount = take(kPrecodeCountBits) + 4;
+    if (litCount > kMaxLitlenCodes)
         return Step::Failed;
-    std::uint8_t lengths[288 + 32] = {};
+    std::uint8_t lengths[kMaxSymbols] = {};
     for (unsigned i = 0; i < preCount; ++i) {
-        if (count_ < 3)
+        static_assert(kPrecodeLengthBits <= kBitsAfterRefill);
+        if (count_ < kPrecodeLengthBits)
             refill();
-        lengths[kPrecodeOrder[i]] = static_cast<std::uint8_t>(take(3));
+        lengths[kPrecodeOrder[i]] = static_cast<std::uint8_t>(take(kPrecodeLengthBits));
     }
-    if (!buildHuffmanTable(lengths, 19, kPreBits, pre_.data(), pre_.size()))
+    if (!buildHuffmanTable(lengths, kPrecodeSymbols, kPreBits, pre_.data(), pre_.size()))
         return Step::Failed;
     const unsigned total = litCount + distCount;
-    std::fill(lengths, lengths + 19, 0);
+    std::fill(lengths, lengths + kPrecodeSymbols, 0);
+    // What one code length takes at most: a precode codeword and a repeat's
+    // extra bits.
+    constexpr unsigned kLengthStepBits = 16;
+    static_assert(kMaxPrecodeLength + kMaxRepeatExtraBits <= kLengthStepBits);
+    static_assert(kLengthStepBits <= kBitsAfterRefill);
     for (unsigned i = 0; i < total;) {
-        if (count_ < 16)
+        if (count_ < kLengthStepBits)
             refill();
         const int sym = decode(pre_, kPreBits);
         if (sym < 0)
             return Step::Failed;
-        if (sym < 16) {
+        if (sym < static_cast<int>(kRepeatPrevious)) {
             lengths[i++] = static_cast<std::uint8_t>(sym);
             continue;
         }
         std::uint8_t value = 0;
         unsigned repeat;
-        if (sym == 16) {
+        if (sym == kRepeatPrevious) {
             if (i == 0)
                 return Step::Failed;
             value = lengths[i - 1];
             repeat = 3 + take(2);
-        } else if (sym == 17) {
+        } else if (sym == kRepeatZero) {
             repeat = 3 + take(3);
         } else {
-            repeat = 11 + take(7);
+            static_assert(kRepeatZeroLong == kPrecodeSymbols - 1);
+            repeat = 11 + take(kMaxRepeatExtraBits);
         }
         if (repeat > total - i)
             return Step::Failed;
         std::fill(lengths + i, lengths + i + repeat, value);
         i += repeat;
     }
-    if (overran() || lengths[256] == 0) // no end-of-block code: the block could never end
+    if (overran() || lengths[kEndOfBlock] == 0) // no end-of-block code: the block could never end
         return Step::Failed;
     if (!buildHuffmanTable(lengths, litCount, kLitBits, lit_.data(), lit_.size()) ||
         !buildHuffmanTable(lengths + litCount, distCount, kDistBits, dist_.data(), dist_.size()))
@@ -328,22 +324,26 @@ Deflate64Decoder::Step Deflate64Decoder::codes() {
             return Step::Starved;
         if (overread_ != 0 && overran())
             return Step::Failed;
+        // A symbol and a length's extra bits, then a distance code and its
+        // extra bits: 60 bits, more than one refill promises.
         refill();
+        static_assert(kMaxCodewordLength + kMaxLengthExtraBits <= kBitsAfterRefill);
+        static_assert(kMaxCodewordLength + kMaxDistExtraBits <= kBitsAfterRefill);
         const int sym = decode(lit_, kLitBits);
         if (sym < 0)
             return Step::Failed;
-        if (sym < 256) {
+        if (sym < static_cast<int>(kEndOfBlock)) {
             w[pos_++] = static_cast<std::uint8_t>(sym);
             continue;
         }
-        if (sym == 256) {
+        if (sym == kEndOfBlock) {
             state_ = final_ ? State::Done : State::Header;
             return overran() ? Step::Failed : Step::Ok;
         }
-        const unsigned code = static_cast<unsigned>(sym) - 257;
-        if (code >= 29)
+        const unsigned code = static_cast<unsigned>(sym) - kFirstLengthSymbol;
+        if (code >= kLengthSymbols)
             return Step::Failed; // 286 and 287 exist only in the fixed code
-        const std::size_t length = kLengthBase[code] + take(kLengthExtra[code]);
+        const std::size_t length = kDeflate64LengthBase[code] + take(kDeflate64LengthExtra[code]);
         refill();
         const int d = decode(dist_, kDistBits);
         if (d < 0)

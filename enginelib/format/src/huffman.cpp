@@ -1,12 +1,12 @@
 #include "huffman.h"
 
+#include "deflate_constants.h"
+
 #include <algorithm>
 
 namespace zipformat::detail {
 namespace {
 
-constexpr unsigned kMaxCodeLength = 15;
-constexpr unsigned kMaxSymbols = 320;
 constexpr unsigned kMaxTableBits = 12;
 
 unsigned reverseBits(unsigned code, unsigned length) noexcept {
@@ -25,9 +25,9 @@ bool buildHuffmanTable(const std::uint8_t *lengths, unsigned count, unsigned tab
     const std::size_t mainSize = std::size_t{1} << tableBits;
     if (count > kMaxSymbols || tableBits > kMaxTableBits || mainSize > capacity)
         return false;
-    unsigned perLength[kMaxCodeLength + 1] = {};
+    unsigned perLength[kMaxCodewordLength + 1] = {};
     for (unsigned s = 0; s < count; ++s) {
-        if (lengths[s] > kMaxCodeLength)
+        if (lengths[s] > kMaxCodewordLength)
             return false;
         ++perLength[lengths[s]];
     }
@@ -35,7 +35,7 @@ bool buildHuffmanTable(const std::uint8_t *lengths, unsigned count, unsigned tab
     // Code space left, in units of 2^-15 of the whole.
     long left = 1;
     unsigned used = 0;
-    for (unsigned len = 1; len <= kMaxCodeLength; ++len) {
+    for (unsigned len = 1; len <= kMaxCodewordLength; ++len) {
         left = (left << 1) - perLength[len];
         if (left < 0)
             return false; // over-subscribed
@@ -48,9 +48,9 @@ bool buildHuffmanTable(const std::uint8_t *lengths, unsigned count, unsigned tab
         return false;
 
     // Canonical codes: shorter first, then by symbol.
-    unsigned next[kMaxCodeLength + 2] = {};
+    unsigned next[kMaxCodewordLength + 2] = {};
     unsigned code = 0;
-    for (unsigned len = 1; len <= kMaxCodeLength; ++len) {
+    for (unsigned len = 1; len <= kMaxCodewordLength; ++len) {
         code = (code + perLength[len - 1]) << 1;
         next[len] = code;
     }
