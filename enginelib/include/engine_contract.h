@@ -33,8 +33,8 @@ typedef int32_t (*EngineCallback)(int32_t code, void *data, void *user);
  * high 16 bits a secondary code. argc == 1 is the query form: argv[0] points
  * to an int32_t selector and argv[1] to the archive path.
  */
-typedef int32_t (*EngineEntryPoint)(int32_t magic, int32_t argc, char **argv,
-                                    EngineCallback cb, void *user);
+typedef int32_t (*EngineEntryPoint)(int32_t magic, int32_t argc, char **argv, EngineCallback cb,
+                                    void *user);
 
 int32_t zipeng(int32_t magic, int32_t argc, char **argv, EngineCallback cb, void *user);
 int32_t unzeng(int32_t magic, int32_t argc, char **argv, EngineCallback cb, void *user);
@@ -68,7 +68,7 @@ enum {
 #define ENGINE_REPLY_TEXT_CAPACITY 256 /* message 10, including the NUL */
 #define ENGINE_PASSWORD_CAPACITY 81    /* message 100: 80 characters and a NUL */
 #define ENGINE_PASSWORD_MAX 80
-#define ENGINE_COMMENT_CAPACITY 255    /* message 120, no NUL */
+#define ENGINE_COMMENT_CAPACITY 255 /* message 120, no NUL */
 /* Messages 130 and 140: the archive comment holds up to 255 characters,
  * each up to four bytes in UTF-8. */
 #define ENGINE_ARCHIVE_COMMENT_CHARS 255
@@ -90,11 +90,11 @@ enum {
  * EngineValue1 and EngineValue2 carry their high 32 bits.
  */
 typedef struct EngineFileRecord {
-    const char *FileName;  /* NUL-terminated, "/" separators */
-    int32_t Size;          /* uncompressed size, low 32 bits */
-    int32_t CompressedSize;/* compressed size, low 32 bits */
-    int32_t EngineValue1;  /* high 32 bits of Size */
-    uint8_t Attributes;    /* ENGINE_ATTR_* bits 0 to 5 */
+    const char *FileName;   /* NUL-terminated, "/" separators */
+    int32_t Size;           /* uncompressed size, low 32 bits */
+    int32_t CompressedSize; /* compressed size, low 32 bits */
+    int32_t EngineValue1;   /* high 32 bits of Size */
+    uint8_t Attributes;     /* ENGINE_ATTR_* bits 0 to 5 */
     uint8_t Reserved[3];
     uint32_t DosDateTime;  /* MS-DOS date (high 16 bits) and time (low 16) */
     int32_t EngineValue2;  /* high 32 bits of CompressedSize */
@@ -119,7 +119,7 @@ typedef struct EngineFileRecord {
 static inline uint8_t engine_packed_method(uint16_t method, uint8_t aesStrength) {
     if (aesStrength == 0 || aesStrength > 3)
         return (uint8_t)(method < 127 ? method : 127);
-    uint8_t inner = method <= 20                    ? (uint8_t)method
+    uint8_t inner = method <= 20                     ? (uint8_t)method
                     : (method >= 93 && method <= 98) ? (uint8_t)(method - 72)
                                                      : ENGINE_PACKED_OTHER;
     return (uint8_t)(ENGINE_PACKED_AES | (aesStrength << 5) | inner);
@@ -157,7 +157,7 @@ typedef struct EnginePasswordQuery {
 /* Message 120: the comment of an entry is wanted. */
 typedef struct EngineFileCommentQuery {
     const char *FileName;
-    char *Comment;  /* ENGINE_COMMENT_CAPACITY bytes, no NUL written */
+    char *Comment; /* ENGINE_COMMENT_CAPACITY bytes, no NUL written */
     uint8_t Length;
 } EngineFileCommentQuery;
 
@@ -224,28 +224,28 @@ enum {
  */
 enum {
     ENGINE_OK = 0,
-    ENGINE_NOTHING_MATCHED = 10,   /* no entry or file matched the names */
-    ENGINE_COMPLETED_30 = 30,      /* completed, nothing to report */
-    ENGINE_SOME_SKIPPED = 40,      /* some files were skipped, each reported */
+    ENGINE_NOTHING_MATCHED = 10, /* no entry or file matched the names */
+    ENGINE_COMPLETED_30 = 30,    /* completed, nothing to report */
+    ENGINE_SOME_SKIPPED = 40,    /* some files were skipped, each reported */
     ENGINE_ARCHIVE_NOT_FOUND = 100,
-    ENGINE_BAD_ARCHIVE = 110,      /* not a ZIP archive or unreadable directory */
+    ENGINE_BAD_ARCHIVE = 110, /* not a ZIP archive or unreadable directory */
     ENGINE_NO_MEMORY = 120,
-    ENGINE_MULTIDISK_REFUSED = 130,/* component: not in multidisk mode */
+    ENGINE_MULTIDISK_REFUSED = 130, /* component: not in multidisk mode */
     ENGINE_COMPLETED_140 = 140,
     ENGINE_DISK_FULL = 150,
     ENGINE_CORRUPTED = 160,
-    ENGINE_BUSY = 180,             /* another application does a similar task */
+    ENGINE_BUSY = 180, /* another application does a similar task */
     ENGINE_ABORTED = 190,
     ENGINE_TEST_FAILED = 200,
     ENGINE_NOTHING_TESTED = 210,
-    ENGINE_NOT_LOADED = 240,       /* component: engine library missing */
+    ENGINE_NOT_LOADED = 240, /* component: engine library missing */
     ENGINE_TEMP_FILE = 280,
-    ENGINE_REMOVES_PARENT = 350,   /* "-m" would delete the current folder */
-    ENGINE_DUPLICATE_NAMES = 370,  /* names repeat after dropping paths */
-    ENGINE_NO_DATE = 380,          /* archive empty or only folders */
+    ENGINE_REMOVES_PARENT = 350,  /* "-m" would delete the current folder */
+    ENGINE_DUPLICATE_NAMES = 370, /* names repeat after dropping paths */
+    ENGINE_NO_DATE = 380,         /* archive empty or only folders */
     ENGINE_NOT_ACCESSIBLE = 400,
-    ENGINE_SPANNED = 410,          /* one disk of a set, "-!" not given */
-    ENGINE_BAD_ARGUMENTS = 500     /* the argument vector makes no sense */
+    ENGINE_SPANNED = 410,      /* one disk of a set, "-!" not given */
+    ENGINE_BAD_ARGUMENTS = 500 /* the argument vector makes no sense */
 };
 
 #ifdef __cplusplus

@@ -33,8 +33,8 @@ class ArchiveFileCommandsTest : public CommandsTest {
 protected:
     void SetUp() override {
         CommandsTest::SetUp();
-        archive_ = MakeZip(QStringLiteral("open.zip"), {{QStringLiteral("a.txt"), "alpha"},
-                                                        {QStringLiteral("b.txt"), "beta"}});
+        archive_ = MakeZip(QStringLiteral("open.zip"),
+                           {{QStringLiteral("a.txt"), "alpha"}, {QStringLiteral("b.txt"), "beta"}});
         bytes_ = ReadFile(archive_);
         form_ = NewForm();
         form_->OpenZipFile(archive_);
@@ -90,17 +90,16 @@ TEST_F(ArchiveFileCommandsTest, CopyToNewAndExistingFiles) {
     ASSERT_EQ(::stat(existing.toLocal8Bit().constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     // No temporary file stays behind.
-    EXPECT_EQ(QDir(TempPath(QString())).entryList({QStringLiteral(".tarnwick-*")},
-                                                  QDir::Hidden | QDir::Files),
+    EXPECT_EQ(QDir(TempPath(QString()))
+                  .entryList({QStringLiteral(".tarnwick-*")}, QDir::Hidden | QDir::Files),
               QStringList());
 }
 
 TEST_F(ArchiveFileCommandsTest, CopyOntoTheArchiveItselfOrAFullDiskChangesNothing) {
     const QString link = TempPath(QStringLiteral("link.zip"));
     ASSERT_TRUE(QFile::link(archive_, link));
-    ASSERT_EQ(::link(archive_.toLocal8Bit().constData(), TempPath(QStringLiteral("hard.zip"))
-                                                               .toLocal8Bit()
-                                                               .constData()),
+    ASSERT_EQ(::link(archive_.toLocal8Bit().constData(),
+                     TempPath(QStringLiteral("hard.zip")).toLocal8Bit().constData()),
               0);
     for (const QString &self : {archive_, TempPath(QStringLiteral("hard.zip")), link,
                                 TempPath(QStringLiteral("./open.zip"))}) {
@@ -155,8 +154,10 @@ TEST_F(ArchiveFileCommandsTest, RenameMovesAndReopensOrKeepsTheOldNameOnFailure)
 
 TEST_F(ArchiveFileCommandsTest, MovingAcrossFileSystems) {
     // /dev/shm is a file system of its own on most Linux machines.
-    struct statfs here {}, shm {};
-    const QString folder = QStringLiteral("/dev/shm/tarnwick-rename-%1").arg(QCoreApplication::applicationPid());
+    struct statfs here {
+    }, shm{};
+    const QString folder =
+        QStringLiteral("/dev/shm/tarnwick-rename-%1").arg(QCoreApplication::applicationPid());
     if (::statfs(TempPath(QString()).toLocal8Bit().constData(), &here) != 0 ||
         ::statfs("/dev/shm", &shm) != 0 || here.f_type == shm.f_type || !QDir().mkpath(folder))
         GTEST_SKIP() << "no second file system at hand";

@@ -173,8 +173,8 @@ TEST_F(ArchiveInfoTest, InformationModeShowsTheCommentOnTopWhenAsked) {
 }
 
 TEST_F(ArchiveInfoTest, EnterAndEscBothSaveAChangedComment) {
-    const QString path = PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"),
-                               QStringLiteral("b'old'"));
+    const QString path =
+        PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"), QStringLiteral("b'old'"));
     auto form = FormWith(path);
     EditComment(*form, QStringLiteral("by enter"), Qt::Key_Return);
     EXPECT_EQ(form->MainZip.ArchiveComment(), QStringLiteral("by enter"));
@@ -187,8 +187,8 @@ TEST_F(ArchiveInfoTest, EnterAndEscBothSaveAChangedComment) {
 }
 
 TEST_F(ArchiveInfoTest, TheCommentLimitCountsCharactersNotBytes) {
-    const QString path = PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"),
-                               QStringLiteral("b'old'"));
+    const QString path =
+        PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"), QStringLiteral("b'old'"));
     auto form = FormWith(path);
     const QString u(QStringLiteral("\u00fc")), euro(QStringLiteral("\u20ac"));
     struct Case {
@@ -221,8 +221,8 @@ TEST_F(ArchiveInfoTest, AnUnchangedCommentWritesNothing) {
 }
 
 TEST_F(ArchiveInfoTest, AFailedOrRefusedWriteIsReported) {
-    const QString path = PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"),
-                               QStringLiteral("b'old'"));
+    const QString path =
+        PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"), QStringLiteral("b'old'"));
     auto form = FormWith(path);
     qputenv("TARNWICK_ZIPENG_FAIL_AFTER", "0");
     desktop_->answerMessage(MsgResult::OK);
@@ -263,8 +263,8 @@ TEST_F(ArchiveInfoTest, InformationCommentAndAboutOpenModallyFromTheirItems) {
         });
         poll->start();
     };
-    const QString path = PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"),
-                               QStringLiteral("b'note'"));
+    const QString path =
+        PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"), QStringLiteral("b'note'"));
     const QByteArray bytes = FileBytes(path);
     auto form = FormWith(path);
     closeWith(Qt::Key_Return);

@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             c = '/'; // as NamePatterns reads it
     std::string literal;
     const bool single = patternLiteral(pattern, literal);
-    if (single && (!wildcardMatch(pattern, literal) ||
-                   wildcardMatch(pattern, name) != (name == literal)))
+    if (single &&
+        (!wildcardMatch(pattern, literal) || wildcardMatch(pattern, name) != (name == literal)))
         std::abort();
     // A name also selects its folder entry, "x" the entry "x/".
     const bool folder = single && name == literal + "/";

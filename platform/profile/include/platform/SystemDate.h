@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QDate>
-#include <QTime>
 #include <QString>
+#include <QTime>
 
 // The system's short date and long time formats: the C library's formats of
 // the user's locale (nl_langinfo D_FMT and T_FMT; "%m/%d/%y" and "%H:%M:%S"
