@@ -22,8 +22,10 @@ LIMIT=${LIMIT:-300}
 WORK=${WORK:-/dev/shm/tarnwick-bench-named}
 
 [ -x "$CLI" ] || { echo "no tarnwick-cli in $BIN" >&2; exit 2; }
-command -v zip >/dev/null && command -v unzip >/dev/null ||
-    { echo "needs Info-ZIP zip and unzip" >&2; exit 2; }
+if ! command -v zip >/dev/null || ! command -v unzip >/dev/null; then
+    echo "needs Info-ZIP zip and unzip" >&2
+    exit 2
+fi
 mkdir -p "$WORK"
 cd "$WORK"
 
@@ -86,11 +88,14 @@ timeit() { # command...  prints "wall cpu" seconds
 }
 
 # zip reads the names from its standard input with -@.
+# shellcheck disable=SC2016 # "$@" and "$0" belong to the inner shell
 zip_named=(bash -c 'exec zip "$@" -@ <"$0"' "$data.names")
 
 rows=()
 row() { # operation tool "all-wall all-cpu" "named-wall named-cpu"
-    local all=($3) named=($4) ratio="-"
+    local all named ratio="-"
+    read -ra all <<<"$3"
+    read -ra named <<<"$4"
     case "${all[0]}${named[0]}" in
     *'>'*) ;;
     *) ratio=$(awk -v a="${all[0]}" -v b="${named[0]}" \

@@ -16,6 +16,8 @@
 #                                         older build, for before/after)
 #   ENTRIES=20000 RUNS=5 ...              smaller archive, more runs (defaults
 #                                         100000 and 3)
+# The timing functions run through best_of, which shellcheck cannot follow.
+# shellcheck disable=SC2317
 set -euo pipefail
 
 BIN=$(cd "${1:-$(dirname "$0")/../build/dev/bin}" && pwd)
@@ -90,7 +92,10 @@ best_of() {
     echo "$best"
 }
 
+# Set-up commands, expanded when they run.
+# shellcheck disable=SC2016
 fresh_out='rm -rf "$WORK/out" && mkdir -p "$WORK/out"'
+# shellcheck disable=SC2016
 fresh_copy='cp "$WORK/$archive" "$WORK/remove.zip"'
 all_extracted() {
     local count

@@ -40,7 +40,8 @@ fi
 # The set is written by the build under test's engine, once per run.
 rm -f set.z* set.zip
 "$CLI" add set.zip data -r -q -6 --multidisk --piece-size 10m
-echo "== set: $(ls set.z* | wc -l) pieces, $(du -cb set.z* | tail -1 | cut -f1) bytes, $(du -sh data | cut -f1) of files"
+pieces=(set.z*)
+echo "== set: ${#pieces[@]} pieces, $(du -cb set.z* | tail -1 | cut -f1) bytes, $(du -sh data | cut -f1) of files"
 
 # best LABEL COMMAND...: the best wall time of RUNS runs, and its processor time
 best() {

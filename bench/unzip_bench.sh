@@ -123,7 +123,8 @@ results+=("$(timeit "copy tree cp" cp -r tree out/)")
 
 printf "\n%-20s %-9s %9s %9s %12s\n" "operation" "tool" "seconds" "vs unzip" "peak RSS MB"
 for r in "${results[@]}"; do
-    set -- $r
+    read -ra fields <<<"$r"
+    set -- "${fields[@]}"
     label="$1 $2"; tool=$3; secs=$4; mem=$5
     ref=$(printf "%s\n" "${results[@]}" | awk -v l="$1 $2" '$1" "$2==l && $3=="unzip"{print $4}')
     ratio="-"

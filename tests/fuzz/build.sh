@@ -1,7 +1,8 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Builds the libFuzzer harnesses with clang (ASan, UBSan) outside the
 # normal CMake build, into /tmp/fuzz (or $FUZZ_OUT), and copies the shared
-# corpus in as seeds. Run:
+# corpus in as seeds. tests/fuzz/run.sh builds and runs them all briefly;
+# to fuzz one for longer:
 #   tests/fuzz/build.sh && /tmp/fuzz/format_fuzz /tmp/fuzz/corpus /tmp/fuzz/seeds \
 #       -max_len=65536 -rss_limit_mb=2048 -timeout=10 -jobs=1 -workers=1
 # and the same with /tmp/fuzz/unzeng_fuzz (the engine's "-v", "-t" and queries) and
@@ -9,54 +10,70 @@
 # /tmp/fuzz/repair_fuzz (the compressing side's "-F" and "-FF"; it writes and syncs an
 # archive per run in $TMPDIR, best a tmpfs such as /dev/shm) and
 # /tmp/fuzz/pattern_fuzz (requested names: look-up against matching).
-# Needs clang and libclang-rt-14-dev (Debian 12) plus the library's
-# -dev packages (zlib, bzip2, liblzma, libdeflate, libzstd, libisal, nettle).
-set -eu
+# Needs clang-14 and libclang-rt-14-dev (Debian 12) plus the library's
+# -dev packages (zlib, bzip2, liblzma, libdeflate, libzstd, libisal, nettle);
+# scripts/deps.sh installs them. CXX overrides the compiler ("ccache
+# clang++-14" works), JOBS the number of compilers run at once.
+set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 OUT=${FUZZ_OUT:-/tmp/fuzz}
-CXX=${CXX:-clang++}
-SAN="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
-FLAGS="-std=c++20 -g -O1 -fno-omit-frame-pointer $SAN"
+read -ra CXX <<<"${CXX:-clang++-14}"
+JOBS=${JOBS:-$(nproc)}
+FLAGS=(-std=c++20 -g -O1 -fno-omit-frame-pointer
+    "-fsanitize=address,undefined" -fno-sanitize-recover=undefined)
+INC=(-I"$ROOT/enginelib/format/include" -I"$ROOT/enginelib/format/src" -I"$ROOT/enginelib/include")
+read -ra LIBS <<<"$(pkg-config --libs libdeflate libzstd libisal nettle) -lz -lbz2 -llzma -lpthread"
 mkdir -p "$OUT/obj" "$OUT/corpus" "$OUT/seeds"
 
-INC="-I$ROOT/enginelib/format/include -I$ROOT/enginelib/format/src -I$ROOT/enginelib/include"
-LIBS="$(pkg-config --libs libdeflate libzstd libisal nettle) -lz -lbz2 -llzma -lpthread"
+# compile OBJECT SOURCE [FLAG...]: in the background, at most JOBS at once.
+running=()
+compile() {
+    local obj=$1 src=$2
+    shift 2
+    if [ "${#running[@]}" -ge "$JOBS" ]; then
+        wait "${running[0]}"
+        running=("${running[@]:1}")
+    fi
+    "${CXX[@]}" "${FLAGS[@]}" -fsanitize=fuzzer-no-link "${INC[@]}" "$@" -c "$src" -o "$obj" &
+    running+=("$!")
+}
+# Waits for every compiler started; fails when one did.
+compiled() {
+    local pid
+    for pid in "${running[@]}"; do
+        wait "$pid"
+    done
+    running=()
+}
+link() { # HARNESS OBJECT...
+    local harness=$1
+    shift
+    "${CXX[@]}" "${FLAGS[@]}" -fsanitize=fuzzer "${INC[@]}" "$ROOT/tests/fuzz/$harness.cpp" "$@" \
+        "${LIBS[@]}" -o "$OUT/$harness"
+}
 
-objs=""
+objs=() uobjs=() zobjs=()
 for src in "$ROOT"/enginelib/format/src/*.cpp; do
-    obj="$OUT/obj/$(basename "$src" .cpp).o"
-    $CXX $FLAGS -fsanitize=fuzzer-no-link $INC -c "$src" -o "$obj"
-    objs="$objs $obj"
+    objs+=("$OUT/obj/$(basename "$src" .cpp).o")
+    compile "${objs[-1]}" "$src"
 done
-
-$CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/format_fuzz.cpp" $objs $LIBS \
-    -o "$OUT/format_fuzz"
-
-$CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/deflate64_fuzz.cpp" $objs $LIBS \
-    -o "$OUT/deflate64_fuzz"
-
-$CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/pattern_fuzz.cpp" $objs $LIBS \
-    -o "$OUT/pattern_fuzz"
-
 # The extracting engine, linked statically into its harness (no dlopen).
-uobjs=""
 for src in "$ROOT"/enginelib/unzeng/src/*.cpp; do
-    obj="$OUT/obj/unzeng_$(basename "$src" .cpp).o"
-    $CXX $FLAGS -fsanitize=fuzzer-no-link $INC -c "$src" -o "$obj"
-    uobjs="$uobjs $obj"
+    uobjs+=("$OUT/obj/unzeng_$(basename "$src" .cpp).o")
+    compile "${uobjs[-1]}" "$src"
 done
-$CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/unzeng_fuzz.cpp" $uobjs $objs $LIBS \
-    -o "$OUT/unzeng_fuzz"
-
 # The repair of the compressing side, tested through the extracting side.
-zobjs=""
 for src in "$ROOT"/enginelib/zipeng/src/*.cpp; do
-    obj="$OUT/obj/zipeng_$(basename "$src" .cpp).o"
-    $CXX $FLAGS -fsanitize=fuzzer-no-link $INC -I"$ROOT/enginelib/zipeng/src" -c "$src" -o "$obj"
-    zobjs="$zobjs $obj"
+    zobjs+=("$OUT/obj/zipeng_$(basename "$src" .cpp).o")
+    compile "${zobjs[-1]}" "$src" -I"$ROOT/enginelib/zipeng/src"
 done
-$CXX $FLAGS -fsanitize=fuzzer $INC "$ROOT/tests/fuzz/repair_fuzz.cpp" $zobjs $uobjs $objs $LIBS \
-    -o "$OUT/repair_fuzz"
+compiled
+
+link format_fuzz "${objs[@]}"
+link deflate64_fuzz "${objs[@]}"
+link pattern_fuzz "${objs[@]}"
+link unzeng_fuzz "${uobjs[@]}" "${objs[@]}"
+link repair_fuzz "${zobjs[@]}" "${uobjs[@]}" "${objs[@]}"
 
 # The shared sample archives lie beside the repository, as the tests expect them.
 SEEDS=${FUZZ_SEEDS:-$ROOT/../shared/corpus/zip}
