@@ -61,6 +61,7 @@ TSettings ReadSettings(const TProfileStore &store) {
     s.DefaultExtractPath = Text(store, "DefaultExtractPath", QString(), TextSettingLimit);
     s.ExtractPath = Flag(store, "ExtractPath", defaults.ExtractPath);
     s.ExtractMethod = Integer(store, "ExtractMethod", defaults.ExtractMethod);
+    s.Encryption = Integer(store, "Encryption", defaults.Encryption);
     // Stored back this way, so the next save writes the folder without it.
     DropTrailingSlash(s.TempFolder);
     return s;
@@ -106,6 +107,11 @@ void WriteSettings(TProfileStore &store, const TSettings &s, const TColumnWidths
     if (!s.LastDirectory.isEmpty())
         text("LastDirectory", s.LastDirectory);
     integer("ExtractMethod", s.ExtractMethod);
+    // Ours, after the designed keys: a file that never had it stays as the
+    // design writes it, until the user chooses something else.
+    if (s.Encryption != TSettings().Encryption ||
+        !store.ReadString(SettingsSection, QStringLiteral("Encryption"), QString()).isEmpty())
+        integer("Encryption", s.Encryption);
     for (int k = 0; k < ColumnCount; ++k)
         store.WriteInteger(ColumnsSection, QString::fromLatin1(ColumnKeys[k]), widths[k]);
 }
@@ -122,6 +128,11 @@ void ApplySettingsToEngine(const TSettings &s, TZipEngine &engine) {
     engine.MoveFiles = s.MoveFiles;
     engine.IncludeHiddenFiles = s.IncludeHidden;
     engine.Password = s.Password;
+    ApplyEncryptionSetting(s.Encryption, engine);
+}
+
+void ApplyEncryptionSetting(int encryption, TZipEngine &engine) {
+    engine.Encryption = encryption == EncryptionAes256 ? zenAes256 : zenZipCrypto;
 }
 
 void ApplyOverwriteSetting(int overwrite, TZipEngine &engine) {

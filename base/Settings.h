@@ -31,6 +31,10 @@ struct TSettings {
     QString DefaultExtractPath;
     bool ExtractPath = false;
     int ExtractMethod = 0;
+    // Ours: how added entries are encrypted while Password is set
+    // (EncryptionZipCrypto or EncryptionAes256; another value is kept and
+    // encrypts as ZipCrypto).
+    int Encryption = 0;
 
     bool operator==(const TSettings &) const = default;
 };
@@ -41,6 +45,9 @@ using TColumnWidths = std::array<int, ColumnCount>;
 // Section titles and [Columns] keys, in section order.
 extern const std::array<const char *, ColumnCount> ColumnKeys;
 constexpr TColumnWidths DefaultColumnWidths{90, 62, 60, 60, 60, 38, 1096};
+
+constexpr int EncryptionZipCrypto = 0;
+constexpr int EncryptionAes256 = 1;
 
 constexpr int TextSettingLimit = 255;
 constexpr int PasswordLimit = 80;
@@ -57,6 +64,9 @@ void WriteSettings(TProfileStore &store, const TSettings &settings, const TColum
 
 // The engine properties that the settings drive at start.
 void ApplySettingsToEngine(const TSettings &settings, TZipEngine &engine);
+
+// AES-256 only for EncryptionAes256; any other value is ZipCrypto.
+void ApplyEncryptionSetting(int encryption, TZipEngine &engine);
 
 // Overwrite 0 never, 1 always, 2 ask; any other value leaves the engine alone.
 void ApplyOverwriteSetting(int overwrite, TZipEngine &engine);

@@ -81,6 +81,36 @@ TEST_F(SettingsTest, OverwriteOutsideItsRangeStaysAndLeavesTheEngineAlone) {
     EXPECT_EQ(form->MainZip.Overwrite, zowNever);
 }
 
+TEST_F(SettingsTest, EncryptionIsWrittenOnlyOnceChosenAndOnlyOneValueMeansAes) {
+    const struct {
+        const char *ini; // [Settings] lines; empty: no file
+        int setting;
+        TZipEncryption engine;
+        const char *saved; // the line saved; empty: no Encryption key at all
+    } cases[] = {
+        {"", 0, zenZipCrypto, ""},
+        {"Encryption=1\n", 1, zenAes256, "Encryption=1\n"},
+        {"Encryption=0\n", 0, zenZipCrypto, "Encryption=0\n"},
+        {"Encryption=7\n", 7, zenZipCrypto, "Encryption=7\n"},
+        {"Encryption=abc\n", 0, zenZipCrypto, "Encryption=0\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.ini);
+        QFile::remove(IniPath());
+        if (*c.ini != '\0')
+            WriteIni(QStringLiteral("[Settings]\n") + QString::fromLatin1(c.ini));
+        auto form = NewForm();
+        EXPECT_EQ(form->Settings.Encryption, c.setting);
+        EXPECT_EQ(form->MainZip.Encryption, c.engine);
+        form->SaveSettingsNow1Click();
+        if (*c.saved == '\0')
+            EXPECT_FALSE(IniText().contains(QStringLiteral("Encryption")));
+        else
+            EXPECT_TRUE(IniText().contains(QString::fromLatin1(c.saved)))
+                << IniText().toStdString();
+    }
+}
+
 TEST_F(SettingsTest, SaveSettingsNowWritesEveryKeyOwnerReadable) {
     auto form = NewForm();
     form->findChild<QAction *>(QStringLiteral("SaveSettingsonExit1"))->setChecked(false);
