@@ -240,6 +240,12 @@ void TFrmConfiguration::BuildPasswordPage() {
     grid->addWidget(BuddyLabel(QStringLiteral("Stored &Password for Files:"), EdPassword), 1, 0, 1,
                     2);
     grid->addWidget(EdPassword, 2, 0, 1, 2);
+    // Ours: entries in the order of the setting's values.
+    CmEncryption = Named(new QComboBox, "CmEncryption");
+    CmEncryption->addItems(
+        {QStringLiteral("ZipCrypto (readable everywhere)"), QStringLiteral("AES-256 (secure)")});
+    grid->addWidget(BuddyLabel(QStringLiteral("&Encryption:"), CmEncryption), 3, 0, 1, 2);
+    grid->addWidget(CmEncryption, 4, 0, 1, 2);
     layout->addWidget(group);
     layout->addStretch();
 }
@@ -282,6 +288,7 @@ void TFrmConfiguration::FormCreate() {
     CkBxOnTop->setChecked(s.OnTop);
     CkBxUseTemp->setChecked(s.UseTempFile);
     EdPassword->setText(s.Password);
+    CmEncryption->setCurrentIndex(EntryIndex(CmEncryption, s.Encryption));
     CkBxCloseBrowser->setChecked(s.CloseBrowser);
     // A value that names no item leaves the group without a selection.
     auto *group = mouseActions_[0]->group();
@@ -318,6 +325,9 @@ void TFrmConfiguration::Button2Click() {
     s.OnTop = CkBxOnTop->isChecked();
     s.UseTempFile = CkBxUseTemp->isChecked();
     s.Password = EdPassword->text().left(PasswordLimit);
+    // A stored value that names no entry stays as it is.
+    if (CmEncryption->currentIndex() >= 0)
+        s.Encryption = CmEncryption->currentIndex();
     s.CloseBrowser = CkBxCloseBrowser->isChecked();
     s.MouseAction = MouseActionIndex();
     s.ClearDisk = CkBxClearDisk->isChecked();
@@ -351,6 +361,7 @@ void TFrmConfiguration::Button2Click() {
     engine_.MoveFiles = s.MoveFiles;
     engine_.IncludeHiddenFiles = s.IncludeHidden;
     engine_.Password = s.Password;
+    ApplyEncryptionSetting(s.Encryption, engine_);
     accept();
 }
 

@@ -52,6 +52,7 @@ private:
     QCheckBox *CkBxOnTop = nullptr;
     QCheckBox *CkBxUseTemp = nullptr;
     QLineEdit *EdPassword = nullptr;
+    QComboBox *CmEncryption = nullptr; // ours: the Encryption setting
     QCheckBox *CkBxCloseBrowser = nullptr;
     QRadioButton *mouseActions_[3] = {};
     QCheckBox *CkBxClearDisk = nullptr;

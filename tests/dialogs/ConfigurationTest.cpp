@@ -127,6 +127,30 @@ TEST_F(ConfigurationTest, FillsEveryControlAndWritesThemBack) {
     EXPECT_TRUE(engine.UsePaths);
 }
 
+TEST_F(ConfigurationTest, PasswordPageChoosesTheEncryption) {
+    TSettings settings;
+    TZipEngine engine;
+    TFrmConfiguration dialog(settings, engine, nullptr);
+    auto *choice = Control<QComboBox>(dialog, "CmEncryption");
+    ASSERT_EQ(choice->count(), 2);
+    EXPECT_EQ(choice->itemText(0), "ZipCrypto (readable everywhere)");
+    EXPECT_EQ(choice->itemText(1), "AES-256 (secure)");
+    EXPECT_EQ(choice->currentIndex(), 0);
+    EXPECT_EQ(choice->parentWidget()->parentWidget()->objectName(), "TabSheet4");
+    choice->setCurrentIndex(1);
+    dialog.Button2Click();
+    EXPECT_EQ(settings.Encryption, EncryptionAes256);
+    EXPECT_EQ(engine.Encryption, zenAes256);
+
+    // A value from elsewhere selects nothing and survives OK.
+    settings.Encryption = 7;
+    TFrmConfiguration again(settings, engine, nullptr);
+    EXPECT_EQ(Control<QComboBox>(again, "CmEncryption")->currentIndex(), -1);
+    again.Button2Click();
+    EXPECT_EQ(settings.Encryption, 7);
+    EXPECT_EQ(engine.Encryption, zenZipCrypto);
+}
+
 TEST_F(ConfigurationTest, CancelEscAndTheCloseBoxChangeNothing) {
     auto form = NewForm();
     form->Settings.Overwrite = 0;
