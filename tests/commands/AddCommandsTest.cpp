@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QProgressBar>
 
+#include <map>
+
 using platform::MsgKind;
 using platform::MsgResult;
 using Kind = platform::testing::ScriptedDesktop::Kind;
@@ -237,4 +239,21 @@ TEST_F(AddCommandsTest, UpdateSwitchesMultidiskOffWithoutAsking) {
         EXPECT_EQ(form->BusyCount, 0);
     }
     EXPECT_EQ(ZipNames(archive_), QStringList({"old.txt", "new.txt"}));
+}
+
+// The Encryption setting from the INI file reaches the engine: with AES-256
+// and a password, Add writes method 99 (WinZip AES), and the listing shows it.
+TEST_F(AddCommandsTest, AesSettingEncryptsWhatAddWrites) {
+    auto form = OpenForm(QStringLiteral("[Settings]\nConfirmAdd=0\nPassword=pw\nEncryption=1\n"));
+    desktop_->answerFiles({newFile_});
+    form->RunItemCommand(QStringLiteral("EditAddMn"));
+    std::map<QString, std::uint8_t> packed;
+    form->MainZip.OnListing = [&](TZipEngine &, const TZipFileStats &s) {
+        packed[s.FileName] = s.EngineByte;
+    };
+    form->MainZip.ZipFileName = archive_;
+    ASSERT_EQ(form->MainZip.ListArchive(), 0);
+    ASSERT_EQ(packed.size(), 2u);
+    EXPECT_EQ(engine_packed_aes_bits(packed[QStringLiteral("new.txt")]), 256u);
+    EXPECT_EQ(engine_packed_aes_bits(packed[QStringLiteral("old.txt")]), 0u);
 }
