@@ -16,8 +16,9 @@ PACKAGES=(
   zip unzip 7zip libarchive-tools python3
   # the window placement on a real X server under a real window manager, the
   # Create Group launchers started as a desktop starts them (gio), and
-  # entries dragged out with the mouse (xdotool)
-  xvfb openbox libglib2.0-bin xdotool
+  # entries dragged out with the mouse (xdotool), tests on a display of
+  # their own (xvfb-run needs xauth)
+  xvfb xauth openbox libglib2.0-bin xdotool
 )
 
 missing=()

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
@@ -146,6 +147,18 @@ TEST(QtDesktopTest, TextEditorSavesAndAsksBeforeDroppingChanges) {
     EXPECT_EQ(ReadFile(dir.path() + "/draft.TXT"), "draft");
     untitled->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(QtDesktopTest, TextEditorPastesTextAndIgnoresAnEmptyClipboard) {
+    TextEditorWindow editor;
+    editor.editor()->setPlainText(QStringLiteral("kept"));
+    editor.editor()->moveCursor(QTextCursor::End);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(editor.editor(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(editor.editor()->toPlainText(), "kept");
+    QApplication::clipboard()->setText(QStringLiteral(" and pasted"));
+    QTest::keyClick(editor.editor(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(editor.editor()->toPlainText(), "kept and pasted");
 }
 
 TEST(QtDesktopTest, HelpStaysUsableBesideADialogThatBlocksTheProgram) {

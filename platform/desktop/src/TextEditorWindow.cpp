@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSaveFile>
@@ -21,10 +22,32 @@ namespace {
 
 const QString kFilter = QStringLiteral("Text Documents (*.TXT)|*.TXT|All files (*.*)|*.*");
 
+// Qt 6.4 dereferences nothing when asked to paste an empty clipboard (after a
+// reboot, or when the program that copied has quit), taking the program down
+// with every unsaved text; a paste of no data is nothing to do.
+class PlainTextEdit : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    bool canInsertFromMimeData(const QMimeData *source) const override {
+        return holdsData(source) && QPlainTextEdit::canInsertFromMimeData(source);
+    }
+    void insertFromMimeData(const QMimeData *source) override {
+        if (holdsData(source))
+            QPlainTextEdit::insertFromMimeData(source);
+    }
+
+private:
+    static bool holdsData(const QMimeData *source) {
+        return source != nullptr && !source->formats().isEmpty();
+    }
+};
+
 } // namespace
 
 TextEditorWindow::TextEditorWindow(QWidget *parent)
-    : QMainWindow(parent), edit_(new QPlainTextEdit(this)) {
+    : QMainWindow(parent), edit_(new PlainTextEdit(this)) {
     setObjectName(QStringLiteral("TextEditorWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setCentralWidget(edit_);
