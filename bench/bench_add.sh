@@ -17,6 +17,19 @@ build=$(cd "${1:-$here/../build}" && pwd)
 lib=$build/bin/libzipeng32.so
 # TOOLS limits the run, e.g. TOOLS="zipeng zip".
 TOOLS=${TOOLS:-zipeng zip 7z}
+# ENCRYPT=aes256 (or zipcrypto) encrypts with the password "bench": the
+# engine with "-e -Y aes256" (or "-e"), 7-Zip with -mem=AES256 (or
+# ZipCrypto), zip with -P.
+ENCRYPT=${ENCRYPT:-}
+pass="" engine_crypt="" seven_crypt="" zip_crypt=""
+if [ -n "$ENCRYPT" ]; then
+    pass=bench engine_crypt="-e" zip_crypt="-P bench"
+    # ZipCrypto is the engine's default: no "-Y", so older builds compare too.
+    case $ENCRYPT in
+    aes256) engine_crypt="-e -Y aes256" seven_crypt="-pbench -mem=AES256" ;;
+    *) seven_crypt="-pbench -mem=ZipCrypto" ;;
+    esac
+fi
 SCRATCH=${SCRATCH:-/dev/shm/tarnwick-bench-add}
 [ -f "$lib" ] || { echo "no $lib: build the zipeng32 target first" >&2; exit 2; }
 
@@ -48,13 +61,24 @@ run() {
 for set in tree large; do
     echo "== $set: $(du -sh "$SCRATCH/$set" | cut -f1), $(find "$SCRATCH/$set" -type f | wc -l) files"
     case " $TOOLS " in *" zipeng "*)
-        run "$set-zipeng-6" "$set" "$SCRATCH/zipeng_drive" "$lib" "" -6 -r "out/$set-zipeng-6.zip" "$set"
-        unzip -tq "$SCRATCH/out/$set-zipeng-6.zip" >/dev/null && echo "   (engine's archive: unzip -t OK)"
+        # shellcheck disable=SC2086 # the encryption options are words
+        run "$set-zipeng-6" "$set" "$SCRATCH/zipeng_drive" "$lib" "$pass" $engine_crypt -6 -r \
+            "out/$set-zipeng-6.zip" "$set"
+        if [ "$ENCRYPT" = aes256 ]; then
+            [ -n "$seven" ] && "$seven" t -pbench "$SCRATCH/out/$set-zipeng-6.zip" >/dev/null &&
+                echo "   (engine's archive: 7z t OK)"
+        else
+            unzip -tq -P "$pass" "$SCRATCH/out/$set-zipeng-6.zip" >/dev/null &&
+                echo "   (engine's archive: unzip -t OK)"
+        fi
     esac
-    case " $TOOLS " in *" zip "*) run "$set-zip-6" "$set" zip -6 -q -r "out/$set-zip-6.zip" "$set" ;; esac
+    # shellcheck disable=SC2086
+    case " $TOOLS " in *" zip "*) run "$set-zip-6" "$set" zip -6 -q $zip_crypt -r "out/$set-zip-6.zip" "$set" ;; esac
     if [ -n "$seven" ] && case " $TOOLS " in *" 7z "*) true ;; *) false ;; esac; then
-        run "$set-7z-mx5" "$set" "$seven" a -tzip -mx5 "out/$set-7z-mx5.zip" "$set"
-        run "$set-7z-mx1" "$set" "$seven" a -tzip -mx1 "out/$set-7z-mx1.zip" "$set"
+        # shellcheck disable=SC2086
+        run "$set-7z-mx5" "$set" "$seven" a -tzip -mx5 $seven_crypt "out/$set-7z-mx5.zip" "$set"
+        # shellcheck disable=SC2086
+        run "$set-7z-mx1" "$set" "$seven" a -tzip -mx1 $seven_crypt "out/$set-7z-mx1.zip" "$set"
     fi
     rm -f "$SCRATCH"/out/*.zip
 done
