@@ -78,15 +78,26 @@ public:
     void FileNewMnClick();
     void FileOpenMnClick();
     void FileCloseMnClick();
-    void OpenZipFile(const QString &path);
-    // The caption (and application title) for an archive open at `path`.
-    void ShowArchiveCaption(const QString &path);
+    // How a path becomes the open archive. Quiet (the command line, a recent
+    // item, the archive browser): the recent list stays as it is and a
+    // listing failure without a message of its own goes unreported. Chosen
+    // (Open, Rename Archive): the user picked the path, so it heads the
+    // recent list and every listing failure is reported.
+    enum class TOpenMode { Quiet, Chosen };
+    // The one way an archive is opened: `path` becomes the open archive,
+    // named in the caption, and is listed, inside a busy state of its own.
+    // The path is not checked; a missing archive lists as empty.
+    void OpenZipFile(const QString &path, TOpenMode mode = TOpenMode::Quiet);
     void ListArchiveContents();
-    // Puts path at the head of the recent list; a failed write is reported
-    // (once) and the caller goes on.
-    void PushRecentArchive(const QString &path);
-    void AddRecentMenuItem(int number, const QString &path);
-    void MRUMenuClick(QAction *item);
+
+    // --- the window's file dialogs, shown under the caller's title with an
+    // empty name field; the dialogs themselves keep their own titles.
+    // NewZipDg: the chosen path, empty when cancelled.
+    QString ChooseNewArchive(const QString &title);
+    // OpenZipDg, starting in LastDirectory when there is one.
+    QString ChooseArchive(const QString &title);
+    // AddFilesDg: the chosen files, none when cancelled.
+    QStringList ChooseFilesToAdd();
 
     // --- settings
     void LoadSettings();
@@ -137,7 +148,8 @@ public:
     QString StatusText() const; // panel 0 of StatusBar1
     const TListingTotals &Totals() const { return totals_; }
 
-    // The dialogs of New and Open, kept with the window as designed.
+    // The dialogs of New, Open and Add, kept with the window as designed;
+    // commands show them through the Choose verbs above.
     platform::FileDialogRequest NewZipDg;
     platform::FileDialogRequest OpenZipDg;
     platform::FileDialogRequest AddFilesDg;
@@ -159,6 +171,11 @@ private:
     void BuildMenus();
     void BuildPopupMenu();
     void ConnectCommands();
+    // Puts path at the head of the recent list; a failed write is reported
+    // (once) and the caller goes on.
+    void PushRecentArchive(const QString &path);
+    void AddRecentMenuItem(int number, const QString &path);
+    void MRUMenuClick(QAction *item);
     void ApplyCaption(const QString &caption);
     void RefreshMenuStates();
     void ClearContents();

@@ -19,14 +19,23 @@
 
 namespace {
 
-// The folder of a chosen path, as LastDirectory keeps it.
+// The folder of a chosen path, as LastDirectory keeps it; a path splits
+// as a stored name does.
 QString FolderOf(const QString &path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0)
-        return QString();
-    if (slash == 0)
-        return QStringLiteral("/");
-    return path.left(slash).left(TextSettingLimit);
+    return StoredNameFolderPart(path).left(TextSettingLimit);
+}
+
+// `dialog` under `title` with an empty name field; the chosen paths, none
+// when cancelled.
+QStringList ShowFileDialog(platform::FileDialogRequest dialog, const QString &title) {
+    dialog.title = title;
+    dialog.fileName.clear();
+    const platform::FileDialogResult chosen = platform::Desktop::current().fileDialog(dialog);
+    return chosen.accepted ? chosen.files : QStringList();
+}
+
+QString FirstOf(const QStringList &paths) {
+    return paths.isEmpty() ? QString() : paths.first();
 }
 
 } // namespace
@@ -39,13 +48,25 @@ void TMainFormFm::ClearContents() {
     ShowStatusNow(QString());
 }
 
+QString TMainFormFm::ChooseNewArchive(const QString &title) {
+    return FirstOf(ShowFileDialog(NewZipDg, title));
+}
+
+QString TMainFormFm::ChooseArchive(const QString &title) {
+    if (!Settings.LastDirectory.isEmpty())
+        OpenZipDg.initialDir = Settings.LastDirectory;
+    return FirstOf(ShowFileDialog(OpenZipDg, title));
+}
+
+QStringList TMainFormFm::ChooseFilesToAdd() {
+    return ShowFileDialog(AddFilesDg, AddFilesDg.title);
+}
+
 void TMainFormFm::FileNewMnClick() {
-    NewZipDg.fileName.clear();
     const TBusyScope busy(*this);
-    const platform::FileDialogResult chosen = platform::Desktop::current().fileDialog(NewZipDg);
-    if (!chosen.accepted || chosen.files.isEmpty())
+    const QString path = ChooseNewArchive(NewZipDg.title);
+    if (path.isEmpty())
         return;
-    const QString path = chosen.files.first();
     Settings.LastDirectory = FolderOf(path);
     // The dialog has asked before replacing; the first add creates the file.
     if (QFileInfo::exists(path))
@@ -58,21 +79,12 @@ void TMainFormFm::FileNewMnClick() {
 }
 
 void TMainFormFm::FileOpenMnClick() {
-    OpenZipDg.title = QStringLiteral("Open Archive");
-    OpenZipDg.fileName.clear();
-    if (!Settings.LastDirectory.isEmpty())
-        OpenZipDg.initialDir = Settings.LastDirectory;
     const TBusyScope busy(*this);
-    const platform::FileDialogResult chosen = platform::Desktop::current().fileDialog(OpenZipDg);
-    if (!chosen.accepted || chosen.files.isEmpty())
+    const QString path = ChooseArchive(OpenZipDg.title);
+    if (path.isEmpty())
         return;
-    const QString path = chosen.files.first();
     Settings.LastDirectory = FolderOf(path);
-    PushRecentArchive(path);
-    MainZip.ZipFileName = path;
-    ApplyCaption(CaptionFor(path));
-    ListArchiveContents();
-    UpdateArchiveButtons();
+    OpenZipFile(path, TOpenMode::Chosen);
 }
 
 void TMainFormFm::FileCloseMnClick() {
@@ -82,19 +94,17 @@ void TMainFormFm::FileCloseMnClick() {
     UpdateArchiveButtons();
 }
 
-void TMainFormFm::ShowArchiveCaption(const QString &path) {
-    ApplyCaption(CaptionFor(path));
-}
-
-void TMainFormFm::OpenZipFile(const QString &path) {
+void TMainFormFm::OpenZipFile(const QString &path, TOpenMode mode) {
     const TBusyScope busy(*this);
     const auto unquiet = qScopeGuard([this] {
         QuietOpen = false;
         UpdateArchiveButtons();
     });
+    if (mode == TOpenMode::Chosen)
+        PushRecentArchive(path);
     MainZip.ZipFileName = path;
     ApplyCaption(CaptionFor(path));
-    QuietOpen = true;
+    QuietOpen = mode == TOpenMode::Quiet;
     ListArchiveContents();
 }
 

@@ -2,7 +2,6 @@
 
 #include "BusyScope.h"
 #include "MainForm.h"
-#include "platform/Desktop.h"
 #include "platform/MessageDlg.h"
 
 using platform::MessageDlg;
@@ -14,13 +13,6 @@ namespace {
 
 constexpr int FailedClass = 2;
 
-// The files chosen in AddFilesDg; empty when it was cancelled.
-QStringList ChooseFiles(TMainFormFm &form) {
-    const platform::FileDialogResult chosen =
-        platform::Desktop::current().fileDialog(form.AddFilesDg);
-    return chosen.accepted ? chosen.files : QStringList();
-}
-
 } // namespace
 
 void EditAddMnClick(TMainFormFm &form) {
@@ -30,9 +22,8 @@ void EditAddMnClick(TMainFormFm &form) {
                        QStringLiteral(" Archive file.  Are you sure you want to do this?"),
                    MsgKind::Confirm, MsgButton::Yes | MsgButton::No) == MsgResult::No)
         return;
-    form.AddFilesDg.fileName.clear();
     const TBusyScope busy(form);
-    const QStringList files = ChooseFiles(form);
+    const QStringList files = form.ChooseFilesToAdd();
     if (!files.isEmpty())
         AddFilesToZip(form, files);
 }
@@ -55,9 +46,8 @@ void AddFilesToZip(TMainFormFm &form, const QStringList &files) {
 
 void EditUpdateMnClick(TMainFormFm &form) {
     form.MultidiskOff();
-    form.AddFilesDg.fileName.clear();
     const TBusyScope busy(form);
-    const QStringList files = ChooseFiles(form);
+    const QStringList files = form.ChooseFilesToAdd();
     if (files.isEmpty())
         return;
     form.MainZip.FilesToProcess = files;

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QScopeGuard>
 
 using platform::MessageDlg;
 using platform::MsgButton;
@@ -17,18 +16,14 @@ using platform::MsgResult;
 
 namespace {
 
-// NewZipDg under a title of the command's own, put back afterwards so that
-// New Archive keeps "New Archive". The chosen path, or empty.
+// The target of Copy and Rename, chosen in the New Archive dialog under the
+// command's title; empty when the dialog was cancelled or the user would not
+// replace the file there.
 QString PickTarget(TMainFormFm &form, const QString &title) {
-    const QString remembered = form.NewZipDg.title.left(25);
-    const auto putBack = qScopeGuard([&form, remembered] { form.NewZipDg.title = remembered; });
-    form.NewZipDg.fileName.clear();
-    form.NewZipDg.title = title;
-    const platform::FileDialogResult chosen =
-        platform::Desktop::current().fileDialog(form.NewZipDg);
-    if (!chosen.accepted || chosen.files.isEmpty())
+    const QString target = form.ChooseNewArchive(title);
+    if (target.isEmpty() || ConfirmReplaceFile(target) == MsgResult::No)
         return QString();
-    return chosen.files.first();
+    return target;
 }
 
 void ReportFileError(int error) {
@@ -54,7 +49,7 @@ bool RecycleFile(const QString &path) {
 void CopyArchive1Click(TMainFormFm &form) {
     const TBusyScope busy(form);
     const QString target = PickTarget(form, QStringLiteral("Copy Archive To"));
-    if (target.isEmpty() || ConfirmReplaceFile(target) == MsgResult::No)
+    if (target.isEmpty())
         return;
     const QString source = form.MainZip.ZipFileName;
     // Copying a file onto itself would only ever destroy it.
@@ -69,7 +64,7 @@ void CopyArchive1Click(TMainFormFm &form) {
 void RenameArchive1Click(TMainFormFm &form) {
     const TBusyScope busy(form);
     const QString target = PickTarget(form, QStringLiteral("Rename Archive To"));
-    if (target.isEmpty() || ConfirmReplaceFile(target) == MsgResult::No)
+    if (target.isEmpty())
         return;
     const QString old = form.MainZip.ZipFileName;
     // Moved first: when the move fails the archive stays open where it is,
@@ -79,11 +74,7 @@ void RenameArchive1Click(TMainFormFm &form) {
         return;
     }
     form.FileCloseMnClick();
-    form.PushRecentArchive(target);
-    form.MainZip.ZipFileName = target;
-    form.ShowArchiveCaption(target);
-    form.ListArchiveContents();
-    form.UpdateArchiveButtons();
+    form.OpenZipFile(target, TMainFormFm::TOpenMode::Chosen);
 }
 
 void FileDeleteMnClick(TMainFormFm &form) {

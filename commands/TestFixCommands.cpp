@@ -3,7 +3,6 @@
 #include "BusyScope.h"
 #include "KeptOriginal.h"
 #include "MainForm.h"
-#include "platform/Desktop.h"
 #include "platform/MessageDlg.h"
 
 #include <QScopeGuard>
@@ -14,19 +13,6 @@ using platform::MsgKind;
 
 namespace {
 
-// Shows OpenZipDg under `title`; the chosen archive, or empty when cancelled.
-QString PickArchive(TMainFormFm &form, const QString &title) {
-    form.OpenZipDg.title = title;
-    form.OpenZipDg.fileName.clear();
-    if (!form.Settings.LastDirectory.isEmpty())
-        form.OpenZipDg.initialDir = form.Settings.LastDirectory;
-    const platform::FileDialogResult chosen =
-        platform::Desktop::current().fileDialog(form.OpenZipDg);
-    if (!chosen.accepted || chosen.files.isEmpty())
-        return QString();
-    return chosen.files.first();
-}
-
 void Inform(const QString &text) {
     MessageDlg(text, MsgKind::Information, MsgButton::OK);
 }
@@ -35,7 +21,7 @@ void Inform(const QString &text) {
 
 void FileTestMnClick(TMainFormFm &form) {
     const TBusyScope busy(form);
-    const QString path = PickArchive(form, QStringLiteral("Test Archive"));
+    const QString path = form.ChooseArchive(QStringLiteral("Test Archive"));
     if (path.isEmpty())
         return;
     // The archive is borrowed for the test only: the window stays without one.
@@ -69,7 +55,7 @@ void FixAgressive1Click(TMainFormFm &form) {
 
 void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
     const TBusyScope busy(form);
-    const QString path = PickArchive(form, QStringLiteral("Fix Archive"));
+    const QString path = form.ChooseArchive(QStringLiteral("Fix Archive"));
     if (path.isEmpty())
         return;
     // A repair leaves out what it cannot save: the damaged file goes to the
