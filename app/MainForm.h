@@ -128,6 +128,7 @@ public:
     // (buttons use their menu twin's name, AbortSb its own). Commands of other
     // parts plug in here; an item without one does nothing.
     void SetCommandHandler(const QString &itemName, std::function<void()> handler);
+    bool HasCommandHandler(const QString &itemName) const;
     void RunItemCommand(const QString &itemName);
     // Run by every new window before it loads its settings and opens the
     // archive of its command line, so that the commands and the engine's

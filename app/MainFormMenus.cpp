@@ -205,6 +205,10 @@ void TMainFormFm::SetCommandHandler(const QString &itemName, std::function<void(
     commands_.insert(itemName, std::move(handler));
 }
 
+bool TMainFormFm::HasCommandHandler(const QString &itemName) const {
+    return commands_.contains(itemName);
+}
+
 void TMainFormFm::RunItemCommand(const QString &itemName) {
     const auto found = commands_.constFind(itemName);
     if (found != commands_.constEnd())
