@@ -4,7 +4,10 @@
 
 namespace zipformat {
 
+// clang-format 14 would join the brace to "int" after the attribute.
+// clang-format off
 enum class [[nodiscard]] Error : int {
+    // clang-format on
     Ok = 0,
     NotFound,          // the file does not exist
     NotAccessible,     // the file exists but cannot be opened or read
