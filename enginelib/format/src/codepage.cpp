@@ -87,7 +87,10 @@ public:
     }
 
 private:
-    static iconv_t invalid() { return reinterpret_cast<iconv_t>(-1); }
+    // iconv_open's failure value is (iconv_t)-1, a pointer made of an integer.
+    static iconv_t invalid() {
+        return reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr)
+    }
     void close() {
         if (cd_ != invalid())
             iconv_close(cd_);

@@ -32,8 +32,8 @@ constexpr unsigned kLitBits = 11, kDistBits = 8, kPreBits = 7;
 constexpr unsigned kBitsAfterRefill = 56;
 // Every subtable of a complete code holds at least two codewords, so these
 // bound the main table plus subtables of at most 2^(15 - bits) entries each.
-constexpr std::size_t kLitCapacity = (std::size_t{1} << kLitBits) + 144 * 16;
-constexpr std::size_t kDistCapacity = (std::size_t{1} << kDistBits) + 16 * 128;
+constexpr std::size_t kLitCapacity = (std::size_t{1} << kLitBits) + std::size_t{144} * 16;
+constexpr std::size_t kDistCapacity = (std::size_t{1} << kDistBits) + std::size_t{16} * 128;
 constexpr std::size_t kPreCapacity = std::size_t{1} << kPreBits;
 
 class Deflate64Decoder final : public Decoder {

@@ -14,7 +14,7 @@
 namespace zipformat {
 namespace {
 
-constexpr std::size_t kWindow = 64 * 1024;
+constexpr std::size_t kWindow = std::size_t{64} * 1024;
 
 // Position of the next `sig` at or after `from`, or the file size.
 std::uint64_t findSignature(const Source &src, std::uint64_t from, std::uint32_t sig) {

@@ -11,8 +11,9 @@ Status ArchiveWriter::open(const std::string &archivePath, const SourceArchive *
                            const std::string &tempDir, std::uint64_t growRoom,
                            std::unique_ptr<ArchiveWriter> &out) {
     // A writer that fails half-way is dropped here, and its output rolls back.
-    std::unique_ptr<ArchiveWriter> w(new ArchiveWriter(source, grow && source != nullptr));
-    if (w->grow_) {
+    const bool growing = grow && source != nullptr;
+    std::unique_ptr<ArchiveWriter> w(new ArchiveWriter(source, growing));
+    if (growing) {
         w->base_ = source->prefix();
         if (Status s = OutputFile::openForGrowth(archivePath, source->appendAt(), w->out_);
             s.failed())

@@ -30,7 +30,7 @@ std::string linkTarget(const std::string &path) {
             // Relative to the folder holding the link.
             const auto slash = at.rfind('/');
             if (slash != std::string::npos)
-                target = at.substr(0, slash + 1) + target;
+                target.insert(0, at, 0, slash + 1);
         }
         at = std::move(target);
     }

@@ -18,7 +18,7 @@ void SurvivingDirectory::scan(const zipformat::Source &src) {
     using zipformat::le32;
     byName_.clear();
     const std::uint64_t size = src.size();
-    std::vector<std::uint8_t> buf(64 * 1024);
+    std::vector<std::uint8_t> buf(std::size_t{64} * 1024);
     std::uint8_t h[kCentralHeaderSize];
     // A hostile file made of signatures must not make the index outgrow
     // what a real directory could hold.
