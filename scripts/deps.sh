@@ -19,6 +19,9 @@ PACKAGES=(
   # entries dragged out with the mouse (xdotool), tests on a display of
   # their own (xvfb-run needs xauth)
   xvfb xauth openbox libglib2.0-bin xdotool
+  # the checks of scripts/test.sh: formatting and clang-tidy pinned to LLVM
+  # 14, shellcheck, and the fuzz harnesses (clang with libFuzzer)
+  clang-format-14 clang-tidy-14 shellcheck clang-14 libclang-rt-14-dev
 )
 
 missing=()
