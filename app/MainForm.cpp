@@ -40,6 +40,18 @@ std::function<void(TMainFormFm &)> &CommandInstaller() {
     return installer;
 }
 
+// New and Open share all but the direction and their prompts.
+platform::FileDialogRequest ArchiveDialog(platform::FileDialogRequest::Mode mode,
+                                          const QString &title) {
+    platform::FileDialogRequest dialog;
+    dialog.mode = mode;
+    dialog.title = title;
+    dialog.defaultExt = QStringLiteral("ZIP");
+    dialog.filter = QStringLiteral("Zip file (*.ZIP)|*.ZIP|All files (*.*)|*.*");
+    dialog.pathMustExist = true;
+    return dialog;
+}
+
 } // namespace
 
 TMainFormFm::TMainFormFm(const QStringList &arguments, QWidget *parent)
@@ -55,19 +67,12 @@ TMainFormFm::TMainFormFm(const QStringList &arguments, QWidget *parent)
     MainZip.UseTempFile = false;
     MainZip.OnListing = [this](TZipEngine &, const TZipFileStats &entry) { MainZipListing(entry); };
 
-    const QString filter = QStringLiteral("Zip file (*.ZIP)|*.ZIP|All files (*.*)|*.*");
-    NewZipDg.mode = platform::FileDialogRequest::Mode::Save;
-    NewZipDg.title = QStringLiteral("New Archive");
-    NewZipDg.defaultExt = QStringLiteral("ZIP");
-    NewZipDg.filter = filter;
+    NewZipDg =
+        ArchiveDialog(platform::FileDialogRequest::Mode::Save, QStringLiteral("New Archive"));
     NewZipDg.overwritePrompt = true;
     NewZipDg.createPrompt = true;
-    NewZipDg.pathMustExist = true;
-    OpenZipDg.mode = platform::FileDialogRequest::Mode::Open;
-    OpenZipDg.title = QStringLiteral("Open Archive");
-    OpenZipDg.defaultExt = QStringLiteral("ZIP");
-    OpenZipDg.filter = filter;
-    OpenZipDg.pathMustExist = true;
+    OpenZipDg =
+        ArchiveDialog(platform::FileDialogRequest::Mode::Open, QStringLiteral("Open Archive"));
     OpenZipDg.fileMustExist = true;
     AddFilesDg.mode = platform::FileDialogRequest::Mode::Open;
     AddFilesDg.title = QStringLiteral("Add Files");
@@ -419,7 +424,7 @@ void TMainFormFm::UpdateArchiveButtons() {
 }
 
 void TMainFormFm::UpdateSelectionButtons() {
-    const bool enabled = BusyCount == 0 && SelectedCount() > 0;
+    const bool enabled = BusyCount == 0 && ToolbarEnabling(ViewState()).SelectionButtons;
     for (const char *name : {"SpdBtnRemove", "SpdBtnExtract", "SpdBtnView"})
         Button(name)->setEnabled(enabled);
     // Keeps the shortcuts current even when no key reaches our filter first.

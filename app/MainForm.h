@@ -1,6 +1,8 @@
 // TMainFormFm: the program's one main window. It owns the engine instance
-// MainZip, the settings in memory, the open archive and the contents list;
-// every archive command is one of its handlers.
+// MainZip, the settings in memory, the open archive and the contents list.
+// New, Open, Close, the settings, help and the contents-view commands are
+// its own handlers; the archive commands live in commands/ and the dialogs'
+// in dialogs/, as functions over the public services below.
 #pragma once
 
 #include "ListingTotals.h"
@@ -125,8 +127,8 @@ public:
     void ReadMeFile1Click();
 
     // The command behind a menu item or toolbar button, by the item's name
-    // (buttons use their menu twin's name, AbortSb its own). Commands of other
-    // parts plug in here; an item without one does nothing.
+    // (buttons use their menu twin's name, AbortSb its own). The commands of
+    // commands/ and dialogs/ plug in here; an item without one does nothing.
     void SetCommandHandler(const QString &itemName, std::function<void()> handler);
     bool HasCommandHandler(const QString &itemName) const;
     void RunItemCommand(const QString &itemName);

@@ -177,8 +177,8 @@ void TMainFormFm::ConnectCommands() {
     builtIn("ReadMeFile1", &TMainFormFm::ReadMeFile1Click);
 
     // Every main-menu item runs the command registered under its name; the
-    // commands of later parts register themselves and until then do nothing.
-    // SaveSettingsonExit1 only toggles its own check mark.
+    // commands outside this window register themselves through the command
+    // installer. SaveSettingsonExit1 only toggles its own check mark.
     for (QMenu *menu :
          {FileMn, EditMn, OptionsMn, HelpMn, findChild<QMenu *>(QStringLiteral("FileFixMnMenu"))}) {
         for (QAction *item : menu->actions()) {
