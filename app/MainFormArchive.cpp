@@ -133,7 +133,7 @@ void TMainFormFm::ListArchiveContents() {
         result = MainZip.ListArchive();
     }
     // A missing archive lists as empty without a message.
-    if (result != 100)
+    if (result != ENGINE_ARCHIVE_NOT_FOUND)
         ShowZipResult(result, QStringLiteral("reading"));
     totalsHint_ =
         TotalsText(rows_->Count(), totals_.TotalSize, totals_.TotalPacked, DisplayLocale());
