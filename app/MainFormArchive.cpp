@@ -120,7 +120,7 @@ void TMainFormFm::ListArchiveContents() {
     if (count > 100)
         ShowStatusNow(QStringLiteral("Reading ") + QString::number(count) +
                       QStringLiteral(" items..."));
-    int result = 0;
+    int result = ENGINE_OK;
     {
         FilesLb->setUpdatesEnabled(false);
         rows_->BeginListing(DisplayLocale(), count);

@@ -160,7 +160,7 @@ void TMainFormFm::ReadMeFile1Click() {
     QString document = folder + QStringLiteral("/README.DOC");
     if (!QFileInfo::exists(document))
         document = platform::FindBesideProgram(QStringLiteral("README.DOC"));
-    if (platform::ShellOpen(document) > 32)
+    if (platform::ShellOpened(platform::ShellOpen(document)))
         return;
     // A failure to open the text file is not reported.
     QString text = folder + QStringLiteral("/README.TXT");

@@ -234,7 +234,7 @@ int runTest(Context &c) {
     c.engine.OnTesting = entryProgress(c, "testing: ");
     int code = c.engine.TestArchive();
     c.progress.clear();
-    if (code == 0)
+    if (code == ENGINE_OK)
         out << "No errors detected in " << c.args.archive << ".\n";
     out.flush();
     return code;
@@ -283,7 +283,7 @@ int runComment(Context &c) {
     if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
         c.out << '\n';
     c.out.flush();
-    return 0;
+    return ENGINE_OK;
 }
 
 // The figures of the archive information window, gathered the same way:
@@ -306,7 +306,7 @@ int runInfo(Context &c) {
     if (!f.Comment.isEmpty())
         c.out << "Comment:\n" << f.Comment << (f.Comment.endsWith(QLatin1Char('\n')) ? "" : "\n");
     c.out.flush();
-    return 0;
+    return ENGINE_OK;
 }
 
 } // namespace

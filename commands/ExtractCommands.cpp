@@ -69,7 +69,7 @@ int ExtractFiles(TMainFormFm &form, const QString &folder,
         // runs must too, or the next command would work on these names.
         zip.FilesToProcess = QStringList();
         zip.LiteralNames = false;
-        return 0;
+        return ENGINE_OK;
     }
     const int code = zip.ExtractFromArchive(static_cast<std::uint8_t>(method));
     return form.ShowZipResult(code, QStringLiteral("extracting"));

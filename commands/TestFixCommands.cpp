@@ -34,7 +34,7 @@ void FileTestMnClick(TMainFormFm &form) {
     form.TestRunning = true;
     const int result = form.MainZip.TestArchive();
     form.TestRunning = false;
-    if (result == 0)
+    if (result == ENGINE_OK)
         Inform(QStringLiteral("All files in the archive are OK."));
     else if (result == ENGINE_SOME_SKIPPED)
         Inform(
@@ -71,7 +71,7 @@ void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
     form.MainZip.ZipFileName = path;
     const auto giveBack = qScopeGuard([&form] { form.MainZip.ZipFileName.clear(); });
     const int result = form.MainZip.FixArchive(aggressive);
-    if ((result == 0 || result == ENGINE_SOME_SKIPPED) && !original.sendToTrash()) {
+    if ((result == ENGINE_OK || result == ENGINE_SOME_SKIPPED) && !original.sendToTrash()) {
         QString kept = original.leaveBeside();
         if (kept.isEmpty()) {
             kept = original.path();
@@ -82,7 +82,7 @@ void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
                        kept + QStringLiteral("\"."),
                    MsgKind::Warning, MsgButton::OK);
     }
-    if (result == 0)
+    if (result == ENGINE_OK)
         Inform(QStringLiteral("The specified Zip file has been fixed."));
     else if (result == ENGINE_BAD_ARCHIVE)
         Inform(QStringLiteral("The specified Zip file is too corrupted to be fixed."));

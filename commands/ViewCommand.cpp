@@ -13,13 +13,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace {
-
-// Results above 32 mean the shell opened the file.
-constexpr int ShellSucceeded = 32;
-
-} // namespace
-
 void SpdBtnViewClick(TMainFormFm &form) {
     const QStringList selected = form.SelectedNames();
     if (selected.isEmpty())
@@ -74,6 +67,6 @@ void SpdBtnViewClick(TMainFormFm &form) {
     // Warnings included: whatever was reported, nothing is opened.
     if (form.ZipResultSeen)
         return;
-    if (platform::ShellOpen(target) <= ShellSucceeded)
+    if (!platform::ShellOpened(platform::ShellOpen(target)))
         platform::ShellOpen(QStringLiteral("notepad.exe"), target);
 }

@@ -146,7 +146,7 @@ void TFrmArchiveInfo::WriteComment() {
         platform::MessageDlg(
             QStringLiteral("The comment cannot be changed on a multiple-disk archive."),
             platform::MsgKind::Error, platform::MsgButton::OK);
-    else if (zip.LastCommentWriteResult != 0)
+    else if (zip.LastCommentWriteResult != ENGINE_OK)
         owner_.ShowZipResult(zip.LastCommentWriteResult, QStringLiteral("writing the comment"));
 }
 

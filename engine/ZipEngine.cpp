@@ -176,7 +176,7 @@ int TZipEngine::RunFrame(Side side, const std::function<void(Arguments &)> &buil
 
     // Only errors of this call count; one caught outside any call is stale.
     handlerError_ = nullptr;
-    int code = 0;
+    int code = ENGINE_OK;
     {
         const Cleanup cleanup{*this, vector, clearFiles};
         build(*vector);
@@ -201,7 +201,7 @@ int TZipEngine::RunQuery(std::int32_t selector) {
 
 std::int32_t TZipEngine::EntryCount() {
     const int code = RunQuery(MultidiskMode ? ENGINE_QUERY_COUNT_MULTIDISK : ENGINE_QUERY_COUNT);
-    return code == 0 ? lastCount_ : 0;
+    return code == ENGINE_OK ? lastCount_ : 0;
 }
 
 TZipFileStats TZipEngine::EntryStats(std::int32_t index) {
@@ -209,5 +209,5 @@ TZipFileStats TZipEngine::EntryStats(std::int32_t index) {
         return {};
     // Modular, so that the largest index cannot overflow.
     const int code = RunQuery(static_cast<std::int32_t>(static_cast<std::uint32_t>(index) + 1u));
-    return code == 0 ? lastEntry_ : TZipFileStats{};
+    return code == ENGINE_OK ? lastEntry_ : TZipFileStats{};
 }

@@ -280,7 +280,7 @@ QString TZipEngine::ArchiveComment() {
             v.Append(ZipFileName);
         },
         true);
-    if (code != 0)
+    if (code != ENGINE_OK)
         return QStringLiteral("Error #%1").arg(code);
     return QString::fromUtf8(CommentBuffer());
 }

@@ -22,8 +22,8 @@ namespace platform {
 
 namespace {
 
-// ShellExecute's answers: above 32 is success.
-constexpr int kShellSuccess = 33;
+// ShellExecute's answers (ShellOpened()).
+constexpr int kShellSuccess = kShellOpenedAbove + 1;
 constexpr int kShellFileNotFound = 2;
 constexpr int kShellNoAssociation = 31;
 

@@ -70,7 +70,7 @@ public:
     // Cancel. Creating a missing folder is SelectDirectory()'s business.
     virtual std::optional<QString> selectDirectory(const SelectDirectoryRequest &request) = 0;
     // Opens `file` with the desktop's default application; "notepad.exe" opens
-    // `parameters` in the program's own text editor. Above 32 means success.
+    // `parameters` in the program's own text editor. See ShellOpened().
     virtual int shellOpen(const QString &file, const QString &parameters) = 0;
     // Moves `path` to the desktop trash without asking; false when it failed.
     virtual bool moveToTrash(const QString &path) = 0;
@@ -107,8 +107,15 @@ bool SendToTrash(const QString &path);
 // one with unsaved changes asks first. False when one of them stays open.
 bool CloseTextEditors();
 
-// ShellExecute("open"): result above 32 is success.
+// ShellExecute("open"): see ShellOpened() for its result.
 int ShellOpen(const QString &file, const QString &parameters = QString());
+
+// ShellExecute's rule, kept by every shellOpen(): an answer above 32 means the
+// file was opened, anything else is an error number.
+inline constexpr int kShellOpenedAbove = 32;
+inline bool ShellOpened(int result) {
+    return result > kShellOpenedAbove;
+}
 
 // The application's help file (bare names are looked up beside the program).
 void SetApplicationHelpFile(const QString &name);
