@@ -4,6 +4,7 @@
 #include "ProgressLine.h"
 #include "ResultText.h"
 #include "ZipEngine.h"
+#include "platform/Paths.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -14,7 +15,6 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <sys/stat.h>
 
 namespace cli {
 namespace {
@@ -381,23 +381,13 @@ int fixInPlace(Context &c, const QString &archive) {
     return code;
 }
 
-// Whether both paths lead to one file: another spelling, a hard link or a
-// symbolic link.
-bool isSameFile(const QString &a, const QString &b) {
-    struct stat sa {};
-    struct stat sb {};
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 // "--out FILE": the repair is made on a copy beside FILE, which takes FILE's
 // name only when the repair succeeded; the damaged archive stays as it is.
 int runFix(Context &c) {
     const QString out = c.args.value(QStringLiteral("--out"));
     if (out.isEmpty())
         return fixInPlace(c, c.args.archive);
-    if (isSameFile(c.args.archive, out)) {
+    if (platform::IsSameFile(c.args.archive, out)) {
         c.err << "tarnwick-cli: --out must name another file than the archive\n";
         return kReportedFailure;
     }

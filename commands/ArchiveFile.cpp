@@ -101,13 +101,6 @@ void SyncFolder(const QByteArray &folder) {
 
 } // namespace
 
-bool IsSameFile(const QString &a, const QString &b) {
-    struct stat sa = {}, sb = {};
-    if (::stat(Native(a).constData(), &sa) != 0 || ::stat(Native(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 int CopyFileSafely(const QString &source, const QString &target) {
     const QByteArray to = Native(target);
     Fd in{::open(Native(source).constData(), O_RDONLY | O_CLOEXEC)};

@@ -7,10 +7,6 @@
 
 namespace commands {
 
-// True when both paths lead to one file: the same path, another spelling
-// of it, a symbolic link or a hard link.
-bool IsSameFile(const QString &a, const QString &b);
-
 // Copies `source` over `target` without ever leaving a half file there: the
 // bytes go to a temporary file in the target's folder, which is flushed to
 // the disk and then renamed over the target. A replaced target keeps its

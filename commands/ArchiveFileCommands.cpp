@@ -5,6 +5,7 @@
 #include "MainForm.h"
 #include "platform/Desktop.h"
 #include "platform/IoError.h"
+#include "platform/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -53,7 +54,7 @@ void CopyArchive1Click(TMainFormFm &form) {
         return;
     const QString source = form.MainZip.ZipFileName;
     // Copying a file onto itself would only ever destroy it.
-    if (commands::IsSameFile(source, target)) {
+    if (platform::IsSameFile(source, target)) {
         platform::ShowUnexpectedError(QStringLiteral("The archive cannot be copied onto itself"));
         return;
     }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace platform;
 
 TEST(PathsTest, TempPathEndsWithOneSlash) {
@@ -32,4 +34,31 @@ TEST(PathsTest, FilesBesideTheProgramComeFromItsFolderThenShare) {
     EXPECT_EQ(FindBesideProgram("README.DOC"), bin + "/README.DOC");
     qunsetenv("TARNWICK_PROGRAM_DIR");
     EXPECT_FALSE(ProgramFolder().isEmpty());
+}
+
+TEST(PathsTest, SameFileThroughSpellingsAndLinks) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.path() + QStringLiteral("/a.zip");
+    const QString other = dir.path() + QStringLiteral("/b.zip");
+    for (const QString &path : {file, other}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("same bytes");
+    }
+    ASSERT_TRUE(QFile::link(file, dir.path() + QStringLiteral("/symbolic.zip")));
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(),
+                     QFile::encodeName(dir.path() + QStringLiteral("/hard.zip")).constData()),
+              0);
+    const struct {
+        const char *second;
+        bool same;
+    } rows[] = {
+        {"/a.zip", true},    {"/./a.zip", true}, {"/symbolic.zip", true},
+        {"/hard.zip", true}, {"/b.zip", false},  {"/missing.zip", false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.second);
+        EXPECT_EQ(IsSameFile(file, dir.path() + QLatin1String(row.second)), row.same);
+    }
 }

@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -11,6 +14,15 @@ QString TempPath() {
     if (!path.endsWith(u'/'))
         path += u'/';
     return path;
+}
+
+bool IsSameFile(const QString &a, const QString &b) {
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
+        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 QString ProgramFolder() {

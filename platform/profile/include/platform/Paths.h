@@ -7,6 +7,10 @@ namespace platform {
 // The system's temporary folder with a trailing "/", the way callers expect it.
 QString TempPath();
 
+// True when both paths lead to one file: the same path, another spelling
+// of it, a symbolic link or a hard link. False when either is missing.
+bool IsSameFile(const QString &a, const QString &b);
+
 // Folder of the running program, without a trailing "/".
 QString ProgramFolder();
 
