@@ -2,6 +2,7 @@
 #include "ArchiveFigures.h"
 #include "Command.h"
 #include "MethodText.h"
+#include "PrintableName.h"
 #include "ProgressLine.h"
 #include "ResultText.h"
 #include "Terminal.h"
@@ -14,28 +15,6 @@
 
 namespace cli {
 namespace {
-
-// Entry names may hold control characters (a hostile archive can hide
-// terminal escapes in them); they are shown as \xNN.
-QString printable(const QString &name) {
-    QString out;
-    out.reserve(name.size());
-    for (QChar ch : name) {
-        if (ch.unicode() < 0x20 || ch.unicode() == 0x7f)
-            out += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += ch;
-    }
-    return out;
-}
-
-std::string printableBytes(const QString &name) {
-    for (QChar ch : name) {
-        if (ch.unicode() < 0x20 || ch.unicode() == 0x7f)
-            return printable(name).toStdString();
-    }
-    return name.toStdString();
-}
 
 const char *reasonText(std::uint8_t reason) {
     switch (reason) {
