@@ -1,5 +1,7 @@
 // Entry names may hold control characters (a hostile archive can hide
-// terminal escapes in them); these show such a character as \xNN.
+// terminal escapes in them, and so can the name of a file being added);
+// every name the tool writes goes through these, which show such a
+// character as \xNN.
 #pragma once
 
 #include <QString>

@@ -129,7 +129,7 @@ void prepare(Context &c) {
     Terminal &terminal = c.terminal;
     e.OnPwdQuery = [&terminal, &progress](TZipEngine &, TZipPwdQuery &q) {
         progress.clear();
-        q.Password = terminal.askPassword(q.FileName);
+        q.Password = terminal.askPassword(printable(q.FileName));
         q.Reply = q.Password.isEmpty() ? 0 : 1;
     };
 }

@@ -1,6 +1,7 @@
 // The commands that change an archive (add, update, freshen, delete, fix,
 // touch, comment --set), over the compressing side of the engine.
 #include "Command.h"
+#include "PrintableName.h"
 #include "ProgressLine.h"
 #include "ResultText.h"
 #include "ZipEngine.h"
@@ -56,7 +57,7 @@ void reportSkips(Context &c) {
     ProgressLine &progress = c.progress;
     c.engine.OnSkippingFile = [&err, &progress](TZipEngine &, const TZipSkipping &s) {
         progress.clear();
-        err << "skipped: " << s.FileName << " (" << skipText(s.Reason) << ")\n";
+        err << "skipped: " << printable(s.FileName) << " (" << skipText(s.Reason) << ")\n";
         err.flush();
     };
 }
@@ -70,11 +71,12 @@ TZipFileStatsEvent statsLine(Context &c, const char *label) {
     QTextStream &out = c.out;
     ProgressLine &progress = c.progress;
     return [&out, &progress, label, lines](TZipEngine &, const TZipFileStats &s) {
-        progress.beginEntry(s.FileName, s.TrueSize());
+        const QString name = printable(s.FileName);
+        progress.beginEntry(name, s.TrueSize());
         if (!lines)
             return;
         progress.clear();
-        out << label << s.FileName << '\n';
+        out << label << name << '\n';
         out.flush();
     };
 }
@@ -130,7 +132,7 @@ TZipFileNameEvent nameLine(Context &c, const char *label) {
         return {};
     QTextStream &out = c.out;
     return [&out, label](TZipEngine &, const QString &name) {
-        out << label << name << '\n';
+        out << label << printable(name) << '\n';
         out.flush();
     };
 }
@@ -367,7 +369,8 @@ int fixInPlace(Context &c, const QString &archive) {
     const bool lines = wantsEntryLines(c);
     QTextStream &out = c.out;
     ProgressLine &progress = c.progress;
-    e.OnFixing = [&out, &progress, lines](TZipEngine &, const QString &name) {
+    e.OnFixing = [&out, &progress, lines](TZipEngine &, const QString &stored) {
+        const QString name = printable(stored);
         progress.beginEntry(name, -1);
         if (!lines)
             return;

@@ -131,6 +131,16 @@ TEST_F(CliWrite, EncryptionChoosesZipCryptoOrAes) {
     EXPECT_NE(sh("7zz t -pwrong x.zip"), 0);
 }
 
+TEST_F(CliWrite, ControlCharactersInNamesAreEscaped) {
+    write("d/e\x1b[31mred.txt", "red\n");
+    for (const char *command : {"add a.zip -r d", "fix a.zip", "delete a.zip 'd/e*'"}) {
+        const CliResult r = cli(command);
+        EXPECT_EQ(r.status, 0) << command << r.out;
+        EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << command;
+        EXPECT_NE(r.out.find("e\\x1b[31mred.txt"), std::string::npos) << command << r.out;
+    }
+}
+
 TEST_F(CliWrite, DeleteTouchCommentAndFix) {
     ASSERT_EQ(cli("add x.zip d -r -q").status, 0);
     CliResult r = cli("delete x.zip 'd/sub/*'");
