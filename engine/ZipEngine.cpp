@@ -117,31 +117,36 @@ int SplitResult(std::int32_t result, std::int32_t &secondary) {
     return static_cast<int>(bits & 0xFFFFu);
 }
 
+// The entry point of one engine side, its library loaded on the first call
+// and kept; nullptr while the library cannot be loaded.
+EngineEntryPoint LoadedEntry(void *&module, EngineEntryPoint &entry, const char *moduleFile,
+                             const char *entryName) {
+    if (module == nullptr)
+        module = LoadEngine(moduleFile, entryName, entry);
+    return module == nullptr ? nullptr : entry;
+}
+
+int CallEngine(EngineEntryPoint entry, int argc, char **argv, TZipEngine &engine) {
+    if (entry == nullptr) {
+        engine.SecondaryCode = ZipResultNotLoaded;
+        return ZipResultNotLoaded;
+    }
+    return SplitResult(entry(ENGINE_MAGIC, argc, argv, &TZipEngine::EngineCallback, &engine),
+                       engine.SecondaryCode);
+}
+
 } // namespace
 
 int TZipEngine::RunZipEngine(int argc, char **argv) {
-    if (modules_->zipModule == nullptr)
-        modules_->zipModule = LoadEngine(ENGINE_ZIP_MODULE, ENGINE_ZIP_ENTRY, modules_->zipeng);
-    if (modules_->zipModule == nullptr) {
-        SecondaryCode = ZipResultNotLoaded;
-        return ZipResultNotLoaded;
-    }
-    return SplitResult(
-        modules_->zipeng(ENGINE_MAGIC, argc, argv, &TZipEngine::EngineCallback, this),
-        SecondaryCode);
+    return CallEngine(
+        LoadedEntry(modules_->zipModule, modules_->zipeng, ENGINE_ZIP_MODULE, ENGINE_ZIP_ENTRY),
+        argc, argv, *this);
 }
 
 int TZipEngine::RunUnzipEngine(int argc, char **argv) {
-    if (modules_->unzipModule == nullptr)
-        modules_->unzipModule =
-            LoadEngine(ENGINE_UNZIP_MODULE, ENGINE_UNZIP_ENTRY, modules_->unzeng);
-    if (modules_->unzipModule == nullptr) {
-        SecondaryCode = ZipResultNotLoaded;
-        return ZipResultNotLoaded;
-    }
-    return SplitResult(
-        modules_->unzeng(ENGINE_MAGIC, argc, argv, &TZipEngine::EngineCallback, this),
-        SecondaryCode);
+    return CallEngine(LoadedEntry(modules_->unzipModule, modules_->unzeng, ENGINE_UNZIP_MODULE,
+                                  ENGINE_UNZIP_ENTRY),
+                      argc, argv, *this);
 }
 
 void TZipEngine::RethrowHandlerError() {
