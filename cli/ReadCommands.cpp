@@ -1,6 +1,7 @@
 // list, test, extract and comment: the commands over the extracting side.
 #include "ArchiveFigures.h"
 #include "Command.h"
+#include "EntryProgress.h"
 #include "MethodText.h"
 #include "PrintableName.h"
 #include "ProgressLine.h"
@@ -70,30 +71,6 @@ void measureSelection(Context &c) {
     };
     if (resultText(lister.ListArchive(), QString()).resultClass < 2)
         c.progress.setTotals(entries, bytes);
-}
-
-// The progress line follows the entries the engine names.
-TZipFileStatsEvent entryProgress(Context &c, const char *label) {
-    ProgressLine &progress = c.progress;
-    QTextStream &out = c.out;
-    const bool lines = wantsEntryLines(c);
-    return [&progress, &out, label, lines](TZipEngine &, const TZipFileStats &s) {
-        const QString name = printable(s.FileName);
-        progress.beginEntry(name, s.TrueSize());
-        if (lines) {
-            progress.clear();
-            out << label << name << '\n';
-        }
-    };
-}
-
-void followPercent(Context &c) {
-    if (!c.progress.enabled())
-        return;
-    ProgressLine &progress = c.progress;
-    c.engine.OnStatus = [&progress](TZipEngine &, const TZipFileStats &s) {
-        progress.entryPercent(s.PercentDone);
-    };
 }
 
 // What every read command sets up: archive, password, names and excludes,
@@ -210,7 +187,7 @@ int runList(Context &c) {
 int runTest(Context &c) {
     prepare(c);
     QTextStream &out = c.out;
-    c.engine.OnTesting = entryProgress(c, "testing: ");
+    c.engine.OnTesting = entryProgress(c, "testing: ", false);
     int code = c.engine.TestArchive();
     c.progress.clear();
     if (code == ENGINE_OK)
@@ -231,7 +208,7 @@ int runExtract(Context &c) {
                         : c.args.has(QStringLiteral("-f")) ? 1
                                                            : 0;
     QTextStream &out = c.out;
-    e.OnExtracting = entryProgress(c, "extracting: ");
+    e.OnExtracting = entryProgress(c, "extracting: ", false);
     Terminal &terminal = c.terminal;
     ProgressLine &progress = c.progress;
     e.OnReplace = [&terminal, &progress](TZipEngine &engine, TZipReplace &r) {

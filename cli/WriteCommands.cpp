@@ -1,6 +1,7 @@
 // The commands that change an archive (add, update, freshen, delete, fix,
 // touch, comment --set), over the compressing side of the engine.
 #include "Command.h"
+#include "EntryProgress.h"
 #include "PrintableName.h"
 #include "ProgressLine.h"
 #include "ResultText.h"
@@ -59,34 +60,6 @@ void reportSkips(Context &c) {
         progress.clear();
         err << "skipped: " << printable(s.FileName) << " (" << skipText(s.Reason) << ")\n";
         err.flush();
-    };
-}
-
-// One line per entry where wanted ("  adding: name", "updating: name"),
-// and the progress line.
-TZipFileStatsEvent statsLine(Context &c, const char *label) {
-    const bool lines = wantsEntryLines(c);
-    if (!lines && !c.progress.enabled())
-        return {};
-    QTextStream &out = c.out;
-    ProgressLine &progress = c.progress;
-    return [&out, &progress, label, lines](TZipEngine &, const TZipFileStats &s) {
-        const QString name = printable(s.FileName);
-        progress.beginEntry(name, s.TrueSize());
-        if (!lines)
-            return;
-        progress.clear();
-        out << label << name << '\n';
-        out.flush();
-    };
-}
-
-void followPercent(Context &c) {
-    if (!c.progress.enabled())
-        return;
-    ProgressLine &progress = c.progress;
-    c.engine.OnStatus = [&progress](TZipEngine &, const TZipFileStats &s) {
-        progress.entryPercent(s.PercentDone);
     };
 }
 
@@ -330,8 +303,8 @@ int runAdding(Context &c, std::uint8_t mode) {
     reportSkips(c);
     measureFiles(c, mode);
     followPercent(c);
-    e.OnAdding = statsLine(c, "  adding: ");
-    e.OnUpdating = statsLine(c, "updating: ");
+    e.OnAdding = entryProgress(c, "  adding: ", true);
+    e.OnUpdating = entryProgress(c, "updating: ", true);
     const int code = e.AddToArchive(mode);
     c.progress.clear();
     if (code == ENGINE_MULTIDISK_REFUSED && e.MultidiskMode) {
