@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDrag>
+#include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -50,10 +51,17 @@ void TFilesLbView::startDrag(Qt::DropActions) {
     QMimeData *offered = OnStartDrag ? OnStartDrag(*this) : nullptr;
     if (offered == nullptr)
         return;
-    auto *drag = new QDrag(this);
-    drag->setMimeData(offered);
-    // Copies only: a target that moved would delete our private copies
-    // while others may still read them, and the archive keeps its entries.
-    drag->exec(Qt::CopyAction, Qt::CopyAction);
-    dragEnded_ = true;
+    Qt::DropAction done = Qt::IgnoreAction;
+    if (QGuiApplication::mouseButtons() & Qt::LeftButton) {
+        auto *drag = new QDrag(this);
+        drag->setMimeData(offered);
+        // Copies only: a target that moved would delete our private copies
+        // while others may still read them, and the archive keeps its entries.
+        done = drag->exec(Qt::CopyAction, Qt::CopyAction);
+        dragEnded_ = true;
+    } else {
+        delete offered;
+    }
+    if (OnDragEnded)
+        OnDragEnded(*this, done);
 }

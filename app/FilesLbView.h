@@ -17,9 +17,15 @@ public:
     // Asked when the mouse has moved the desktop's drag distance with the
     // left button held down on a row that was selected before the press.
     // Returns the data to offer (the drag takes it over), or null for no
-    // drag. A press on a row that was not selected keeps sweeping out a
-    // selection, as the list always did.
+    // drag. It may take its time, the window's events going on meanwhile:
+    // the drag starts only if the button is still held when it returns. A
+    // press on a row that was not selected keeps sweeping out a selection,
+    // as the list always did.
     std::function<QMimeData *(TFilesLbView &sender)> OnStartDrag;
+    // Told how a drag whose data OnStartDrag gave ended: Qt::IgnoreAction
+    // when no target took it, the button having been let go too early
+    // included.
+    std::function<void(TFilesLbView &sender, Qt::DropAction done)> OnDragEnded;
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -11,17 +11,18 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QPointer>
+#include <QMimeData>
 #include <QScopeGuard>
 #include <QSet>
+#include <QUrl>
 
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
-
-const QString UriListType = QStringLiteral("text/uri-list");
 
 // The parts of a stored name as the engine writes it below its target
 // folder; nullopt for a name it refuses to extract.
@@ -43,6 +44,20 @@ std::optional<QStringList> SafeParts(const QString &stored) {
     return parts;
 }
 
+// Everything below `folder` and the folder itself; a folder entry may have
+// been stored without write permission.
+void RemoveDragFolder(const QString &folder) {
+    QDirIterator folders(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+    while (folders.hasNext()) {
+        const QString path = folders.next();
+        if (!folders.fileInfo().isSymLink())
+            QFile::setPermissions(path, QFile::permissions(path) | QFile::ReadOwner |
+                                            QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QDir(folder).removeRecursively();
+}
+
 // Owned by the window: what was extracted for its drags goes with it.
 class TDragFolderList : public QObject {
 public:
@@ -50,20 +65,16 @@ public:
         setObjectName(QStringLiteral("DragFolders"));
     }
     ~TDragFolderList() override {
-        for (const QString &folder : Folders) {
-            // A folder entry may have been stored without write permission.
-            QDirIterator folders(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                                 QDirIterator::Subdirectories);
-            while (folders.hasNext()) {
-                const QString path = folders.next();
-                if (!folders.fileInfo().isSymLink())
-                    QFile::setPermissions(path, QFile::permissions(path) | QFile::ReadOwner |
-                                                    QFile::WriteOwner | QFile::ExeOwner);
-            }
-            QDir(folder).removeRecursively();
-        }
+        for (const QString &folder : Folders)
+            RemoveDragFolder(folder);
+    }
+    void Remove(const QString &folder) {
+        RemoveDragFolder(folder);
+        Folders.removeAll(folder);
     }
     QStringList Folders;
+    // The folder of the drag under way, until it ends.
+    QString Offered;
 };
 
 TDragFolderList &FolderListOf(TMainFormFm &form) {
@@ -137,39 +148,15 @@ QStringList DragItems(const QStringList &selected, bool extractPath) {
     return items;
 }
 
-TEntryDragData::TEntryDragData(std::function<QList<QUrl>()> extract)
-    : extract_(std::move(extract)) {}
-
-QStringList TEntryDragData::formats() const {
-    return {UriListType};
-}
-
-bool TEntryDragData::hasFormat(const QString &mimeType) const {
-    return mimeType == UriListType;
-}
-
-QVariant TEntryDragData::retrieveData(const QString &mimeType, QMetaType) const {
-    if (mimeType != UriListType || extracting_)
-        return QVariant();
-    if (!uriList_) {
-        extracting_ = true;
-        const auto done = qScopeGuard([this] { extracting_ = false; });
-        QByteArray list;
-        for (const QUrl &url : extract_())
-            list += url.toEncoded() + "\r\n";
-        uriList_ = list;
-    }
-    return *uriList_;
-}
-
-QList<QUrl> ExtractForDrag(TMainFormFm &form, const QStringList &selected) {
-    // A data request arrives with the window's events; an operation that
-    // is running then must not be entered a second time.
-    if (form.BusyCount != 0 || selected.isEmpty())
-        return {};
+QMimeData *NewEntryDragData(TMainFormFm &form) {
+    if (form.BusyCount != 0 || form.MainZip.ZipFileName.isEmpty())
+        return nullptr;
+    const QStringList selected = form.SelectedNames();
+    if (selected.isEmpty())
+        return nullptr;
     const std::optional<QString> folder = NewDragFolder(form);
     if (!folder)
-        return {};
+        return nullptr;
     const QStringList entries = DragEntries(
         selected, [&form](const QString &below) { return form.StoredNamesBelow(below); });
     const bool extractPath = form.Settings.ExtractPath;
@@ -187,33 +174,32 @@ QList<QUrl> ExtractForDrag(TMainFormFm &form, const QStringList &selected) {
         form.Settings.ExtractMethod = 0;
         result = ExtractFiles(form, *folder, entries);
     }
-    if (result >= 2)
-        return {};
+    TDragFolderList &folders = FolderListOf(form);
     QList<QUrl> urls;
+    // Part of a selection would be taken for all of it.
+    bool whole = result == 0;
     for (const QString &item : DragItems(selected, extractPath)) {
         const QString path = *folder + QLatin1Char('/') + item;
         struct stat info {};
-        // What the engine skipped is not there to offer.
-        if (::lstat(QFile::encodeName(path).constData(), &info) == 0)
-            urls.append(QUrl::fromLocalFile(path));
+        whole = whole && ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+        urls.append(QUrl::fromLocalFile(path));
     }
-    return urls;
+    if (!whole || urls.isEmpty()) {
+        folders.Remove(*folder);
+        return nullptr;
+    }
+    folders.Offered = *folder;
+    auto *data = new QMimeData;
+    data->setUrls(urls);
+    return data;
 }
 
-TEntryDragData *NewEntryDragData(TMainFormFm &form) {
-    if (form.BusyCount != 0 || form.MainZip.ZipFileName.isEmpty())
-        return nullptr;
-    const QStringList selected = form.SelectedNames();
-    if (selected.isEmpty())
-        return nullptr;
-    // Held weakly: a target may ask after the window is gone.
-    QPointer<TMainFormFm> window(&form);
-    const QString archive = form.MainZip.ZipFileName;
-    return new TEntryDragData([window, archive, selected]() -> QList<QUrl> {
-        if (window.isNull() || window->MainZip.ZipFileName != archive)
-            return {};
-        return ExtractForDrag(*window, selected);
-    });
+void EntryDragEnded(TMainFormFm &form, Qt::DropAction done) {
+    TDragFolderList &folders = FolderListOf(form);
+    const QString offered = std::exchange(folders.Offered, QString());
+    // A target that took the files may still be copying them.
+    if (done == Qt::IgnoreAction && !offered.isEmpty())
+        folders.Remove(offered);
 }
 
 QStringList DragFolders(TMainFormFm &form) {
@@ -227,5 +213,8 @@ void InstallEntryDrag(TMainFormFm &form) {
     TMainFormFm *window = &form;
     list->OnStartDrag = [window](TFilesLbView &) -> QMimeData * {
         return NewEntryDragData(*window);
+    };
+    list->OnDragEnded = [window](TFilesLbView &, Qt::DropAction done) {
+        EntryDragEnded(*window, done);
     };
 }

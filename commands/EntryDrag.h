@@ -1,19 +1,20 @@
 // Dragging entries out of the contents list onto the file manager, the
 // desktop or another program: the drag offers the entries as local files
-// (text/uri-list) and extracts them only when a target asks for that list,
-// into a fresh folder of its own inside the view folder (ViewFolder.h),
-// through ExtractFiles. What was extracted for drags is removed when the
-// window goes, as View's copies are.
+// (text/uri-list), extracted through ExtractFiles as the drag starts, into
+// a fresh folder of its own inside the view folder (ViewFolder.h). A target
+// asks for the files only once it has been dropped on, and then waits for
+// the answer: extracted beforehand, with the progress bar and Abort, the
+// answer is at hand and no box can come up while the target waits. What
+// was extracted for drags is removed when the window goes, as View's
+// copies are; what no target took, at once.
 #pragma once
 
-#include <QList>
-#include <QMimeData>
 #include <QStringList>
-#include <QUrl>
+#include <Qt>
 
 #include <functional>
-#include <optional>
 
+class QMimeData;
 class TMainFormFm;
 
 // The entries one drag extracts: the selected ones and, for a selected
@@ -30,38 +31,17 @@ QStringList DragEntries(const QStringList &selected,
 // nothing.
 QStringList DragItems(const QStringList &selected, bool extractPath);
 
-// The data of one drag: "text/uri-list" only, made by `extract` on the
-// first request for it and kept for every later one. A request while
-// `extract` runs (the engine dispatches window events) gets nothing.
-class TEntryDragData : public QMimeData {
-    Q_OBJECT
-public:
-    explicit TEntryDragData(std::function<QList<QUrl>()> extract);
+// Extracts the selected entries (with what lies below selected folders)
+// into a fresh folder and returns the data to offer, or null: while the
+// window is busy, without a selection, and when the extraction failed, was
+// aborted or skipped an entry, whose folder is then removed at once (the
+// result was reported as any extraction's). ExtractPath and ExtractMethod
+// are borrowed and given back on every path.
+QMimeData *NewEntryDragData(TMainFormFm &form);
 
-    QStringList formats() const override;
-    bool hasFormat(const QString &mimeType) const override;
-    bool Extracted() const { return uriList_.has_value(); }
-
-protected:
-    QVariant retrieveData(const QString &mimeType, QMetaType type) const override;
-
-private:
-    std::function<QList<QUrl>()> extract_;
-    mutable std::optional<QByteArray> uriList_;
-    mutable bool extracting_ = false;
-};
-
-// The data a drag of the selected rows offers; null while the window is
-// busy or without a selection. The entries are taken now; the extraction
-// runs only when the data is asked for, and then not while the window is
-// busy or when another archive has been opened since.
-TEntryDragData *NewEntryDragData(TMainFormFm &form);
-
-// Extracts `selected` (with what lies below selected folders) into a fresh
-// folder and returns the files to offer; none when the extraction failed
-// or was aborted. ExtractPath and ExtractMethod are borrowed and given
-// back on every path.
-QList<QUrl> ExtractForDrag(TMainFormFm &form, const QStringList &selected);
+// The drag of the last data made ended with `done`; one that no target
+// took (Qt::IgnoreAction) leaves nothing behind.
+void EntryDragEnded(TMainFormFm &form, Qt::DropAction done);
 
 // The folders extracted for drags so far, removed with the window.
 QStringList DragFolders(TMainFormFm &form);

@@ -89,7 +89,7 @@ bool TFileDrag::eventFilter(QObject *watched, QEvent *event) {
         auto *drag = static_cast<QDragMoveEvent *>(event);
         // A drag that started in this program carries its own archive's
         // entries: taken, they would be added back. Its data is not even
-        // looked at, since asking for it extracts them.
+        // looked at.
         if (refuseDrops_ || drag->source() != nullptr || LocalFilesOf(drag->mimeData()).isEmpty())
             drag->ignore();
         else

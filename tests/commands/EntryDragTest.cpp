@@ -1,13 +1,16 @@
 // Dragging entries out, without a screen: what a drag offers for a
-// selection, that it extracts only when its list is asked for, and never
-// while the window is busy.
+// selection, that it is extracted as the drag starts, never while the
+// window is busy, and that nothing is left of what no target took.
 #include "CommandsTest.h"
 
 #include "EntryDrag.h"
 #include "MainForm.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 
 #include <memory>
 
@@ -31,13 +34,26 @@ TEST(EntryDragPlanTest, ItemsOfASelection) {
 
 class EntryDragTest : public CommandsTest {
 protected:
+    // bad.txt's CRC is wrong in both headers, so extracting skips it.
     std::unique_ptr<TMainFormFm> OpenWithSelection(const QStringList &names) {
         const QString archive =
             MakeZip(QStringLiteral("drag.zip"), {{QStringLiteral("a.txt"), "A-bytes"},
+                                                 {QStringLiteral("bad.txt"), "Hello"},
                                                  {QStringLiteral("docs/"), ""},
                                                  {QStringLiteral("docs/c.txt"), "C"},
                                                  {QStringLiteral("docs/sub/d.txt"), "D"},
                                                  {QStringLiteral("other/e.txt"), "E"}});
+        {
+            QFile file(archive);
+            EXPECT_TRUE(file.open(QIODevice::ReadWrite));
+            QByteArray bytes = file.readAll();
+            const qsizetype local = bytes.indexOf("bad.txt");
+            const qsizetype central = bytes.indexOf("bad.txt", local + 1);
+            for (const qsizetype crc : {local - 30 + 14, central - 46 + 16})
+                bytes[crc] = static_cast<char>(bytes[crc] ^ 0x01);
+            file.seek(0);
+            file.write(bytes);
+        }
         auto form = NewForm();
         form->OpenZipFile(archive);
         form->Settings.TempFolder = TempPath(QStringLiteral("view"));
@@ -51,62 +67,94 @@ protected:
             files << url.toLocalFile();
         return files;
     }
+    // Wherever the view folder lies below the TempFolder setting.
+    static QStringList DragFoldersOnDisk(const TMainFormFm &form) {
+        QStringList found;
+        QDirIterator all(form.Settings.TempFolder, {QStringLiteral("drag-*")},
+                         QDir::Dirs | QDir::Hidden, QDirIterator::Subdirectories);
+        while (all.hasNext())
+            found << all.next();
+        return found;
+    }
 };
 
-TEST_F(EntryDragTest, ExtractsOnTheFirstRequestOnlyAndRemovesWithTheWindow) {
+// Extracted before the drag starts, so that a target asking on the drop
+// has its answer at once.
+TEST_F(EntryDragTest, ExtractsAsTheDragStartsAndRemovesWithTheWindow) {
     for (const bool extractPath : {false, true}) {
         auto form = OpenWithSelection({"a.txt", "docs/", "other/e.txt"});
         form->Settings.ExtractPath = extractPath;
         form->Settings.ExtractMethod = 1; // freshening into an empty folder would write nothing
-        std::unique_ptr<TEntryDragData> data(NewEntryDragData(*form));
+        std::unique_ptr<QMimeData> data(NewEntryDragData(*form));
         ASSERT_TRUE(data);
-        EXPECT_EQ(data->formats(), QStringList({"text/uri-list"}));
-        EXPECT_TRUE(data->hasUrls());
-        EXPECT_FALSE(data->Extracted());
-        EXPECT_TRUE(DragFolders(*form).isEmpty());
-
-        const QStringList files = LocalFiles(*data);
         ASSERT_EQ(DragFolders(*form).size(), 1);
         const QString folder = DragFolders(*form).first();
         EXPECT_TRUE(folder.startsWith(form->Settings.TempFolder + QStringLiteral("/drag-")));
-        EXPECT_EQ(files, QStringList({folder + "/a.txt", folder + "/docs",
-                                      folder + (extractPath ? "/other" : "/other/e.txt")}))
-            << extractPath;
         EXPECT_EQ(ReadFile(folder + "/a.txt"), QByteArray("A-bytes"));
         EXPECT_EQ(ReadFile(folder + "/docs/sub/d.txt"), QByteArray("D"));
         EXPECT_EQ(ReadFile(folder + "/other/e.txt"), QByteArray("E"));
+        EXPECT_EQ(data->formats(), QStringList({"text/uri-list"}));
+        EXPECT_EQ(LocalFiles(*data),
+                  QStringList({folder + "/a.txt", folder + "/docs",
+                               folder + (extractPath ? "/other" : "/other/e.txt")}))
+            << extractPath;
         EXPECT_TRUE(desktop_->messages().empty());
         EXPECT_EQ(form->Settings.ExtractPath, extractPath);
         EXPECT_EQ(form->Settings.ExtractMethod, 1);
 
-        // Asked again, as targets do: the same list, nothing extracted anew.
-        EXPECT_EQ(LocalFiles(*data), files);
-        EXPECT_EQ(DragFolders(*form).size(), 1);
+        // Taken by a target, which may still be copying.
+        EntryDragEnded(*form, Qt::CopyAction);
+        EXPECT_TRUE(QFileInfo::exists(folder + "/a.txt"));
         form.reset();
         EXPECT_FALSE(QFileInfo::exists(folder));
     }
 }
 
-TEST_F(EntryDragTest, NoDragNorExtractionWhileBusy) {
+TEST_F(EntryDragTest, NoDragWhileBusyOrWithoutSelection) {
     auto form = OpenWithSelection({"a.txt"});
-    std::unique_ptr<TEntryDragData> early(NewEntryDragData(*form));
-    ASSERT_TRUE(early);
     form->SetBusy(false);
     EXPECT_EQ(NewEntryDragData(*form), nullptr);
-    EXPECT_TRUE(early->urls().isEmpty());
     form->SetBusy(true);
-    EXPECT_TRUE(DragFolders(*form).isEmpty());
-    // Nothing selected: nothing to drag.
     form->DeselectAll2Click();
     EXPECT_EQ(NewEntryDragData(*form), nullptr);
+    EXPECT_TRUE(DragFoldersOnDisk(*form).isEmpty());
 }
 
-TEST_F(EntryDragTest, FailedExtractionOffersNothing) {
-    auto form = OpenWithSelection({"a.txt"});
-    std::unique_ptr<TEntryDragData> data(NewEntryDragData(*form));
-    QFile::remove(form->MainZip.ZipFileName);
-    desktop_->answerMessage(platform::MsgResult::OK);
-    EXPECT_TRUE(data->urls().isEmpty());
-    ASSERT_EQ(desktop_->messages().size(), 1u);
-    EXPECT_EQ(desktop_->messages()[0].text, QStringLiteral("Could not find the archive file."));
+// Nothing is offered for a selection not extracted whole, and nothing that
+// was extracted for a drag no target took stays behind.
+TEST_F(EntryDragTest, WhatIsNotTakenWholeLeavesNothing) {
+    struct Case {
+        const char *what;
+        QStringList selected;
+        bool removeArchive;
+        QStringList messages; // the boxes, each answered OK
+        bool offered;
+    };
+    const Case cases[] = {
+        {"archive gone", {"a.txt"}, true, {"Could not find the archive file."}, false},
+        {"damaged entry",
+         {"a.txt", "bad.txt"},
+         false,
+         {"Skipping \"bad.txt\", CRC does not check out.",
+          "Some files were skipped while extracting."},
+         false},
+        {"dropped nowhere", {"a.txt"}, false, {}, true},
+    };
+    for (const Case &c : cases) {
+        desktop_->clear();
+        auto form = OpenWithSelection(c.selected);
+        if (c.removeArchive)
+            QFile::remove(form->MainZip.ZipFileName);
+        for (qsizetype box = 0; box < c.messages.size(); ++box)
+            desktop_->answerMessage(platform::MsgResult::OK);
+        std::unique_ptr<QMimeData> data(NewEntryDragData(*form));
+        EXPECT_EQ(data != nullptr, c.offered) << c.what;
+        EntryDragEnded(*form, Qt::IgnoreAction);
+        QStringList texts;
+        for (const auto &box : desktop_->messages())
+            texts << box.text;
+        EXPECT_EQ(texts, c.messages) << c.what;
+        EXPECT_TRUE(DragFoldersOnDisk(*form).isEmpty()) << c.what;
+        EXPECT_TRUE(DragFolders(*form).isEmpty()) << c.what;
+    }
 }
