@@ -31,4 +31,5 @@ void InstallCommands(TMainFormFm &form) {
     form.SetCommandHandler(QStringLiteral("RenameArchive1"), [f] { RenameArchive1Click(*f); });
     form.SetCommandHandler(QStringLiteral("FileDeleteMn"), [f] { FileDeleteMnClick(*f); });
     InstallViewEditWatch(form);
+    RemoveStaleViewFoldersAtStart(form);
 }

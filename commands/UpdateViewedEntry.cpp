@@ -3,6 +3,7 @@
 #include "BusyScope.h"
 #include "MainForm.h"
 #include "platform/IoError.h"
+#include "platform/MessageDlg.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,22 +27,93 @@ constexpr int FailedClass = 2;
     throw std::runtime_error(platform::IoErrorFromErrno(error).message.toStdString());
 }
 
-// `copy` under `storedName` in `root`: a hard link, so the engine sees the
-// copy's own time and bytes; a copy of it where links cannot be made.
-void Stage(const QString &copy, const QString &root, const QString &storedName) {
+void NotPutBack(const QString &storedName, const QString &why) {
+    platform::MessageDlg(QStringLiteral("The file ") + storedName +
+                             QStringLiteral(" was not put back into the archive: ") + why,
+                         platform::MsgKind::Error, platform::MsgButton::OK);
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// The entry's encryption as the archive holds it now.
+struct Sealing {
+    bool encrypted = false;
+    std::uint32_t aesBits = 0; // 0: ZipCrypto when encrypted
+};
+
+// Lists just that entry through the window's engine, without touching the
+// window's rows. Nothing when the archive no longer holds it or cannot be
+// read.
+std::optional<Sealing> SealingOf(TZipEngine &zip, const QString &storedName) {
+    std::optional<Sealing> found;
+    const TZipFileStatsEvent listing = zip.OnListing;
+    const auto restore = qScopeGuard([&zip, &listing] { zip.OnListing = listing; });
+    zip.OnListing = [&found, &storedName](TZipEngine &, const TZipFileStats &entry) {
+        if (entry.FileName == storedName)
+            found = Sealing{entry.EngineFlag, engine_packed_aes_bits(entry.EngineByte)};
+    };
+    zip.FilesToProcess = QStringList{storedName};
+    zip.LiteralNames = true;
+    zip.ListArchive();
+    return found;
+}
+
+std::optional<TZipEncryption> EncryptionFor(std::uint32_t aesBits) {
+    switch (aesBits) {
+    case 0:
+        return zenZipCrypto;
+    case 256:
+        return zenAes256;
+    default:
+        return std::nullopt;
+    }
+}
+
+// The copy's bytes, read through `from`, under `storedName` in `root`, with
+// the copy's time and mode: what is stored is the file that was asked
+// about, whatever its path leads to by now.
+void Stage(int from, const struct stat &copy, const QString &root, const QString &storedName) {
     const QString staged = root + QLatin1Char('/') + storedName;
     if (!QDir().mkpath(QFileInfo(staged).absolutePath()))
         Fail(EACCES);
-    const QByteArray from = QFile::encodeName(copy), to = QFile::encodeName(staged);
-    if (::link(from.constData(), to.constData()) == 0)
-        return;
-    if (!QFile::copy(copy, staged))
-        Fail(errno != 0 ? errno : EIO);
-    // Update compares times: the staged file must have the copy's.
-    QFile file(staged);
-    if (!file.open(QIODevice::ReadWrite) ||
-        !file.setFileTime(QFileInfo(copy).lastModified(), QFileDevice::FileModificationTime))
-        Fail(EIO);
+    const Descriptor to(::open(QFile::encodeName(staged).constData(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (to.get() < 0)
+        Fail(errno);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(from, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            Fail(errno);
+        if (n == 0)
+            break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(to.get(), buffer + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w < 0)
+                Fail(errno);
+            done += w;
+        }
+    }
+    const struct timespec times[2] = {copy.st_atim, copy.st_mtim};
+    if (::fchmod(to.get(), copy.st_mode & 07777) != 0 || ::futimens(to.get(), times) != 0)
+        Fail(errno);
 }
 
 } // namespace
@@ -53,19 +127,41 @@ bool IsPlainStoredFileName(const QString &storedName) {
     });
 }
 
-void UpdateViewedEntry(TMainFormFm &form, const QString &copy, const QString &storedName) {
+void UpdateViewedEntry(TMainFormFm &form, const TViewedCopy &copy) {
+    const QString &storedName = copy.storedName;
     if (!IsPlainStoredFileName(storedName))
         return;
     form.MultidiskOff();
     const TBusyScope busy(form);
 
-    // Beside the copy: the same file system, so the link can be made, and
-    // as private as the view folder.
-    QTemporaryDir stage(QFileInfo(copy).absolutePath() +
+    // Not blocking: whatever is there now may be a pipe with no writer.
+    const Descriptor from(::open(QFile::encodeName(copy.path).constData(),
+                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (from.get() < 0 || ::fstat(from.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_dev != copy.device || info.st_ino != copy.inode) {
+        NotPutBack(storedName, QStringLiteral("its copy ") + copy.path +
+                                   QStringLiteral(" is no longer the file that was changed."));
+        return;
+    }
+
+    const std::optional<Sealing> sealing = SealingOf(form.MainZip, storedName);
+    if (!sealing) {
+        NotPutBack(storedName, QStringLiteral("the archive no longer holds that entry."));
+        return;
+    }
+    const std::optional<TZipEncryption> encryption = EncryptionFor(sealing->aesBits);
+    if (!encryption || (sealing->encrypted && copy.password.isEmpty())) {
+        NotPutBack(storedName, QStringLiteral("its encryption cannot be kept."));
+        return;
+    }
+
+    // Beside the copy: as private as the view folder.
+    QTemporaryDir stage(QFileInfo(copy.path).absolutePath() +
                         QStringLiteral("/.tarnwick-update-XXXXXX"));
     if (!stage.isValid())
         Fail(EACCES);
-    Stage(copy, stage.path(), storedName);
+    Stage(from.get(), info, stage.path(), storedName);
 
     // The engine takes the staged name relative to the working folder; what
     // else it is given relative must not move with it.
@@ -74,22 +170,30 @@ void UpdateViewedEntry(TMainFormFm &form, const QString &copy, const QString &st
     {
         const QString archive = zip.ZipFileName;
         const QString tempPath = zip.TempPath;
+        const QString password = zip.Password;
+        const TZipEncryption configured = zip.Encryption;
         const QString workingFolder = QDir::currentPath();
         const auto restore = qScopeGuard([&] {
             QDir::setCurrent(workingFolder);
             zip.ZipFileName = archive;
             zip.TempPath = tempPath;
+            zip.Password = password;
+            zip.Encryption = configured;
         });
         zip.ZipFileName = QFileInfo(archive).absoluteFilePath();
         if (!tempPath.isEmpty())
             zip.TempPath = QFileInfo(tempPath).absoluteFilePath();
         if (!QDir::setCurrent(stage.path()))
             Fail(EACCES);
+        zip.Password = sealing->encrypted ? copy.password : QString();
+        zip.Encryption = *encryption;
         zip.FilesToProcess = QStringList{storedName};
         zip.LiteralNames = true;
         form.SetStatusText(QStringLiteral("Updating files."));
         zip.UsePaths = true;
-        code = zip.AddToArchive(2);
+        // Plain add: the edit replaces the entry even when the entry's
+        // date is the later one.
+        code = zip.AddToArchive(0);
     }
     if (form.ShowZipResult(code, QStringLiteral("updating")) != FailedClass)
         form.ListArchiveContents();

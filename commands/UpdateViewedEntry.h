@@ -4,14 +4,31 @@
 
 #include <QString>
 
+#include <sys/types.h>
+
 class TMainFormFm;
 
-// The Update command for one file, without its dialog: the copy at `copy`
-// is stored under `storedName`, with its folders whatever StorePath says,
-// and no other entry changes. The engine stores a file under the path it is
-// given, so the copy is linked into a private staging folder under that
-// name and given from there.
-void UpdateViewedEntry(TMainFormFm &form, const QString &copy, const QString &storedName);
+// The copy the user was asked about.
+struct TViewedCopy {
+    QString path;
+    QString storedName;
+    // The copy's identity when the question was asked: the file put back
+    // is that one or none.
+    dev_t device = 0;
+    ino_t inode = 0;
+    // What opened the entry when it was viewed; it encrypts the entry again.
+    QString password;
+};
+
+// The Update command for one file, without its dialog: the copy is stored
+// under its stored name, with its folders whatever StorePath says, replacing
+// the entry whatever the two dates are, and no other entry changes. The
+// entry keeps its encryption (none, ZipCrypto, or AES with its key length)
+// whatever the configuration says. The copy is read without following a
+// link and only while it is still the file asked about; otherwise, or when
+// the entry's encryption cannot be kept, nothing is stored and the user is
+// told why.
+void UpdateViewedEntry(TMainFormFm &form, const TViewedCopy &copy);
 
 // Whether `storedName` names a file the engine would store under exactly
 // that name: parts separated by "/", none empty, "." or "..".

@@ -9,9 +9,26 @@
 #include "platform/Paths.h"
 
 #include <QScopeGuard>
+#include <QTimer>
 
 #include <algorithm>
 #include <stdexcept>
+
+namespace {
+
+QString TempFolderOf(const TMainFormFm &form) {
+    return form.Settings.TempFolder.isEmpty() ? platform::TempPath() : form.Settings.TempFolder;
+}
+
+} // namespace
+
+void RemoveStaleViewFoldersAtStart(TMainFormFm &form) {
+    QTimer::singleShot(0, &form, [&form] {
+        const TViewFolder base = ViewBaseFor(TempFolderOf(form), platform::TempPath());
+        if (base.Error.isEmpty())
+            RemoveStaleViewFolders(base.Folder);
+    });
+}
 
 void SpdBtnViewClick(TMainFormFm &form) {
     const QStringList selected = form.SelectedNames();
@@ -19,9 +36,7 @@ void SpdBtnViewClick(TMainFormFm &form) {
         return;
     const QString fileName = StoredNameFilePart(selected.first());
 
-    const QString tempFolder =
-        form.Settings.TempFolder.isEmpty() ? platform::TempPath() : form.Settings.TempFolder;
-    const TViewFolder view = ViewFolderFor(tempFolder, platform::TempPath());
+    const TViewFolder view = ViewFolderFor(TempFolderOf(form), platform::TempPath());
     if (!view.Error.isEmpty())
         throw std::runtime_error(view.Error.toStdString());
     const QString target = view.Folder + QLatin1Char('/') + fileName;
@@ -52,17 +67,21 @@ void SpdBtnViewClick(TMainFormFm &form) {
     for (const QString &path : written)
         form.AddTempFile(path);
     // Seen as the extraction left it, before any program can change it; a
-    // copy written again is not an edit to put back. Where two selected
-    // entries share the file name, the copy may hold either one: it is not
-    // put back under a name that may not be its own.
+    // copy written again is not an edit to put back, and holds another
+    // entry now when another selected entry had its file name. Where two
+    // selected entries share the file name, the copy may hold either one:
+    // it is not put back under a name that may not be its own.
     const auto sameName = [&fileName](const QString &stored) {
         return StoredNameFilePart(stored) == fileName;
     };
-    if (TViewEditWatch *watch = TViewEditWatch::Of(form); watch && written.contains(target)) {
-        if (std::count_if(selected.begin(), selected.end(), sameName) == 1)
-            watch->Watch(target, selected.first(), form.MainZip.ZipFileName);
-        else
-            watch->Forget(target);
+    if (TViewEditWatch *watch = TViewEditWatch::Of(form)) {
+        for (const QString &path : written) {
+            if (path == target && std::count_if(selected.begin(), selected.end(), sameName) == 1)
+                watch->Watch(target, selected.first(), form.MainZip.ZipFileName,
+                             form.MainZip.Password);
+            else
+                watch->Forget(path);
+        }
     }
     // Warnings included: whatever was reported, nothing is opened.
     if (form.ZipResultSeen)

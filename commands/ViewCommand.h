@@ -13,3 +13,7 @@ class TMainFormFm;
 // ("notepad.exe") when the shell cannot. With nothing selected it
 // does nothing.
 void SpdBtnViewClick(TMainFormFm &form);
+
+// Once the window has its settings: removes the view folders that instances
+// no longer running left in the view folder's base (ViewFolder.h).
+void RemoveStaleViewFoldersAtStart(TMainFormFm &form);

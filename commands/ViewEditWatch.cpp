@@ -55,12 +55,14 @@ TViewEditWatch *TViewEditWatch::Of(TMainFormFm &form) {
                                             Qt::FindDirectChildrenOnly);
 }
 
-void TViewEditWatch::Watch(const QString &path, const QString &storedName, const QString &archive) {
+void TViewEditWatch::Watch(const QString &path, const QString &storedName, const QString &archive,
+                           const QString &password) {
     // The copy of the latest View of that file name is the one on disk.
     Forget(path);
     if (!IsPlainStoredFileName(storedName))
         return;
-    copies_.push_back(Copy{path, storedName, AbsolutePath(archive), TCopyStamp::Of(path)});
+    copies_.push_back(
+        Copy{path, storedName, AbsolutePath(archive), password, TCopyStamp::Of(path)});
     Rewatch();
 }
 
@@ -131,7 +133,8 @@ void TViewEditWatch::Ask(Copy &copy) {
                              MsgButton::Yes | MsgButton::No) != platform::MsgResult::Yes)
         return;
     try {
-        UpdateViewedEntry(form_, copy.path, copy.storedName);
+        UpdateViewedEntry(form_, TViewedCopy{copy.path, copy.storedName, copy.seen.device,
+                                             copy.seen.inode, copy.password});
     } catch (const std::exception &error) {
         platform::ShowUnexpectedError(QString::fromUtf8(error.what()));
     }

@@ -39,10 +39,12 @@ public:
     explicit TViewEditWatch(TMainFormFm &form);
     static TViewEditWatch *Of(TMainFormFm &form);
 
-    // View opened `path`, the copy of entry `storedName` of `archive`. A
-    // name that would not come back as the same entry (a folder, or parts
-    // such as ".." or "" that the engine drops) is not watched.
-    void Watch(const QString &path, const QString &storedName, const QString &archive);
+    // View opened `path`, the copy of entry `storedName` of `archive`,
+    // extracted with `password`. A name that would not come back as the
+    // same entry (a folder, or parts such as ".." or "" that the engine
+    // drops) is not watched.
+    void Watch(const QString &path, const QString &storedName, const QString &archive,
+               const QString &password);
     // The copy at `path` is no longer one to put back.
     void Forget(const QString &path);
     // Whether the program is in front of the other windows; the program
@@ -59,6 +61,7 @@ private:
         QString path;
         QString storedName;
         QString archive;
+        QString password;
         TCopyStamp seen;
     };
     void FileSystemChanged();

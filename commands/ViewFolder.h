@@ -13,13 +13,25 @@ struct TViewFolder {
     QString Error;  // why the folder cannot be used, for the general error report
 };
 
+// The folder of this program instance, inside the base that `tempFolder`
+// gives (ViewBaseFor). Made fresh and owner-only the first time it is asked
+// for, and again when it has gone; it is removed when the process ends.
+// While the instance runs it holds a lock on the file ".lock" inside it, so
+// that another instance, whose copies may have the same names, never takes
+// it for its own or for a stale one.
+TViewFolder ViewFolderFor(const QString &tempFolder, const QString &systemTempFolder);
+
 // `tempFolder` is the TempFolder setting, or the system's temporary folder
 // when that is empty; one trailing "/" is dropped. The system's temporary
-// folder is shared by every local user, so what is viewed from there goes
-// into the user's private subfolder "tarnwick-UID" (made 0700; refused when
-// something else of that name is there). A folder the user chose is used as
-// it stands.
-TViewFolder ViewFolderFor(const QString &tempFolder, const QString &systemTempFolder);
+// folder is shared by every local user, so the base there is the user's
+// private subfolder "tarnwick-UID" (made 0700; refused when something else
+// of that name is there). A folder the user chose is the base as it stands.
+TViewFolder ViewBaseFor(const QString &tempFolder, const QString &systemTempFolder);
+
+// Removes the instance folders in `base` whose instance no longer runs
+// (their lock can be taken): copies a crashed instance left, decrypted ones
+// among them, do not stay behind for long.
+void RemoveStaleViewFolders(const QString &base);
 
 // Creates the private folder or checks the one that is there: a real folder
 // (not a link) owned by this user, its mode narrowed to 0700.

@@ -69,10 +69,17 @@ QString XDoTool(const QString &display, const QStringList &arguments) {
     return QString::fromLocal8Bit(tool.readAllStandardOutput());
 }
 
-// The drag folders made below the private view folder in `tempFolder`.
+// The drag folders made below the instances' view folders in the private
+// folder in `tempFolder`.
 QStringList DragFoldersIn(const QString &tempFolder) {
-    const QString view = tempFolder + QStringLiteral("/tarnwick-") + QString::number(::geteuid());
-    return QDir(view).entryList({QStringLiteral("drag-*")}, QDir::Dirs);
+    const QString base = tempFolder + QStringLiteral("/tarnwick-") + QString::number(::geteuid());
+    QStringList folders;
+    for (const QString &view : QDir(base).entryList({QStringLiteral("view-*")}, QDir::Dirs)) {
+        for (const QString &drag :
+             QDir(base + QLatin1Char('/') + view).entryList({QStringLiteral("drag-*")}, QDir::Dirs))
+            folders << view + QLatin1Char('/') + drag;
+    }
+    return folders;
 }
 
 QByteArray Bytes(const QString &path) {

@@ -5,6 +5,8 @@
 
 #include "EntryDrag.h"
 #include "MainForm.h"
+#include "ViewFolder.h"
+#include "platform/Paths.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -89,7 +91,8 @@ TEST_F(EntryDragTest, ExtractsAsTheDragStartsAndRemovesWithTheWindow) {
         ASSERT_TRUE(data);
         ASSERT_EQ(DragFolders(*form).size(), 1);
         const QString folder = DragFolders(*form).first();
-        EXPECT_TRUE(folder.startsWith(form->Settings.TempFolder + QStringLiteral("/drag-")));
+        EXPECT_TRUE(folder.startsWith(
+            ViewFolderFor(form->Settings.TempFolder, platform::TempPath()).Folder + "/drag-"));
         EXPECT_EQ(ReadFile(folder + "/a.txt"), QByteArray("A-bytes"));
         EXPECT_EQ(ReadFile(folder + "/docs/sub/d.txt"), QByteArray("D"));
         EXPECT_EQ(ReadFile(folder + "/other/e.txt"), QByteArray("E"));

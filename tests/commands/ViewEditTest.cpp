@@ -3,14 +3,21 @@
 #include "CommandsTest.h"
 
 #include "MainForm.h"
+#include "UpdateViewedEntry.h"
 #include "ViewEditWatch.h"
+#include "ViewFolder.h"
+#include "platform/Paths.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+
+#include <functional>
+#include <unistd.h>
 
 using platform::MsgResult;
 
@@ -34,7 +41,7 @@ protected:
         const QString folder = TempPath(QStringLiteral("view"));
         QDir().mkpath(folder);
         form_->Settings.TempFolder = folder;
-        copy_ = folder + QStringLiteral("/a.txt");
+        copy_ = ViewFolderFor(folder, platform::TempPath()).Folder + QStringLiteral("/a.txt");
         watch_ = TViewEditWatch::Of(*form_);
         ASSERT_NE(watch_, nullptr);
         // The test says when the program is in front.
@@ -48,8 +55,11 @@ protected:
     }
 
     // An edit as an editor makes it, saved later than the entry's time.
-    void Edit(const QByteArray &text, int minutesLater, bool renameOver = false) {
-        const QString written = renameOver ? copy_ + QStringLiteral(".new") : copy_;
+    void Edit(const QByteArray &text, int minutesLater, bool renameOver = false,
+              QString copy = QString()) {
+        if (copy.isEmpty())
+            copy = copy_;
+        const QString written = renameOver ? copy + QStringLiteral(".new") : copy;
         QFile file(written);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text);
@@ -58,7 +68,7 @@ protected:
         file.close();
         if (renameOver) {
             ASSERT_EQ(std::rename(QFile::encodeName(written).constData(),
-                                  QFile::encodeName(copy_).constData()),
+                                  QFile::encodeName(copy).constData()),
                       0);
         }
     }
@@ -158,15 +168,130 @@ TEST_F(ViewEditTest, CopyOfAnArchiveNoLongerOpenAsksNothing) {
     EXPECT_EQ(Entries(), before);
 }
 
-TEST_F(ViewEditTest, CopyThatTwoSelectedEntriesShareIsNotPutBack) {
-    SelectNames(*form_, {QStringLiteral("docs/a.txt"), QStringLiteral("c/a.txt")});
-    // The engine writes no copy over one of the same time and size.
-    QFile::remove(copy_);
-    desktop_->answerShellOpen(42);
-    form_->RunItemCommand(QStringLiteral("EditView1"));
-    const QStringList before = Entries();
+TEST_F(ViewEditTest, CopyRewrittenForAnotherEntryIsNotPutBack) {
+    // a.txt is docs/a.txt's copy, watched; each selection writes it again.
+    const QStringList selections[] = {
+        {QStringLiteral("docs/a.txt"), QStringLiteral("c/a.txt")}, // either entry
+        {QStringLiteral("b.txt"), QStringLiteral("c/a.txt")},      // c/a.txt, not opened
+    };
+    for (const QStringList &selection : selections) {
+        SelectNames(*form_, selection);
+        // The engine writes no copy over one of the same time and size.
+        QFile::remove(copy_);
+        desktop_->answerShellOpen(42);
+        form_->RunItemCommand(QStringLiteral("EditView1"));
+        ASSERT_TRUE(QFileInfo::exists(copy_));
+        const QStringList before = Entries();
+        Edit("new text", 10);
+        ReturnToFront();
+        EXPECT_TRUE(desktop_->messages().empty()) << selection.join(' ').toStdString();
+        EXPECT_EQ(Entries(), before);
+        desktop_->clear();
+    }
+}
+
+TEST_F(ViewEditTest, EditReplacesAnEntryDatedLaterAndKeepsItsEncryption) {
+    const QString folder = QFileInfo(copy_).absolutePath();
+    const QString copy = folder + QStringLiteral("/later.txt");
+    // What the configuration says when the edit goes back is never what
+    // the entry had.
+    struct Case {
+        const char *method; // 7-Zip's -mem, empty for none
+        int configured;
+        const char *expected; // the encryption, and an AES entry's method
+    };
+    const Case cases[] = {{"", EncryptionAes256, ""},
+                          {"ZipCrypto", EncryptionAes256, "ZipCrypto"},
+                          {"AES256", EncryptionZipCrypto, "AES-256/99"}};
+    for (const Case &c : cases) {
+        const QString method = QString::fromLatin1(c.method);
+        const QString source = TempPath(QStringLiteral("src%1/later.txt").arg(method));
+        QDir().mkpath(QFileInfo(source).absolutePath());
+        const QString archive = TempPath(QStringLiteral("later%1.zip").arg(method));
+        {
+            QFile file(source);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("old text");
+            file.flush();
+            ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2031, 1, 1), QTime(12, 0)),
+                                         QFileDevice::FileModificationTime));
+        }
+        QStringList add{QStringLiteral("a"), QStringLiteral("-tzip"), archive, source};
+        if (!method.isEmpty())
+            add << QStringLiteral("-pseal") << QStringLiteral("-mem=") + method;
+        ASSERT_EQ(QProcess::execute(QStringLiteral("7zz"), add << QStringLiteral("-bso0")), 0);
+
+        form_->MainZip.Password = method.isEmpty() ? QString() : QStringLiteral("seal");
+        form_->OpenZipFile(archive);
+        SelectNames(*form_, {QStringLiteral("later.txt")});
+        desktop_->answerShellOpen(42);
+        form_->RunItemCommand(QStringLiteral("EditView1"));
+        ASSERT_EQ(ReadFile(copy), QByteArray("old text")) << c.method;
+        form_->MainZip.Password = QStringLiteral("other");
+        ApplyEncryptionSetting(c.configured, form_->MainZip);
+        Edit("new text", 0, false, copy);
+        desktop_->answerMessage(MsgResult::Yes);
+        ReturnToFront();
+
+        QProcess python;
+        python.start(QStringLiteral("python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import sys, zipfile, struct\n"
+                                     "i = zipfile.ZipFile(sys.argv[1]).getinfo('later.txt')\n"
+                                     "s, e = 'ZipCrypto' if i.flag_bits & 1 else '', i.extra\n"
+                                     "while len(e) >= 4:\n"
+                                     "    tag, size = struct.unpack('<HH', e[:4])\n"
+                                     "    if tag == 0x9901:\n"
+                                     "        s = 'AES-%d/%d' % (64 + 64 * e[8], i.compress_type)\n"
+                                     "    e = e[4 + size:]\n"
+                                     "print(s)\n"),
+                      archive});
+        ASSERT_TRUE(python.waitForFinished(60000));
+        EXPECT_EQ(python.readAllStandardOutput().trimmed(), QByteArray(c.expected)) << c.method;
+        // The entry opens as the edit, with the password it had.
+        form_->MainZip.Password = QStringLiteral("seal");
+        desktop_->answerShellOpen(42);
+        form_->RunItemCommand(QStringLiteral("EditView1"));
+        EXPECT_EQ(ReadFile(copy), QByteArray("new text")) << c.method;
+        desktop_->clear();
+    }
+}
+
+TEST_F(ViewEditTest, CopyThatIsNotTheFileAskedAboutIsNotStored) {
+    const QString aside = copy_ + QStringLiteral(".aside");
+    const auto move = [](const QString &from, const QString &to) {
+        return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData());
+    };
+    // Each turns the copy into something else after the question and gives
+    // the identity the question saw.
+    const std::function<TCopyStamp()> swaps[] = {
+        [&] { // a link in its place to the very file that was asked about
+            EXPECT_EQ(move(copy_, aside), 0);
+            EXPECT_EQ(::symlink(QFile::encodeName(aside).constData(),
+                                QFile::encodeName(copy_).constData()),
+                      0);
+            return TCopyStamp::Of(aside);
+        },
+        [&] { // another file renamed over it
+            const TCopyStamp asked = TCopyStamp::Of(copy_);
+            Edit("other bytes", 20, true);
+            return asked;
+        },
+    };
     Edit("new text", 10);
-    ReturnToFront();
-    EXPECT_TRUE(desktop_->messages().empty());
-    EXPECT_EQ(Entries(), before);
+    const QStringList before = Entries();
+    for (const auto &swap : swaps) {
+        const TCopyStamp asked = swap();
+        desktop_->answerMessage(MsgResult::OK);
+        UpdateViewedEntry(*form_, TViewedCopy{copy_, QStringLiteral("docs/a.txt"), asked.device,
+                                              asked.inode, QString()});
+        EXPECT_EQ(Questions(),
+                  QStringList{QStringLiteral("The file docs/a.txt was not put back into the "
+                                             "archive: its copy ") +
+                              copy_ + QStringLiteral(" is no longer the file that was changed.")});
+        EXPECT_EQ(Entries(), before);
+        desktop_->clear();
+        QFile::remove(copy_);
+        move(aside, copy_);
+    }
 }

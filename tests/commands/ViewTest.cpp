@@ -4,6 +4,7 @@
 
 #include "MainForm.h"
 #include "ViewFolder.h"
+#include "platform/Paths.h"
 #include "platform/testing/QtPrinters.h"
 
 #include <QApplication>
@@ -12,8 +13,12 @@
 #include <QListView>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 
 using platform::MsgResult;
 using Kind = platform::testing::ScriptedDesktop::Kind;
@@ -45,9 +50,10 @@ TEST_F(ViewTest, CopyLandsFlatReplacingLinksAndOpensTwiceWithoutAQuestion) {
     form->Settings.ExtractPath = true;
     form->Settings.Overwrite = 2;
     ApplyOverwriteSetting(form->Settings.Overwrite, form->MainZip);
+    const QString view = ViewFolderFor(folder, platform::TempPath()).Folder;
     // A link planted where the copy goes must be replaced, never written through.
     const QString victim = WriteFile(QStringLiteral("victim.txt"), "keep");
-    const QString target = folder + QStringLiteral("/a.txt");
+    const QString target = view + QStringLiteral("/a.txt");
     ASSERT_EQ(
         ::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(target).constData()), 0);
 
@@ -58,7 +64,7 @@ TEST_F(ViewTest, CopyLandsFlatReplacingLinksAndOpensTwiceWithoutAQuestion) {
     EXPECT_EQ(ReadFile(victim), QByteArray("keep"));
     EXPECT_FALSE(QFileInfo(target).isSymLink());
     EXPECT_EQ(ReadFile(target), QByteArray("A"));
-    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/d")));
+    EXPECT_FALSE(QFileInfo::exists(view + QStringLiteral("/d")));
     EXPECT_EQ(Opened(), QStringList({target + '|', target + '|'}));
     EXPECT_EQ(form->TempFileNames(), QStringList({target, target}));
     EXPECT_TRUE(form->Settings.ExtractPath);
@@ -118,7 +124,7 @@ TEST_F(ViewTest, TextEditorWhenTheShellFailsAndAPrivateFolderInTheSharedOne) {
     auto form = OpenArchive(archive, QStringLiteral("a.xyz"));
     form->Settings.TempFolder = shared; // as the settings read it: no trailing "/"
     const QString own = shared + QStringLiteral("/tarnwick-") + QString::number(::geteuid());
-    const QString target = own + QStringLiteral("/a.xyz");
+    const QString target = ViewFolderFor(shared, shared).Folder + QStringLiteral("/a.xyz");
 
     desktop_->answerShellOpen(31).answerShellOpen(42);
     form->RunItemCommand(QStringLiteral("EditView1"));
@@ -150,13 +156,67 @@ TEST_F(ViewTest, OnlySharedTemporaryFolderGetsAPrivateSubfolderNarrowedToTheUser
     const QString own = shared + QStringLiteral("/tarnwick-") + QString::number(::geteuid());
     QDir().mkpath(own);
     ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0755), 0);
-    EXPECT_EQ(ViewFolderFor(QStringLiteral("/home/u/v/"), shared + '/').Folder, "/home/u/v");
-    EXPECT_EQ(ViewFolderFor(shared + '/', shared + '/').Folder, own);
+    EXPECT_EQ(ViewBaseFor(QStringLiteral("/home/u/v/"), shared + '/').Folder, "/home/u/v");
+    EXPECT_EQ(ViewBaseFor(shared + '/', shared + '/').Folder, own);
     EXPECT_EQ(QFileInfo(own).permissions() & QFileDevice::ReadOther, 0);
     if (::geteuid() == 0) { // a folder of someone else
         ASSERT_EQ(::chown(QFile::encodeName(own).constData(), 65534, 65534), 0);
         EXPECT_FALSE(PrivateFolder(own).Error.isEmpty());
     }
+}
+
+TEST_F(ViewTest, EachInstanceViewsIntoAFreshFolderOfItsOwnAndStaleOnesGoAtStart) {
+    const QString base = TempPath(QStringLiteral("base"));
+    // What instances left in the base, by whether their lock is held now.
+    struct Left {
+        const char *name;
+        bool lockFile;
+        bool held;
+        bool stays;
+    };
+    const Left left[] = {
+        {"view-1-aaaaaa", true, false, false},  // its instance ended
+        {"view-2-bbbbbb", false, false, false}, // a removal stopped half way
+        {"view-3-cccccc", true, true, true},    // its instance runs
+        {"mine", false, false, true},           // no instance's folder
+    };
+    std::vector<int> locks;
+    for (const Left &l : left) {
+        const QString folder = base + QLatin1Char('/') + QLatin1String(l.name);
+        QDir().mkpath(folder);
+        WriteFile(QStringLiteral("copy.txt"), "decrypted");
+        QFile::rename(TempPath(QStringLiteral("copy.txt")), folder + QStringLiteral("/copy.txt"));
+        if (l.lockFile) {
+            locks.push_back(::open(QFile::encodeName(folder + QStringLiteral("/.lock")).constData(),
+                                   O_RDWR | O_CREAT, 0600));
+            if (l.held) {
+                ASSERT_EQ(::flock(locks.back(), LOCK_EX), 0);
+            }
+        }
+    }
+    WriteIni(QStringLiteral("[Settings]\nTempFolder=") + base + QLatin1Char('\n'));
+    auto form = NewForm();
+    QTest::qWait(10);
+    for (const Left &l : left) {
+        EXPECT_EQ(QFileInfo::exists(base + QLatin1Char('/') + QLatin1String(l.name) +
+                                    QStringLiteral("/copy.txt")),
+                  l.stays)
+            << l.name;
+    }
+    for (const int lock : locks)
+        ::close(lock);
+
+    const QString view = ViewFolderFor(base, platform::TempPath()).Folder;
+    EXPECT_EQ(QFileInfo(view).absolutePath(), base);
+    EXPECT_TRUE(QFileInfo(view).fileName().startsWith(
+        QStringLiteral("view-") + QString::number(::getpid()) + QLatin1Char('-')));
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(view).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(ViewFolderFor(base, platform::TempPath()).Folder, view);
+    // Held while the instance runs: no other instance takes it for stale.
+    RemoveStaleViewFolders(base);
+    EXPECT_TRUE(QFileInfo::exists(view));
 }
 
 TEST_F(ViewTest, DoubleClickRunsTheCommandOfMouseAction) {
@@ -206,8 +266,9 @@ TEST_F(ViewTest, ExitClosesTheEditorWindowsAndDeletesEveryViewedCopy) {
     form->Settings.TempFolder = folder;
     desktop_->answerShellOpen(42);
     form->RunItemCommand(QStringLiteral("EditView1"));
-    const QString first = folder + QStringLiteral("/a.txt");
-    const QString second = folder + QStringLiteral("/b.txt");
+    const QString view = ViewFolderFor(folder, platform::TempPath()).Folder;
+    const QString first = view + QStringLiteral("/a.txt");
+    const QString second = view + QStringLiteral("/b.txt");
     ASSERT_TRUE(QFileInfo::exists(second));
     // What the shell's fallback opens: the program's own editor window.
     platform::CreateQtDesktop()->openTextEditor(first);
