@@ -6,6 +6,7 @@
 #include "ProgramTestHooks.h"
 #include "ZipEngine.h"
 #include "platform/Desktop.h"
+#include "platform/ExitingThreads.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -26,19 +27,8 @@ QIcon ProgramIcon() {
     return icon;
 }
 
-} // namespace
-
-int main(int argc, char *argv[]) {
-    // Answered before the application object exists, which would need a display.
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::puts("tarnwick " TARNWICK_VERSION);
-        return 0;
-    }
-    // Without TZ, the C library checks /etc/localtime again for every local
-    // time it converts, and a listing converts one per entry; naming the
-    // same file lets it keep what it read.
-    if (std::getenv("TZ") == nullptr)
-        setenv("TZ", ":/etc/localtime", 0);
+// The application and its window, from start to the end of the message loop.
+int RunApplication(int &argc, char *argv[]) {
     QApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tarnwick for Windows 95"));
     QGuiApplication::setDesktopFileName(QStringLiteral(TARNWICK_APP_ID));
@@ -58,4 +48,25 @@ int main(int argc, char *argv[]) {
     InstallTestHooks(form);
     form.show();
     return application.exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    // Answered before the application object exists, which would need a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("tarnwick " TARNWICK_VERSION);
+        return 0;
+    }
+    // Without TZ, the C library checks /etc/localtime again for every local
+    // time it converts, and a listing converts one per entry; naming the
+    // same file lets it keep what it read.
+    if (std::getenv("TZ") == nullptr)
+        setenv("TZ", ":/etc/localtime", 0);
+    const int code = RunApplication(argc, argv);
+    // The threads Qt stopped with the application (its painting pool, the X
+    // event reader) may not have run their exit yet, and Qt deletes the key
+    // that exit needs as the process ends: leaving first loses their data.
+    platform::WaitForExitingThreads(std::chrono::seconds(2));
+    return code;
 }

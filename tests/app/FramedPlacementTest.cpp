@@ -1,6 +1,7 @@
 // The saved placement of the built program on a real X server, framed by a
 // reparenting window manager (openbox) and bare: started and closed again
 // without a move, the window saves the line it was restored from.
+#include "ProgramEnvironment.h"
 #include "XDisplay.h"
 
 #include <QDir>
@@ -19,7 +20,7 @@ namespace {
 // up and closes it as a user would; the saved main-window line after.
 QString RunAndClose(const QString &display, const QString &windir) {
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = ProgramEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), display);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("TARNWICK_WINDIR"), windir);

@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 
 #include "MainForm.h"
+#include "ProgramEnvironment.h"
 #include "platform/PrivateProfile.h"
 
 #include <QProcess>
@@ -15,7 +16,7 @@ TEST_F(ProgramTest, StartsOffscreenWithAnArchiveListsItAndQuits) {
     const QString archive =
         MakeZip(QStringLiteral("smoke test.zip"), {{QStringLiteral("hello.txt"), "hello"}});
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = ProgramEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("TARNWICK_WINDIR"), TempPath(QStringLiteral("windir")));
     environment.insert(QStringLiteral("TARNWICK_QUIT_AFTER_MS"), QStringLiteral("300"));
@@ -42,7 +43,7 @@ TEST_F(ProgramTest, RunsNamedCommandsAnsweringEveryQuestionAndReportsThem) {
                                                                 {QStringLiteral("d/b.txt"), "bb"}});
     const QString out = TempPath(QStringLiteral("out"));
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = ProgramEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("TARNWICK_WINDIR"), TempPath(QStringLiteral("windir")));
     environment.insert(QStringLiteral("TARNWICK_QUIT_AFTER_MS"), QStringLiteral("0"));
