@@ -105,10 +105,14 @@ Status runAdd(const Options &opt, Messenger &msg) {
     struct stat ast {};
     const bool archiveExists = ::stat(opt.archive.c_str(), &ast) == 0;
 
-    std::map<std::string, std::size_t> existing;
+    // By the name the user sees: an entry stored as CP437 "\x80.txt" or as
+    // "dir\f.txt" is the one a file "Ç.txt" or "dir/f.txt" replaces. Where
+    // several entries show the same name, a new file replaces them all,
+    // leaving one entry of that name; update compares with the first.
+    std::map<std::string, std::vector<std::size_t>> existing;
     if (source)
         for (std::size_t i = 0; i < source->entries().size(); ++i)
-            existing.emplace(source->entries()[i].central.name, i);
+            existing[source->entries()[i].name].push_back(i);
 
     bool skipped = false;
     for (const auto &s : col.skips) {
@@ -119,7 +123,7 @@ Status runAdd(const Options &opt, Messenger &msg) {
         return s;
 
     std::vector<NewEntry> items;
-    std::vector<long> replaces; // per item: the old entry index, or -1
+    std::vector<const std::vector<std::size_t> *> replaces; // per item: the old entries, or null
     for (const auto &c : col.items) {
         if (archiveExists && c.st.st_dev == ast.st_dev && c.st.st_ino == ast.st_ino)
             continue;
@@ -128,7 +132,7 @@ Status runAdd(const Options &opt, Messenger &msg) {
         if (opt.mode == AddMode::Freshen && !present)
             continue;
         if (present && opt.mode != AddMode::Plain) {
-            const ExistingEntry &e = source->entries()[it->second];
+            const ExistingEntry &e = source->entries()[it->second.front()];
             if (c.isDir || !isNewer(c, e)) {
                 if (c.named && !c.isDir) {
                     msg.skip(c.storedName, ENGINE_SKIP_UP_TO_DATE);
@@ -138,7 +142,7 @@ Status runAdd(const Options &opt, Messenger &msg) {
             }
         }
         items.push_back(NewEntry{&c, present});
-        replaces.push_back(present ? static_cast<long>(it->second) : -1);
+        replaces.push_back(present ? &it->second : nullptr);
     }
     if (Status s = msg.checkAbort(); s.failed())
         return s;
@@ -162,9 +166,10 @@ Status runAdd(const Options &opt, Messenger &msg) {
     }
     ArchiveWriter &writer = *made;
     std::vector<bool> replaced(source ? source->entries().size() : 0, false);
-    for (long r : replaces)
-        if (r >= 0)
-            replaced[static_cast<std::size_t>(r)] = true;
+    for (const auto *olds : replaces)
+        if (olds != nullptr)
+            for (std::size_t old : *olds)
+                replaced[old] = true;
 
     // Old entries first, in their order (a raw copy in temporary mode).
     std::vector<std::optional<CentralRecord>> oldRecords(replaced.size());
@@ -181,25 +186,26 @@ Status runAdd(const Options &opt, Messenger &msg) {
     if (Status s = writeNewEntries(opt, items, writer, msg, written); s.failed())
         return s;
 
-    // The directory: old entries in their places (a replaced one by its
-    // new record), then the new ones. An entry whose file could not be read
-    // keeps its old version.
+    // The directory: old entries in their places (replaced ones by the new
+    // record, in the place of the first), then the new ones. Entries whose
+    // file could not be read keep their old versions.
     std::vector<std::optional<CentralRecord>> newForOld(replaced.size());
     std::vector<CentralRecord> appended;
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (!written[i].record) {
             skipped = true;
-            if (replaces[i] >= 0) {
-                const auto old = static_cast<std::size_t>(replaces[i]);
-                CentralRecord rec;
-                if (Status s = writer.keep(old, msg, rec); s.failed())
-                    return s;
-                oldRecords[old] = std::move(rec);
+            if (replaces[i] != nullptr) {
+                for (std::size_t old : *replaces[i]) {
+                    CentralRecord rec;
+                    if (Status s = writer.keep(old, msg, rec); s.failed())
+                        return s;
+                    oldRecords[old] = std::move(rec);
+                }
             }
             continue;
         }
-        if (replaces[i] >= 0)
-            newForOld[static_cast<std::size_t>(replaces[i])] = std::move(*written[i].record);
+        if (replaces[i] != nullptr)
+            newForOld[replaces[i]->front()] = std::move(*written[i].record);
         else
             appended.push_back(std::move(*written[i].record));
     }

@@ -108,6 +108,35 @@ TEST_F(ZipTest, ArchiveDateIsThatOfTheNewestFile) {
     EXPECT_EQ(runZip({"", "-o", "none.zip"}), ENGINE_ARCHIVE_NOT_FOUND);
 }
 
+// tests/scripts/raw_zip.py: entries given as "HEXNAME:FLAG:DATA" (FLAG 1:
+// the UTF-8 flag).
+const std::string kRawZip = quote(TARNWICK_SOURCE_DIR "/tests/scripts/raw_zip.py");
+
+void rawZip(const std::string &zip, const std::vector<std::string> &specs) {
+    std::string command = "python3 " + kRawZip + " " + quote(zip);
+    for (const std::string &spec : specs)
+        command += " " + quote(spec);
+    ASSERT_EQ(shell(command), 0);
+}
+
+TEST_F(ZipTest, AddAndUpdateReplaceTheEntryOfTheNameShown) {
+    setenv("TARNWICK_LEGACY_CODEPAGE", "CP437", 1);
+    writeFile("Ç.txt", "newer");
+    writeFile("dir/f.txt", "newer");
+    for (const char *mode : {"-6", "-u"}) {
+        // CP437 "\x80.txt" and "dir\f.txt", shown as "Ç.txt" and "dir/f.txt".
+        rawZip("s.zip", {"802e747874:0:old", "6469725c662e747874:0:old"});
+        ASSERT_EQ(runZip({"", mode, "s.zip", "Ç.txt", "dir/f.txt"}), ENGINE_OK) << mode;
+        Engine list;
+        ASSERT_EQ(list.run({"", "-v", "s.zip"}), ENGINE_OK);
+        EXPECT_EQ(list.names(ENGINE_MSG_LISTING), (std::vector<std::string>{"Ç.txt", "dir/f.txt"}))
+            << mode;
+        for (const Message &m : list.withCode(ENGINE_MSG_LISTING))
+            EXPECT_EQ(m.size, 5) << mode << " " << m.name;
+    }
+    unsetenv("TARNWICK_LEGACY_CODEPAGE");
+}
+
 } // namespace
 
 namespace {
