@@ -5,6 +5,7 @@
 // in dialogs/, as functions over the public services below.
 #pragma once
 
+#include "EntryRefs.h"
 #include "ListingTotals.h"
 #include "MenuRules.h"
 #include "Settings.h"
@@ -61,11 +62,12 @@ public:
     int ProgressPosition() const;
     // Switches the engine's multidisk mode off and unchecks MultidiskmodeMn.
     void MultidiskOff();
+    // The selected rows of FilesLb, in list order.
+    TEntryRefs SelectedEntries() const;
     // Stored names of the selected rows of FilesLb, in list order.
-    QStringList SelectedNames() const;
-    // Stored names of every row below `folder` (a stored name ending in
-    // "/"), in list order.
-    QStringList StoredNamesBelow(const QString &folder) const;
+    QStringList SelectedNames() const { return SelectedEntries().Names; }
+    // Every row below `folder` (a stored name ending in "/"), in list order.
+    TEntryRefs EntriesBelow(const QString &folder) const;
     // TempFiles: the view command's files, deleted when the window closes.
     void AddTempFile(const QString &path);
     QStringList TempFileNames() const;

@@ -85,28 +85,29 @@ int TMainFormFm::SelectedCount() const {
     return count;
 }
 
-QStringList TMainFormFm::SelectedNames() const {
+TEntryRefs TMainFormFm::SelectedEntries() const {
     const auto runs = SelectedRuns(FilesLb->selectionModel()->selection());
     qsizetype count = 0;
     for (const auto &[top, bottom] : runs)
         count += bottom - top + 1;
-    QStringList names;
-    names.reserve(count);
+    TEntryRefs entries;
+    entries.Names.reserve(count);
+    entries.Positions.reserve(count);
     for (const auto &[top, bottom] : runs) {
         for (int row = top; row <= bottom; ++row)
-            names.append(rows_->StoredName(row));
+            entries.Append(rows_->StoredName(row), rows_->Position(row));
     }
-    return names;
+    return entries;
 }
 
-QStringList TMainFormFm::StoredNamesBelow(const QString &folder) const {
-    QStringList names;
+TEntryRefs TMainFormFm::EntriesBelow(const QString &folder) const {
+    TEntryRefs entries;
     for (int row = 0; row < rows_->Count(); ++row) {
         QString name = rows_->StoredName(row);
         if (name.size() > folder.size() && name.startsWith(folder))
-            names.append(std::move(name));
+            entries.Append(name, rows_->Position(row));
     }
-    return names;
+    return entries;
 }
 
 QStringList TMainFormFm::RowTexts() const {

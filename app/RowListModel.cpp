@@ -70,6 +70,10 @@ QString TRowListModel::StoredName(int row) const {
     return rows_.at(static_cast<std::size_t>(row)).StoredName();
 }
 
+std::int32_t TRowListModel::Position(int row) const {
+    return rows_.at(static_cast<std::size_t>(row)).Position;
+}
+
 QString TRowListModel::RowTextOf(const Entry &entry) const {
     QDate date;
     QTime time;
@@ -96,6 +100,7 @@ void TRowListModel::AddEntry(const TZipFileStats &stats) {
     entry.Size = stats.TrueSize();
     entry.Packed = stats.TrueCompressedSize();
     entry.Ratio = stats.Ratio;
+    entry.Position = static_cast<std::int32_t>(listing_.size() + 1);
     if (stats.DateTime.isValid()) {
         // The local date and time as the row shows them, which is not always
         // the stored stamp: one inside a daylight-saving gap moves on.

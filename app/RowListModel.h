@@ -36,6 +36,9 @@ public:
     int Count() const { return static_cast<int>(rows_.size()); }
     QString RowText(int row) const;
     QString StoredName(int row) const;
+    // The row's entry's position in the archive's directory, counted from 1:
+    // the order in which the listing reported it.
+    std::int32_t Position(int row) const;
 
 private:
     // What a row shows, without its text. The name lives in the name store.
@@ -48,6 +51,7 @@ private:
         std::int32_t Day = NoDate;    // Julian day of the local date
         std::int32_t Msecs = 0;       // of the local time of day
         std::uint32_t NameLength = 0; // bytes
+        std::int32_t Position = 0;
         std::uint8_t Ratio = 0;
 
         QString StoredName() const {

@@ -105,21 +105,23 @@ std::optional<QString> NewDragFolder(TMainFormFm &form) {
 
 } // namespace
 
-QStringList DragEntries(const QStringList &selected,
-                        const std::function<QStringList(const QString &folder)> &below) {
-    QStringList entries;
-    QSet<QString> seen;
-    const auto add = [&](const QString &name) {
-        if (!seen.contains(name)) {
-            seen.insert(name);
-            entries.append(name);
+TEntryRefs DragEntries(const TEntryRefs &selected,
+                       const std::function<TEntryRefs(const QString &folder)> &below) {
+    TEntryRefs entries;
+    QSet<std::int32_t> seen;
+    const auto add = [&](const QString &name, std::int32_t position) {
+        if (!seen.contains(position)) {
+            seen.insert(position);
+            entries.Append(name, position);
         }
     };
-    for (const QString &name : selected) {
-        add(name);
+    for (qsizetype i = 0; i < selected.size(); ++i) {
+        const QString &name = selected.Names[i];
+        add(name, selected.Positions[i]);
         if (name.endsWith(QLatin1Char('/'))) {
-            for (const QString &inner : below(name))
-                add(inner);
+            const TEntryRefs inner = below(name);
+            for (qsizetype k = 0; k < inner.size(); ++k)
+                add(inner.Names[k], inner.Positions[k]);
         }
     }
     return entries;
@@ -151,14 +153,14 @@ QStringList DragItems(const QStringList &selected, bool extractPath) {
 QMimeData *NewEntryDragData(TMainFormFm &form) {
     if (form.BusyCount != 0 || form.MainZip.ZipFileName.isEmpty())
         return nullptr;
-    const QStringList selected = form.SelectedNames();
+    const TEntryRefs selected = form.SelectedEntries();
     if (selected.isEmpty())
         return nullptr;
     const std::optional<QString> folder = NewDragFolder(form);
     if (!folder)
         return nullptr;
-    const QStringList entries = DragEntries(
-        selected, [&form](const QString &below) { return form.StoredNamesBelow(below); });
+    const TEntryRefs entries =
+        DragEntries(selected, [&form](const QString &below) { return form.EntriesBelow(below); });
     const bool extractPath = form.Settings.ExtractPath;
     int result = 0;
     {
@@ -178,7 +180,7 @@ QMimeData *NewEntryDragData(TMainFormFm &form) {
     QList<QUrl> urls;
     // Part of a selection would be taken for all of it.
     bool whole = result == 0;
-    for (const QString &item : DragItems(selected, extractPath)) {
+    for (const QString &item : DragItems(selected.Names, extractPath)) {
         const QString path = *folder + QLatin1Char('/') + item;
         struct stat info {};
         whole = whole && ::lstat(QFile::encodeName(path).constData(), &info) == 0;

@@ -9,6 +9,8 @@
 // copies are; what no target took, at once.
 #pragma once
 
+#include "EntryRefs.h"
+
 #include <QStringList>
 #include <Qt>
 
@@ -19,8 +21,8 @@ class TMainFormFm;
 
 // The entries one drag extracts: the selected ones and, for a selected
 // folder entry (a name ending in "/"), every entry `below` it; each once.
-QStringList DragEntries(const QStringList &selected,
-                        const std::function<QStringList(const QString &folder)> &below);
+TEntryRefs DragEntries(const TEntryRefs &selected,
+                       const std::function<TEntryRefs(const QString &folder)> &below);
 
 // What the drag offers, as paths below the folder its entries were
 // extracted into with their stored folders. With ExtractPath on, the

@@ -18,14 +18,16 @@ using platform::MsgKind;
 using platform::MsgResult;
 
 void SelectedToFilesToProcess(TMainFormFm &form) {
-    NamesToFilesToProcess(form, form.SelectedNames());
+    EntriesToFilesToProcess(form, form.SelectedEntries());
 }
 
-void NamesToFilesToProcess(TMainFormFm &form, QStringList names) {
-    if (names.isEmpty())
+void EntriesToFilesToProcess(TMainFormFm &form, TEntryRefs entries) {
+    if (entries.isEmpty())
         return;
-    form.MainZip.FilesToProcess = std::move(names);
-    // Each row stands for its own entry, whatever its name holds.
+    form.MainZip.FilesToProcess = std::move(entries.Names);
+    // Each row stands for its own entry, whatever its name holds and
+    // whichever other entries show the same name.
+    form.MainZip.FilePositions = std::move(entries.Positions);
     form.MainZip.LiteralNames = true;
 }
 
@@ -53,10 +55,10 @@ void EditExtractMnClick(TMainFormFm &form) {
 }
 
 int ExtractFiles(TMainFormFm &form, const QString &folder,
-                 const std::optional<QStringList> &names) {
+                 const std::optional<TEntryRefs> &entries) {
     const TBusyScope busy(form);
-    if (names)
-        NamesToFilesToProcess(form, *names);
+    if (entries)
+        EntriesToFilesToProcess(form, *entries);
     else
         SelectedToFilesToProcess(form);
     TZipEngine &zip = form.MainZip;
@@ -68,6 +70,7 @@ int ExtractFiles(TMainFormFm &form, const QString &folder,
         // Every operation empties the list when it ends; one that never
         // runs must too, or the next command would work on these names.
         zip.FilesToProcess = QStringList();
+        zip.FilePositions = QList<std::int32_t>();
         zip.LiteralNames = false;
         return ENGINE_OK;
     }

@@ -174,6 +174,7 @@ int TZipEngine::RunFrame(Side side, const std::function<void(Arguments &)> &buil
             vector.reset();
             if (clearFiles) {
                 engine.FilesToProcess = QStringList(); // clear() may allocate
+                engine.FilePositions = QList<std::int32_t>();
                 engine.LiteralNames = false;
             }
         }

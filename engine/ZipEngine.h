@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -146,6 +147,17 @@ public:
     // when an operation ends, so the next list is patterns unless its
     // caller says otherwise.
     bool LiteralNames = false;
+
+    // Ours, not published: with LiteralNames, the position in the archive's
+    // directory (counted from 1, the order in which ListArchive reports the
+    // entries) of each name of FilesToProcess, in the same order. The entry
+    // operations then name each entry by position and name ("-#" and
+    // "POSITION:NAME" after the archive path), so that a row stands for its
+    // own entry even where other entries show the same name; one that is
+    // no longer at its position under its name is not found. Cleared with
+    // FilesToProcess; ignored when the counts differ, and by add, whose
+    // names are files.
+    QList<std::int32_t> FilePositions;
 
     // --- events, in slot order
     TZipFileStatsEvent OnAdding;

@@ -82,11 +82,19 @@ void TZipEngine::AppendTempFolder(Arguments &vector) const {
 // is reached; the caller's file list is used up all the same.
 int TZipEngine::RefuseInMultidisk() {
     FilesToProcess = QStringList();
+    FilePositions = QList<std::int32_t>();
     LiteralNames = false;
     return ZipResultMultidisk;
 }
 
 void TZipEngine::AppendFileList(Arguments &vector, bool includesAllowed, FileKind kind) const {
+    if (LiteralNames && kind == FileKind::Entries && !FilesToProcess.isEmpty() &&
+        FilePositions.size() == FilesToProcess.size()) {
+        vector.Append("-#");
+        for (qsizetype i = 0; i < FilesToProcess.size(); ++i)
+            vector.Append(QString::number(FilePositions[i]) + QLatin1Char(':') + FilesToProcess[i]);
+        return;
+    }
     if (LiteralNames) {
         for (const QString &entry : FilesToProcess)
             vector.Append(kind == FileKind::OnDisk ? LiteralFilePath(entry)

@@ -26,12 +26,17 @@ TEST(EntryDragPlanTest, ItemsOfASelection) {
               QStringList({"a.txt", "docs", "x/y/z.txt", "x/w.txt", "docs2/e.txt"}));
     EXPECT_EQ(DragItems(selected, true), QStringList({"a.txt", "docs", "x", "docs2"}));
 
+    // Entries are told apart by position: "x" and "x/" both go, c.txt once.
     const auto below = [](const QString &folder) {
-        return folder == QLatin1String("docs/") ? QStringList({"docs/c.txt", "docs/sub/d.txt"})
-                                                : QStringList();
+        return folder == QLatin1String("docs/")
+                   ? TEntryRefs{{"docs/c.txt", "docs/sub/d.txt"}, {3, 5}}
+                   : TEntryRefs();
     };
-    EXPECT_EQ(DragEntries({"a.txt", "docs/c.txt", "docs/"}, below),
-              QStringList({"a.txt", "docs/c.txt", "docs/", "docs/sub/d.txt"}));
+    const TEntryRefs entries =
+        DragEntries({{"a.txt", "docs/c.txt", "docs/", "x", "x/"}, {1, 3, 2, 6, 7}}, below);
+    EXPECT_EQ(entries.Names,
+              QStringList({"a.txt", "docs/c.txt", "docs/", "docs/sub/d.txt", "x", "x/"}));
+    EXPECT_EQ(entries.Positions, QList<std::int32_t>({1, 3, 2, 5, 6, 7}));
 }
 
 class EntryDragTest : public CommandsTest {

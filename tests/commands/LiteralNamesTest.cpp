@@ -3,6 +3,7 @@
 // real archive, through the real engines.
 #include "CommandsTest.h"
 
+#include "EntryDrag.h"
 #include "ExtractCommands.h"
 #include "MainForm.h"
 #include "ViewFolder.h"
@@ -11,6 +12,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QListView>
+#include <QMimeData>
+#include <QProcess>
+#include <QUrl>
 
 using platform::MsgResult;
 using Kind = platform::testing::ScriptedDesktop::Kind;
@@ -123,6 +128,107 @@ TEST_F(LiteralNamesTest, ExtractRemoveAndViewActOnTheSelectedEntryAlone) {
             ASSERT_EQ(desktop_->requestsOf(Kind::ShellOpen).size(), 1u) << name;
         }
     }
+}
+
+// Twins that list under one name: CP437 "\x80.txt" and UTF-8 "Ç.txt",
+// "q\r" and "q/r", a name holding NUL and the same with "?", "x" and the
+// folder "x/". Name bytes in hex and the UTF-8 flag, as
+// tests/scripts/raw_zip.py takes them.
+struct Twin {
+    const char *raw;
+    QString listed;
+};
+const Twin Twins[] = {{"802e747874:0", "Ç.txt"},
+                      {"c3872e747874:1", "Ç.txt"},
+                      {"715c72:0", "q/r"},
+                      {"712f72:0", "q/r"},
+                      {"610062:0", "a?b"},
+                      {"613f62:0", "a?b"},
+                      {"78:0", "x"},
+                      {"782f:0", "x/"}};
+
+QStringList RawZip(const QStringList &arguments) {
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 QStringList{QStringLiteral(TARNWICK_SOURCE_DIR "/tests/scripts/raw_zip.py")} +
+                     arguments);
+    EXPECT_TRUE(python.waitForFinished(60000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// Selects the `nth` row that shows `name` (rows of equal text keep the
+// order of the archive's directory).
+void SelectNth(TMainFormFm &form, const QString &name, int nth) {
+    auto *list = form.findChild<QListView *>(QStringLiteral("FilesLb"));
+    list->clearSelection();
+    for (int row = 0; row < list->model()->rowCount(); ++row) {
+        const QModelIndex index = list->model()->index(row, 0);
+        if (index.data().toString().section(QLatin1Char('\t'), 0, 0) == name && nth-- == 0)
+            list->selectionModel()->select(index, QItemSelectionModel::Select);
+    }
+}
+
+TEST_F(LiteralNamesTest, EachOfTwinsListedAlikeIsItsOwnEntry) {
+    qputenv("TARNWICK_LEGACY_CODEPAGE", "CP437");
+    QStringList specs, raws;
+    for (int i = 0; i < 8; ++i) {
+        const bool folder = Twins[i].listed.endsWith('/');
+        specs << QStringLiteral("%1:%2").arg(Twins[i].raw, folder ? "" : "twin %1").arg(i);
+        raws << QString::fromLatin1(Twins[i].raw);
+    }
+    const QString twins = TempPath(QStringLiteral("twins.zip"));
+    RawZip(QStringList{twins} + specs);
+    for (int i = 0; i < 8; ++i) {
+        const Twin &twin = Twins[i];
+        const bool folder = twin.listed.endsWith('/');
+        const int nth = twin.listed == Twins[i ^ 1].listed ? i % 2 : 0;
+        const QByteArray content = folder ? "" : QStringLiteral("twin %1").arg(i).toUtf8();
+        const auto open = [&] {
+            QFile::remove(archive_);
+            EXPECT_TRUE(QFile::copy(twins, archive_));
+            auto form = NewForm();
+            form->OpenZipFile(archive_);
+            SelectNth(*form, twin.listed, nth);
+            EXPECT_EQ(form->SelectedCount(), 1);
+            return form;
+        };
+        const std::string name = std::to_string(i);
+        {
+            auto form = open();
+            form->Settings.ConfirmRemove = false;
+            form->RunItemCommand(QStringLiteral("EditDeleteMn"));
+            QStringList left = raws;
+            left.removeAt(i);
+            EXPECT_EQ(RawZip({"--list", archive_}), left) << name;
+        }
+        const QString out = TempPath(QStringLiteral("out"));
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        {
+            auto form = open();
+            form->Settings.ExtractPath = true;
+            ExtractFiles(*form, out);
+            EXPECT_EQ(Tree(out), twin.listed == "q/r" ? QStringList({"q", "q/r"})
+                                                      : QStringList{twin.listed.chopped(folder)})
+                << name;
+            if (!folder) {
+                EXPECT_EQ(ReadFile(out + '/' + twin.listed), content) << name;
+            }
+        }
+        if (!folder) {
+            auto form = open();
+            form->Settings.TempFolder = TempPath(QStringLiteral("view")) + '/';
+            QDir().mkpath(form->Settings.TempFolder);
+            form->Settings.ExtractPath = false;
+            const std::unique_ptr<QMimeData> data(NewEntryDragData(*form));
+            ASSERT_TRUE(data) << name;
+            const QList<QUrl> dragged = data->urls();
+            ASSERT_EQ(dragged.size(), 1) << name;
+            EXPECT_EQ(ReadFile(dragged[0].toLocalFile()), content) << name;
+        }
+    }
+    qunsetenv("TARNWICK_LEGACY_CODEPAGE");
 }
 
 } // namespace

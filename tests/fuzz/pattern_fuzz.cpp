@@ -2,8 +2,11 @@
 // names with: the input is a pattern and a name, split at the first NUL.
 // A pattern that patternLiteral takes for one name only must match exactly
 // that name, since the engines then look it up instead of matching it; and
-// NamePatterns must select what matching the pattern selects. Built by
+// NamePatterns must select what matching the pattern selects. Read as an
+// entry element ("POSITION:NAME"), it must select the entry at its position
+// under its name and nothing else. Built by
 // build.sh with clang, outside the normal build.
+#include "zipformat/entry_refs.h"
 #include "zipformat/name_patterns.h"
 #include "zipformat/wildcard.h"
 
@@ -12,6 +15,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using namespace zipformat;
 
@@ -35,5 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     NamePatterns patterns({std::string(input.substr(0, cut))});
     if (patterns.match(name) != (wildcardMatch(pattern, name) || folder))
         std::abort();
+
+    const std::string element(input.substr(0, cut));
+    EntryRefs refs({element});
+    std::uint64_t position = 0;
+    std::string_view refName;
+    if (parseEntryRef(element, position, refName)) {
+        const auto index = static_cast<std::size_t>(position - 1);
+        if (refs.match(index + 1, name) || refs.match(index, name) != (name == refName) ||
+            refs.unmatched().size() != (name == refName ? 0u : 1u))
+            std::abort();
+    } else if (refs.match(0, name) || refs.unmatched() != std::vector<std::string>{element}) {
+        std::abort();
+    }
     return 0;
 }

@@ -74,10 +74,10 @@ Status Extractor::run() {
     if (!target_.open(opt_.directory))
         return Status(ENGINE_NOT_ACCESSIBLE);
     target_.protect(opt_.archive, archive_.source().isSet());
-    Selection selection(opt_.names, opt_.excludes);
+    Selection selection(opt_);
     std::int32_t result = ENGINE_OK;
     for (std::size_t i = 0; i < archive_.size() && result == ENGINE_OK; ++i) {
-        if (!selection.selects(archive_.entry(i).name))
+        if (!selection.selects(i, archive_.entry(i).name))
             continue;
         switch (extractOne(i)) {
         case Outcome::Aborted:

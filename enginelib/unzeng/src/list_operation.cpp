@@ -11,9 +11,10 @@ bool reportUnmatched(Messenger &messenger, const Selection &selection) {
 }
 
 Status runList(const Options &opt, Messenger &messenger, const zipformat::Archive &archive) {
-    Selection selection(opt.names, opt.excludes);
-    for (const zipformat::Entry &e : archive.entries()) {
-        if (!selection.selects(e.name))
+    Selection selection(opt);
+    for (std::size_t i = 0; i < archive.size(); ++i) {
+        const zipformat::Entry &e = archive.entry(i);
+        if (!selection.selects(i, e.name))
             continue;
         if (messenger.report(ENGINE_MSG_LISTING, e))
             return Status(ENGINE_ABORTED);

@@ -61,17 +61,17 @@ Status parseOptions(std::int32_t argc, char **argv, Options &out) {
     if (!args.next(e) || operations > 1)
         return bad;
     out.archive = e;
-    bool excluding = false;
+    std::vector<std::string> *target = &out.names;
     while (args.next(e)) {
         if (e == "-x") {
-            excluding = true;
+            target = &out.excludes;
+        } else if (e == "-#") {
+            target = &out.entries;
         } else if (e == "-d" && !haveDirectory && args.value(e)) {
             out.directory = e;
             haveDirectory = true;
-        } else if (excluding) {
-            out.excludes.emplace_back(e);
         } else {
-            out.names.emplace_back(e);
+            target->emplace_back(e);
         }
     }
     if (out.neverReplace && out.alwaysReplace)

@@ -17,6 +17,7 @@ struct Options {
     std::string archive;
     std::string directory; // empty: the current folder
     std::vector<std::string> names;
+    std::vector<std::string> entries; // "-#": entries by position and name
     std::vector<std::string> excludes;
     bool freshen = false;       // -f
     bool update = false;        // -u
@@ -27,8 +28,9 @@ struct Options {
 };
 
 // Reads elements 0..argc-1: password, options, archive path, file elements,
-// "-x" and its patterns, "-d" and its folder (the last two may follow the
-// file elements). ENGINE_BAD_ARGUMENTS when the vector makes no sense.
+// "-#" and the entries it names by identity, "-x" and its patterns, "-d"
+// and its folder (the last three may follow the file elements). ENGINE_BAD_ARGUMENTS when the
+// vector makes no sense.
 Status parseOptions(std::int32_t argc, char **argv, Options &out);
 
 } // namespace zipread

@@ -10,12 +10,12 @@ namespace zipread {
 using zipformat::Error;
 
 Status runTest(const Options &opt, Messenger &messenger, const zipformat::Archive &archive) {
-    Selection selection(opt.names, opt.excludes);
+    Selection selection(opt);
     Passwords passwords(messenger, opt.password);
     std::size_t tested = 0, failed = 0;
     for (std::size_t i = 0; i < archive.size(); ++i) {
         const zipformat::Entry &e = archive.entry(i);
-        if (!selection.selects(e.name))
+        if (!selection.selects(i, e.name))
             continue;
         if (messenger.report(ENGINE_MSG_TESTING, e))
             return Status(ENGINE_ABORTED);

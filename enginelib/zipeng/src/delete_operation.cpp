@@ -5,6 +5,7 @@
 #include "source_archive.h"
 #include "wildcard.h"
 
+#include "zipformat/entry_refs.h"
 #include "zipformat/name_patterns.h"
 
 namespace zipwrite {
@@ -12,8 +13,11 @@ namespace zipwrite {
 namespace {
 
 // Without file elements, an include section alone selects.
-bool selected(const Options &opt, zipformat::NamePatterns &files, const std::string &name) {
-    if (!files.match(name) && !(opt.files.empty() && !opt.includes.empty()))
+bool selected(const Options &opt, zipformat::NamePatterns &files, zipformat::EntryRefs &entries,
+              std::size_t index, const std::string &name) {
+    const bool named = files.match(name);
+    if (!entries.match(index, name) && !named &&
+        !(opt.files.empty() && opt.entries.empty() && !opt.includes.empty()))
         return false;
     return passesFilters(opt.includes, opt.excludes, name);
 }
@@ -25,10 +29,11 @@ Status runDelete(const Options &opt, Messenger &msg) {
     if (Status s = SourceArchive::openExisting(opt.archive, source); s.failed())
         return s;
     zipformat::NamePatterns files(opt.files);
+    zipformat::EntryRefs entries(opt.entries);
     std::vector<bool> remove(source->entries().size(), false);
     bool any = false;
     for (std::size_t i = 0; i < remove.size(); ++i) {
-        if (selected(opt, files, source->entries()[i].name)) {
+        if (selected(opt, files, entries, i, source->entries()[i].name)) {
             remove[i] = true;
             any = true;
         }

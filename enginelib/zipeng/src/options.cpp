@@ -177,10 +177,13 @@ Status parseOptions(std::int32_t argc, char **argv, Options &out) {
     else if (sawComment)
         opt.operation = Operation::Comment;
 
-    // File elements, then an optional include and an optional exclude section.
+    // File elements, then optional sections: entries by identity, includes,
+    // excludes.
     std::vector<std::string> *target = &opt.files;
     while (args.next(element)) {
-        if (element == "-i") {
+        if (element == "-#") {
+            target = &opt.entries;
+        } else if (element == "-i") {
             target = &opt.includes;
         } else if (element == "-x") {
             target = &opt.excludes;

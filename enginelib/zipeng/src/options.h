@@ -39,6 +39,7 @@ struct Options {
     std::time_t earliest = 0; // local midnight of the "-t" date
     std::string archive;
     std::vector<std::string> files;
+    std::vector<std::string> entries; // "-#": entries by position and name (delete)
     std::vector<std::string> includes;
     std::vector<std::string> excludes;
 };

@@ -154,6 +154,13 @@ TEST_F(Operations, NamesPatternsAndExcludes) {
     ASSERT_EQ(engine.withCode(ENGINE_MSG_SKIPPING).size(), 1u);
     EXPECT_EQ(engine.withCode(ENGINE_MSG_SKIPPING)[0].reason, ENGINE_SKIP_NOT_FOUND);
     EXPECT_EQ(engine.run({"", "-t", simple.string(), "a.txt", "nothere"}), ENGINE_SOME_SKIPPED);
+    // By position and name: "dir" would name "dir/" too, and an entry no
+    // longer under its name at its position is not found.
+    EXPECT_EQ(engine.run({"", "-v", simple.string(), "-#", "3:dir/b.txt", "2:dir", "9:x"}),
+              ENGINE_SOME_SKIPPED);
+    EXPECT_EQ(engine.names(ENGINE_MSG_LISTING), (std::vector<std::string>{"dir/b.txt"}));
+    EXPECT_EQ(engine.names(ENGINE_MSG_SKIPPING), (std::vector<std::string>{"dir", "x"}));
+    EXPECT_EQ(engine.run({"", "-t", simple.string(), "-#", "1:dir/"}), ENGINE_NOTHING_MATCHED);
 }
 
 TEST_F(Operations, TestReportsEveryEntryAndProgress) {

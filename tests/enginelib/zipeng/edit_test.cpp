@@ -2,6 +2,7 @@
 // date ("-o").
 #include "library_harness.h"
 
+#include <sstream>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -109,7 +110,7 @@ TEST_F(ZipTest, ArchiveDateIsThatOfTheNewestFile) {
 }
 
 // tests/scripts/raw_zip.py: entries given as "HEXNAME:FLAG:DATA" (FLAG 1:
-// the UTF-8 flag).
+// the UTF-8 flag), listed back as "HEXNAME:FLAG".
 const std::string kRawZip = quote(TARNWICK_SOURCE_DIR "/tests/scripts/raw_zip.py");
 
 void rawZip(const std::string &zip, const std::vector<std::string> &specs) {
@@ -117,6 +118,41 @@ void rawZip(const std::string &zip, const std::vector<std::string> &specs) {
     for (const std::string &spec : specs)
         command += " " + quote(spec);
     ASSERT_EQ(shell(command), 0);
+}
+
+std::vector<std::string> rawNames(const std::string &zip) {
+    EXPECT_EQ(shell("python3 " + kRawZip + " --list " + quote(zip) + " > names.txt"), 0);
+    std::vector<std::string> names;
+    std::istringstream lines(readFile("names.txt"));
+    for (std::string line; std::getline(lines, line);)
+        names.push_back(line);
+    return names;
+}
+
+// Twins that list under one name: CP437 "\x80.txt" and UTF-8 "Ç.txt",
+// "q\r" and "q/r", a name holding NUL and the same with "?", "x" and the
+// folder "x/".
+const std::vector<std::string> kTwins = {"802e747874:0", "c3872e747874:1", "715c72:0", "712f72:0",
+                                         "610062:0",     "613f62:0",       "78:0",     "782f:0"};
+const std::vector<std::string> kTwinsListed = {"Ç.txt", "Ç.txt", "q/r", "q/r",
+                                               "a?b",   "a?b",   "x",   "x/"};
+
+TEST_F(ZipTest, DeleteByPositionTakesOneOfTwinsAlone) {
+    setenv("TARNWICK_LEGACY_CODEPAGE", "CP437", 1);
+    std::vector<std::string> specs;
+    for (const std::string &twin : kTwins)
+        specs.push_back(twin + ":data");
+    rawZip("twins.zip", specs);
+    for (std::size_t i = 0; i < kTwins.size(); ++i) {
+        fs::copy_file("twins.zip", "t.zip", fs::copy_options::overwrite_existing);
+        EXPECT_EQ(runZip({"", "-d", "t.zip", "-#", std::to_string(i + 1) + ":" + kTwinsListed[i]}),
+                  ENGINE_OK);
+        std::vector<std::string> left = kTwins;
+        left.erase(left.begin() + static_cast<std::ptrdiff_t>(i));
+        EXPECT_EQ(rawNames("t.zip"), left) << i;
+    }
+    EXPECT_EQ(runZip({"", "-d", "twins.zip", "-#", "3:Ç.txt"}), ENGINE_NOTHING_MATCHED);
+    unsetenv("TARNWICK_LEGACY_CODEPAGE");
 }
 
 TEST_F(ZipTest, AddAndUpdateReplaceTheEntryOfTheNameShown) {
