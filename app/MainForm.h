@@ -11,6 +11,7 @@
 #include "Settings.h"
 #include "ZipEngine.h"
 #include "platform/Desktop.h"
+#include "platform/FileStamp.h"
 
 #include <QHash>
 #include <QLocale>
@@ -93,6 +94,13 @@ public:
     // The path is not checked; a missing archive lists as empty.
     void OpenZipFile(const QString &path, TOpenMode mode = TOpenMode::Quiet);
     void ListArchiveContents();
+    // Whether the open archive is still the file it was when it was last
+    // listed: another program may have added or removed entries since, and
+    // the rows would then stand for entries that are not there.
+    bool ListingCurrent() const;
+    // After a change of ours that leaves the entries as listed (the archive
+    // date, the comment): the list stays current if it was before.
+    void KeepListingCurrent(bool wasCurrent);
 
     // --- the window's file dialogs, shown under the caller's title with an
     // empty name field; the dialogs themselves keep their own titles.
@@ -206,6 +214,8 @@ private:
     int listingProgress_ = 0;  // entries listed, for the progress bar
     qint64 shownProgress_ = 0; // the bar's last drawn extent
     QString totalsHint_;
+    QString listedPath_;
+    platform::FileStamp listedStamp_; // taken before the listing read the archive
     std::optional<QString> pendingStatus_;
     std::optional<int> pendingProgress_;
     bool pendingPosted_ = false;

@@ -111,6 +111,9 @@ void TMainFormFm::OpenZipFile(const QString &path, TOpenMode mode) {
 void TMainFormFm::ListArchiveContents() {
     totals_.Clear();
     rows_->Clear();
+    // Taken first: a change made while the listing reads counts as a change.
+    listedPath_ = MainZip.ZipFileName;
+    listedStamp_ = platform::FileStampOf(listedPath_);
     const int count = MainZip.EntryCount();
     listingProgress_ = 0;
     shownProgress_ = 0;
@@ -140,6 +143,15 @@ void TMainFormFm::ListArchiveContents() {
     FilesLb->setStatusTip(totalsHint_);
     ShowProgressNow(0);
     ProgressBar2->setMaximum(100);
+}
+
+bool TMainFormFm::ListingCurrent() const {
+    return MainZip.ZipFileName == listedPath_ && platform::FileStampOf(listedPath_) == listedStamp_;
+}
+
+void TMainFormFm::KeepListingCurrent(bool wasCurrent) {
+    if (wasCurrent && MainZip.ZipFileName == listedPath_)
+        listedStamp_ = platform::FileStampOf(listedPath_);
 }
 
 void TMainFormFm::MainZipListing(const TZipFileStats &entry) {

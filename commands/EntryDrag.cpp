@@ -3,6 +3,7 @@
 #include "ExtractCommands.h"
 #include "FilesLbView.h"
 #include "MainForm.h"
+#include "StaleListing.h"
 #include "ViewFolder.h"
 #include "platform/IoError.h"
 #include "platform/MessageDlg.h"
@@ -151,7 +152,8 @@ QStringList DragItems(const QStringList &selected, bool extractPath) {
 }
 
 QMimeData *NewEntryDragData(TMainFormFm &form) {
-    if (form.BusyCount != 0 || form.MainZip.ZipFileName.isEmpty())
+    if (form.BusyCount != 0 || form.MainZip.ZipFileName.isEmpty() || form.SelectedCount() == 0 ||
+        ListedArchiveChanged(form))
         return nullptr;
     const TEntryRefs selected = form.SelectedEntries();
     if (selected.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "BusyScope.h"
 #include "MainForm.h"
+#include "StaleListing.h"
 #include "platform/Desktop.h"
 #include "platform/IoError.h"
 #include "platform/MessageDlg.h"
@@ -36,6 +37,8 @@ void EditExtractMnClick(TMainFormFm &form) {
     if (!defaultPath.isEmpty() && ::chdir(QFile::encodeName(defaultPath).constData()) != 0)
         throw platform::IoError::fromErrno(errno);
     const QString proposed = QDir::currentPath();
+    if (form.SelectedCount() > 0 && ListedArchiveChanged(form))
+        return;
 
     if (form.SelectedCount() > 0 && form.Settings.ConfirmExtract) {
         const QString question = QStringLiteral("You are about to Extract the selected file(s) "
@@ -79,7 +82,7 @@ int ExtractFiles(TMainFormFm &form, const QString &folder,
 }
 
 void EditDeleteMnClick(TMainFormFm &form) {
-    if (form.SelectedCount() == 0)
+    if (form.SelectedCount() == 0 || ListedArchiveChanged(form))
         return;
     if (form.Settings.ConfirmRemove) {
         const QString question =

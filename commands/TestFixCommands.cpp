@@ -94,5 +94,8 @@ void EditUpdateZIPDateMnClick(TMainFormFm &form) {
     form.MultidiskOff();
     const TBusyScope busy(form);
     form.SetStatusText(QStringLiteral("Updating ZIP date."));
-    form.ShowZipResult(form.MainZip.UpdateArchiveDate(), QStringLiteral("updating zip date"));
+    const bool current = form.ListingCurrent();
+    const int result = form.MainZip.UpdateArchiveDate();
+    form.KeepListingCurrent(current);
+    form.ShowZipResult(result, QStringLiteral("updating zip date"));
 }

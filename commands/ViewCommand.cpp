@@ -3,6 +3,7 @@
 #include "ExtractCommands.h"
 #include "MainForm.h"
 #include "RowText.h"
+#include "StaleListing.h"
 #include "ViewEditWatch.h"
 #include "ViewFolder.h"
 #include "platform/Desktop.h"
@@ -31,9 +32,9 @@ void RemoveStaleViewFoldersAtStart(TMainFormFm &form) {
 }
 
 void SpdBtnViewClick(TMainFormFm &form) {
-    const QStringList selected = form.SelectedNames();
-    if (selected.isEmpty())
+    if (form.SelectedCount() == 0 || ListedArchiveChanged(form))
         return;
+    const QStringList selected = form.SelectedNames();
     const QString fileName = StoredNameFilePart(selected.first());
 
     const TViewFolder view = ViewFolderFor(TempFolderOf(form), platform::TempPath());

@@ -139,7 +139,9 @@ void TFrmArchiveInfo::WriteComment() {
     const QString text = EdComment->text();
     if (text == zip.ArchiveComment())
         return;
+    const bool current = owner_.ListingCurrent();
     zip.SetArchiveComment(text);
+    owner_.KeepListingCurrent(current);
     // The old comment stays when the write fails: say so rather than let
     // the user believe it was saved.
     if (zip.LastCommentWriteResult == ZipResultMultidisk && zip.MultidiskMode)

@@ -4,6 +4,7 @@
 // extraction are covered with the engine's event handlers.)
 #include "CommandsTest.h"
 
+#include "EntryDrag.h"
 #include "ExtractCommands.h"
 #include "MainForm.h"
 #include "platform/testing/QtPrinters.h"
@@ -221,4 +222,35 @@ TEST_F(ExtractRemoveTest, RemovePassesNamesInListOrderAndListsAgainWhateverTheRe
     ASSERT_EQ(desktop_->messages().size(), 1u);
     EXPECT_EQ(desktop_->messages()[0].text, QStringLiteral("Could not find the archive file."));
     EXPECT_TRUE(form->RowTexts().isEmpty());
+}
+
+TEST_F(ExtractRemoveTest, ACommandOnRowsOfAnArchiveChangedSinceListedListsAgainInstead) {
+    const QStringList commands = {"EditDeleteMn", "EditExtractMn", "EditView1", "drag"};
+    for (const QString &command : commands) {
+        auto form = OpenArchive({{QStringLiteral("a.txt"), "A"}, {QStringLiteral("b.txt"), "B"}});
+        form->Settings.TempFolder = TempPath(QStringLiteral("view")) + '/';
+        SelectNames(*form, {QStringLiteral("a.txt")});
+        // Another program writes a new archive over it: its first entry is
+        // no longer a.txt.
+        const QString other =
+            MakeZip(QStringLiteral("other.zip"),
+                    {{QStringLiteral("c.txt"), "C"}, {QStringLiteral("d.txt"), "D"}});
+        ASSERT_TRUE(QFile::remove(archive_) && QFile::rename(other, archive_));
+        desktop_->clear();
+        desktop_->answerMessage(MsgResult::OK);
+        if (command == QLatin1String("drag"))
+            EXPECT_EQ(NewEntryDragData(*form), nullptr);
+        else
+            form->RunItemCommand(command);
+        ASSERT_EQ(desktop_->requests().size(), 1u) << command.toStdString();
+        EXPECT_EQ(desktop_->messages()[0].text,
+                  QStringLiteral("The archive ") + archive_ +
+                      QStringLiteral(" has changed since it was listed. The list has been read "
+                                     "again; select the files again."));
+        EXPECT_EQ(ZipNames(archive_), QStringList({"c.txt", "d.txt"}));
+        EXPECT_EQ(form->SelectedCount(), 0);
+        EXPECT_EQ(form->RowTexts().size(), 2);
+        EXPECT_TRUE(form->RowTexts().first().startsWith(QStringLiteral("c.txt\t")));
+        EXPECT_EQ(form->BusyCount, 0);
+    }
 }
