@@ -99,6 +99,10 @@ void TFrmCreateGroup::FormCreate() {
 
 void TFrmCreateGroup::BtnOkClick() {
     hide();
+    // Everything the archive holds now: rows listed before another program
+    // changed it would name entries that are gone and miss new ones.
+    if (!form_.ListingCurrent())
+        form_.ListArchiveContents();
     form_.EditSelectAllMnClick();
     QString folder = Edit1->text().left(TextLimit);
     if (folder.isEmpty())

@@ -109,8 +109,10 @@ TEST_F(CreateGroupTest, CommandTexts) {
 TEST_F(CreateGroupTest, ExtractsEverythingAndSendsOneItemPerEntry) {
     auto form = NewForm();
     for (const int entries : {3, 60}) {
-        const QString archive = MakeZipOfCount(QStringLiteral("n%1.zip").arg(entries), entries);
-        form->OpenZipFile(archive);
+        const QString name = QStringLiteral("n%1.zip").arg(entries);
+        form->OpenZipFile(MakeZipOfCount(name, entries == 60 ? 2 : entries));
+        // Another program rewrites it after the listing.
+        MakeZipOfCount(name, entries);
         const QString folder = TempPath(QStringLiteral("out%1").arg(entries));
         desktop_->clear();
         desktop_->answerDdeConnect(true);
