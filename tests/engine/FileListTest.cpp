@@ -112,4 +112,24 @@ TEST_F(FileList, LiteralNamesAreEscapedToMatchOnlyThemselves) {
               (Strings{"/in/[d]/x[*].txt", "./-r/a[?]", "d[*]/"}));
 }
 
+TEST_F(FileList, RowsGoByPositionAndNameToEntryOperationsOnly) {
+    const auto rows = [this] {
+        engine.FilesToProcess = QStringList{"x*.txt", "-x", "d/"};
+        engine.FilePositions = {7, 1, 3};
+        engine.LiteralNames = true;
+    };
+    rows();
+    ASSERT_EQ(engine.ExtractFromArchive(0), 0);
+    EXPECT_EQ(OneCall().args, (Strings{"", Zip, "-#", "7:x*.txt", "1:-x", "3:d/"}));
+    EXPECT_TRUE(engine.FilePositions.isEmpty());
+    rows();
+    ASSERT_EQ(engine.AddToArchive(0), 0);
+    const Strings args = OneCall().args;
+    EXPECT_EQ(Strings(args.end() - 3, args.end()), (Strings{"x[*].txt", "./-x", "d/"}));
+    rows();
+    engine.FilePositions.removeLast(); // out of step: the names alone
+    ASSERT_EQ(engine.DeleteFromArchive(), 0);
+    EXPECT_EQ(OneCall().args, (Strings{"", "-d", Zip, "x[*].txt", "[-]x", "d/"}));
+}
+
 } // namespace
