@@ -7,13 +7,15 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
   libdeflate-dev libisal-dev zlib1g-dev libbz2-dev liblzma-dev libzstd-dev
+  # the reading of tar, 7z, RAR, ISO 9660 and cpio archives
+  libarchive-dev
   nettle-dev
   libgtest-dev googletest
   fonts-dejavu-core
   # the Debian package and the checks of the desktop entry and AppStream record
   dpkg-dev file desktop-file-utils appstream
   # peers used by the tests to make and check archives
-  zip unzip 7zip libarchive-tools python3
+  zip unzip 7zip libarchive-tools python3 xorriso cpio zstd
   # the window placement on a real X server under a real window manager, the
   # Create Group launchers started as a desktop starts them (gio), and
   # entries dragged out with the mouse (xdotool), tests on a display of

@@ -56,6 +56,7 @@ enum {
     ENGINE_MSG_FILE_COMMENT = 120,    /* EngineFileCommentQuery */
     ENGINE_MSG_ARCHIVE_COMMENT = 130, /* EngineArchiveComment */
     ENGINE_MSG_COMMENT_WANTED = 140,  /* EngineCommentRequest */
+    ENGINE_MSG_READ_ONLY = 150,       /* data is the NUL-terminated name of the format */
     ENGINE_MSG_UPDATING = 1000,       /* EngineFileRecord */
     ENGINE_MSG_ADDING = 1010,         /* EngineFileRecord */
     ENGINE_MSG_DELETING = 1020,       /* data is the NUL-terminated name */
@@ -167,6 +168,16 @@ typedef struct EngineArchiveComment {
     uint16_t Length;
 } EngineArchiveComment;
 
+/*
+ * Message 150: the archive is of another format than ZIP (tar and its
+ * compressions, 7-Zip, RAR, ISO 9660, cpio, a single compressed file) and
+ * can only be read. libunzeng32 sends it, with the format's name as the
+ * user knows it ("tar.gz", "7-Zip"), before message 70 of a count query and
+ * before the first message 80 of a listing; for a ZIP archive it is never
+ * sent. Such archives report their packed sizes as equal to their sizes,
+ * since none of these formats records what one entry takes packed.
+ */
+
 /* Message 140: the new archive comment, fetched by the engine. */
 typedef struct EngineCommentRequest {
     char *Buffer;    /* ENGINE_ARCHIVE_COMMENT_CAPACITY bytes, no NUL written */
@@ -211,7 +222,8 @@ enum {
  *        an entry beyond the count;
  *   40   some entries were skipped, each reported with message 1060;
  *   100  the archive does not exist;
- *   110  not a ZIP archive, its directory is damaged, or entries overlap;
+ *   110  a damaged ZIP archive: its directory is damaged or missing, or
+ *        entries overlap;
  *   120  out of memory;
  *   150  the target disk is full (extraction stops at once);
  *   190  the callback answered 1 (with "-!", also to message 110 asking
@@ -220,6 +232,7 @@ enum {
  *   210  test: the archive holds no entries;
  *   400  the archive or the target folder cannot be opened;
  *   410  the archive is one piece of a multi-disk set and "-!" was absent;
+ *   420  the file is no archive of any format libunzeng32 reads;
  *   500  the argument vector makes no sense.
  */
 enum {
@@ -245,6 +258,7 @@ enum {
     ENGINE_NO_DATE = 380,         /* archive empty or only folders */
     ENGINE_NOT_ACCESSIBLE = 400,
     ENGINE_SPANNED = 410,      /* one disk of a set, "-!" not given */
+    ENGINE_NOT_ARCHIVE = 420,  /* no archive of any format read */
     ENGINE_BAD_ARGUMENTS = 500 /* the argument vector makes no sense */
 };
 

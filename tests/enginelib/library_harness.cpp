@@ -85,6 +85,9 @@ std::int32_t recordingCallback(std::int32_t code, void *data, void *user) {
         m.text.assign(c->Text, c->Length);
         break;
     }
+    case ENGINE_MSG_READ_ONLY:
+        m.text = static_cast<const char *>(data);
+        break;
     case ENGINE_MSG_DELETING:
     case ENGINE_MSG_FIXING:
         m.name = static_cast<const char *>(data);

@@ -32,7 +32,7 @@ struct Message {
     int reason = -1;        // 1060
     std::int32_t count = 0; // 70
     int disk = -1;          // 110
-    std::string text;       // 130: the archive comment; records: entry comment
+    std::string text;       // 130: the archive comment; 150: the format; records: entry comment
 };
 
 // Answers a message; the default answers 0 and writes nothing back.

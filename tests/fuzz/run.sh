@@ -15,7 +15,7 @@ SECONDS_EACH=${FUZZ_SECONDS:-20}
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then
     export TMPDIR=/dev/shm
 fi
-for harness in format_fuzz deflate64_fuzz pattern_fuzz unzeng_fuzz repair_fuzz; do
+for harness in format_fuzz deflate64_fuzz pattern_fuzz unzeng_fuzz repair_fuzz other_fuzz; do
     corpus="$FUZZ_OUT/corpus/$harness"
     mkdir -p "$corpus"
     log="$FUZZ_OUT/$harness.log"

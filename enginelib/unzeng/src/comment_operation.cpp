@@ -4,9 +4,9 @@
 
 namespace zipread {
 
-Status runComment(Messenger &messenger, const zipformat::Archive &archive) {
+Status runComment(Messenger &messenger, std::string_view rawComment) {
     std::string text;
-    commentText(archive.info().comment, text);
+    commentText(rawComment, text);
     EngineArchiveComment c{};
     c.Text = text.c_str();
     c.Length = static_cast<std::uint16_t>(std::min<std::size_t>(text.size(), 0xffff));

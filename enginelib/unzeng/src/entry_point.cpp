@@ -30,17 +30,20 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
             return messenger.askForDisk(disk);
         };
     zipformat::Error e = archive.open(opt.archive, options);
+    if (e == zipformat::Error::NotZip && !messenger.stopped())
+        return zipread::runOther(opt, messenger).code();
     if (e != zipformat::Error::Ok)
         return messenger.stopped() ? ENGINE_ABORTED : zipread::statusOf(e).code();
+    zipread::ZipCursor cursor(messenger, archive, opt.password);
     switch (opt.operation) {
     case zipread::Operation::List:
-        return zipread::runList(opt, messenger, archive).code();
+        return zipread::runList(opt, messenger, cursor).code();
     case zipread::Operation::Test:
-        return zipread::runTest(opt, messenger, archive).code();
+        return zipread::runTest(opt, messenger, cursor).code();
     case zipread::Operation::Comment:
-        return zipread::runComment(messenger, archive).code();
+        return zipread::runComment(messenger, archive.info().comment).code();
     case zipread::Operation::Extract:
-        return zipread::runExtract(opt, messenger, archive).code();
+        return zipread::runExtract(opt, messenger, cursor, archive.source().isSet()).code();
     }
     return ENGINE_BAD_ARGUMENTS;
 }

@@ -1,11 +1,7 @@
 #include "operations.h"
 
-#include "passwords.h"
 #include "progress_sink.h"
-#include "results.h"
 #include "target.h"
-#include "zipformat/aes.h"
-#include "zipformat/reader.h"
 
 #include <cerrno>
 #include <cstring>
@@ -38,8 +34,8 @@ public:
 
 class Extractor {
 public:
-    Extractor(Messenger &messenger, const Options &opt, const zipformat::Archive &archive)
-        : messenger_(messenger), opt_(opt), archive_(archive), passwords_(messenger, opt.password) {
+    Extractor(Messenger &messenger, const Options &opt, EntryCursor &cursor, bool isSet)
+        : messenger_(messenger), opt_(opt), cursor_(cursor), isSet_(isSet) {
         mode_t mask = umask(0);
         umask(mask);
         umask_ = mask;
@@ -48,22 +44,23 @@ public:
     Status run();
 
 private:
-    Outcome extractOne(std::size_t index);
+    Outcome extractOne();
     Outcome skip(const Entry &e, std::uint8_t reason);
     Outcome fail(const Entry &e, Error err);
     // Decides whether an existing file may be replaced; Kept/Aborted/Skipped
     // stop the entry, Done goes on.
     Outcome mayReplace(const Entry &e, int dirfd, const std::string &leaf,
                        const std::string &shown);
-    Outcome writeFile(std::size_t index, int dirfd, const std::string &leaf);
-    Outcome writeLink(std::size_t index, int dirfd, const std::string &leaf, std::size_t depth);
+    Outcome writeFile(int dirfd, const std::string &leaf);
+    Outcome writeLink(int dirfd, const std::string &leaf, std::size_t depth);
+    Outcome writeHardlink(const std::string &leaf);
     Outcome install(const Entry &e, int dirfd, const std::string &temp, const std::string &leaf);
     mode_t fileMode(const Entry &e) const;
 
     Messenger &messenger_;
     const Options &opt_;
-    const zipformat::Archive &archive_;
-    Passwords passwords_;
+    EntryCursor &cursor_;
+    bool isSet_;
     Target target_;
     mode_t umask_ = 022;
     std::vector<std::string_view> parts_;
@@ -73,13 +70,13 @@ private:
 Status Extractor::run() {
     if (!target_.open(opt_.directory))
         return Status(ENGINE_NOT_ACCESSIBLE);
-    target_.protect(opt_.archive, archive_.source().isSet());
+    target_.protect(opt_.archive, isSet_);
     Selection selection(opt_);
     std::int32_t result = ENGINE_OK;
-    for (std::size_t i = 0; i < archive_.size() && result == ENGINE_OK; ++i) {
-        if (!selection.selects(i, archive_.entry(i).name))
+    while (result == ENGINE_OK && cursor_.next()) {
+        if (!selection.selects(cursor_.index(), cursor_.entry().name))
             continue;
-        switch (extractOne(i)) {
+        switch (extractOne()) {
         case Outcome::Aborted:
             result = ENGINE_ABORTED;
             break;
@@ -101,6 +98,8 @@ Status Extractor::run() {
     target_.finish();
     if (result != ENGINE_OK)
         return Status(result);
+    if (cursor_.error() != Error::Ok)
+        return statusOf(cursor_.error());
     if (reportUnmatched(messenger_, selection))
         return Status(ENGINE_ABORTED);
     if (selection.hasNames() && !selection.anyMatched())
@@ -126,7 +125,7 @@ Outcome Extractor::fail(const Entry &e, Error err) {
     case Error::NoMemory:
         return Outcome::NoMemory;
     default:
-        return skip(e, skipReason(err, e.isEncrypted() && !zipformat::isAes(e)));
+        return skip(e, cursor_.skipReason(err));
     }
 }
 
@@ -141,9 +140,10 @@ mode_t Extractor::fileMode(const Entry &e) const {
     return m;
 }
 
-Outcome Extractor::extractOne(std::size_t index) {
-    const Entry &e = archive_.entry(index);
-    const bool isDir = e.isDirectory();
+Outcome Extractor::extractOne() {
+    const Entry &e = cursor_.entry();
+    const EntryKind kind = cursor_.kind();
+    const bool isDir = kind == EntryKind::Directory;
     if (!splitSafePath(e.name, parts_)) {
         // "./" and the like name the target itself: nothing to make.
         if (isDir && !e.name.empty() && e.name.front() != '/' &&
@@ -182,9 +182,17 @@ Outcome Extractor::extractOne(std::size_t index) {
         return o;
     if (messenger_.report(ENGINE_MSG_EXTRACTING, e))
         return Outcome::Aborted;
-    if (e.isSymlink())
-        return writeLink(index, dirfd, leaf, depth);
-    return writeFile(index, dirfd, leaf);
+    switch (kind) {
+    case EntryKind::Symlink:
+        return writeLink(dirfd, leaf, depth);
+    case EntryKind::Hardlink:
+        return writeHardlink(leaf);
+    case EntryKind::Special:
+        // Devices, FIFOs and sockets are never made from an archive.
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    default:
+        return writeFile(dirfd, leaf);
+    }
 }
 
 Outcome Extractor::mayReplace(const Entry &e, int dirfd, const std::string &leaf,
@@ -224,20 +232,14 @@ Outcome Extractor::mayReplace(const Entry &e, int dirfd, const std::string &leaf
     return q.DoReplace == 1 ? Outcome::Done : Outcome::Kept;
 }
 
-Outcome Extractor::writeFile(std::size_t index, int dirfd, const std::string &leaf) {
-    const Entry &e = archive_.entry(index);
-    std::string password;
-    Error err = passwords_.resolve(archive_, index, password);
-    if (err != Error::Ok)
-        return fail(e, err);
+Outcome Extractor::writeFile(int dirfd, const std::string &leaf) {
+    const Entry &e = cursor_.entry();
     std::string temp;
     int fd = Target::createTemp(dirfd, temp);
     if (fd < 0)
         return errno == ENOSPC ? Outcome::DiskFull : skip(e, ENGINE_SKIP_CANNOT_OPEN);
     FileSink sink(messenger_, e, fd);
-    zipformat::ReadOptions options;
-    options.password = password;
-    err = zipformat::readEntry(archive_, index, sink, options);
+    Error err = cursor_.read(sink);
     if (err == Error::Ok) {
         fchmod(fd, fileMode(e));
         struct timespec times[2];
@@ -257,17 +259,10 @@ Outcome Extractor::writeFile(std::size_t index, int dirfd, const std::string &le
     return install(e, dirfd, temp, leaf);
 }
 
-Outcome Extractor::writeLink(std::size_t index, int dirfd, const std::string &leaf,
-                             std::size_t depth) {
-    const Entry &e = archive_.entry(index);
-    std::string password;
-    Error err = passwords_.resolve(archive_, index, password);
-    if (err != Error::Ok)
-        return fail(e, err);
+Outcome Extractor::writeLink(int dirfd, const std::string &leaf, std::size_t depth) {
+    const Entry &e = cursor_.entry();
     StringSink sink;
-    zipformat::ReadOptions options;
-    options.password = password;
-    err = zipformat::readEntry(archive_, index, sink, options);
+    Error err = cursor_.read(sink);
     if (err != Error::Ok)
         return fail(e, err);
     if (!safeLinkTarget(sink.text, depth))
@@ -288,6 +283,60 @@ Outcome Extractor::writeLink(std::size_t index, int dirfd, const std::string &le
     return install(e, dirfd, temp, leaf);
 }
 
+Outcome Extractor::writeHardlink(const std::string &leaf) {
+    const Entry &e = cursor_.entry();
+    // The file linked to is one this extraction wrote or could have: inside
+    // the target, reached without following a link, a plain file.
+    std::vector<std::string_view> source;
+    const std::string linked(cursor_.linkedName());
+    if (!splitSafePath(linked, source))
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    if (opt_.junkPaths)
+        source.erase(source.begin(), source.end() - 1);
+    const std::string sourceLeaf(source.back());
+    const int found = target_.folder(source, source.size() - 1, false);
+    // The target keeps one folder open; the destination's is looked up
+    // again below, so this one is held apart.
+    const int sourceDir = found < 0 ? -1 : fcntl(found, F_DUPFD_CLOEXEC, 0);
+    if (sourceDir < 0)
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    struct stat st {};
+    if (fstatat(sourceDir, sourceLeaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode) || target_.isProtected(sourceDir, sourceLeaf)) {
+        ::close(sourceDir);
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    }
+    // Formats that store a linked file's data with its last name (cpio)
+    // give it here: it becomes the content of the file linked to.
+    if (e.uncompressedSize > 0) {
+        const Outcome o = writeFile(sourceDir, sourceLeaf);
+        if (o != Outcome::Done) {
+            ::close(sourceDir);
+            return o;
+        }
+    }
+    const int dirfd = opt_.junkPaths ? target_.folder(parts_, 0, true)
+                                     : target_.folder(parts_, parts_.size() - 1, true);
+    std::string temp;
+    bool linkedOk = false;
+    for (int attempt = 0; dirfd >= 0 && attempt <= 100; ++attempt) {
+        temp = ".tarnwick-link-" + std::to_string(attempt) + ".tmp";
+        if (linkat(sourceDir, sourceLeaf.c_str(), dirfd, temp.c_str(), 0) == 0) {
+            linkedOk = true;
+            break;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    ::close(sourceDir);
+    if (!linkedOk)
+        return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+    const Outcome o = install(e, dirfd, temp, leaf);
+    // Renaming onto a name of the same file leaves both names in place.
+    unlinkat(dirfd, temp.c_str(), 0);
+    return o;
+}
+
 Outcome Extractor::install(const Entry &e, int dirfd, const std::string &temp,
                            const std::string &leaf) {
     // The rename replaces a file or link under the name, never writes
@@ -301,8 +350,8 @@ Outcome Extractor::install(const Entry &e, int dirfd, const std::string &temp,
 
 } // namespace
 
-Status runExtract(const Options &opt, Messenger &messenger, const zipformat::Archive &archive) {
-    Extractor extractor(messenger, opt, archive);
+Status runExtract(const Options &opt, Messenger &messenger, EntryCursor &cursor, bool isSet) {
+    Extractor extractor(messenger, opt, cursor, isSet);
     return extractor.run();
 }
 

@@ -10,15 +10,17 @@ bool reportUnmatched(Messenger &messenger, const Selection &selection) {
     return messenger.stopped();
 }
 
-Status runList(const Options &opt, Messenger &messenger, const zipformat::Archive &archive) {
+Status runList(const Options &opt, Messenger &messenger, EntryCursor &cursor) {
     Selection selection(opt);
-    for (std::size_t i = 0; i < archive.size(); ++i) {
-        const zipformat::Entry &e = archive.entry(i);
-        if (!selection.selects(i, e.name))
+    while (cursor.next()) {
+        const zipformat::Entry &e = cursor.entry();
+        if (!selection.selects(cursor.index(), e.name))
             continue;
         if (messenger.report(ENGINE_MSG_LISTING, e))
             return Status(ENGINE_ABORTED);
     }
+    if (cursor.error() != zipformat::Error::Ok)
+        return statusOf(cursor.error());
     if (reportUnmatched(messenger, selection))
         return Status(ENGINE_ABORTED);
     if (selection.hasNames() && !selection.anyMatched())

@@ -1,5 +1,7 @@
 #include "query_cache.h"
 
+#include "other_archive.h"
+
 #include <algorithm>
 #include <ctime>
 #include <mutex>
@@ -44,8 +46,15 @@ struct Kept {
     std::shared_ptr<const zipformat::Archive> archive;
 };
 
+struct KeptOther {
+    std::string path;
+    Identity identity;
+    std::shared_ptr<const OtherListing> listing;
+};
+
 std::mutex keptMutex;
 Kept kept;
+KeptOther keptOther;
 
 std::uint64_t footprint(const zipformat::Archive &a) {
     // The directory bytes, converted names (at most about as many again)
@@ -103,9 +112,49 @@ zipformat::Error queryArchive(const std::string &path, const zipformat::OpenOpti
     return zipformat::Error::Ok;
 }
 
+zipformat::Error queryOther(const std::string &path, std::shared_ptr<const OtherListing> &out) {
+    struct stat before {};
+    const bool known = ::stat(path.c_str(), &before) == 0;
+    if (known) {
+        std::lock_guard lock(keptMutex);
+        if (keptOther.listing && keptOther.path == path &&
+            keptOther.identity == Identity::of(before)) {
+            out = keptOther.listing;
+            return zipformat::Error::Ok;
+        }
+    }
+    OtherArchive archive;
+    zipformat::Error e = archive.open(path, std::string());
+    if (e != zipformat::Error::Ok)
+        return e;
+    auto listing = std::make_shared<OtherListing>();
+    listing->type = archive.typeName();
+    std::uint64_t bytes = 0;
+    while (archive.next()) {
+        const std::string &name = listing->names.emplace_back(archive.entry().name);
+        zipformat::Entry &entry = listing->entries.emplace_back(archive.entry());
+        entry.name = name;
+        entry.rawName = name;
+        bytes += name.size() + sizeof(zipformat::Entry);
+    }
+    if (archive.error() != zipformat::Error::Ok)
+        return archive.error();
+    struct stat after {};
+    const bool steady =
+        known && ::stat(path.c_str(), &after) == 0 && Identity::of(after) == Identity::of(before);
+    out = listing;
+    std::lock_guard lock(keptMutex);
+    if (steady && !racy(Identity::of(before)) && bytes <= kMaxKeptBytes)
+        keptOther = KeptOther{path, Identity::of(before), std::move(listing)};
+    else
+        keptOther = KeptOther{};
+    return zipformat::Error::Ok;
+}
+
 void forgetQueryArchive() noexcept {
     std::lock_guard lock(keptMutex);
     kept = Kept{};
+    keptOther = KeptOther{};
 }
 
 } // namespace zipread

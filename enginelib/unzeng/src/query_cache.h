@@ -8,8 +8,10 @@
 #include "zipformat/archive.h"
 #include "zipformat/error.h"
 
+#include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zipread {
 
@@ -20,6 +22,16 @@ namespace zipread {
 // afresh each time.
 zipformat::Error queryArchive(const std::string &path, const zipformat::OpenOptions &options,
                               std::shared_ptr<const zipformat::Archive> &out);
+
+// The entries of an archive of another format, read front to back once.
+struct OtherListing {
+    std::string type; // as message 150 names it
+    std::deque<std::string> names;
+    std::vector<zipformat::Entry> entries;
+};
+
+// The same for an archive of another format: NotZip when it is none.
+zipformat::Error queryOther(const std::string &path, std::shared_ptr<const OtherListing> &out);
 
 // Forgets the kept copy (tests; a process that wants its memory back).
 void forgetQueryArchive() noexcept;

@@ -1,43 +1,35 @@
 #include "operations.h"
 
-#include "passwords.h"
 #include "progress_sink.h"
-#include "results.h"
-#include "zipformat/aes.h"
 
 namespace zipread {
 
 using zipformat::Error;
 
-Status runTest(const Options &opt, Messenger &messenger, const zipformat::Archive &archive) {
+Status runTest(const Options &opt, Messenger &messenger, EntryCursor &cursor) {
     Selection selection(opt);
-    Passwords passwords(messenger, opt.password);
     std::size_t tested = 0, failed = 0;
-    for (std::size_t i = 0; i < archive.size(); ++i) {
-        const zipformat::Entry &e = archive.entry(i);
-        if (!selection.selects(i, e.name))
+    while (cursor.next()) {
+        const zipformat::Entry &e = cursor.entry();
+        if (!selection.selects(cursor.index(), e.name))
             continue;
         if (messenger.report(ENGINE_MSG_TESTING, e))
             return Status(ENGINE_ABORTED);
         ++tested;
-        std::string password;
-        Error err = passwords.resolve(archive, i, password);
-        if (err == Error::Ok) {
-            DiscardSink sink(messenger, e);
-            zipformat::ReadOptions options;
-            options.password = password;
-            err = zipformat::readEntry(archive, i, sink, options);
-        }
+        DiscardSink sink(messenger, e);
+        Error err = cursor.read(sink);
         if (err == Error::Aborted || messenger.stopped())
             return Status(ENGINE_ABORTED);
         if (err == Error::NoMemory)
             return Status(ENGINE_NO_MEMORY);
         if (err != Error::Ok) {
             ++failed;
-            if (messenger.skip(e.name, skipReason(err, e.isEncrypted() && !zipformat::isAes(e))))
+            if (messenger.skip(e.name, cursor.skipReason(err)))
                 return Status(ENGINE_ABORTED);
         }
     }
+    if (cursor.error() != Error::Ok)
+        return statusOf(cursor.error());
     if (reportUnmatched(messenger, selection))
         return Status(ENGINE_ABORTED);
     if (failed > 0)

@@ -1,0 +1,78 @@
+// The entries of an archive one after another, whatever its format: the
+// list, test and extract operations walk a cursor, so a ZIP archive read by
+// our own format code and another format read front to back through
+// libarchive follow the same rules and send the same messages.
+#pragma once
+
+#include "other_archive.h"
+#include "passwords.h"
+#include "zipformat/archive.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace zipread {
+
+class EntryCursor {
+public:
+    virtual ~EntryCursor() = default;
+    // Moves to the next entry; false at the end or when the archive turned
+    // out damaged (error()).
+    virtual bool next() = 0;
+    virtual const zipformat::Entry &entry() const = 0;
+    // The entry's position in the archive, counted from 0 in the order a
+    // listing reports entries.
+    virtual std::size_t index() const = 0;
+    virtual EntryKind kind() const = 0;
+    // For a Hardlink: the name of the entry whose file it shares.
+    virtual std::string_view linkedName() const { return {}; }
+    // The current entry's data (a link's text for a Symlink), asking for a
+    // password where one is needed.
+    virtual zipformat::Error read(zipformat::OutputSink &sink) = 0;
+    // Why the walk ended early; Ok when it reached the end.
+    virtual zipformat::Error error() const { return zipformat::Error::Ok; }
+    // The skip reason for an entry whose read failed with `e`.
+    virtual std::uint8_t skipReason(zipformat::Error e) const = 0;
+};
+
+class ZipCursor final : public EntryCursor {
+public:
+    ZipCursor(Messenger &messenger, const zipformat::Archive &archive, const std::string &password)
+        : archive_(archive), passwords_(messenger, password) {}
+    bool next() override { return ++index_ < archive_.size(); }
+    const zipformat::Entry &entry() const override { return archive_.entry(index_); }
+    std::size_t index() const override { return index_; }
+    EntryKind kind() const override;
+    zipformat::Error read(zipformat::OutputSink &sink) override;
+    std::uint8_t skipReason(zipformat::Error e) const override;
+
+private:
+    const zipformat::Archive &archive_;
+    Passwords passwords_;
+    std::size_t index_ = static_cast<std::size_t>(-1);
+};
+
+class OtherCursor final : public EntryCursor {
+public:
+    explicit OtherCursor(OtherArchive &archive) : archive_(archive) {}
+    bool next() override {
+        if (!archive_.next())
+            return false;
+        ++index_;
+        return true;
+    }
+    const zipformat::Entry &entry() const override { return archive_.entry(); }
+    std::size_t index() const override { return index_; }
+    EntryKind kind() const override { return archive_.kind(); }
+    std::string_view linkedName() const override { return archive_.linkedName(); }
+    zipformat::Error read(zipformat::OutputSink &sink) override { return archive_.read(sink); }
+    zipformat::Error error() const override { return archive_.error(); }
+    std::uint8_t skipReason(zipformat::Error e) const override;
+
+private:
+    OtherArchive &archive_;
+    std::size_t index_ = static_cast<std::size_t>(-1);
+};
+
+} // namespace zipread
