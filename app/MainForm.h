@@ -51,6 +51,9 @@ public:
     void SetBusy(bool leaving);
     bool IsBusy() const { return BusyCount != 0; }
     int ShowZipResult(int code, const QString &verb);
+    // True, after saying so, when the open archive is of a format the
+    // engine only reads: every command that would change it asks first.
+    bool RefuseReadOnly();
     void UpdateArchiveButtons();
     void UpdateSelectionButtons();
     // Panel 0 of StatusBar1 and the position of ProgressBar2, for the

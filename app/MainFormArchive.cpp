@@ -2,6 +2,7 @@
 #include "MainForm.h"
 
 #include "BusyScope.h"
+#include "EngineResultText.h"
 #include "ProfileStore.h"
 #include "RecentList.h"
 #include "RowListModel.h"
@@ -152,6 +153,14 @@ bool TMainFormFm::ListingCurrent() const {
 void TMainFormFm::KeepListingCurrent(bool wasCurrent) {
     if (wasCurrent && MainZip.ZipFileName == listedPath_)
         listedStamp_ = platform::FileStampOf(listedPath_);
+}
+
+bool TMainFormFm::RefuseReadOnly() {
+    if (MainZip.ZipFileName.isEmpty() || MainZip.ReadOnlyType().isEmpty())
+        return false;
+    platform::MessageDlg(ReadOnlyArchiveText(MainZip.ZipFileName, MainZip.ReadOnlyType()),
+                         platform::MsgKind::Information, platform::MsgButton::OK);
+    return true;
 }
 
 void TMainFormFm::MainZipListing(const TZipFileStats &entry) {

@@ -2,6 +2,8 @@
 
 #include "engine_contract.h"
 
+#include <QFileInfo>
+
 namespace {
 
 TEngineResultText Listed(const QString &text, int resultClass) {
@@ -60,6 +62,8 @@ TEngineResultText EngineResultText(int code, const QString &verb) {
     case ENGINE_NOT_ACCESSIBLE:
         return Failure(
             QStringLiteral("Could not access the Zip file or one of the files to process."));
+    case ENGINE_NOT_ARCHIVE:
+        return Failure(QStringLiteral("The file is not an archive."));
     case ENGINE_SPANNED:
         return Failure(QStringLiteral(
             "Attempt to work with a multiple-disk Zip archive, but not in multidisk mode."));
@@ -69,4 +73,10 @@ TEngineResultText EngineResultText(int code, const QString &verb) {
                     QStringLiteral(" the specified files."),
                 2, false};
     }
+}
+
+QString ReadOnlyArchiveText(const QString &archivePath, const QString &type) {
+    return QFileInfo(archivePath).fileName() + QStringLiteral(" is a ") + type +
+           QStringLiteral(" archive and can only be read. Extract its files, or add them to a "
+                          "new ZIP archive.");
 }

@@ -15,3 +15,8 @@ struct TEngineResultText {
 // Every code but ENGINE_OK has a text or a class; an unlisted one (negative
 // codes too) gets the general failure text.
 TEngineResultText EngineResultText(int code, const QString &verb);
+
+// The one answer to a command that would change an archive of a format the
+// engine only reads (TZipEngine::ReadOnlyType, "tar.gz"): named by its
+// file name, whatever folder it lies in.
+QString ReadOnlyArchiveText(const QString &archivePath, const QString &type);

@@ -23,6 +23,7 @@ QString failurePrefix(int code, const QString &archive, const QString &verb) {
     case ENGINE_ARCHIVE_NOT_FOUND:
     case ENGINE_BAD_ARCHIVE:
     case ENGINE_CORRUPTED:
+    case ENGINE_NOT_ARCHIVE:
     case ENGINE_SPANNED: // one disk of a set
         return path;
     default:

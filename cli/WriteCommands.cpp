@@ -1,6 +1,7 @@
 // The commands that change an archive (add, update, freshen, delete, fix,
 // touch, comment --set), over the compressing side of the engine.
 #include "Command.h"
+#include "EngineResultText.h"
 #include "EntryProgress.h"
 #include "PrintableName.h"
 #include "ProgressLine.h"
@@ -20,6 +21,29 @@
 
 namespace cli {
 namespace {
+
+// The writing engine takes an archive of another format for a damaged ZIP
+// archive; the reading engine knows it for what it is, and the refusal says
+// so instead. Asked only after a write failed, so ZIP archives pay nothing.
+bool reportedReadOnly(Context &c) {
+    c.engine.ZipFileName = c.args.archive;
+    c.engine.EntryCount();
+    if (c.engine.ReadOnlyType().isEmpty())
+        return false;
+    c.err << "tarnwick-cli: " << ReadOnlyArchiveText(c.args.archive, c.engine.ReadOnlyType())
+          << '\n';
+    return true;
+}
+
+std::function<int(Context &)> refusingReadOnly(std::function<int(Context &)> run) {
+    return [run = std::move(run)](Context &c) {
+        const int code = run(c);
+        if (code == ENGINE_OK || code == ENGINE_ARCHIVE_NOT_FOUND || code == kReportedFailure ||
+            resultText(code, QString()).resultClass < 2)
+            return code;
+        return reportedReadOnly(c) ? kReportedFailure : code;
+    };
+}
 
 const char *skipText(std::uint8_t reason) {
     switch (reason) {
@@ -418,6 +442,8 @@ int runSetComment(Context &c) {
     if (const int code = e.LastCommentWriteResult; code != ENGINE_OK) {
         const QString verb = QStringLiteral("writing the comment");
         const ResultText result = resultText(code, verb);
+        if (result.resultClass > 1 && reportedReadOnly(c))
+            return kReportedFailure;
         if (result.resultClass > 1) {
             c.err << "tarnwick-cli: " << failurePrefix(code, c.args.archive, verb) << result.text
                   << '\n';
@@ -493,6 +519,12 @@ void addWriteCommands(CommandTable &table) {
                      {},
                      {},
                      runTouch});
+    for (Command &cmd : table) {
+        if (cmd.name == QLatin1String("add") || cmd.name == QLatin1String("update") ||
+            cmd.name == QLatin1String("freshen") || cmd.name == QLatin1String("delete") ||
+            cmd.name == QLatin1String("fix") || cmd.name == QLatin1String("touch"))
+            cmd.run = refusingReadOnly(cmd.run);
+    }
     // "comment --set TEXT" writes; plain "comment" keeps reading.
     for (Command &cmd : table) {
         if (cmd.name != QLatin1String("comment"))

@@ -14,7 +14,7 @@ using platform::MsgResult;
 void FileDrag1Drop(TMainFormFm &form) {
     // A drop arrives while window events are dispatched, also from inside a
     // running operation; a second operation must not enter the engine then.
-    if (form.IsBusy())
+    if (form.IsBusy() || form.RefuseReadOnly())
         return;
     // Copied now: the New Archive dialog lets further drops replace the lists.
     const QStringList files = form.FileDrag1->NameWithPath();

@@ -42,6 +42,8 @@ void ArchiveInformation1Click(TMainFormFm &form) {
 }
 
 void AddComment1Click(TMainFormFm &form) {
+    if (form.RefuseReadOnly())
+        return;
     TFrmArchiveInfo dialog(form);
     dialog.Tag = 1;
     platform::ExecModal(dialog);

@@ -206,6 +206,7 @@ int TZipEngine::RunQuery(std::int32_t selector) {
 }
 
 std::int32_t TZipEngine::EntryCount() {
+    readOnlyType_.clear();
     const int code = RunQuery(MultidiskMode ? ENGINE_QUERY_COUNT_MULTIDISK : ENGINE_QUERY_COUNT);
     return code == ENGINE_OK ? lastCount_ : 0;
 }

@@ -177,6 +177,10 @@ public:
     // --- directory operations
     int ListArchive();
     std::int32_t EntryCount();
+    // Ours, not published: the name of the format ("tar.gz", "7-Zip") when
+    // the archive last counted or listed is of another format than ZIP,
+    // which the engine only reads; empty for a ZIP archive (message 150).
+    const QString &ReadOnlyType() const { return readOnlyType_; }
     TZipFileStats EntryStats(std::int32_t index);
 
     // --- operations (mode: 0 plain, 1 freshen, 2 update)
@@ -217,6 +221,7 @@ private:
     std::unique_ptr<Modules> modules_;
     std::int32_t lastCount_ = 0;
     TZipFileStats lastEntry_;
+    QString readOnlyType_;
     std::exception_ptr handlerError_;
 
     int RunZipEngine(int argc, char **argv);

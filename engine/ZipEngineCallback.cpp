@@ -137,6 +137,9 @@ std::int32_t TZipEngine::Dispatch(std::int32_t code, void *data) {
     case ENGINE_MSG_COUNT:
         lastCount_ = *static_cast<const std::int32_t *>(data);
         break;
+    case ENGINE_MSG_READ_ONLY:
+        readOnlyType_ = FromEngine(static_cast<const char *>(data));
+        break;
     case ENGINE_MSG_LISTING:
         raiseStats(OnListing);
         break;

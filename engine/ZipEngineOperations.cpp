@@ -131,6 +131,7 @@ void TZipEngine::AppendFileList(Arguments &vector, bool includesAllowed, FileKin
 }
 
 int TZipEngine::ListArchive() {
+    readOnlyType_.clear();
     return RunFrame(
         Side::Unzip,
         [this](Arguments &v) {
