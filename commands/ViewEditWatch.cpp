@@ -126,6 +126,10 @@ void TViewEditWatch::Ask(Copy &copy) {
             QStringLiteral(" has been changed, but its archive is no longer open."));
         return;
     }
+    // An archive that is only read cannot take the change: say so once,
+    // rather than offer an update that would be refused.
+    if (form_.RefuseReadOnly())
+        return;
     using platform::MsgButton;
     if (platform::MessageDlg(QStringLiteral("The file ") + copy.storedName +
                                  QStringLiteral(" has been changed. Update it in the archive?"),
