@@ -60,6 +60,7 @@ TEST_F(ReadOnlyArchiveTest, ATarGzIsListedAndExtractedAndNeverChanged) {
     const QString folder = TempPath(QStringLiteral("out"));
     SelectNames(*form, {QStringLiteral("tree/a.txt"), QStringLiteral("tree/sub/b.txt")});
     desktop_->clear();
+    form->Settings.ExtractPath = true;
     ExtractFiles(*form, folder);
     EXPECT_TRUE(desktop_->messages().empty());
     EXPECT_EQ(ReadFile(folder + QStringLiteral("/tree/a.txt")), QByteArray("alpha"));
