@@ -72,8 +72,8 @@ TEST_F(ReadOnlyArchiveTest, ATarGzIsListedAndExtractedAndNeverChanged) {
 }
 
 TEST_F(ReadOnlyArchiveTest, AFileThatIsNoArchiveSaysSoRatherThanAdvisingFix) {
-    const QString picture = WriteFile(
-        QStringLiteral("picture.png"), QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(300, '\7'));
+    const QString picture = WriteFile(QStringLiteral("picture.png"),
+                                      QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(300, '\7'));
     auto form = NewForm();
     desktop_->clear();
     desktop_->answerMessage(MsgResult::OK);

@@ -32,8 +32,7 @@ void run(std::vector<std::string> elements) {
     for (auto &s : elements)
         argv.push_back(s.data());
     std::uint64_t messages = 0;
-    unzeng(ENGINE_MAGIC, static_cast<std::int32_t>(argv.size()), argv.data(), &callback,
-           &messages);
+    unzeng(ENGINE_MAGIC, static_cast<std::int32_t>(argv.size()), argv.data(), &callback, &messages);
 }
 
 void query(std::int32_t selector, std::string path) {

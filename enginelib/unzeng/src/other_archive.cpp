@@ -47,7 +47,8 @@ std::string filterSuffix(int filter) {
 // What the user calls the format, from the container and the outermost
 // compression around it.
 std::string typeOf(archive *a) {
-    const int filter = archive_filter_count(a) > 1 ? archive_filter_code(a, 0) : ARCHIVE_FILTER_NONE;
+    const int filter =
+        archive_filter_count(a) > 1 ? archive_filter_code(a, 0) : ARCHIVE_FILTER_NONE;
     std::string suffix = filterSuffix(filter);
     switch (archive_format(a) & ARCHIVE_FORMAT_BASE_MASK) {
     case ARCHIVE_FORMAT_TAR:
@@ -123,9 +124,9 @@ public:
     Utf8Locale() noexcept {
         static const locale_t utf8 = [] {
             locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-            return l != nullptr ? l
-                                : newlocale(LC_CTYPE_MASK, "en_US.UTF-8",
-                                            static_cast<locale_t>(nullptr));
+            return l != nullptr
+                       ? l
+                       : newlocale(LC_CTYPE_MASK, "en_US.UTF-8", static_cast<locale_t>(nullptr));
         }();
         if (utf8 != nullptr)
             previous_ = uselocale(utf8);
@@ -178,9 +179,9 @@ Error OtherArchive::open(const std::string &path, const std::string &password) {
         archive_read_add_passphrase(a_, password.c_str());
     if (archive_read_open_filename(a_, path.c_str(), kBlockSize) != ARCHIVE_OK) {
         const int err = archive_errno(a_);
-        return err == ENOENT ? Error::NotFound
+        return err == ENOENT                                  ? Error::NotFound
                : err == EACCES || err == EISDIR || err == EIO ? Error::NotAccessible
-                                                               : Error::NotZip;
+                                                              : Error::NotZip;
     }
     archive_entry *e = nullptr;
     const int r = archive_read_next_header(a_, &e);
@@ -224,8 +225,8 @@ bool OtherArchive::next() {
 }
 
 void OtherArchive::take(archive_entry *e) {
-    utf8Name(archive_entry_pathname_utf8(e), archive_entry_pathname_w(e),
-             archive_entry_pathname(e), name_);
+    utf8Name(archive_entry_pathname_utf8(e), archive_entry_pathname_w(e), archive_entry_pathname(e),
+             name_);
     if ((archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAW &&
         (name_.empty() || name_ == "data"))
         name_ = singleEntryName(path_);
@@ -253,24 +254,23 @@ void OtherArchive::take(archive_entry *e) {
     entry_.rawName = name_;
     entry_.versionMadeBy = static_cast<std::uint16_t>(zipformat::kHostUnix << 8);
     entry_.externalAttributes = mode << 16;
-    entry_.uncompressedSize =
-        (kind_ == EntryKind::File || kind_ == EntryKind::Hardlink) &&
-                archive_entry_size_is_set(e) && archive_entry_size(e) > 0
-            ? static_cast<std::uint64_t>(archive_entry_size(e))
-            : 0;
+    entry_.uncompressedSize = (kind_ == EntryKind::File || kind_ == EntryKind::Hardlink) &&
+                                      archive_entry_size_is_set(e) && archive_entry_size(e) > 0
+                                  ? static_cast<std::uint64_t>(archive_entry_size(e))
+                                  : 0;
     if (kind_ == EntryKind::Symlink)
         entry_.uncompressedSize = linked_.size();
     // No format read here records what one entry takes packed (a compressed
     // tar is one stream, 7-Zip packs entries together), so the packed size
     // is the stored size and the method is told only for plain containers.
     entry_.compressedSize = entry_.uncompressedSize;
-    entry_.method = archive_filter_count(a_) > 1 ||
-                            (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_7ZIP ||
-                            (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAR ||
-                            (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) ==
-                                ARCHIVE_FORMAT_RAR_V5
-                        ? 127
-                        : 0;
+    entry_.method =
+        archive_filter_count(a_) > 1 ||
+                (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_7ZIP ||
+                (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAR ||
+                (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAR_V5
+            ? 127
+            : 0;
     if (archive_entry_is_encrypted(e))
         entry_.flags |= 1u;
     entry_.mtime = archive_entry_mtime_is_set(e) ? archive_entry_mtime(e) : 0;
@@ -329,8 +329,8 @@ Error OtherArchive::read(zipformat::OutputSink &sink) {
         }
     }
     while (at < entry_.uncompressedSize) {
-        const std::size_t n =
-            static_cast<std::size_t>(std::min<std::uint64_t>(zeros.size(), entry_.uncompressedSize - at));
+        const std::size_t n = static_cast<std::size_t>(
+            std::min<std::uint64_t>(zeros.size(), entry_.uncompressedSize - at));
         if (Error err = sink.write(zeros.data(), n); err != Error::Ok)
             return err;
         at += n;

@@ -25,8 +25,9 @@ bool looksLikeZip(const std::string &path) {
     if (n <= 0)
         return false;
     head.resize(static_cast<std::size_t>(n));
-    for (std::string_view sig : {std::string_view("PK\x03\x04", 4), std::string_view("PK\x05\x06", 4),
-                                 std::string_view("PK\x07\x08", 4), std::string_view("PK\x01\x02", 4)}) {
+    for (std::string_view sig :
+         {std::string_view("PK\x03\x04", 4), std::string_view("PK\x05\x06", 4),
+          std::string_view("PK\x07\x08", 4), std::string_view("PK\x01\x02", 4)}) {
         if (head.find(sig) != std::string::npos)
             return true;
     }

@@ -132,7 +132,7 @@ TEST_F(Operations, QueryAnswersFollowTheFileThroughChanges) {
 TEST_F(Operations, ResultCodesForArchivesAndArguments) {
     EXPECT_EQ(engine.run({"", "-v", (dir / "missing.zip").string()}), ENGINE_ARCHIVE_NOT_FOUND);
     writeFile(dir / "not.zip", "this is not an archive at all, just words");
-    EXPECT_EQ(engine.run({"", "-v", (dir / "not.zip").string()}), ENGINE_BAD_ARCHIVE);
+    EXPECT_EQ(engine.run({"", "-v", (dir / "not.zip").string()}), ENGINE_NOT_ARCHIVE);
     EXPECT_EQ(engine.run({"", "-v", dir.path().string()}), ENGINE_NOT_ACCESSIBLE);
     EXPECT_EQ(engine.run({"", "-v"}), ENGINE_BAD_ARGUMENTS);
     EXPECT_EQ(engine.run({"", "-q", simple.string()}), ENGINE_BAD_ARGUMENTS);
