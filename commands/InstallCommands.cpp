@@ -30,8 +30,8 @@ void InstallCommands(TMainFormFm &form) {
     form.SetCommandHandler(QStringLiteral("EditUpdateMn"), changing(EditUpdateMnClick));
     form.SetCommandHandler(QStringLiteral("FileDrag1"), [f] { FileDrag1Drop(*f); });
     form.SetCommandHandler(QStringLiteral("FileTestMn"), [f] { FileTestMnClick(*f); });
-    form.SetCommandHandler(QStringLiteral("FixNormal1"), changing(FixNormal1Click));
-    form.SetCommandHandler(QStringLiteral("FixAgressive1"), changing(FixAgressive1Click));
+    form.SetCommandHandler(QStringLiteral("FixNormal1"), [f] { FixNormal1Click(*f); });
+    form.SetCommandHandler(QStringLiteral("FixAgressive1"), [f] { FixAgressive1Click(*f); });
     form.SetCommandHandler(QStringLiteral("EditUpdateZIPDateMn"),
                            changing(EditUpdateZIPDateMnClick));
     form.SetCommandHandler(QStringLiteral("CopyArchive1"), [f] { CopyArchive1Click(*f); });

@@ -82,6 +82,13 @@ void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
                        kept + QStringLiteral("\"."),
                    MsgKind::Warning, MsgButton::OK);
     }
+    // The repair takes an archive of another format for a ruined ZIP
+    // archive; the reading engine knows better, and that is what is said.
+    if (result == ENGINE_BAD_ARCHIVE) {
+        form.MainZip.EntryCount();
+        if (form.RefuseReadOnly())
+            return;
+    }
     if (result == ENGINE_OK)
         Inform(QStringLiteral("The specified Zip file has been fixed."));
     else if (result == ENGINE_BAD_ARCHIVE)

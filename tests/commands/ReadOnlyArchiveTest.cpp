@@ -43,8 +43,8 @@ TEST_F(ReadOnlyArchiveTest, ATarGzIsListedAndExtractedAndNeverChanged) {
     const QString refusal = QStringLiteral(
         "files.tar.gz is a tar.gz archive and can only be read. Extract its files, or add them "
         "to a new ZIP archive.");
-    for (const char *item : {"EditDeleteMn", "EditAddMn", "EditUpdateMn", "FixNormal1",
-                             "FixAgressive1", "EditUpdateZIPDateMn", "AddComment1"}) {
+    for (const char *item :
+         {"EditDeleteMn", "EditAddMn", "EditUpdateMn", "EditUpdateZIPDateMn", "AddComment1"}) {
         SCOPED_TRACE(item);
         SelectNames(*form, {QStringLiteral("tree/a.txt")});
         desktop_->clear();
@@ -54,6 +54,18 @@ TEST_F(ReadOnlyArchiveTest, ATarGzIsListedAndExtractedAndNeverChanged) {
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, refusal);
         EXPECT_EQ(desktop_->requests().size(), 1u);
+        EXPECT_EQ(ReadFile(archive), before);
+    }
+    // Fix picks a closed archive itself.
+    auto closed = NewForm();
+    for (const char *item : {"FixNormal1", "FixAgressive1"}) {
+        SCOPED_TRACE(item);
+        desktop_->clear();
+        desktop_->answerFiles({archive}).answerMessage(MsgResult::OK);
+        closed->RunItemCommand(QString::fromLatin1(item));
+        const auto boxes = desktop_->messages();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, refusal);
         EXPECT_EQ(ReadFile(archive), before);
     }
 

@@ -19,7 +19,7 @@ using zipformat::Error;
 
 // libarchive's read size: large enough that a compressed stream is fed to
 // its decoder in big pieces.
-constexpr std::size_t kBlockSize = 256 * 1024;
+constexpr std::size_t kBlockSize = std::size_t{256} << 10;
 
 std::string filterSuffix(int filter) {
     switch (filter) {
@@ -301,7 +301,7 @@ Error OtherArchive::read(zipformat::OutputSink &sink) {
     // name of the file (cpio).
     if (kind_ != EntryKind::File && kind_ != EntryKind::Hardlink)
         return Error::Ok;
-    static const std::array<std::uint8_t, 64 * 1024> zeros{};
+    static const std::array<std::uint8_t, std::size_t{64} << 10> zeros{};
     const Utf8Locale utf8;
     std::uint64_t at = 0;
     for (;;) {

@@ -11,7 +11,7 @@ using zipformat::Error;
 
 // Bytes searched for a ZIP record signature: a self-extractor's stub lies
 // in front of its archive.
-constexpr std::size_t kSniffBytes = 64 * 1024;
+constexpr std::size_t kSniffBytes = std::size_t{64} << 10;
 
 // True when the file holds a ZIP record signature near its start: it is a
 // damaged ZIP archive, for which Fix is the advice, rather than no archive.
