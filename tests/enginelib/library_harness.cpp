@@ -206,10 +206,14 @@ TempDir::~TempDir() {
 
 void ZipTest::SetUp() {
     oldCwd_ = fs::current_path();
-    std::string tmpl = (fs::temp_directory_path() / "zipeng-test-XXXXXX").string();
+    std::string tmpl = (scratchRoot() / "zipeng-test-XXXXXX").string();
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir_ = tmpl;
     fs::current_path(dir_);
+}
+
+fs::path ZipTest::scratchRoot() const {
+    return fs::temp_directory_path();
 }
 
 void ZipTest::TearDown() {

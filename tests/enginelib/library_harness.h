@@ -98,6 +98,8 @@ class ZipTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Where the scratch folder is made.
+    virtual std::filesystem::path scratchRoot() const;
     std::filesystem::path dir_;
 
 private:

@@ -11,7 +11,19 @@ using namespace enginetest;
 
 namespace {
 
-TEST_F(ZipTest, MoreThan65535EntriesUseZip64EndRecords) {
+// Tens of thousands of files are made and extracted: in memory where the
+// system offers a memory file system, as on a disk they take minutes.
+class InMemory : public ZipTest {
+protected:
+    fs::path scratchRoot() const override {
+        std::error_code ec;
+        if (fs::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0)
+            return "/dev/shm";
+        return ZipTest::scratchRoot();
+    }
+};
+
+TEST_F(InMemory, MoreThan65535EntriesUseZip64EndRecords) {
     constexpr int kFiles = 65600;
     for (int d = 0; d < kFiles / 1000 + 1; ++d)
         fs::create_directories("many/d" + std::to_string(d));
@@ -23,12 +35,17 @@ TEST_F(ZipTest, MoreThan65535EntriesUseZip64EndRecords) {
         ::close(fd);
     }
     ASSERT_EQ(runZip({"", "-1", "-r", "many.zip", "many"}), ENGINE_OK);
-    EXPECT_EQ(sh("unzip -tq many.zip"), 0);
-    EXPECT_EQ(sh("python3 -m zipfile -t many.zip"), 0);
-    if (!sevenZip().empty()) {
-        EXPECT_EQ(sh(sevenZip() + " t many.zip"), 0);
-    }
-    EXPECT_EQ(sh("zipinfo -1 many.zip | wc -l | grep -qx " + std::to_string(kFiles)), 0);
+    EXPECT_TRUE(peersAccept("many.zip"));
+    const std::size_t entries = kFiles;
+    EXPECT_EQ(listNames("many.zip").size(), entries);
+    Engine ours;
+    ASSERT_EQ(ours.query(ENGINE_QUERY_COUNT, "many.zip"), ENGINE_OK);
+    ASSERT_EQ(ours.withCode(ENGINE_MSG_COUNT).size(), 1u);
+    EXPECT_EQ(ours.withCode(ENGINE_MSG_COUNT)[0].count, static_cast<std::int32_t>(entries));
+    ASSERT_EQ(ours.run({"", "-v", "many.zip"}), ENGINE_OK);
+    EXPECT_EQ(ours.count(ENGINE_MSG_LISTING), static_cast<int>(entries));
+    ASSERT_EQ(ours.run({"", "many.zip", "-d", "out"}), ENGINE_OK);
+    EXPECT_EQ(sh("diff -r many out/many"), 0);
     // Growing it in place keeps the ZIP64 end records right.
     writeFile("one.txt", "one more");
     ASSERT_EQ(runZip({"", "-6", "-g", "many.zip", "one.txt"}), ENGINE_OK);
