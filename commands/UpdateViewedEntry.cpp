@@ -75,6 +75,10 @@ std::optional<TZipEncryption> EncryptionFor(std::uint32_t aesBits) {
     switch (aesBits) {
     case 0:
         return zenZipCrypto;
+    case 128:
+        return zenAes128;
+    case 192:
+        return zenAes192;
     case 256:
         return zenAes256;
     default:

@@ -26,8 +26,9 @@ struct TViewedCopy {
 // entry keeps its encryption (none, ZipCrypto, or AES with its key length)
 // whatever the configuration says. The copy is read without following a
 // link and only while it is still the file asked about; otherwise, or when
-// the entry's encryption cannot be kept, nothing is stored and the user is
-// told why.
+// the entry's encryption cannot be kept (its method is unknown to us, or it
+// had a password the copy was not opened with), nothing is stored and the
+// user is told why.
 void UpdateViewedEntry(TMainFormFm &form, const TViewedCopy &copy);
 
 // Whether `storedName` names a file the engine would store under exactly

@@ -22,8 +22,14 @@ enum TZipOverwrite : std::uint8_t { zowAsk = 0, zowNever = 1, zowAlways = 2 };
 
 using TZipCompressionLevel = std::uint8_t; // 0 to 9, 0 = stored
 
-// Ours: how added entries are encrypted when a password is set.
-enum TZipEncryption : std::uint8_t { zenZipCrypto = 0, zenAes256 = 1 };
+// Ours: how added entries are encrypted when a password is set. The shorter
+// AES keys are only for an entry put back with the strength it had.
+enum TZipEncryption : std::uint8_t {
+    zenZipCrypto = 0,
+    zenAes256 = 1,
+    zenAes128 = 2,
+    zenAes192 = 3
+};
 
 struct TZipFileStats {
     QString FileName;
@@ -134,8 +140,9 @@ public:
 
     // Ours, not published: how add encrypts when Password is set. With
     // zenAes256 the add vector carries "-Y" "aes256" right after "-e" (WinZip
-    // AE-2 entries); zenZipCrypto, the default, sends nothing, so every
-    // other argument vector stays as it is.
+    // AE-2 entries; "aes128" and "aes192" for zenAes128 and zenAes192);
+    // zenZipCrypto, the default, sends nothing, so every other argument
+    // vector stays as it is.
     TZipEncryption Encryption = zenZipCrypto;
 
     // Ours, not published: true when FilesToProcess holds names to be taken

@@ -155,9 +155,11 @@ int TZipEngine::AddToArchive(std::uint8_t mode) {
             AppendMode(v, mode);
             if (!Password.isEmpty()) {
                 v.Append("-e");
-                if (Encryption == zenAes256) {
+                if (Encryption != zenZipCrypto) {
                     v.Append("-Y");
-                    v.Append("aes256");
+                    v.Append(Encryption == zenAes128   ? "aes128"
+                             : Encryption == zenAes192 ? "aes192"
+                                                       : "aes256");
                 }
             }
             // The level is sent as a single digit; 9 is the most there is.

@@ -202,7 +202,8 @@ TEST_F(ViewEditTest, EditReplacesAnEntryDatedLaterAndKeepsItsEncryption) {
     };
     const Case cases[] = {{"", EncryptionAes256, ""},
                           {"ZipCrypto", EncryptionAes256, "ZipCrypto"},
-                          {"AES256", EncryptionZipCrypto, "AES-256/99"}};
+                          {"AES256", EncryptionZipCrypto, "AES-256/99"},
+                          {"AES128", EncryptionAes256, "AES-128/99"}};
     for (const Case &c : cases) {
         const QString method = QString::fromLatin1(c.method);
         const QString source = TempPath(QStringLiteral("src%1/later.txt").arg(method));

@@ -152,6 +152,13 @@ TEST_F(OperationVectors, AesIsAskedForOnlyWithAPassword) {
         expected.insert(expected.end(), {"-e", "-Y", "aes256", "-6", "-t", "010180", Zip, "a"});
         EXPECT_EQ(Add(mode), expected) << "mode " << int(mode);
     }
+    // The shorter keys, for entries put back with the strength they had.
+    for (const auto &[encryption, name] :
+         {std::pair{zenAes128, "aes128"}, std::pair{zenAes192, "aes192"}}) {
+        engine.Encryption = encryption;
+        engine.FilesToProcess = QStringList{"a"};
+        EXPECT_EQ(Add(0), (Strings{"pw", "-e", "-Y", name, "-6", "-t", "010180", Zip, "a"}));
+    }
 }
 
 TEST_F(OperationVectors, StringsReachTheEngineAsUtf8) {

@@ -5,21 +5,24 @@
 
 namespace zipwrite {
 
-Status AesEncryptor::start(const std::string &password) {
-    const std::size_t saltSize = zipformat::aesSaltSize(kAesStrength256);
+Status AesEncryptor::start(const std::string &password, std::uint8_t strength) {
+    if (strength < 1 || strength > kAesStrength256)
+        return Status(ENGINE_BAD_ARGUMENTS);
+    strength_ = strength;
+    const std::size_t saltSize = zipformat::aesSaltSize(strength);
     if (Status s = randomBytes(header_, saltSize); s.failed())
         return s;
-    cipher_.init(kAesStrength256, password, header_, header_ + saltSize);
+    cipher_.init(strength, password, header_, header_ + saltSize);
     return {};
 }
 
-std::string aesExtraField(std::uint16_t method) {
+std::string aesExtraField(std::uint16_t method, std::uint8_t strength) {
     std::string out;
     putLe16(out, zipformat::kExtraAes);
     putLe16(out, 7);
     putLe16(out, 2); // AE-2
     out += "AE";
-    out.push_back(static_cast<char>(kAesStrength256));
+    out.push_back(static_cast<char>(strength));
     putLe16(out, method);
     return out;
 }

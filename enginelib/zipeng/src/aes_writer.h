@@ -1,4 +1,5 @@
-// WinZip AE-2 encryption of new entries with 256-bit keys: a fresh salt
+// WinZip AE-2 encryption of new entries (256-bit keys unless an entry put
+// back keeps shorter ones): a fresh salt
 // from the system's random source for every entry (a salt used twice would
 // give two entries the same key stream), the format library's cipher, and
 // the 0x9901 extra field that names the method inside.
@@ -19,29 +20,35 @@ namespace zipwrite {
 using zipformat::kAesStrength256;
 using zipformat::kMethodAes;
 using zipformat::kVersionAes;
-constexpr std::size_t kAesHeaderSize =
-    zipformat::aesSaltSize(kAesStrength256) + zipformat::kAesVerifierSize; // salt, verifier
-constexpr std::size_t kAesOverhead = kAesHeaderSize + zipformat::kAesMacSize;
+// Salt and verifier, before the data; with the code after it, the overhead.
+constexpr std::size_t aesHeaderSize(std::uint8_t strength) {
+    return zipformat::aesSaltSize(strength) + zipformat::kAesVerifierSize;
+}
+constexpr std::size_t aesOverhead(std::uint8_t strength) {
+    return aesHeaderSize(strength) + zipformat::kAesMacSize;
+}
 
 class AesEncryptor {
 public:
-    // Draws the salt and derives the keys. ENGINE_NO_MEMORY when the random
-    // source fails.
-    Status start(const std::string &password);
-    // Salt and verifier, written before the data.
+    // Draws the salt and derives the keys of `strength` (1 to 3).
+    // ENGINE_NO_MEMORY when the random source fails.
+    Status start(const std::string &password, std::uint8_t strength);
+    // Salt and verifier, written before the data: headerSize() bytes.
     const std::uint8_t *header() const { return header_; }
+    std::size_t headerSize() const { return aesHeaderSize(strength_); }
     void encrypt(std::uint8_t *data, std::size_t n) { cipher_.encrypt(data, n); }
     // The authentication code, written after the data.
     void finish(std::uint8_t code[zipformat::kAesMacSize]) { cipher_.code(code); }
 
 private:
     zipformat::AesCipher cipher_;
-    std::uint8_t header_[kAesHeaderSize] = {};
+    std::uint8_t strength_ = kAesStrength256;
+    std::uint8_t header_[aesHeaderSize(kAesStrength256)] = {};
 };
 
-// The 0x9901 field of an AE-2 entry whose data, once decrypted, is packed
-// with `method`; AE-2 leaves the CRC fields zero and lets the
-// authentication code vouch for the data.
-std::string aesExtraField(std::uint16_t method);
+// The 0x9901 field of an AE-2 entry with keys of `strength` whose data,
+// once decrypted, is packed with `method`; AE-2 leaves the CRC fields zero
+// and lets the authentication code vouch for the data.
+std::string aesExtraField(std::uint16_t method, std::uint8_t strength);
 
 } // namespace zipwrite

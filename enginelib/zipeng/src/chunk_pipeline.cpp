@@ -66,7 +66,7 @@ void encrypt(ChunkTask &task) {
     if (task.aesPassword == nullptr)
         return;
     auto aes = std::make_unique<AesEncryptor>();
-    if (aes->start(*task.aesPassword).failed()) {
+    if (aes->start(*task.aesPassword, task.aesStrength).failed()) {
         task.failed = true;
         return;
     }

@@ -38,6 +38,7 @@ struct ChunkTask {
     // the writing thread when there are thousands of small files) and this
     // chunk's data is encrypted with them.
     const std::string *aesPassword = nullptr;
+    std::uint8_t aesStrength = 0;
     // Output, valid once done.
     std::vector<std::uint8_t> data;    // compressed bytes, or the raw bytes when stored
     std::uint32_t crc = 0;             // CRC-32 of this chunk's input

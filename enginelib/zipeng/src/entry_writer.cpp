@@ -150,8 +150,10 @@ private:
         task->level = prodLevel_;
         task->finalChunk = prodChunk_ + 1 == prodChunks_;
         task->singleChunk = prodChunks_ == 1;
-        if (opt_.encrypt && opt_.aes && prodChunk_ == 0)
+        if (opt_.encrypt && opt_.aesStrength != 0 && prodChunk_ == 0) {
             task->aesPassword = &opt_.password;
+            task->aesStrength = opt_.aesStrength;
+        }
         pipeline_.submit(task);
         inflight.push_back(
             Slot{prodItem_, prodChunk_, static_cast<std::size_t>(prodChunks_), prodSize_, task, 0});
@@ -236,7 +238,7 @@ private:
                          ? kVersionStored
                          : kVersionDeflate;
         if (cur_.aes) {
-            rec.extra += aesExtraField(cur_.dataMethod);
+            rec.extra += aesExtraField(cur_.dataMethod, opt_.aesStrength);
             rec.needed = kVersionAes;
         }
         return rec;
@@ -275,7 +277,7 @@ private:
         cur_.single = slot.chunks == 1;
         cur_.zip64 = slot.entrySize >= kZip64Threshold;
         cur_.encrypted = opt_.encrypt;
-        cur_.aes = opt_.encrypt && opt_.aes;
+        cur_.aes = opt_.encrypt && opt_.aesStrength != 0;
         cur_.dataMethod =
             (cur_.single ? !first.stored : first.level > 0) ? kMethodDeflate : kMethodStored;
         cur_.method = cur_.aes ? kMethodAes : cur_.dataMethod;
@@ -312,7 +314,7 @@ private:
             lf.needed = kVersionAes;
             // Last in the header, so that its method is the header's last two
             // bytes when a large entry falls back to stored.
-            lf.extra += aesExtraField(cur_.dataMethod);
+            lf.extra += aesExtraField(cur_.dataMethod, opt_.aesStrength);
         }
         if (cur_.single) {
             lf.crc = storedCrc(first.crc);
@@ -332,14 +334,14 @@ private:
     std::uint64_t encryptionOverhead() const {
         if (!cur_.encrypted)
             return 0;
-        return cur_.aes ? kAesOverhead : zipformat::kCryptHeaderSize;
+        return cur_.aes ? aesOverhead(opt_.aesStrength) : zipformat::kCryptHeaderSize;
     }
 
     // What encryption puts before the packed data.
     std::uint64_t encryptionHeaderSize() const {
         if (!cur_.encrypted)
             return 0;
-        return cur_.aes ? kAesHeaderSize : zipformat::kCryptHeaderSize;
+        return cur_.aes ? aesHeaderSize(opt_.aesStrength) : zipformat::kCryptHeaderSize;
     }
 
     // `ready`: the AES keys a worker derived, with the first chunk already
@@ -352,10 +354,11 @@ private:
             cur_.aesEncryptor = std::move(ready);
             if (!cur_.aesEncryptor) {
                 cur_.aesEncryptor = std::make_unique<AesEncryptor>();
-                if (Status s = cur_.aesEncryptor->start(opt_.password); s.failed())
+                if (Status s = cur_.aesEncryptor->start(opt_.password, opt_.aesStrength);
+                    s.failed())
                     return s;
             }
-            return out_.write(cur_.aesEncryptor->header(), kAesHeaderSize);
+            return out_.write(cur_.aesEncryptor->header(), cur_.aesEncryptor->headerSize());
         }
         cur_.encryptor = std::make_unique<PkwareEncryptor>(opt_.password);
         std::uint8_t header[zipformat::kCryptHeaderSize];

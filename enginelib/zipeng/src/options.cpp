@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "engine_contract.h"
+#include "zipformat/aes.h"
 #include "zipformat/argument_vector.h"
 
 #include <cctype>
@@ -100,9 +101,16 @@ Status parseOptions(std::int32_t argc, char **argv, Options &out) {
             if (!value())
                 return bad;
             const std::string method = lower(v);
-            if (method != "aes256" && method != "zipcrypto")
+            if (method == "zipcrypto")
+                opt.aesStrength = 0;
+            else if (method == "aes128")
+                opt.aesStrength = 1;
+            else if (method == "aes192")
+                opt.aesStrength = 2;
+            else if (method == "aes256")
+                opt.aesStrength = zipformat::kAesStrength256;
+            else
                 return bad;
-            opt.aes = method == "aes256";
         } else if (a == "-m") {
             opt.move = true;
         } else if (a == "-S") {

@@ -20,8 +20,10 @@ struct Options {
     bool encrypt = false;
     // "-Y" "aes256" ("zipcrypto" is the default): encrypted entries are
     // written as WinZip AE-2 with 256-bit keys instead of PKWARE's
-    // traditional encryption.
-    bool aes = false;
+    // traditional encryption; "aes128" and "aes192" give the shorter keys,
+    // so that an entry put back keeps the strength it had. The strength
+    // code of the 0x9901 field (1 to 3), 0 for PKWARE's.
+    std::uint8_t aesStrength = 0;
     int level = 6;
     bool move = false;
     bool hidden = false;

@@ -1,4 +1,4 @@
-// AES-256 (WinZip AE-2) encryption of new entries: what we write must open
+// AES (WinZip AE-2) encryption of new entries: what we write must open
 // in our reader and in the peers with the right password, fail with a wrong
 // one, and never repeat a salt.
 #include "library_harness.h"
@@ -33,11 +33,13 @@ std::map<std::string, std::string> salts(const std::string &zip) {
 }
 
 // The compression method inside each entry's AES field, by name; none when
-// an entry is not method 99 with an AE-2 field of strength 3.
-std::string innerMethods(const std::string &zip) {
+// an entry is not method 99 with an AE-2 field of `strength`.
+std::string innerMethods(const std::string &zip, int strength = 3) {
     FILE *p = popen(("python3 -c \"import sys,zipfile\n"
                      "for i in zipfile.ZipFile(sys.argv[1]).infolist():\n"
-                     "  x=i.extra; k=x.find(bytes([1,0x99,7,0,2,0])+b'AE\\x03')\n"
+                     "  x=i.extra; k=x.find(bytes([1,0x99,7,0,2,0])+b'AE'+bytes([" +
+                     std::to_string(strength) +
+                     "]))\n"
                      "  print(i.filename, i.compress_type, i.CRC, x[k+9] if k>=0 else 'none')\" '" +
                      zip + "'")
                         .c_str(),
@@ -64,27 +66,31 @@ TEST_F(ZipTest, AesEntriesReadBackInUsAndInPeers) {
         const char *level;
         bool text;         // compressible content
         const char *inner; // method inside the 5 MB entry
+        const char *keys = "aes256";
+        int strength = 3;
     };
     const std::vector<Case> cases = {
         {"stored", "-0", false, "0"},
         {"deflated", "-6", true, "8"},
         // Deflate makes 5 MB of noise larger: written again, stored.
         {"deflate undone", "-6", false, "0"},
+        // Shorter keys, for an entry put back as it was.
+        {"128-bit keys", "-0", false, "0", "aes128", 1},
+        {"192-bit keys", "-6", true, "8", "aes192", 2},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.label);
         fs::remove_all("src");
         fs::remove_all("out");
         fs::remove("a.zip");
-        std::vector<std::string> args = {"pa55 word"};
-        args.insert(args.end(), kAes.begin(), kAes.end());
+        std::vector<std::string> args = {"pa55 word", "-e", "-Y", c.keys};
         args.insert(args.end(), {c.level, "-j", "a.zip"});
         for (const auto &[name, size] : kSizes) {
             writeFile("src/" + name, c.text ? textData(size, 3) : randomData(size, 4));
             args.push_back("src/" + name);
         }
         ASSERT_EQ(runZip(args), ENGINE_OK);
-        const std::string methods = innerMethods("a.zip");
+        const std::string methods = innerMethods("a.zip", c.strength);
         EXPECT_NE(methods.find("e5m 99 0 " + std::string(c.inner) + "\n"), std::string::npos)
             << methods;
         EXPECT_EQ(methods.find("none"), std::string::npos) << methods;
