@@ -36,7 +36,13 @@ void DrawCell(QPainter *painter, const QRect &cell, const QString &text, const Q
 std::vector<Archive> ScanFolder(const QString &folder,
                                 const std::function<QString(const QString &path)> &readComment) {
     QDir dir(folder);
-    dir.setNameFilters({QStringLiteral("*.zip")});
+    // Picked by name, as opening every file of a folder to look would cost
+    // too much; the other formats the engine reads are listed too.
+    dir.setNameFilters({QStringLiteral("*.zip"), QStringLiteral("*.tar"), QStringLiteral("*.tgz"),
+                        QStringLiteral("*.tar.*"), QStringLiteral("*.tbz2"),
+                        QStringLiteral("*.txz"), QStringLiteral("*.tzst"), QStringLiteral("*.7z"),
+                        QStringLiteral("*.rar"), QStringLiteral("*.iso"),
+                        QStringLiteral("*.cpio")});
     dir.setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     dir.setSorting(QDir::Unsorted);
     const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';

@@ -68,6 +68,11 @@ protected:
         EXPECT_TRUE(bad.open(QIODevice::WriteOnly));
         bad.write("this is not an archive");
         bad.close();
+        // Another format, read only: listed, with no comment.
+        EXPECT_EQ(std::system(("bsdtar -czf '" + folder.toStdString() + "/zz.tar.gz' -C '" +
+                               folder.toStdString() + "' notes.zip")
+                                  .c_str()),
+                  0);
         QFile other(folder + "/readme.txt");
         EXPECT_TRUE(other.open(QIODevice::WriteOnly));
         return folder;
@@ -87,14 +92,15 @@ TEST_F(BrowseTest, ScanListsEveryArchiveWithItsComment) {
     TFrmBrowse *browser = Scanned(*form, folder);
     ASSERT_NE(browser, nullptr);
     EXPECT_EQ(browser->windowTitle(), "Tarnwick Archive Browser");
-    EXPECT_EQ(Paths(*browser), QStringList({folder + "/bad.zip", folder + "/CAPS.ZIP",
-                                            folder + "/notes.zip", folder + "/plain.zip"}));
+    EXPECT_EQ(Paths(*browser),
+              QStringList({folder + "/bad.zip", folder + "/CAPS.ZIP", folder + "/notes.zip",
+                           folder + "/plain.zip", folder + "/zz.tar.gz"}));
     QStringList comments;
     for (int row = 0; row < ListOf(*browser)->count(); ++row)
         comments << ListOf(*browser)->item(row)->data(browse::CommentRole).toString();
     EXPECT_TRUE(comments[0].startsWith("Error #")) << comments[0].toStdString();
     EXPECT_GT(comments[0].mid(7).toInt(), 0);
-    EXPECT_EQ(comments.mid(1), QStringList({"one, two, three", "Weekly copy", ""}));
+    EXPECT_EQ(comments.mid(1), QStringList({"one, two, three", "Weekly copy", "", ""}));
     EXPECT_EQ(ListOf(*browser)->statusTip(), "Archives in " + folder);
     EXPECT_FALSE(OpenButton(*browser)->isEnabled());
     // The main window's engine was never touched, and it is idle again.
