@@ -397,7 +397,7 @@ void TMainFormFm::SetBusy(bool leaving) {
     }
 }
 
-int TMainFormFm::ShowZipResult(int code, const QString &verb) {
+TResultClass TMainFormFm::ShowZipResult(int code, const QString &verb) {
     const TZipResultReport report = ZipResultReportFor(code, verb, QuietOpen);
     if (report.Seen)
         ZipResultSeen = true;

@@ -5,6 +5,7 @@
 // in dialogs/, as functions over the public services below.
 #pragma once
 
+#include "EngineResultText.h"
 #include "EntryRefs.h"
 #include "ListingTotals.h"
 #include "MenuRules.h"
@@ -50,7 +51,7 @@ public:
     // TBusyScope (BusyScope.h), which leaves it on every way out.
     void SetBusy(bool leaving);
     bool IsBusy() const { return BusyCount != 0; }
-    int ShowZipResult(int code, const QString &verb);
+    TResultClass ShowZipResult(int code, const QString &verb);
     // True, after saying so, when the open archive is of a format the
     // engine only reads: every command that would change it asks first.
     bool RefuseReadOnly();

@@ -6,12 +6,12 @@
 
 namespace {
 
-TEngineResultText Listed(const QString &text, int resultClass) {
+TEngineResultText Listed(const QString &text, TResultClass resultClass) {
     return {text, resultClass, true};
 }
 
 TEngineResultText Failure(const QString &text) {
-    return Listed(text, 2);
+    return Listed(text, ResultFailed);
 }
 
 } // namespace
@@ -23,10 +23,10 @@ TEngineResultText EngineResultText(int code, const QString &verb) {
     case ENGINE_NOTHING_MATCHED:
     case ENGINE_COMPLETED_30:
     case ENGINE_COMPLETED_140:
-        return Listed(QString(), 1);
+        return Listed(QString(), ResultWarning);
     case ENGINE_SOME_SKIPPED:
         return Listed(QStringLiteral("Some files were skipped while ") + verb + QStringLiteral("."),
-                      1);
+                      ResultWarning);
     case ENGINE_ARCHIVE_NOT_FOUND:
         return Failure(QStringLiteral("Could not find the archive file."));
     case ENGINE_BAD_ARCHIVE:
@@ -71,7 +71,7 @@ TEngineResultText EngineResultText(int code, const QString &verb) {
         // The program keeps its own spelling of this message.
         return {QStringLiteral("An error occured while ") + verb +
                     QStringLiteral(" the specified files."),
-                2, false};
+                ResultFailed, false};
     }
 }
 
@@ -79,4 +79,10 @@ QString ReadOnlyArchiveText(const QString &archivePath, const QString &type) {
     return QFileInfo(archivePath).fileName() + QStringLiteral(" is a ") + type +
            QStringLiteral(" archive and can only be read. Extract its files, or add them to a "
                           "new ZIP archive.");
+}
+
+QString TooCorruptedToFixText(int code) {
+    if (code == ENGINE_BAD_ARCHIVE)
+        return QStringLiteral("The specified Zip file is too corrupted to be fixed.");
+    return {};
 }

@@ -5,9 +5,13 @@
 
 #include <QString>
 
+// How grave a result is: what callers act on, and tarnwick-cli's exit
+// status, hence the fixed values.
+enum TResultClass : int { ResultNothing = 0, ResultWarning = 1, ResultFailed = 2 };
+
 struct TEngineResultText {
-    QString Text;        // empty: nothing to say
-    int ResultClass = 0; // 0 nothing, 1 a warning, 2 failed or aborted
+    QString Text; // empty: nothing to say
+    TResultClass ResultClass = ResultNothing;
     bool Listed = false; // false: a code without a message of its own
 };
 
@@ -20,3 +24,10 @@ TEngineResultText EngineResultText(int code, const QString &verb);
 // engine only reads (TZipEngine::ReadOnlyType, "tar.gz"): named by its
 // file name, whatever folder it lies in.
 QString ReadOnlyArchiveText(const QString &archivePath, const QString &type);
+
+// What a repair answers when it found nothing it could save: its own text
+// in place of the corrupted-archive one, which would suggest the very Fix
+// that just failed. Empty for every other code; an unexpected failure of
+// the engine (ENGINE_CORRUPTED) is a fault of ours, not a verdict on the
+// archive, and keeps the general text.
+QString TooCorruptedToFixText(int code);

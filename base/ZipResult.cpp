@@ -8,12 +8,12 @@ TZipResultReport ZipResultReportFor(int code, const QString &verb, bool quietOpe
         return {};
     const TEngineResultText result = EngineResultText(code, verb);
     if (!result.Listed && quietOpen)
-        return TZipResultReport{QString(), TZipResultBox::None, 0, true};
+        return TZipResultReport{QString(), TZipResultBox::None, ResultNothing, true};
     // A warning and an abort are news, not errors.
     TZipResultBox box = TZipResultBox::Error;
     if (result.Text.isEmpty())
         box = TZipResultBox::None;
-    else if (result.ResultClass == 1 || code == ENGINE_ABORTED)
+    else if (result.ResultClass == ResultWarning || code == ENGINE_ABORTED)
         box = TZipResultBox::Information;
     return TZipResultReport{result.Text, box, result.ResultClass, true};
 }

@@ -2,6 +2,8 @@
 // text, the kind of box and the result class that callers act on.
 #pragma once
 
+#include "EngineResultText.h"
+
 #include <QString>
 
 enum class TZipResultBox { None, Information, Error };
@@ -9,8 +11,8 @@ enum class TZipResultBox { None, Information, Error };
 struct TZipResultReport {
     QString Text; // empty: nothing is shown
     TZipResultBox Box = TZipResultBox::None;
-    int ResultClass = 0; // 0 nothing, 1 warning, 2 failed or aborted
-    bool Seen = false;   // the code counts as seen (ZipResultSeen := 1)
+    TResultClass ResultClass = ResultNothing;
+    bool Seen = false; // the code counts as seen (ZipResultSeen := 1)
 };
 
 // verb is the lower-case gerund of the operation ("reading", "adding", ...).

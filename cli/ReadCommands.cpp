@@ -15,31 +15,6 @@
 #include <string>
 
 namespace cli {
-namespace {
-
-const char *reasonText(std::uint8_t reason) {
-    switch (reason) {
-    case ENGINE_SKIP_NOT_FOUND:
-        return "not found";
-    case ENGINE_SKIP_UNKNOWN_METHOD:
-        return "unknown compression method";
-    case ENGINE_SKIP_BAD_CRC:
-        return "CRC error";
-    case ENGINE_SKIP_UP_TO_DATE:
-        return "up to date";
-    case ENGINE_SKIP_CANNOT_OPEN:
-        return "cannot be opened or written";
-    case ENGINE_SKIP_PASSWORD:
-        return "wrong or missing password";
-    case ENGINE_SKIP_CORRUPTED:
-        return "compressed data corrupted";
-    default:
-        return "skipped";
-    }
-}
-
-} // namespace
-
 // Disks of a set are asked for on the terminal; without one the operation
 // gives up (190) rather than wait.
 void askForDisks(Context &c) {
@@ -69,7 +44,7 @@ void measureSelection(Context &c) {
         ++entries;
         bytes += s.TrueSize();
     };
-    if (resultText(lister.ListArchive(), QString()).resultClass < 2)
+    if (resultText(lister.ListArchive(), QString()).resultClass != ResultFailed)
         c.progress.setTotals(entries, bytes);
 }
 
@@ -100,7 +75,7 @@ void prepare(Context &c) {
     ProgressLine &progress = c.progress;
     e.OnSkippingFile = [&err, &progress](TZipEngine &, const TZipSkipping &s) {
         progress.clear();
-        err << "skipped: " << printable(s.FileName) << " (" << reasonText(s.Reason) << ")\n";
+        err << skippedLine(s.FileName, s.Reason) << '\n';
         err.flush();
     };
     Terminal &terminal = c.terminal;
@@ -169,7 +144,7 @@ int runList(Context &c) {
     };
     int code = c.engine.ListArchive();
     std::fflush(stdout);
-    if (resultText(code, QString()).resultClass == 2)
+    if (resultText(code, QString()).resultClass == ResultFailed)
         return code;
     if (count == 0)
         header();

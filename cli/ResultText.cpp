@@ -1,6 +1,7 @@
 #include "ResultText.h"
 
-#include "EngineResultText.h"
+#include "PrintableName.h"
+#include "SkipReasonText.h"
 #include "engine_contract.h"
 
 namespace cli {
@@ -9,12 +10,21 @@ ResultText resultText(int code, const QString &verb) {
     if (code == ENGINE_OK)
         return {};
     if (code == kReportedFailure)
-        return {QString(), 2};
-    // From a repair a bad archive means there was nothing it could save.
-    if ((code == ENGINE_BAD_ARCHIVE || code == ENGINE_CORRUPTED) && verb == QLatin1String("fixing"))
-        return {QStringLiteral("The archive file is too corrupted to be fixed."), 2};
+        return {QString(), ResultFailed};
+    if (verb == QLatin1String("fixing")) {
+        if (QString corrupted = TooCorruptedToFixText(code); !corrupted.isEmpty())
+            return {corrupted, ResultFailed};
+    }
     const TEngineResultText result = EngineResultText(code, verb);
     return {result.Text, result.ResultClass};
+}
+
+QString skippedLine(const QString &name, std::uint8_t reason) {
+    QString line = QStringLiteral("skipped: ") + printable(name);
+    const QString why = SkipReasonText(reason);
+    if (!why.isEmpty())
+        line += QStringLiteral(" (") + why + QLatin1Char(')');
+    return line;
 }
 
 QString failurePrefix(int code, const QString &archive, const QString &verb) {

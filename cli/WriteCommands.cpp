@@ -39,31 +39,10 @@ std::function<int(Context &)> refusingReadOnly(std::function<int(Context &)> run
     return [run = std::move(run)](Context &c) {
         const int code = run(c);
         if (code == ENGINE_OK || code == ENGINE_ARCHIVE_NOT_FOUND || code == kReportedFailure ||
-            resultText(code, QString()).resultClass < 2)
+            resultText(code, QString()).resultClass != ResultFailed)
             return code;
         return reportedReadOnly(c) ? kReportedFailure : code;
     };
-}
-
-const char *skipText(std::uint8_t reason) {
-    switch (reason) {
-    case ENGINE_SKIP_NOT_FOUND:
-        return "not found";
-    case ENGINE_SKIP_UP_TO_DATE:
-        return "up to date";
-    case ENGINE_SKIP_CANNOT_OPEN:
-        return "cannot be read";
-    case ENGINE_SKIP_BAD_CRC:
-        return "CRC error";
-    case ENGINE_SKIP_CORRUPTED:
-        return "damaged data";
-    case ENGINE_SKIP_UNKNOWN_METHOD:
-        return "unknown method";
-    case ENGINE_SKIP_PASSWORD:
-        return "wrong or missing password";
-    default:
-        return "skipped";
-    }
 }
 
 // Names, then the include (">") and exclude ("<") patterns, as the
@@ -82,7 +61,7 @@ void reportSkips(Context &c) {
     ProgressLine &progress = c.progress;
     c.engine.OnSkippingFile = [&err, &progress](TZipEngine &, const TZipSkipping &s) {
         progress.clear();
-        err << "skipped: " << printable(s.FileName) << " (" << skipText(s.Reason) << ")\n";
+        err << skippedLine(s.FileName, s.Reason) << '\n';
         err.flush();
     };
 }
@@ -442,9 +421,9 @@ int runSetComment(Context &c) {
     if (const int code = e.LastCommentWriteResult; code != ENGINE_OK) {
         const QString verb = QStringLiteral("writing the comment");
         const ResultText result = resultText(code, verb);
-        if (result.resultClass > 1 && reportedReadOnly(c))
+        if (result.resultClass == ResultFailed && reportedReadOnly(c))
             return kReportedFailure;
-        if (result.resultClass > 1) {
+        if (result.resultClass == ResultFailed) {
             c.err << "tarnwick-cli: " << failurePrefix(code, c.args.archive, verb) << result.text
                   << '\n';
             return kReportedFailure;

@@ -1,6 +1,7 @@
 #include "AddCommands.h"
 
 #include "BusyScope.h"
+#include "EngineResultText.h"
 #include "MainForm.h"
 #include "platform/MessageDlg.h"
 
@@ -8,12 +9,6 @@ using platform::MessageDlg;
 using platform::MsgButton;
 using platform::MsgKind;
 using platform::MsgResult;
-
-namespace {
-
-constexpr int FailedClass = 2;
-
-} // namespace
 
 void EditAddMnClick(TMainFormFm &form) {
     if (form.Settings.ConfirmAdd &&
@@ -35,7 +30,7 @@ void AddFilesToZip(TMainFormFm &form, const QStringList &files) {
     form.SetStatusText(QStringLiteral("Adding selected files."));
     form.MainZip.UsePaths = form.Settings.StorePath;
     const int code = form.MainZip.AddToArchive(0);
-    if (form.ShowZipResult(code, QStringLiteral("adding")) == FailedClass)
+    if (form.ShowZipResult(code, QStringLiteral("adding")) == ResultFailed)
         return;
     if (form.MainZip.MultidiskMode)
         MessageDlg(QStringLiteral("Add operation completed.  To test the archive, you must close "
@@ -55,6 +50,6 @@ void EditUpdateMnClick(TMainFormFm &form) {
     form.SetStatusText(QStringLiteral("Updating files."));
     form.MainZip.UsePaths = form.Settings.StorePath;
     const int code = form.MainZip.AddToArchive(2);
-    if (form.ShowZipResult(code, QStringLiteral("updating")) != FailedClass)
+    if (form.ShowZipResult(code, QStringLiteral("updating")) != ResultFailed)
         form.ListArchiveContents();
 }

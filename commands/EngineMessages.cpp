@@ -1,6 +1,6 @@
 #include "EngineMessages.h"
 
-#include <iterator>
+#include "SkipReasonText.h"
 
 namespace {
 
@@ -22,18 +22,12 @@ QString FileProgressText(const QString &word, const QString &fileName) {
 }
 
 QString SkippingText(bool testRunning, const QString &fileName, std::uint8_t reason) {
-    static const char *const Reasons[] = {"file not found.",
-                                          "unknown compression.",
-                                          "CRC does not check out.",
-                                          "file is already up to date.",
-                                          "unable to open file.",
-                                          "invalid or no password to decrypt file.",
-                                          "file's compressed data is corrupted."};
     QString text =
         testRunning ? QStringLiteral("File ") + Quoted(fileName) + QStringLiteral(" failed test: ")
                     : QStringLiteral("Skipping ") + Quoted(fileName) + QStringLiteral(", ");
-    if (reason < std::size(Reasons))
-        text += QString::fromLatin1(Reasons[reason]);
+    const QString why = SkipReasonText(reason);
+    if (!why.isEmpty())
+        text += why + QLatin1Char('.');
     return text;
 }
 

@@ -1,6 +1,7 @@
 #include "TestFixCommands.h"
 
 #include "BusyScope.h"
+#include "EngineResultText.h"
 #include "KeptOriginal.h"
 #include "MainForm.h"
 #include "platform/MessageDlg.h"
@@ -91,8 +92,8 @@ void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
     }
     if (result == ENGINE_OK)
         Inform(QStringLiteral("The specified Zip file has been fixed."));
-    else if (result == ENGINE_BAD_ARCHIVE)
-        Inform(QStringLiteral("The specified Zip file is too corrupted to be fixed."));
+    else if (const QString corrupted = TooCorruptedToFixText(result); !corrupted.isEmpty())
+        Inform(corrupted);
     else
         form.ShowZipResult(result, QStringLiteral("fixing"));
 }

@@ -1,6 +1,7 @@
 #include "UpdateViewedEntry.h"
 
 #include "BusyScope.h"
+#include "EngineResultText.h"
 #include "MainForm.h"
 #include "platform/IoError.h"
 #include "platform/MessageDlg.h"
@@ -20,8 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int FailedClass = 2;
 
 [[noreturn]] void Fail(int error) {
     throw std::runtime_error(platform::IoErrorFromErrno(error).message.toStdString());
@@ -199,6 +198,6 @@ void UpdateViewedEntry(TMainFormFm &form, const TViewedCopy &copy) {
         // date is the later one.
         code = zip.AddToArchive(0);
     }
-    if (form.ShowZipResult(code, QStringLiteral("updating")) != FailedClass)
+    if (form.ShowZipResult(code, QStringLiteral("updating")) != ResultFailed)
         form.ListArchiveContents();
 }

@@ -86,6 +86,10 @@ TEST(ZipResultTest, EveryRowOfTheTable) {
     }
     EXPECT_EQ(ZipResultReportFor(190, QStringLiteral("extracting"), false).Text,
               QStringLiteral("The extracting operation was aborted."));
+    // A repair's own verdict is 110 only: its 160 is an engine fault.
+    EXPECT_EQ(TooCorruptedToFixText(110),
+              QStringLiteral("The specified Zip file is too corrupted to be fixed."));
+    EXPECT_EQ(TooCorruptedToFixText(160), QString());
 }
 
 TEST(MenuRulesTest, FileAndEditTablesInTheirDistinguishingStates) {

@@ -195,13 +195,14 @@ TEST_F(CliWrite, FixOutKeepsTheDamagedArchive) {
     // An encrypted entry a repair keeps without checking it says why.
     ASSERT_EQ(cli("add enc.zip d/a.txt -P right -q").status, 0);
     r = cli("fix enc.zip");
-    EXPECT_NE(r.out.find("skipped: d/a.txt (wrong or missing password)"), std::string::npos)
+    EXPECT_NE(r.out.find("skipped: d/a.txt (invalid or no password to decrypt file)"),
+              std::string::npos)
         << r.out;
     // Nothing to repair: no output file, nothing left behind.
     write("junk.zip", "not an archive");
     r = cli("fix junk.zip --out nothing.zip");
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.out.find("junk.zip: The archive file is too corrupted to be fixed."),
+    EXPECT_NE(r.out.find("junk.zip: The specified Zip file is too corrupted to be fixed."),
               std::string::npos)
         << r.out;
     EXPECT_FALSE(fs::exists(dir_ / "nothing.zip"));
@@ -236,7 +237,8 @@ TEST_F(CliWrite, TypedNamesArePatternsAndUnmatchedOnesAreReported) {
         EXPECT_EQ(got, c.selected) << c.typed;
         const bool unmatched = c.typed.find("nope") != std::string::npos;
         EXPECT_EQ(r.status, unmatched ? 1 : 0) << c.typed << r.out;
-        EXPECT_EQ(r.out.find("p/nope.txt (not found)") != std::string::npos, unmatched) << r.out;
+        EXPECT_EQ(r.out.find("p/nope.txt (file not found)") != std::string::npos, unmatched)
+            << r.out;
     }
     CliResult r = cli("delete p.zip 'p/q?.txt' 'p/[ab].txt'");
     EXPECT_EQ(r.status, 0) << r.out;
