@@ -2,6 +2,7 @@
 // the message loop. Usage: tarnwick [archive]
 #include "DialogCommands.h"
 #include "InstallCommands.h"
+#include "Interrupts.h"
 #include "MainForm.h"
 #include "ProgramTestHooks.h"
 #include "ZipEngine.h"
@@ -30,6 +31,7 @@ QIcon ProgramIcon() {
 // The application and its window, from start to the end of the message loop.
 int RunApplication(int &argc, char *argv[]) {
     QApplication application(argc, argv);
+    zipengine::InstallInterruptHandlers();
     QCoreApplication::setApplicationName(QStringLiteral("Tarnwick for Windows 95"));
     QGuiApplication::setDesktopFileName(QStringLiteral(TARNWICK_APP_ID));
     QApplication::setWindowIcon(ProgramIcon());

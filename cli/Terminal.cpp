@@ -1,6 +1,11 @@
 #include "Terminal.h"
 
+#include "Interrupts.h"
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <poll.h>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
@@ -8,13 +13,31 @@
 namespace cli {
 namespace {
 
-// False at the end of the input with nothing read.
+// False at the end of the input with nothing read, and when a signal asks
+// the running operation to stop: a question must not hold it up. Read a
+// byte at a time from the descriptor, so that nothing waits in a buffer
+// that poll() cannot see.
 bool readLine(std::string &line) {
     line.clear();
-    int c = 0;
-    while ((c = std::fgetc(stdin)) != EOF && c != '\n')
-        line.push_back(static_cast<char>(c));
-    return c != EOF || !line.empty();
+    pollfd waits[2] = {{STDIN_FILENO, POLLIN, 0}, {zipengine::InterruptWakeFd(), POLLIN, 0}};
+    for (;;) {
+        if (::poll(waits, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (waits[1].revents != 0)
+            return false;
+        char c = 0;
+        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return !line.empty();
+        if (c == '\n')
+            return true;
+        line.push_back(c);
+    }
 }
 
 std::string readLine() {

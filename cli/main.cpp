@@ -2,6 +2,7 @@
 // measurements, over the same engine component the windows use.
 #include "Command.h"
 #include "CommandLine.h"
+#include "Interrupts.h"
 #include "ProgressLine.h"
 #include "ResultText.h"
 #include "Terminal.h"
@@ -60,6 +61,7 @@ int main(int argc, char **argv) {
     if (std::getenv("TZ") == nullptr)
         setenv("TZ", ":/etc/localtime", 0);
     QCoreApplication app(argc, argv);
+    zipengine::InstallInterruptHandlers();
     QTextStream out(stdout);
     QTextStream err(stderr);
     cli::CommandTable table;

@@ -1,5 +1,7 @@
 #include "ZipEngineInternal.h"
 
+#include "Interrupts.h"
+
 #include "platform/Module.h"
 
 #include <algorithm>
@@ -187,6 +189,7 @@ int TZipEngine::RunFrame(Side side, const std::function<void(Arguments &)> &buil
         const Cleanup cleanup{*this, vector, clearFiles};
         build(*vector);
         Abort = false;
+        const zipengine::InterruptibleCall call;
         code = side == Side::Zip ? RunZipEngine(vector->Count(), vector->Data())
                                  : RunUnzipEngine(vector->Count(), vector->Data());
     }
@@ -199,7 +202,10 @@ int TZipEngine::RunQuery(std::int32_t selector) {
     char *vector[2] = {reinterpret_cast<char *>(&selector), path.data()};
     handlerError_ = nullptr;
     Abort = false;
-    const int code = RunUnzipEngine(1, vector);
+    const int code = [&] {
+        const zipengine::InterruptibleCall call;
+        return RunUnzipEngine(1, vector);
+    }();
     Abort = false;
     RethrowHandlerError();
     return code;

@@ -1,5 +1,7 @@
 #include "ZipEngineInternal.h"
 
+#include "Interrupts.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -94,12 +96,14 @@ std::int32_t TZipEngine::EngineCallback(std::int32_t code, void *data, void *use
     auto *engine = static_cast<TZipEngine *>(user);
     if (engine == nullptr)
         return 1;
-    // The engine was told to stop after the first failure; whatever it still
-    // sends is not acted on.
-    if (engine->handlerError_)
+    // The engine was told to stop after the first failure or a signal;
+    // whatever it still sends is not acted on.
+    if (engine->handlerError_ || zipengine::PendingInterrupt() != 0)
         return 1;
     try {
-        return engine->Dispatch(code, data);
+        const std::int32_t reply = engine->Dispatch(code, data);
+        // A signal during a prompt: its answer is not used.
+        return zipengine::PendingInterrupt() != 0 ? 1 : reply;
     } catch (...) {
         engine->handlerError_ = std::current_exception();
         return 1;
