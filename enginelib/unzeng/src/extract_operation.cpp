@@ -2,6 +2,7 @@
 
 #include "progress_sink.h"
 #include "target.h"
+#include "zipformat/umask.h"
 
 #include <cerrno>
 #include <cstring>
@@ -35,11 +36,8 @@ public:
 class Extractor {
 public:
     Extractor(Messenger &messenger, const Options &opt, EntryCursor &cursor, bool isSet)
-        : messenger_(messenger), opt_(opt), cursor_(cursor), isSet_(isSet) {
-        mode_t mask = umask(0);
-        umask(mask);
-        umask_ = mask;
-    }
+        : messenger_(messenger), opt_(opt), cursor_(cursor), isSet_(isSet),
+          umask_(zipformat::processUmask()) {}
 
     Status run();
 
@@ -62,7 +60,7 @@ private:
     EntryCursor &cursor_;
     bool isSet_;
     Target target_;
-    mode_t umask_ = 022;
+    mode_t umask_;
     std::vector<std::string_view> parts_;
     std::size_t skipped_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "engine_contract.h"
 #include "link_target.h"
+#include "zipformat/umask.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -56,9 +57,7 @@ std::uint64_t failAfterFromEnvironment() {
 
 // The mode a new archive gets: what open(..., 0666) would give under umask.
 mode_t defaultMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~zipformat::processUmask();
 }
 
 // The old file's owner and group, as far as this user may give them: only

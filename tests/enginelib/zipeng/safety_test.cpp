@@ -3,8 +3,19 @@
 // growing in place ("-g").
 #include "library_harness.h"
 
+#include <atomic>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// Stands in for the C library's umask in this program and in the engines it
+// loads (exported for them by the build), counting the calls.
+static std::atomic<int> umaskCalls{0};
+extern "C" mode_t umask(mode_t mask) noexcept {
+    ++umaskCalls;
+    return static_cast<mode_t>(::syscall(SYS_umask, mask));
+}
 
 namespace fs = std::filesystem;
 using namespace enginetest;
@@ -190,6 +201,25 @@ TEST_F(ZipTest, NotAnArchiveIsNeverOverwritten) {
     const std::string before = readFile("text.zip");
     EXPECT_EQ(runZip({"", "-6", "text.zip", "a.txt"}), ENGINE_BAD_ARCHIVE);
     EXPECT_EQ(readFile("text.zip"), before);
+}
+
+// New archives and extracted files follow the umask, which is read without
+// being set: setting it, even for a moment, is seen by every thread.
+TEST_F(ZipTest, ModesFollowTheUmaskReadWithoutChangingIt) {
+    const mode_t old = static_cast<mode_t>(::syscall(SYS_umask, 027));
+    writeFile("f.txt", "text");
+    umaskCalls = 0;
+    ASSERT_EQ(runZip({"", "a.zip", "f.txt"}), ENGINE_OK);
+    fs::create_directory("out");
+    ASSERT_EQ(runUnzip({"", "a.zip", "-d", "out"}), ENGINE_OK);
+    EXPECT_EQ(umaskCalls, 0);
+    struct stat archive {
+    }, extracted{};
+    ASSERT_EQ(::stat("a.zip", &archive), 0);
+    ASSERT_EQ(::stat("out/f.txt", &extracted), 0);
+    EXPECT_EQ(archive.st_mode & 0777, 0640u);
+    EXPECT_EQ(extracted.st_mode & 0777, 0640u);
+    ::syscall(SYS_umask, old);
 }
 
 } // namespace
