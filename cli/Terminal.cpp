@@ -98,7 +98,9 @@ QString Terminal::askPassword(const QString &name) {
     if (quiet)
         tcsetattr(STDIN_FILENO, TCSANOW, &old);
     std::fprintf(stderr, "\n");
-    return QString::fromUtf8(answer.c_str());
+    const QString typed = QString::fromUtf8(answer.c_str());
+    ::explicit_bzero(answer.data(), answer.capacity());
+    return typed;
 }
 
 } // namespace cli

@@ -43,6 +43,11 @@ QByteArray CharacterPrefix(const QByteArray &utf8, qsizetype maxChars) {
     return utf8;
 }
 
+void Wipe(void *data, std::size_t size) {
+    if (data != nullptr && size > 0)
+        ::explicit_bzero(data, size);
+}
+
 QString FromEngine(const char *text) {
     return text == nullptr ? QString() : QString::fromUtf8(text);
 }

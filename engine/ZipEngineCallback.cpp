@@ -32,6 +32,12 @@ bool MayAskTheUser(std::int32_t code) {
     }
 }
 
+// The first 80 characters, however many bytes they take.
+QByteArray PasswordBytes(const QString &password) {
+    return LimitedPrefix(CharacterPrefix(password.toUtf8(), ENGINE_PASSWORD_MAX),
+                         ENGINE_PASSWORD_CAPACITY - 1);
+}
+
 void RunMessagePump(bool always) {
     auto &state = zipengine::MessagePump();
     if (!state.pump)
@@ -153,15 +159,17 @@ std::int32_t TZipEngine::Dispatch(std::int32_t code, void *data) {
     case ENGINE_MSG_PASSWORD: {
         auto *query = static_cast<EnginePasswordQuery *>(data);
         if (!Password.isEmpty()) {
-            const QByteArray password = LimitedPrefix(Password.toUtf8(), ENGINE_PASSWORD_MAX);
+            QByteArray password = PasswordBytes(Password);
             query->Password[CopyChars(password, query->Password)] = '\0';
+            zipengine::Wipe(password);
             query->Reply = 2;
         } else if (OnPwdQuery) {
             TZipPwdQuery pwdQuery{FromEngine(query->FileName), QString(), query->Reply};
             OnPwdQuery(*this, pwdQuery);
-            const QByteArray password =
-                LimitedPrefix(pwdQuery.Password.toUtf8(), ENGINE_PASSWORD_MAX);
+            QByteArray password = PasswordBytes(pwdQuery.Password);
             query->Password[CopyChars(password, query->Password)] = '\0';
+            zipengine::Wipe(password);
+            pwdQuery.Password.fill(QChar(0));
             query->Reply = pwdQuery.Reply;
         }
         break;

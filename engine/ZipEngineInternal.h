@@ -15,6 +15,18 @@
 #include <string>
 #include <vector>
 
+namespace zipengine {
+// Erases a secret's bytes where the compiler cannot drop the stores.
+void Wipe(void *data, std::size_t size);
+inline void Wipe(std::string &text) {
+    Wipe(text.data(), text.capacity());
+}
+inline void Wipe(QByteArray &bytes) {
+    if (!bytes.isEmpty())
+        Wipe(bytes.data(), static_cast<std::size_t>(bytes.size()));
+}
+} // namespace zipengine
+
 struct TZipEngine::Modules {
     void *zipModule = nullptr;
     void *unzipModule = nullptr;
@@ -27,10 +39,24 @@ struct TZipEngine::Modules {
 // few allocations, not 100,000), and the pointer array the engine receives.
 class TZipEngine::Arguments {
 public:
+    Arguments() = default;
+    Arguments(const Arguments &) = delete;
+    Arguments &operator=(const Arguments &) = delete;
+    // Element 0 is the password: no copy of it stays in freed memory.
+    ~Arguments() { zipengine::Wipe(text_); }
+
     void Append(const QString &text) { Append(QByteArrayView(text.toUtf8())); }
     void Append(const char *text) { Append(QByteArrayView(text)); }
     void Append(QByteArrayView bytes) {
         const std::size_t at = text_.size();
+        const std::size_t needed = at + static_cast<std::size_t>(bytes.size()) + 1;
+        if (needed > text_.capacity()) {
+            std::string larger;
+            larger.reserve(std::max(needed, 2 * text_.capacity()));
+            larger.append(text_);
+            zipengine::Wipe(text_);
+            text_.swap(larger);
+        }
         text_.append(bytes.data(), static_cast<std::size_t>(bytes.size()));
         text_.push_back('\0');
         offsets_.push_back(at);

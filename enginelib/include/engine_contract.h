@@ -67,8 +67,9 @@ enum {
 
 /* Capacities of the reply buffers the engine hands to the callback. */
 #define ENGINE_REPLY_TEXT_CAPACITY 256 /* message 10, including the NUL */
-#define ENGINE_PASSWORD_CAPACITY 81    /* message 100: 80 characters and a NUL */
-#define ENGINE_PASSWORD_MAX 80
+/* Message 100: 80 characters of up to four bytes each in UTF-8, and a NUL. */
+#define ENGINE_PASSWORD_MAX 80 /* characters */
+#define ENGINE_PASSWORD_CAPACITY (4 * ENGINE_PASSWORD_MAX + 1)
 #define ENGINE_COMMENT_CAPACITY 255 /* message 120, no NUL */
 /* Messages 130 and 140: the archive comment holds up to 255 characters,
  * each up to four bytes in UTF-8. */

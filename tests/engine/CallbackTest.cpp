@@ -218,7 +218,7 @@ TEST_F(Callback, PasswordPropertyAnswersWithoutAsking) {
     engine.Password = QString(100, 'p');
     const LoggedMessage m =
         ReplayOne(Msg(ENGINE_MSG_PASSWORD, {{"name", "secret.doc"}, {"reply", "0"}}));
-    EXPECT_EQ(m.fields.at("pwd"), Repeat('p', 80) + '\0');
+    EXPECT_EQ(m.fields.at("pwd"), Repeat('p', 80) + '\0' + Repeat('~', 240));
     EXPECT_EQ(m.fields.at("reply"), "2");
 }
 
@@ -231,17 +231,23 @@ TEST_F(Callback, PasswordQueryAsksTheHandler) {
         q.Reply = 1;
     };
     LoggedMessage m = ReplayOne(Msg(ENGINE_MSG_PASSWORD, {{"name", "secret.doc"}, {"reply", "5"}}));
-    EXPECT_EQ(m.fields["pwd"], std::string("s3cret") + '\0' + Repeat('~', 74));
+    EXPECT_EQ(m.fields["pwd"], std::string("s3cret") + '\0' + Repeat('~', 314));
     EXPECT_EQ(m.fields["reply"], "1");
 
-    engine.OnPwdQuery = [](TZipEngine &, TZipPwdQuery &q) { q.Password = QString(90, 'q'); };
-    m = ReplayOne(Msg(ENGINE_MSG_PASSWORD, {{"name", "secret.doc"}, {"reply", "3"}}));
-    EXPECT_EQ(m.fields["pwd"], Repeat('q', 80) + '\0');
-    EXPECT_EQ(m.fields["reply"], "3");
+    // 80 characters pass whatever their length in UTF-8, as they do in the
+    // argument vector.
+    for (const QString &typed :
+         {QString(90, 'q'), QString(90, QChar(0xE9)), QString(90, QChar(0x20AC))}) {
+        engine.OnPwdQuery = [&](TZipEngine &, TZipPwdQuery &q) { q.Password = typed; };
+        m = ReplayOne(Msg(ENGINE_MSG_PASSWORD, {{"name", "secret.doc"}, {"reply", "3"}}));
+        const std::string sent = typed.left(80).toStdString();
+        EXPECT_EQ(m.fields["pwd"], sent + '\0' + Repeat('~', 320 - sent.size()));
+        EXPECT_EQ(m.fields["reply"], "3");
+    }
 
     engine.OnPwdQuery = nullptr;
     m = ReplayOne(Msg(ENGINE_MSG_PASSWORD, {{"name", "x"}, {"pwd", "old"}, {"reply", "4"}}));
-    EXPECT_EQ(m.fields["pwd"], std::string("old") + '\0' + Repeat('~', 77));
+    EXPECT_EQ(m.fields["pwd"], std::string("old") + '\0' + Repeat('~', 317));
     EXPECT_EQ(m.fields["reply"], "4");
 }
 

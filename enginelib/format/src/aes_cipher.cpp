@@ -1,4 +1,5 @@
 #include "zipformat/aes_cipher.h"
+#include "zipformat/wipe.h"
 
 #include <nettle/memops.h>
 #include <nettle/pbkdf2.h>
@@ -22,6 +23,18 @@ struct DerivedKeys {
     std::string password;
     std::uint8_t salt[16] = {};
     std::uint8_t keys[2 * kMaxKey + kAesVerifierSize] = {};
+
+    DerivedKeys() = default;
+    DerivedKeys(const DerivedKeys &) = delete;
+    DerivedKeys &operator=(const DerivedKeys &) = delete;
+    // A worker thread's keys go with it.
+    ~DerivedKeys() { forget(); }
+    void forget() noexcept {
+        valid = false;
+        wipe(password);
+        wipe(salt, sizeof salt);
+        wipe(keys, sizeof keys);
+    }
 };
 
 DerivedKeys &lastKeys() {
@@ -31,22 +44,35 @@ DerivedKeys &lastKeys() {
 
 } // namespace
 
+void forgetDerivedKeys() noexcept {
+    lastKeys().forget();
+}
+
+AesCipher::~AesCipher() {
+    wipe(&aes_, sizeof aes_);
+    wipe(&mac_, sizeof mac_);
+    wipe(counter_, sizeof counter_);
+    wipe(stream_, sizeof stream_);
+}
+
 bool AesCipher::init(std::uint8_t strength, std::string_view password, const std::uint8_t *salt,
-                     std::uint8_t verifier[kAesVerifierSize]) noexcept {
+                     std::uint8_t verifier[kAesVerifierSize], bool remember) noexcept {
     if (strength < 1 || strength > 3)
         return false;
     const std::size_t keyLen = aesKeyBits(strength) / 8, saltLen = aesSaltSize(strength);
     DerivedKeys &k = lastKeys();
     if (!k.valid || k.strength != strength || k.password != password ||
         std::memcmp(k.salt, salt, saltLen) != 0) {
-        k.valid = false;
+        k.forget();
         pbkdf2_hmac_sha1(password.size(), reinterpret_cast<const std::uint8_t *>(password.data()),
                          kIterations, saltLen, salt, 2 * keyLen + kAesVerifierSize, k.keys);
         try {
-            k.password.assign(password);
-            std::memcpy(k.salt, salt, saltLen);
-            k.strength = strength;
-            k.valid = true;
+            if (remember) {
+                k.password.assign(password);
+                std::memcpy(k.salt, salt, saltLen);
+                k.strength = strength;
+                k.valid = true;
+            }
         } catch (...) {
             // Not remembered; the keys just derived are still good.
         }
@@ -65,6 +91,8 @@ bool AesCipher::init(std::uint8_t strength, std::string_view password, const std
         break;
     }
     hmac_sha1_set_key(&mac_, keyLen, k.keys + keyLen);
+    if (!k.valid)
+        k.forget();
     std::memset(counter_, 0, sizeof counter_);
     used_ = sizeof stream_;
     return true;

@@ -1,4 +1,5 @@
 #include "zipformat/pkcrypt.h"
+#include "zipformat/wipe.h"
 
 #include <array>
 
@@ -23,6 +24,12 @@ inline std::uint32_t crcByte(std::uint32_t crc, std::uint8_t b) noexcept {
 }
 
 } // namespace
+
+PkKeys::~PkKeys() {
+    wipe(&k0_, sizeof k0_);
+    wipe(&k1_, sizeof k1_);
+    wipe(&k2_, sizeof k2_);
+}
 
 void PkKeys::init(std::string_view password) noexcept {
     k0_ = 0x12345678u;

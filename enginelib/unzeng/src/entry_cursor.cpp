@@ -16,7 +16,7 @@ EntryKind ZipCursor::kind() const {
 }
 
 Error ZipCursor::read(zipformat::OutputSink &sink) {
-    std::string password;
+    zipformat::SecretString password;
     Error err = passwords_.resolve(archive_, index_, password);
     if (err != Error::Ok)
         return err;

@@ -3,6 +3,7 @@
 #include "messenger.h"
 #include "operations.h"
 #include "options.h"
+#include "zipformat/wipe.h"
 
 #include <new>
 
@@ -52,6 +53,10 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
 
 extern "C" __attribute__((visibility("default"))) std::int32_t
 unzeng(std::int32_t magic, std::int32_t argc, char **argv, EngineCallback cb, void *user) {
+    // Whatever keys the operation derived go with it, however it ends.
+    struct ForgetKeys {
+        ~ForgetKeys() { zipformat::forgetDerivedKeys(); }
+    } const forget;
     try {
         return dispatch(magic, argc, argv, cb, user);
     } catch (const std::bad_alloc &) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "status.h"
+#include "zipformat/wipe.h"
 
 #include <cstdint>
 #include <string>
@@ -13,7 +14,7 @@ enum class Operation { Extract, List, Test, Comment };
 
 struct Options {
     Operation operation = Operation::Extract;
-    std::string password;
+    zipformat::SecretString password;
     std::string archive;
     std::string directory; // empty: the current folder
     std::vector<std::string> names;

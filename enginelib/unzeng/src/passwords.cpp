@@ -8,7 +8,8 @@ namespace zipread {
 
 using zipformat::Error;
 
-Error Passwords::resolve(const zipformat::Archive &archive, std::size_t index, std::string &out) {
+Error Passwords::resolve(const zipformat::Archive &archive, std::size_t index,
+                         zipformat::SecretString &out) {
     Error e = zipformat::checkEntry(archive, index, given_);
     if (e == Error::Ok) {
         out = given_;
@@ -28,12 +29,15 @@ Error Passwords::resolve(const zipformat::Archive &archive, std::size_t index, s
     q.FileName = name.c_str();
     q.Password = buffer;
     q.Reply = 0;
-    if (messenger_.send(ENGINE_MSG_PASSWORD, &q))
+    const bool stopped = messenger_.send(ENGINE_MSG_PASSWORD, &q) != 0;
+    buffer[ENGINE_PASSWORD_CAPACITY - 1] = '\0'; // whatever the callback wrote
+    zipformat::SecretString typed;
+    typed = buffer;
+    zipformat::wipe(buffer, sizeof buffer);
+    if (stopped)
         return Error::Aborted;
-    buffer[ENGINE_PASSWORD_MAX] = '\0'; // whatever the callback wrote
-    if (q.Reply == 0 || buffer[0] == '\0')
+    if (q.Reply == 0 || typed.empty())
         return e;
-    std::string typed(buffer);
     Error again = zipformat::checkEntry(archive, index, typed);
     if (again != Error::Ok)
         return again;

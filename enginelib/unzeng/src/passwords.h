@@ -6,6 +6,7 @@
 #include "messenger.h"
 #include "zipformat/archive.h"
 #include "zipformat/error.h"
+#include "zipformat/wipe.h"
 
 #include <string>
 
@@ -13,19 +14,20 @@ namespace zipread {
 
 class Passwords {
 public:
-    Passwords(Messenger &messenger, std::string given)
-        : messenger_(messenger), given_(std::move(given)) {}
+    Passwords(Messenger &messenger, const std::string &given) : messenger_(messenger) {
+        given_ = given;
+    }
 
     // Ok with `out` set (empty for entries that need none), the entry's error
     // (NeedPassword, BadPassword, UnsupportedMethod, ...), or Aborted when the
     // callback asked to stop.
     zipformat::Error resolve(const zipformat::Archive &archive, std::size_t index,
-                             std::string &out);
+                             zipformat::SecretString &out);
 
 private:
     Messenger &messenger_;
-    std::string given_;
-    std::string remembered_;
+    zipformat::SecretString given_;
+    zipformat::SecretString remembered_;
 };
 
 } // namespace zipread

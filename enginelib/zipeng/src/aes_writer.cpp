@@ -12,7 +12,7 @@ Status AesEncryptor::start(const std::string &password, std::uint8_t strength) {
     const std::size_t saltSize = zipformat::aesSaltSize(strength);
     if (Status s = randomBytes(header_, saltSize); s.failed())
         return s;
-    cipher_.init(strength, password, header_, header_ + saltSize);
+    cipher_.init(strength, password, header_, header_ + saltSize, false);
     return {};
 }
 

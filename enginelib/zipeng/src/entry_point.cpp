@@ -5,6 +5,7 @@
 #include "messenger.h"
 #include "operations.h"
 #include "options.h"
+#include "zipformat/wipe.h"
 
 #include <new>
 
@@ -40,6 +41,10 @@ extern "C" __attribute__((visibility("default"))) std::int32_t
 zipeng(std::int32_t magic, std::int32_t argc, char **argv, EngineCallback cb, void *user) {
     if (magic != ENGINE_MAGIC)
         return ENGINE_BAD_ARGUMENTS;
+    // Whatever keys the operation derived go with it, however it ends.
+    struct ForgetKeys {
+        ~ForgetKeys() { zipformat::forgetDerivedKeys(); }
+    } const forget;
     try {
         return dispatch(argc, argv, cb, user) & 0xFFFF;
     } catch (const std::bad_alloc &) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "status.h"
+#include "zipformat/wipe.h"
 
 #include <cstdint>
 #include <ctime>
@@ -16,7 +17,7 @@ enum class AddMode { Plain, Freshen, Update };
 struct Options {
     Operation operation = Operation::Add;
     AddMode mode = AddMode::Plain;
-    std::string password;
+    zipformat::SecretString password;
     bool encrypt = false;
     // "-Y" "aes256" ("zipcrypto" is the default): encrypted entries are
     // written as WinZip AE-2 with 256-bit keys instead of PKWARE's

@@ -18,11 +18,20 @@ namespace zipformat {
 
 class AesCipher {
 public:
+    AesCipher() = default;
+    AesCipher(const AesCipher &) = delete;
+    AesCipher &operator=(const AesCipher &) = delete;
+    // The keys, the HMAC state and the key stream are wiped.
+    ~AesCipher();
+
     // Derives the keys from the password and `salt` (aesSaltSize(strength)
     // bytes) and writes the password verifier they give to `verifier`.
     // False for a strength other than 1 to 3.
+    // With `remember`, the keys stay for the next init with the same
+    // password and salt (until forgetDerivedKeys()); a writer's salts are
+    // new every time, so it has no use for that.
     bool init(std::uint8_t strength, std::string_view password, const std::uint8_t *salt,
-              std::uint8_t verifier[kAesVerifierSize]) noexcept;
+              std::uint8_t verifier[kAesVerifierSize], bool remember = true) noexcept;
     // Encrypts in place, then adds the encrypted bytes to the code.
     void encrypt(std::uint8_t *data, std::size_t size) noexcept;
     // Adds encrypted bytes to the code, then decrypts them in place.

@@ -14,6 +14,10 @@ class PkKeys {
 public:
     PkKeys() = default;
     explicit PkKeys(std::string_view password) noexcept { init(password); }
+    PkKeys(const PkKeys &) = default;
+    PkKeys &operator=(const PkKeys &) = default;
+    // The keys, which stand for the password, are wiped.
+    ~PkKeys();
 
     void init(std::string_view password) noexcept;
     void update(std::uint8_t plain) noexcept;
