@@ -334,6 +334,7 @@ int runDelete(Context &c) {
     e.TempPath = c.args.value(QStringLiteral("-b"));
     e.FilesToProcess = fileList(c.args);
     e.OnDeleting = nameLine(c, "deleting: ");
+    reportSkips(c);
     return e.DeleteFromArchive();
 }
 

@@ -245,7 +245,9 @@ TEST_F(CliWrite, TypedNamesArePatternsAndUnmatchedOnesAreReported) {
     for (const char *gone : {"q?.txt", "qq.txt", "a.txt", "b.txt"})
         EXPECT_NE(r.out.find(std::string("deleting: p/") + gone), std::string::npos) << gone;
     EXPECT_EQ(r.out.find("[ab].txt"), std::string::npos) << r.out;
-    EXPECT_EQ(cli("delete p.zip p/nope.txt").status, 1);
+    r = cli("delete p.zip p/nope.txt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("skipped: p/nope.txt (not found)"), std::string::npos) << r.out;
 }
 
 TEST_F(CliWrite, MultidiskSetsWithAPieceSize) {

@@ -38,6 +38,11 @@ Status runDelete(const Options &opt, Messenger &msg) {
             any = true;
         }
     }
+    // Said as the reading side says it, so that a name typed wrong is seen.
+    for (const std::string &name : files.unmatched())
+        msg.skip(name, ENGINE_SKIP_NOT_FOUND);
+    if (Status s = msg.checkAbort(); s.failed())
+        return s;
     if (!any)
         return Status(ENGINE_NOTHING_MATCHED);
     // Removal always goes through a temporary file: growing in place would
