@@ -17,6 +17,12 @@ QSize TFilesLbDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex
     return QSize(1, RowHeight);
 }
 
+QString TFilesLbDelegate::FitCellText(const QString &text, int room, const QFontMetrics &metrics) {
+    if (metrics.horizontalAdvance(text) <= room)
+        return text;
+    return metrics.elidedText(text, Qt::ElideRight, std::max(room, 0));
+}
+
 void TFilesLbDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                              const QModelIndex &index) const {
     const bool selected = option.state & QStyle::State_Selected;
@@ -43,8 +49,11 @@ void TFilesLbDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     std::array<int, ColumnCount> textWidths{};
     TColumnWidths widths{};
     for (int k = 0; k < ColumnCount; ++k) {
-        textWidths[k] = metrics.horizontalAdvance(fields[k]);
         widths[k] = header_->sectionSize(k);
+        // Date, Time, Size and Packed end 2 pixels from their cell's right.
+        if (k >= 1 && k <= 4)
+            fields[k] = FitCellText(fields[k], widths[k] - 2, metrics);
+        textWidths[k] = metrics.horizontalAdvance(fields[k]);
     }
     const QRect row = option.rect;
     const TRowPlacement cells = PlaceRowCells(row.left(), row.right() + 1, widths, textWidths);

@@ -3,6 +3,7 @@
 
 #include <QStyledItemDelegate>
 
+class QFontMetrics;
 class QHeaderView;
 
 class TFilesLbDelegate : public QStyledItemDelegate {
@@ -15,6 +16,11 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+    // What a right-aligned cell shows of `text` within `room` pixels: the
+    // text, or when it does not fit its start with an ellipsis, never a cut
+    // that reads as another number.
+    static QString FitCellText(const QString &text, int room, const QFontMetrics &metrics);
 
 private:
     QHeaderView *header_;

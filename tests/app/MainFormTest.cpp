@@ -2,6 +2,8 @@
 // busy state, result reports, menus and help.
 #include "AppTestSupport.h"
 
+#include "FilesLbDelegate.h"
+
 #include "MainForm.h"
 #include "MenuTables.h"
 
@@ -9,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
@@ -325,4 +328,17 @@ TEST_F(MainFormTest, BusyListDrawsEveryRowInGreyText) {
     EXPECT_TRUE(busy.contains(grey));
     EXPECT_FALSE(busy.contains(highlightText));
     form->SetBusy(true);
+}
+
+// A number too wide for its column ends in an ellipsis, never cut to its last
+// digits, which would read as another number.
+TEST_F(MainFormTest, NumbersTooWideForTheirCellAreElided) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString number = QStringLiteral("80,000,000");
+    const int full = metrics.horizontalAdvance(number);
+    EXPECT_EQ(TFilesLbDelegate::FitCellText(number, full, metrics), number);
+    const QString shown = TFilesLbDelegate::FitCellText(number, full - 1, metrics);
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026)) && number.startsWith(shown.chopped(1)))
+        << shown.toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(shown), full - 1);
 }
