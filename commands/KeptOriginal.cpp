@@ -48,42 +48,62 @@ namespace {
 bool Rename(const QString &from, const QString &to) {
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
+bool Link(const QString &from, const QString &to) {
+    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+// Both names stay taken throughout: each file has one at every moment.
+bool Exchange(const QString &a, const QString &b) {
+    return ::renameat2(AT_FDCWD, QFile::encodeName(a).constData(), AT_FDCWD,
+                       QFile::encodeName(b).constData(), RENAME_EXCHANGE) == 0;
+}
 } // namespace
 
 bool KeptOriginal::sendToTrash() {
     platform::Desktop &desktop = platform::Desktop::current();
+    const auto trashWhereItIs = [&] {
+        const bool moved = desktop.moveToTrash(path_);
+        if (moved)
+            path_.clear();
+        return moved;
+    };
+    // The repaired archive gets a second name first, so that no step
+    // below leaves it without one.
     const QString repaired = folder_ + QStringLiteral("/.repaired");
-    // Every step is a rename within one folder pair on one file system; if
-    // one fails the kept file goes to the trash from where it is.
-    if (!Rename(archive_, repaired)) {
-        const bool moved = desktop.moveToTrash(path_);
-        if (moved)
-            path_.clear();
-        return moved;
+    if (!Link(archive_, repaired))
+        return trashWhereItIs();
+    // One atomic step gives the original its name back; an exchange keeps
+    // its kept name on the repaired archive, which a failed trash needs.
+    const bool exchanged = Exchange(path_, archive_);
+    if (!exchanged && !Rename(path_, archive_)) {
+        QFile::remove(repaired);
+        return trashWhereItIs();
     }
-    if (!Rename(path_, archive_)) {
-        if (!Rename(repaired, archive_))
-            folder_.clear(); // leave both where they are rather than lose one
-        const bool moved = desktop.moveToTrash(path_);
-        if (moved)
+    if (desktop.moveToTrash(archive_)) {
+        // Over a copy a trash may have left behind.
+        if (Rename(repaired, archive_)) {
+            if (exchanged)
+                QFile::remove(path_); // the repaired archive's extra name
             path_.clear();
-        return moved;
-    }
-    const bool moved = desktop.moveToTrash(archive_);
-    if (moved) {
-        path_.clear();
-    } else if (!Rename(archive_, path_)) {
-        // Never one copy over the other: both stay where they are.
+            return true;
+        }
+        // The repaired archive stays in the hidden folder rather than be lost.
         path_.clear();
         folder_.clear();
+        return true;
+    }
+    // The trash refused: the repaired archive takes the name again and the
+    // original goes back to its kept name.
+    const bool undone = exchanged ? Exchange(path_, archive_)
+                                  : (Link(archive_, path_) && Rename(repaired, archive_));
+    if (undone) {
+        QFile::remove(repaired);
         return false;
     }
-    // Over a copy a trash may have left behind.
-    if (!Rename(repaired, archive_)) {
-        path_.clear();
-        folder_.clear(); // both stay in the hidden folder, nothing is removed
-    }
-    return moved;
+    // Nothing moves any more: the original is under the archive's name and
+    // the repaired archive in the hidden folder, and that is what is said.
+    path_ = archive_;
+    folder_.clear();
+    return false;
 }
 
 void KeptOriginal::release() {
@@ -91,6 +111,8 @@ void KeptOriginal::release() {
 }
 
 QString KeptOriginal::leaveBeside() {
+    if (path_ == archive_)
+        return QString();
     for (int n = 1; n < 100; ++n) {
         const QString beside =
             archive_ + QStringLiteral(".damaged") + (n > 1 ? QString::number(n) : QString());
