@@ -247,7 +247,7 @@ TEST_F(CliWrite, TypedNamesArePatternsAndUnmatchedOnesAreReported) {
     EXPECT_EQ(r.out.find("[ab].txt"), std::string::npos) << r.out;
     r = cli("delete p.zip p/nope.txt");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("skipped: p/nope.txt (not found)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("skipped: p/nope.txt (file not found)"), std::string::npos) << r.out;
 }
 
 TEST_F(CliWrite, MultidiskSetsWithAPieceSize) {
