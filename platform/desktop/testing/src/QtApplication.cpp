@@ -1,5 +1,7 @@
 #include <QApplication>
 
+#include "platform/ExitingThreads.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,7 +16,12 @@ public:
         app_ = new QApplication(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Tarnwick for Windows 95"));
     }
-    void TearDown() override { delete app_; }
+    void TearDown() override {
+        delete app_;
+        // Qt's painting pool threads free their data in their own exit,
+        // which the process end can overtake (as in the program's main).
+        platform::WaitForExitingThreads(std::chrono::seconds(2));
+    }
 
 private:
     QApplication *app_ = nullptr;
