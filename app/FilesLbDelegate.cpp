@@ -1,7 +1,6 @@
 #include "FilesLbDelegate.h"
 
 #include "RowGeometry.h"
-#include "RowText.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -36,14 +35,9 @@ void TFilesLbDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     if (!enabled)
         foreground = palette.color(QPalette::Disabled, QPalette::WindowText);
 
-    const QString text = index.data(Qt::DisplayRole).toString();
-    int position = 1;
-    const QString stored = NextTabField(text, position);
     std::array<QString, ColumnCount> fields;
-    fields[0] = StoredNameFilePart(stored);
-    for (int k = 1; k <= 5; ++k)
-        fields[k] = NextTabField(text, position);
-    fields[6] = StoredNameFolderPart(stored);
+    for (int k = 0; k < ColumnCount; ++k)
+        fields[k] = index.siblingAtColumn(k).data(Qt::DisplayRole).toString();
 
     const QFontMetrics metrics(option.font);
     std::array<int, ColumnCount> textWidths{};

@@ -119,7 +119,7 @@ QStringList TMainFormFm::RowTexts() const {
 
 void TMainFormFm::EditSelectAllMnClick() {
     if (rows_->Count() > 0) {
-        const QItemSelection all(rows_->index(0), rows_->index(rows_->Count() - 1));
+        const QItemSelection all(rows_->RowIndex(0), rows_->RowIndex(rows_->Count() - 1));
         FilesLb->selectionModel()->select(all, QItemSelectionModel::Select);
     }
     UpdateSelectionButtons();

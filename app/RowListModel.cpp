@@ -1,9 +1,12 @@
 #include "RowListModel.h"
 
 #include "RowText.h"
+#include "Settings.h"
 #include "ZipEngine.h"
+#include "platform/SystemDate.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QTime>
 
 #include <algorithm>
@@ -46,7 +49,7 @@ private:
 };
 
 TRowListModel::TRowListModel(QObject *parent)
-    : QAbstractListModel(parent), names_(std::make_unique<NameStore>()) {}
+    : QAbstractTableModel(parent), names_(std::make_unique<NameStore>()) {}
 
 TRowListModel::~TRowListModel() = default;
 
@@ -54,11 +57,18 @@ int TRowListModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : Count();
 }
 
+int TRowListModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
 QVariant TRowListModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || index.row() >= Count())
+    if (!index.isValid() || index.row() >= Count() || index.column() >= ColumnCount)
         return QVariant();
+    const Entry &entry = rows_[static_cast<std::size_t>(index.row())];
     if (role == Qt::DisplayRole)
-        return RowTextOf(rows_[static_cast<std::size_t>(index.row())]);
+        return CellText(entry, index.column());
+    if (role == SortRole)
+        return CellValue(entry, index.column());
     return QVariant();
 }
 
@@ -74,15 +84,70 @@ std::int32_t TRowListModel::Position(int row) const {
     return rows_.at(static_cast<std::size_t>(row)).Position;
 }
 
+namespace {
+
+QDate DateOf(std::int32_t day) {
+    return QDate::fromJulianDay(day);
+}
+
+} // namespace
+
 QString TRowListModel::RowTextOf(const Entry &entry) const {
     QDate date;
     QTime time;
     if (entry.Day != Entry::NoDate) {
-        date = QDate::fromJulianDay(entry.Day);
+        date = DateOf(entry.Day);
         time = QTime::fromMSecsSinceStartOfDay(entry.Msecs);
     }
     return BuildRowText(entry.StoredName(), date, time, entry.Size, entry.Packed, entry.Ratio,
                         locale_);
+}
+
+QString TRowListModel::CellText(const Entry &entry, int column) const {
+    const bool dated = entry.Day != Entry::NoDate;
+    switch (column) {
+    case NameColumn:
+        return StoredNameFilePart(entry.StoredName());
+    case DateColumn:
+        return dated ? platform::SystemShortDate(DateOf(entry.Day)) : QString();
+    case TimeColumn:
+        return dated ? platform::SystemLongTime(QTime::fromMSecsSinceStartOfDay(entry.Msecs))
+                     : QString();
+    case SizeColumn:
+        return FormatByteCount(entry.Size, locale_);
+    case PackedColumn:
+        return FormatByteCount(entry.Packed, locale_);
+    case RatioColumn:
+        return QString::number(entry.Ratio) + QLatin1Char('%');
+    case PathColumn:
+        return StoredNameFolderPart(entry.StoredName());
+    default:
+        return QString();
+    }
+}
+
+QVariant TRowListModel::CellValue(const Entry &entry, int column) const {
+    const bool dated = entry.Day != Entry::NoDate;
+    switch (column) {
+    case NameColumn:
+        return StoredNameFilePart(entry.StoredName());
+    case DateColumn:
+        return dated ? QVariant(QDateTime(DateOf(entry.Day),
+                                          QTime::fromMSecsSinceStartOfDay(entry.Msecs)))
+                     : QVariant(QDateTime());
+    case TimeColumn:
+        return dated ? QVariant(QTime::fromMSecsSinceStartOfDay(entry.Msecs)) : QVariant(QTime());
+    case SizeColumn:
+        return QVariant::fromValue<qint64>(entry.Size);
+    case PackedColumn:
+        return QVariant::fromValue<qint64>(entry.Packed);
+    case RatioColumn:
+        return int{entry.Ratio};
+    case PathColumn:
+        return StoredNameFolderPart(entry.StoredName());
+    default:
+        return QVariant();
+    }
 }
 
 void TRowListModel::BeginListing(const QLocale &locale, std::int64_t expected) {

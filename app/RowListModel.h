@@ -1,10 +1,10 @@
-// The rows of FilesLb: one compact record per archive entry, kept in row
-// text order ignoring case (the order of a sorted list box). The row text of
-// a row is built when it is asked for, never stored, so that a listing of a
-// million entries holds little more than their names.
+// The rows of FilesLb: one compact record per archive entry, in row text
+// order ignoring case (the order of a sorted list box). Each of the seven columns gives its cell's
+// text and, under SortRole, a typed value; texts are made when they are asked for, never stored, so
+// that a listing of a million entries holds little more than their names.
 #pragma once
 
-#include <QAbstractListModel>
+#include <QAbstractTableModel>
 #include <QLocale>
 #include <QStringList>
 
@@ -15,14 +15,31 @@
 
 struct TZipFileStats;
 
-class TRowListModel : public QAbstractListModel {
+class TRowListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    // The columns in FilesHd's section order.
+    enum Column {
+        NameColumn,
+        DateColumn,
+        TimeColumn,
+        SizeColumn,
+        PackedColumn,
+        RatioColumn,
+        PathColumn
+    };
+    // A cell's value for ordering: the file-name and folder parts as texts,
+    // the date with its time as a QDateTime, the time of day as a QTime,
+    // sizes as qint64 and the ratio as an int. An undated entry gives an
+    // invalid value under Date and Time.
+    static constexpr int SortRole = Qt::UserRole + 1;
+
     explicit TRowListModel(QObject *parent = nullptr);
     ~TRowListModel() override;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-    // Qt::DisplayRole: the row text.
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    // Qt::DisplayRole: the cell's text; SortRole: its value.
     QVariant data(const QModelIndex &index, int role) const override;
 
     // A listing: BeginListing empties the list, AddEntry collects entries in
@@ -34,6 +51,9 @@ public:
     void Clear();
 
     int Count() const { return static_cast<int>(rows_.size()); }
+    QModelIndex RowIndex(int row) const { return index(row, NameColumn); }
+    // The six tab-separated fields of the row (stored name, date, time,
+    // size, packed size, ratio with "%").
     QString RowText(int row) const;
     QString StoredName(int row) const;
     // The row's entry's position in the archive's directory, counted from 1:
@@ -41,7 +61,7 @@ public:
     std::int32_t Position(int row) const;
 
 private:
-    // What a row shows, without its text. The name lives in the name store.
+    // What a row shows, without its texts. The name lives in the name store.
     struct Entry {
         static constexpr std::int32_t NoDate = std::numeric_limits<std::int32_t>::min();
 
@@ -61,6 +81,8 @@ private:
     class NameStore;
 
     QString RowTextOf(const Entry &entry) const;
+    QString CellText(const Entry &entry, int column) const;
+    QVariant CellValue(const Entry &entry, int column) const;
     bool RowLess(const Entry &a, const Entry &b) const;
 
     std::vector<Entry> rows_;

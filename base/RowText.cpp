@@ -1,6 +1,5 @@
 #include "RowText.h"
 
-#include "ZipEngine.h"
 #include "platform/SystemDate.h"
 
 QString NextTabField(const QString &text, int &position) {
@@ -42,13 +41,6 @@ QLocale DisplayLocale() {
 
 QString FormatByteCount(std::int64_t bytes, const QLocale &locale) {
     return locale.toString(static_cast<qlonglong>(bytes));
-}
-
-QString BuildRowText(const TZipFileStats &entry, const QLocale &locale) {
-    const bool dated = entry.DateTime.isValid();
-    return BuildRowText(entry.FileName, dated ? entry.DateTime.date() : QDate(),
-                        dated ? entry.DateTime.time() : QTime(), entry.TrueSize(),
-                        entry.TrueCompressedSize(), entry.Ratio, locale);
 }
 
 QString BuildRowText(QStringView storedName, const QDate &date, const QTime &time,

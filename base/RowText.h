@@ -9,8 +9,6 @@
 
 #include <cstdint>
 
-struct TZipFileStats;
-
 // The next field of a row text from a 1-based position, which the call
 // advances; position 0 means there are no more fields.
 QString NextTabField(const QString &text, int &position);
@@ -27,11 +25,9 @@ QLocale DisplayLocale();
 // A byte count with thousands separators and no decimals.
 QString FormatByteCount(std::int64_t bytes, const QLocale &locale);
 
-// The six fields of one entry's row; the date and time in the system's
-// short date and long time formats (the C library's locale formats).
-QString BuildRowText(const TZipFileStats &entry, const QLocale &locale);
-// The same from the parts the contents list keeps; an invalid date and time
-// leave both fields empty.
+// The six fields of one entry's row from the parts the contents list keeps;
+// the date and time in the system's short date and long time formats (the C
+// library's locale formats), an invalid date and time leave both empty.
 QString BuildRowText(QStringView storedName, const QDate &date, const QTime &time,
                      std::int64_t size, std::int64_t packed, int ratio, const QLocale &locale);
 

@@ -35,10 +35,11 @@ void SetModified(const QString &path, const QDateTime &when) {
 void SelectNames(TMainFormFm &form, const QStringList &names) {
     auto *list = form.findChild<QListView *>(QStringLiteral("FilesLb"));
     list->clearSelection();
+    const QStringList rows = form.RowTexts();
     for (const QString &name : names)
         for (int row = 0; row < list->model()->rowCount(); ++row) {
             const QModelIndex index = list->model()->index(row, 0);
-            if (index.data().toString().section(QLatin1Char('\t'), 0, 0) == name)
+            if (rows[row].section(QLatin1Char('\t'), 0, 0) == name)
                 list->selectionModel()->select(index, QItemSelectionModel::Select);
         }
 }

@@ -162,9 +162,10 @@ QStringList RawZip(const QStringList &arguments) {
 void SelectNth(TMainFormFm &form, const QString &name, int nth) {
     auto *list = form.findChild<QListView *>(QStringLiteral("FilesLb"));
     list->clearSelection();
+    const QStringList rows = form.RowTexts();
     for (int row = 0; row < list->model()->rowCount(); ++row) {
         const QModelIndex index = list->model()->index(row, 0);
-        if (index.data().toString().section(QLatin1Char('\t'), 0, 0) == name && nth-- == 0)
+        if (rows[row].section(QLatin1Char('\t'), 0, 0) == name && nth-- == 0)
             list->selectionModel()->select(index, QItemSelectionModel::Select);
     }
 }
