@@ -188,7 +188,8 @@ void TMainFormFm::BuildLayout() {
     for (int k = 0; k < ColumnCount; ++k)
         headerModel->setHeaderData(k, Qt::Horizontal, QString::fromLatin1(titles[k]));
     FilesHd->setModel(headerModel);
-    FilesHd->setSectionsClickable(false);
+    // Clicked, a section sorts the rows by its column (FilesLbSort.h).
+    FilesHd->setSectionsClickable(true);
     FilesHd->setSectionsMovable(false);
     FilesHd->setStretchLastSection(false);
     FilesHd->setSectionResizeMode(QHeaderView::Interactive);

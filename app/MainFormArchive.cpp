@@ -3,6 +3,7 @@
 
 #include "BusyScope.h"
 #include "EngineResultText.h"
+#include "FilesLbSort.h"
 #include "ProfileStore.h"
 #include "RecentList.h"
 #include "RowListModel.h"
@@ -42,6 +43,7 @@ QString FirstOf(const QStringList &paths) {
 } // namespace
 
 void TMainFormFm::ClearContents() {
+    ResetFilesLbSort(*FilesHd, *rows_);
     rows_->Clear();
     totals_.Clear();
     totalsHint_.clear();
@@ -105,6 +107,7 @@ void TMainFormFm::OpenZipFile(const QString &path, TOpenMode mode) {
         PushRecentArchive(path);
     MainZip.ZipFileName = path;
     ApplyCaption(CaptionFor(path));
+    ResetFilesLbSort(*FilesHd, *rows_);
     QuietOpen = mode == TOpenMode::Quiet;
     ListArchiveContents();
 }

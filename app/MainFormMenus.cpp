@@ -2,6 +2,7 @@
 // enabling rules, shortcuts and help contexts.
 #include "MainForm.h"
 
+#include "FilesLbSort.h"
 #include "MenuTables.h"
 #include "platform/Desktop.h"
 
@@ -199,6 +200,8 @@ void TMainFormFm::ConnectCommands() {
     connect(FilesLb, &QAbstractItemView::doubleClicked, this,
             [this] { RunCommand([this] { FilesLbDblClick(); }); });
     connect(FilesHd, &QHeaderView::sectionResized, this, [this] { FilesLb->viewport()->update(); });
+    connect(FilesHd, &QHeaderView::sectionClicked, this,
+            [this](int section) { FilesHdSectionClick(*FilesHd, *FilesLb, *rows_, section); });
 }
 
 void TMainFormFm::SetCommandHandler(const QString &itemName, std::function<void()> handler) {

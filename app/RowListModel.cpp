@@ -49,7 +49,10 @@ private:
 };
 
 TRowListModel::TRowListModel(QObject *parent)
-    : QAbstractTableModel(parent), names_(std::make_unique<NameStore>()) {}
+    : QAbstractTableModel(parent), names_(std::make_unique<NameStore>()) {
+    // A million rows: each byte here is a megabyte.
+    static_assert(sizeof(Entry) <= 48);
+}
 
 TRowListModel::~TRowListModel() = default;
 
@@ -166,6 +169,11 @@ void TRowListModel::AddEntry(const TZipFileStats &stats) {
     entry.Packed = stats.TrueCompressedSize();
     entry.Ratio = stats.Ratio;
     entry.Position = static_cast<std::int32_t>(listing_.size() + 1);
+    std::uint32_t fileStart = entry.NameLength;
+    while (fileStart > 0 && entry.Name[fileStart - 1] != '/')
+        --fileStart;
+    entry.FileStart =
+        static_cast<std::uint16_t>(std::min<std::uint32_t>(fileStart, Entry::FarFileStart));
     if (stats.DateTime.isValid()) {
         // The local date and time as the row shows them, which is not always
         // the stored stamp: one inside a daylight-saving gap moves on.
@@ -180,6 +188,9 @@ void TRowListModel::EndListing() {
     // rows of equal text, would give.
     std::stable_sort(listing_.begin(), listing_.end(),
                      [this](const Entry &a, const Entry &b) { return RowLess(a, b); });
+    for (std::size_t k = 0; k < listing_.size(); ++k)
+        listing_[k].Rank = static_cast<std::uint32_t>(k);
+    Arrange(listing_);
     beginResetModel();
     rows_.swap(listing_);
     listing_ = std::vector<Entry>();
@@ -194,6 +205,23 @@ void TRowListModel::Clear() {
     endResetModel();
 }
 
+void TRowListModel::sort(int column, Qt::SortOrder order) {
+    sortColumn_ = column >= 0 && column < ColumnCount ? column : -1;
+    sortOrder_ = order;
+    beginResetModel();
+    Arrange(rows_);
+    endResetModel();
+}
+
+std::uint32_t TRowListModel::Entry::FileOffset() const {
+    if (FileStart != FarFileStart)
+        return FileStart;
+    std::uint32_t start = NameLength;
+    while (start > 0 && Name[start - 1] != '/')
+        --start;
+    return start;
+}
+
 namespace {
 
 constexpr unsigned char Tab = '\t';
@@ -203,6 +231,95 @@ unsigned char FoldAscii(unsigned char c) {
 }
 
 } // namespace
+
+namespace {
+
+// Two texts in UTF-8 compared ignoring case as QString compares them,
+// from the bytes where plain ASCII settles it.
+int CompareIgnoringCase(const char *a, std::uint32_t lengthA, const char *b,
+                        std::uint32_t lengthB) {
+    const auto *x = reinterpret_cast<const unsigned char *>(a);
+    const auto *y = reinterpret_cast<const unsigned char *>(b);
+    const std::uint32_t common = std::min(lengthA, lengthB);
+    for (std::uint32_t i = 0; i < common; ++i) {
+        if (x[i] == y[i])
+            continue;
+        if (x[i] >= 0x80 || y[i] >= 0x80)
+            return QString::fromUtf8(a, lengthA)
+                .compare(QString::fromUtf8(b, lengthB), Qt::CaseInsensitive);
+        const unsigned char fx = FoldAscii(x[i]);
+        const unsigned char fy = FoldAscii(y[i]);
+        if (fx != fy)
+            return fx < fy ? -1 : 1;
+    }
+    return lengthA == lengthB ? 0 : (lengthA < lengthB ? -1 : 1);
+}
+
+template <typename T> int Compare(const T &a, const T &b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+} // namespace
+
+void TRowListModel::Arrange(std::vector<Entry> &rows) const {
+    // Every key ends in the row text order, so rows of equal value keep it
+    // and a descending sort is the ascending one read backwards.
+    const auto byRank = [](const Entry &a, const Entry &b) { return a.Rank < b.Rank; };
+    const auto sortBy = [&](auto compare) {
+        const auto ordered = [&](const Entry &a, const Entry &b) {
+            const int order = compare(a, b);
+            return order < 0 || (order == 0 && a.Rank < b.Rank);
+        };
+        if (sortOrder_ == Qt::AscendingOrder)
+            std::sort(rows.begin(), rows.end(), ordered);
+        else
+            std::sort(rows.begin(), rows.end(),
+                      [&](const Entry &a, const Entry &b) { return ordered(b, a); });
+    };
+    const auto folder = [](const Entry &e) {
+        // Without its final "/", except for the root.
+        const std::uint32_t start = e.FileOffset();
+        return start > 1 ? start - 1 : start;
+    };
+    switch (sortColumn_) {
+    case NameColumn:
+        sortBy([](const Entry &a, const Entry &b) {
+            const std::uint32_t sa = a.FileOffset();
+            const std::uint32_t sb = b.FileOffset();
+            return CompareIgnoringCase(a.Name + sa, a.NameLength - sa, b.Name + sb,
+                                       b.NameLength - sb);
+        });
+        break;
+    case PathColumn:
+        sortBy([&](const Entry &a, const Entry &b) {
+            return CompareIgnoringCase(a.Name, folder(a), b.Name, folder(b));
+        });
+        break;
+    case DateColumn:
+        sortBy([](const Entry &a, const Entry &b) {
+            return Compare(std::tie(a.Day, a.Msecs), std::tie(b.Day, b.Msecs));
+        });
+        break;
+    case TimeColumn:
+        sortBy([](const Entry &a, const Entry &b) {
+            const auto time = [](const Entry &e) { return e.Day == Entry::NoDate ? -1 : e.Msecs; };
+            return Compare(time(a), time(b));
+        });
+        break;
+    case SizeColumn:
+        sortBy([](const Entry &a, const Entry &b) { return Compare(a.Size, b.Size); });
+        break;
+    case PackedColumn:
+        sortBy([](const Entry &a, const Entry &b) { return Compare(a.Packed, b.Packed); });
+        break;
+    case RatioColumn:
+        sortBy([](const Entry &a, const Entry &b) { return Compare(a.Ratio, b.Ratio); });
+        break;
+    default:
+        std::sort(rows.begin(), rows.end(), byRank);
+        break;
+    }
+}
 
 // The order of the row texts ignoring case, decided from the names' bytes
 // where plain ASCII settles it (an ASCII byte is always a whole character

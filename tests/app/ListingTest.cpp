@@ -165,3 +165,49 @@ TEST_F(ListingTest, SelectedRowsAreHighlightedInEveryColumn) {
         EXPECT_EQ(image.pixelColor(x, 1), highlight) << "column " << k;
     }
 }
+
+TEST_F(ListingTest, ClickedHeaderSortsAndSelectedRowsStayTheirEntries) {
+    const QString path =
+        MakeZip(QStringLiteral("sizes.zip"), {{QStringLiteral("a"), QByteArray(300, 'a')},
+                                              {QStringLiteral("b"), "b"},
+                                              {QStringLiteral("c"), QByteArray(20, 'c')}});
+    auto form = NewForm({path});
+    auto *header = form->findChild<QHeaderView *>(QStringLiteral("FilesHd"));
+    auto *list = form->findChild<QListView *>(QStringLiteral("FilesLb"));
+    const auto click = [&](int section) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + 5, 8));
+    };
+    const auto shown = [&] {
+        QString first;
+        for (const QString &row : form->RowTexts())
+            first += row.at(0);
+        return first;
+    };
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    list->selectionModel()->select(list->model()->index(2, 0), QItemSelectionModel::Select);
+
+    click(3); // Size
+    EXPECT_EQ(shown(), QStringLiteral("bca"));
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 3);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(form->SelectedEntries().Names, QStringList{QStringLiteral("c")});
+    EXPECT_EQ(form->SelectedEntries().Positions, QList<std::int32_t>{3});
+    EXPECT_TRUE(list->selectionModel()->isSelected(list->model()->index(1, 0)));
+
+    click(3);
+    EXPECT_EQ(shown(), QStringLiteral("acb"));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    // A command takes the rows as they are seen.
+    list->clearSelection();
+    list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::Select);
+    EXPECT_EQ(form->SelectedEntries().Names, QStringList{QStringLiteral("a")});
+    EXPECT_EQ(form->SelectedEntries().Positions, QList<std::int32_t>{1});
+
+    form->ListArchiveContents();
+    EXPECT_EQ(shown(), QStringLiteral("acb"));
+    form->OpenZipFile(path);
+    EXPECT_EQ(shown(), QStringLiteral("abc"));
+    EXPECT_FALSE(header->isSortIndicatorShown());
+}

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -42,8 +44,8 @@ QStringList Row(const TRowListModel &model, int row, int role) {
 
 TEST(RowListModelTest, EachColumnShowsItsFieldAndOrdersByItsValue) {
     const ScopedTimeLocale cLocale;
-    TZipFileStats big = Stats(QStringLiteral("big/disk.img"),
-                              QDateTime(QDate(2024, 5, 17), QTime(13, 45, 30)));
+    TZipFileStats big =
+        Stats(QStringLiteral("big/disk.img"), QDateTime(QDate(2024, 5, 17), QTime(13, 45, 30)));
     big.Size = 1;            // low 32 bits of 4 GiB + 1
     big.EngineValue1 = 1;    // high 32 bits
     big.CompressedSize = -2; // 0xFFFFFFFE
@@ -68,8 +70,9 @@ TEST(RowListModelTest, EachColumnShowsItsFieldAndOrdersByItsValue) {
                            "100%", "big"}));
     EXPECT_EQ(Row(model, 2, Qt::DisplayRole),
               (QStringList{"plain.txt", "", "", "0", "0", "0%", ""}));
-    EXPECT_EQ(model.RowText(1),
-              QStringLiteral("big/disk.img\t05/17/24\t13:45:30\t4,294,967,297\t4,294,967,294\t100%"));
+    EXPECT_EQ(
+        model.RowText(1),
+        QStringLiteral("big/disk.img\t05/17/24\t13:45:30\t4,294,967,297\t4,294,967,294\t100%"));
     EXPECT_EQ(model.Position(1), 2);
 
     const auto value = [&](int row, int column) {
@@ -83,4 +86,66 @@ TEST(RowListModelTest, EachColumnShowsItsFieldAndOrdersByItsValue) {
     EXPECT_EQ(value(1, TRowListModel::RatioColumn).toInt(), 100);
     EXPECT_FALSE(value(2, TRowListModel::DateColumn).toDateTime().isValid());
     EXPECT_FALSE(value(2, TRowListModel::TimeColumn).toTime().isValid());
+}
+
+TEST(RowListModelTest, EachColumnSortsByValueBothWaysTiesInRowTextOrder) {
+    struct Listed {
+        const char *name;
+        std::int32_t size, packed;
+        QDateTime when;
+        int ratio;
+    };
+    const std::vector<Listed> listed = {
+        {"d/BETA.txt", 100000, 10, QDateTime(QDate(2018, 3, 3), QTime(12, 0)), 99},
+        {"C/beta.txt", 9, 9, QDateTime(), 0},
+        {"b/Zed.txt", 900, 900, QDateTime(QDate(2020, 1, 1), QTime(10, 0)), 0},
+        {"a/alpha.txt", 10000, 5000, QDateTime(QDate(2019, 6, 1), QTime(23, 0)), 50},
+    };
+    TRowListModel model;
+    const auto list = [&] {
+        model.BeginListing(QLocale::c(), 4);
+        for (const Listed &l : listed) {
+            TZipFileStats entry = Stats(QString::fromUtf8(l.name), l.when);
+            entry.Size = l.size;
+            entry.CompressedSize = l.packed;
+            entry.Ratio = static_cast<std::uint8_t>(l.ratio);
+            model.AddEntry(entry);
+        }
+        model.EndListing();
+    };
+    const auto folders = [&] {
+        QString order;
+        for (int row = 0; row < model.Count(); ++row)
+            order += model.StoredName(row).at(0);
+        return order;
+    };
+    list();
+    EXPECT_EQ(folders(), QStringLiteral("abCd"));
+    struct Case {
+        int column;
+        const char *ascending;
+    };
+    for (const Case &c : std::vector<Case>{{TRowListModel::NameColumn, "aCdb"},
+                                           {TRowListModel::DateColumn, "Cdab"},
+                                           {TRowListModel::TimeColumn, "Cbda"},
+                                           {TRowListModel::SizeColumn, "Cbad"},
+                                           {TRowListModel::PackedColumn, "Cdba"},
+                                           {TRowListModel::RatioColumn, "bCad"},
+                                           {TRowListModel::PathColumn, "abCd"}}) {
+        SCOPED_TRACE(c.column);
+        model.sort(c.column, Qt::AscendingOrder);
+        EXPECT_EQ(folders(), QString::fromLatin1(c.ascending));
+        model.sort(c.column, Qt::DescendingOrder);
+        QString descending = QString::fromLatin1(c.ascending);
+        std::reverse(descending.begin(), descending.end());
+        EXPECT_EQ(folders(), descending);
+    }
+    // The order chosen holds for the next listing, until row text order
+    // is asked for again.
+    model.sort(TRowListModel::SizeColumn, Qt::AscendingOrder);
+    model.Clear();
+    list();
+    EXPECT_EQ(folders(), QStringLiteral("Cbad"));
+    model.sort(-1);
+    EXPECT_EQ(folders(), QStringLiteral("abCd"));
 }
