@@ -30,8 +30,8 @@ void SortKeepingSelection(QAbstractItemView &list, TRowListModel &rows, int colu
     int runStart = -1;
     int currentRow = -1;
     for (int row = 0; row <= rows.Count(); ++row) {
-        const bool inRun = row < rows.Count() &&
-                           selected[static_cast<std::size_t>(rows.Position(row))];
+        const bool inRun =
+            row < rows.Count() && selected[static_cast<std::size_t>(rows.Position(row))];
         if (row < rows.Count() && rows.Position(row) == currentPosition)
             currentRow = row;
         if (inRun && runStart < 0)
@@ -54,9 +54,8 @@ void SortKeepingSelection(QAbstractItemView &list, TRowListModel &rows, int colu
 void FilesHdSectionClick(QHeaderView &header, QAbstractItemView &list, TRowListModel &rows,
                          int section) {
     const Qt::SortOrder order =
-        rows.SortColumn() == section && rows.SortOrder() == Qt::AscendingOrder
-            ? Qt::DescendingOrder
-            : Qt::AscendingOrder;
+        rows.SortColumn() == section && rows.SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                               : Qt::AscendingOrder;
     SortKeepingSelection(list, rows, section, order);
     header.setSortIndicatorShown(true);
     header.setSortIndicator(section, order);
