@@ -2,10 +2,10 @@
 // names with: the input is a pattern and a name, split at the first NUL.
 // A pattern that patternLiteral takes for one name only must match exactly
 // that name, since the engines then look it up instead of matching it; and
-// NamePatterns must select what matching the pattern selects. Read as an
-// entry element ("POSITION:NAME"), it must select the entry at its position
-// under its name and nothing else. Built by
-// build.sh with clang, outside the normal build.
+// NamePatterns must select what patternSelects selects. Read as an entry
+// element ("POSITION:NAME"), it must select the entry at its position under
+// its name and nothing else. Built by build.sh with clang, outside the
+// normal build.
 #include "zipformat/entry_refs.h"
 #include "zipformat/name_patterns.h"
 #include "zipformat/wildcard.h"
@@ -34,10 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (single &&
         (!wildcardMatch(pattern, literal) || wildcardMatch(pattern, name) != (name == literal)))
         std::abort();
-    // A name also selects its folder entry, "x" the entry "x/".
-    const bool folder = single && name == literal + "/";
+    // Looked up or matched, a name selects its folder entry too ("x" "x/").
     NamePatterns patterns({std::string(input.substr(0, cut))});
-    if (patterns.match(name) != (wildcardMatch(pattern, name) || folder))
+    if (patterns.match(name) != patternSelects(pattern, name))
         std::abort();
 
     const std::string element(input.substr(0, cut));

@@ -75,7 +75,7 @@ bool NamePatterns::match(std::string_view entryName) {
     if (!entryName.empty() && entryName.back() == '/')
         hit = lookUp(entryName.substr(0, entryName.size() - 1)) || hit;
     for (const auto &[pattern, element] : patterns_) {
-        if (wildcardMatch(pattern, entryName)) {
+        if (patternSelects(pattern, entryName)) {
             elements_[element].matched = true;
             hit = true;
         }

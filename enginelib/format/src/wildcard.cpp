@@ -96,6 +96,13 @@ bool wildcardMatch(std::string_view pat, std::string_view name) noexcept {
     return p == pat.size();
 }
 
+bool patternSelects(std::string_view pattern, std::string_view name) noexcept {
+    if (wildcardMatch(pattern, name))
+        return true;
+    return !name.empty() && name.back() == '/' &&
+           wildcardMatch(pattern, name.substr(0, name.size() - 1));
+}
+
 bool patternLiteral(std::string_view pat, std::string &out) {
     // One pass over the name: find_first_of with a set of three searches the
     // set once per character, which shows when 100,000 names are requested.

@@ -4,18 +4,9 @@
 
 namespace zipwrite {
 
-using zipformat::wildcardMatch;
-
 bool matchesAny(const std::vector<std::string> &patterns, const std::string &name) {
-    std::string base = name;
-    while (!base.empty() && base.back() == '/')
-        base.pop_back();
-    const auto slash = base.rfind('/');
-    const std::string last = slash == std::string::npos ? base : base.substr(slash + 1);
     for (const auto &pat : patterns) {
-        if (wildcardMatch(pat, name) || wildcardMatch(pat, base))
-            return true;
-        if (pat.find('/') == std::string::npos && wildcardMatch(pat, last))
+        if (zipformat::patternSelects(pat, name))
             return true;
     }
     return false;

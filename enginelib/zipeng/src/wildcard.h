@@ -16,8 +16,7 @@ using zipformat::wildcardMatch;
 bool matchesAny(const std::vector<std::string> &patterns, const std::string &name);
 
 // Include/exclude filter on a stored name: kept when it matches an include
-// (or there are none) and no exclude. A pattern without "/" also matches the
-// last component, so "-x *.o" works on names with folders.
+// (or there are none) and no exclude, by zipformat::patternSelects.
 bool passesFilters(const std::vector<std::string> &includes,
                    const std::vector<std::string> &excludes, const std::string &storedName);
 
