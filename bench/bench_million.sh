@@ -73,14 +73,49 @@ window() {
 step_seconds() { awk -v s="$1" '$1 == s && NF == 2 { print $2 }' "$WORK/report"; }
 
 entries_text=$(printf "%d Entries" "$ENTRIES")
-read -r unzip_s unzip_k <<<"$(measured unzip -l "$archive")"
-read -r cli_s cli_k <<<"$(measured "$BIN/tarnwick-cli" list "$archive")"
+mib() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
+row() { printf '%-52s %9s %9s\n' "$1" "$2" "$(mib "$3")"; }
+fresh_out() { rm -rf "$WORK/out" && mkdir -p "$WORK/out"; }
+# Times the command and adds its row to the table.
+timed_row() {
+    local name=$1 s k
+    shift
+    read -r s k <<<"$(measured "$@")"
+    row "$name" "$s" "$k" >>"$report"
+}
+report=$WORK/table
+printf '%-52s %9s %9s\n' "$ENTRIES entries" "seconds" "peak MiB" >"$report"
+
+# The command-line tools, each peer right beside ours so that a busy
+# machine weighs on both alike.
+timed_row "unzip -l" unzip -l "$archive"
+timed_row "bsdtar -tf" bsdtar -tf "$archive"
+timed_row "tarnwick-cli list" "$BIN/tarnwick-cli" list "$archive"
+timed_row "unzip -tq" unzip -tq "$archive"
+timed_row "bsdtar -xOf (to nothing)" bsdtar -xOf "$archive"
+timed_row "tarnwick-cli test -q" "$BIN/tarnwick-cli" test "$archive" -q
+fresh_out
+timed_row "unzip -q -d out" unzip -q "$archive" -d out
+fresh_out
+timed_row "bsdtar -xf -C out" bsdtar -xf "$archive" -C out
+fresh_out
+timed_row "tarnwick-cli extract -q -d out" "$BIN/tarnwick-cli" extract "$archive" -q -d out
+rm -rf "$WORK/out"
+cp "$archive" remove.zip
+timed_row "zip -d (one folder of 1,000)" zip -q -d remove.zip 'dir001/*'
+cp "$archive" remove.zip
+timed_row "tarnwick-cli delete (one folder of 1,000)" "$BIN/tarnwick-cli" delete remove.zip 'dir001/*'
+cat "$report"
+
 read -r open_s open_k <<<"$(window "$archive" "" "" "^$entries_text")"
 read -r browse_s browse_k <<<"$(window "$archive" key:End,key:Home,EditSelectAllMn "" "^$entries_text")"
 scroll_s=$(step_seconds key:End)
 select_s=$(step_seconds EditSelectAllMn)
 
-rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+read -r test_s test_k <<<"$(window "$archive" FileTestMn "" FileTestMn)"
+test_step=$(step_seconds FileTestMn)
+
+fresh_out
 read -r extract_s extract_k <<<"$(window "$archive" EditSelectAllMn,EditExtractMn "$WORK/out" EditExtractMn)"
 extract_step=$(step_seconds EditExtractMn)
 extracted=$(find "$WORK/out" -type f | wc -l)
@@ -93,17 +128,15 @@ read -r remove_s remove_k <<<"$(window remove.zip key:Home,key:Shift+PgDown,key:
 remove_step=$(step_seconds EditDeleteMn)
 left=$(sed -n 2p "$WORK/report")
 
-mib() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
-printf '%-52s %9s %9s\n' "$ENTRIES entries" "seconds" "peak MiB"
-printf '%-52s %9s %9s\n' "unzip -l" "$unzip_s" "$(mib "$unzip_k")"
-printf '%-52s %9s %9s\n' "tarnwick-cli list" "$cli_s" "$(mib "$cli_k")"
-printf '%-52s %9s %9s\n' "window: start, open, list, quit" "$open_s" "$(mib "$open_k")"
-printf '%-52s %9s %9s\n' "window: ... scroll to the end and back, select all" "$browse_s" "$(mib "$browse_k")"
+row "window: start, open, list, quit" "$open_s" "$open_k"
+row "window: ... scroll to the end and back, select all" "$browse_s" "$browse_k"
 printf '%-52s %9s\n' "  of which End key (scroll to the last row, drawn)" "$scroll_s"
 printf '%-52s %9s\n' "  of which Select All" "$select_s"
-printf '%-52s %9s %9s\n' "window: ... select all, extract ($extracted files)" "$extract_s" "$(mib "$extract_k")"
+row "window: ... test the archive" "$test_s" "$test_k"
+printf '%-52s %9s\n' "  of which Test" "$test_step"
+row "window: ... select all, extract ($extracted files)" "$extract_s" "$extract_k"
 printf '%-52s %9s\n' "  of which Extract" "$extract_step"
-printf '%-52s %9s %9s\n' "window: ... select two pages, remove" "$remove_s" "$(mib "$remove_k")"
+row "window: ... select two pages, remove" "$remove_s" "$remove_k"
 printf '%-52s %9s\n' "  of which Remove (with the re-listing)" "$remove_step"
 echo "after the removal: $left"
 [ "$extracted" -eq "$ENTRIES" ] || { echo "extracted $extracted of $ENTRIES files" >&2; exit 1; }
