@@ -101,7 +101,13 @@ const ArchiveInfo &Archive::info() const noexcept {
     return s_ ? s_->info : kNoInfo;
 }
 std::size_t Archive::size() const noexcept {
-    return s_ ? s_->entries.size() : 0;
+    if (!s_)
+        return 0;
+    return s_->streamed ? static_cast<std::size_t>(s_->info.entryCount) : s_->entries.size();
+}
+
+bool Archive::holdsEntries() const noexcept {
+    return s_ && !s_->streamed;
 }
 
 const Entry &Archive::entry(std::size_t index) const noexcept {
@@ -118,6 +124,12 @@ Error Archive::locate(std::size_t index, EntryLocation &out) const noexcept {
     if (!s_ || index >= s_->entries.size())
         return Error::BadLocalHeader;
     return detail::locateEntry(*s_, s_->entries[index], out);
+}
+
+Error Archive::locate(const Entry &entry, EntryLocation &out) const noexcept {
+    if (!s_)
+        return Error::BadLocalHeader;
+    return detail::locateEntry(*s_, entry, out);
 }
 
 } // namespace zipformat

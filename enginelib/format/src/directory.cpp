@@ -120,7 +120,7 @@ Error placeDirectory(const Source &src, const EndRecord &end, bool allowShift,
 
 // Fills one entry from its central record: the fixed part `h`, then the
 // name, extra field and comment that follow it; false when it is damaged.
-bool parseCentral(ArchiveState &s, const RecordHeader &h, Cursor &c, std::uint64_t shift,
+bool parseCentral(const ArchiveState &s, const RecordHeader &h, Cursor &c, std::uint64_t shift,
                   Entry &e) {
     e.versionMadeBy = h.versionMadeBy;
     e.versionNeeded = h.versionNeeded;
@@ -169,6 +169,12 @@ bool parseCentral(ArchiveState &s, const RecordHeader &h, Cursor &c, std::uint64
     return true;
 }
 
+// Whether a local header can lie where the entry says: inside the file,
+// with room for its fixed part.
+bool headerInside(std::uint64_t size, const Entry &e) {
+    return e.headerPos < size && size - e.headerPos >= kLocalHeaderSize;
+}
+
 // Sets limitPos for each entry: the next record after its header. Entries
 // whose minimal extent (header plus data) crosses another entry's header
 // overlap it; entries that run past the directory or the file are broken.
@@ -176,7 +182,7 @@ Error checkExtents(ArchiveState &s, bool refuseOverlap) {
     const std::uint64_t size = s.src.size();
     if (!refuseOverlap) {
         for (Entry &e : s.entries) {
-            if (e.headerPos < size && size - e.headerPos >= kLocalHeaderSize)
+            if (headerInside(size, e))
                 e.limitPos = size;
         }
         return Error::Ok;
@@ -186,7 +192,7 @@ Error checkExtents(ArchiveState &s, bool refuseOverlap) {
     order.reserve(s.entries.size() + 2);
     for (std::size_t i = 0; i < s.entries.size(); ++i) {
         const Entry &e = s.entries[i];
-        if (e.headerPos < size && size - e.headerPos >= kLocalHeaderSize)
+        if (headerInside(size, e))
             order.emplace_back(e.headerPos, static_cast<std::uint32_t>(i));
     }
     order.emplace_back(s.info.centralPos, kBoundary);
@@ -217,6 +223,78 @@ Error checkExtents(ArchiveState &s, bool refuseOverlap) {
     return Error::Ok;
 }
 
+// The extent of one readable entry, or a boundary every entry must stop
+// at (the directory, the end of the file), for the overlap check of a
+// directory that is not kept.
+struct Extent {
+    std::uint64_t pos = 0;
+    std::uint64_t size = 0;
+    bool boundary = false;
+    bool operator<(const Extent &o) const {
+        return pos != o.pos ? pos < o.pos : boundary < o.boundary;
+    }
+};
+
+// checkExtents for a directory that is not kept: the same rules over the
+// extents, leaving the sorted positions as the limits to look up later.
+Error checkStreamedExtents(ArchiveState &s, std::vector<Extent> &order) {
+    order.push_back({s.info.centralPos, 0, true});
+    order.push_back({s.src.size(), 0, true});
+    if (!std::is_sorted(order.begin(), order.end()))
+        std::sort(order.begin(), order.end());
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        const Extent &e = order[i];
+        if (e.boundary)
+            continue;
+        std::size_t j = i + 1;
+        while (j < order.size() && order[j].pos == e.pos && order[j].boundary)
+            ++j;
+        const Extent &next = order[j < order.size() ? j : order.size() - 1];
+        if (!next.boundary && next.pos == e.pos)
+            return Error::Overlap;
+        std::uint64_t room = 0;
+        if (!s.src.distance(e.pos, next.pos, room))
+            room = std::numeric_limits<std::uint64_t>::max();
+        const bool fits = e.size <= room && room - e.size >= kLocalHeaderSize;
+        if (!fits && !next.boundary)
+            return Error::Overlap;
+    }
+    s.limits.reserve(order.size());
+    for (const Extent &e : order)
+        s.limits.push_back(e.pos);
+    return Error::Ok;
+}
+
+// parseDirectory without keeping the entries: one pass that checks every
+// record, the count and the extents.
+Error streamDirectory(ArchiveState &s, const EndRecord &end, std::uint64_t shift,
+                      const OpenOptions &options) {
+    s.streamed = true;
+    s.checkOverlap = options.checkOverlap;
+    s.shift = shift;
+    s.centralEnd = end.recordStart;
+    std::vector<Extent> extents;
+    if (options.checkOverlap)
+        extents.reserve(static_cast<std::size_t>(end.entries) + 2);
+    CentralReader reader(s, shift);
+    const std::uint64_t size = s.src.size();
+    std::uint64_t found = 0;
+    Entry e;
+    while (reader.next(e)) {
+        ++found;
+        if (options.checkOverlap && headerInside(size, e))
+            extents.push_back({e.headerPos, e.compressedSize, false});
+    }
+    if (reader.error() != Error::Ok)
+        return reader.error();
+    const bool countOk =
+        found == end.entries || (!end.zip64 && found > 0xffffu && (found & 0xffffu) == end.entries);
+    if (!countOk)
+        return Error::BadDirectory;
+    s.info.entryCount = found;
+    return options.checkOverlap ? checkStreamedExtents(s, extents) : Error::Ok;
+}
+
 Error parseDirectory(ArchiveState &s, const EndRecord &end, std::uint64_t shift,
                      const OpenOptions &options) {
     // A count the directory's bytes cannot hold is refused before anything
@@ -225,6 +303,8 @@ Error parseDirectory(ArchiveState &s, const EndRecord &end, std::uint64_t shift,
     if (s.src.distance(s.info.centralPos, end.recordStart, regionSize) &&
         end.entries > regionSize / kCentralHeaderSize)
         return Error::BadDirectory;
+    if (options.streamEntries && !s.src.isSet())
+        return streamDirectory(s, end, shift, options);
     // In a set, only the pieces that hold the directory are read.
     if (!s.src.readRange(s.info.centralPos, end.recordStart, s.central))
         return s.src.aborted() ? Error::Aborted : Error::NotAccessible;
@@ -241,14 +321,11 @@ Error parseDirectory(ArchiveState &s, const EndRecord &end, std::uint64_t shift,
         RecordHeader h;
         if (!readRecordHeader(c, HeaderKind::Central, h) || !parseCentral(s, h, c, shift, e))
             return Error::BadDirectory;
-        if (decodeName(e.rawName, e.extra, e.flags, scratch)) {
+        nameEntry(e, scratch);
+        if (e.name.data() == scratch.data()) {
             converted.emplace_back(s.entries.size(), s.names.size());
             s.names += scratch;
             s.names.push_back('\0');
-            e.nameFromUnicodeExtra =
-                (e.flags & kFlagUtf8) == 0 && !unicodePath(e.extra, e.rawName).empty();
-        } else {
-            e.name = e.rawName;
         }
         s.entries.push_back(e);
     }
@@ -304,6 +381,8 @@ Error tryEnd(ArchiveState &s, const std::vector<std::uint8_t> &tail, std::uint64
         return e;
     s.entries.clear();
     s.names.clear();
+    s.limits.clear();
+    s.streamed = false;
     s.info = ArchiveInfo{};
     s.info.fileSize = src.size();
     s.info.shift = shift;
@@ -358,6 +437,82 @@ bool decodeName(std::string_view raw, std::string_view extra, std::uint16_t flag
     std::replace(out.begin(), out.end(), '\0', '?');
     slashify(out);
     return true;
+}
+
+void nameEntry(Entry &e, std::string &scratch) {
+    if (decodeName(e.rawName, e.extra, e.flags, scratch)) {
+        e.name = scratch;
+        e.nameFromUnicodeExtra =
+            (e.flags & kFlagUtf8) == 0 && !unicodePath(e.extra, e.rawName).empty();
+    } else {
+        e.name = e.rawName;
+    }
+}
+
+namespace {
+// Read at a time: enough that the reads cost little beside the parsing.
+constexpr std::size_t kChunk = std::size_t{1} << 20;
+// The longest record there can be: the fixed part and three 16-bit fields.
+constexpr std::size_t kMaxRecord = kCentralHeaderSize + 3 * std::size_t{0xffff};
+} // namespace
+
+CentralReader::CentralReader(const ArchiveState &s, std::uint64_t shift) noexcept
+    : s_(s), shift_(shift), pos_(s.info.centralPos), end_(s.centralEnd) {
+    if (end_ < pos_)
+        end_ = pos_;
+}
+
+// Makes at least `n` bytes from pos_ on (fewer at the end of the
+// directory) available in the buffer.
+bool CentralReader::ensure(std::size_t n) {
+    const std::uint64_t want = std::min<std::uint64_t>(n, end_ - pos_);
+    if (pos_ >= bufPos_ && pos_ - bufPos_ + want <= buf_.size())
+        return true;
+    const auto len = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, end_ - pos_));
+    buf_.resize(std::max<std::size_t>(len, static_cast<std::size_t>(want)));
+    if (!s_.src.readAt(pos_, buf_.data(), buf_.size())) {
+        error_ = Error::NotAccessible;
+        return false;
+    }
+    bufPos_ = pos_;
+    return true;
+}
+
+bool CentralReader::next(Entry &e) {
+    if (error_ != Error::Ok || end_ - pos_ < 4)
+        return false;
+    if (!ensure(kMaxRecord))
+        return false;
+    const std::uint8_t *at = buf_.data() + (pos_ - bufPos_);
+    if (le32(at) != kSigCentral)
+        return false;
+    Cursor c(at, static_cast<std::size_t>(
+                     std::min<std::uint64_t>(end_ - pos_, buf_.size() - (pos_ - bufPos_))));
+    e = Entry{};
+    e.centralPos = pos_;
+    RecordHeader h;
+    if (!readRecordHeader(c, HeaderKind::Central, h) || !parseCentral(s_, h, c, shift_, e)) {
+        error_ = Error::BadDirectory;
+        return false;
+    }
+    pos_ += c.offset();
+    return true;
+}
+
+std::uint64_t limitOf(const ArchiveState &s, const Entry &e) noexcept {
+    const std::uint64_t size = s.src.size();
+    if (!headerInside(size, e))
+        return 0;
+    if (!s.checkOverlap)
+        return size;
+    auto next = std::upper_bound(s.limits.begin(), s.limits.end(), e.headerPos);
+    if (next == s.limits.end())
+        return 0;
+    std::uint64_t room = 0;
+    if (!s.src.distance(e.headerPos, *next, room))
+        room = std::numeric_limits<std::uint64_t>::max();
+    const bool fits = e.compressedSize <= room && room - e.compressedSize >= kLocalHeaderSize;
+    return fits ? *next : 0;
 }
 
 Error readDirectory(ArchiveState &s, const OpenOptions &options) {

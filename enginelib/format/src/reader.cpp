@@ -103,15 +103,12 @@ Error prepareAes(const Archive &archive, const Entry &e, std::string_view passwo
     return Error::Ok;
 }
 
-Error prepare(const Archive &archive, std::size_t index, std::string_view password, Prepared &p) {
-    const Entry &e = archive.entry(index);
-    if (index >= archive.size())
-        return Error::BadLocalHeader;
+Error prepare(const Archive &archive, const Entry &e, std::string_view password, Prepared &p) {
     if (e.flags & kFlagStrongCrypto)
         return Error::UnsupportedCrypto;
     if (!isAes(e) && !methodSupported(e.method))
         return Error::UnsupportedMethod;
-    Error err = archive.locate(index, p.loc);
+    Error err = archive.locate(e, p.loc);
     if (err != Error::Ok)
         return err;
     p.pos = p.loc.dataPos;
@@ -311,19 +308,35 @@ bool methodSupported(std::uint16_t method) noexcept {
     }
 }
 
+Error checkEntry(const Archive &archive, const Entry &e, std::string_view password) noexcept {
+    try {
+        Prepared p;
+        return prepare(archive, e, password, p);
+    } catch (const std::bad_alloc &) {
+        return Error::NoMemory;
+    }
+}
+
 Error checkEntry(const Archive &archive, std::size_t index, std::string_view password) noexcept {
-    Prepared p;
-    return prepare(archive, index, password, p);
+    if (index >= archive.size())
+        return Error::BadLocalHeader;
+    return checkEntry(archive, archive.entry(index), password);
 }
 
 Error readEntry(const Archive &archive, std::size_t index, OutputSink &sink,
                 const ReadOptions &options) noexcept {
+    if (index >= archive.size())
+        return Error::BadLocalHeader;
+    return readEntry(archive, archive.entry(index), sink, options);
+}
+
+Error readEntry(const Archive &archive, const Entry &e, OutputSink &sink,
+                const ReadOptions &options) noexcept {
     try {
         Prepared p;
-        Error err = prepare(archive, index, options.password, p);
+        Error err = prepare(archive, e, options.password, p);
         if (err != Error::Ok)
             return err;
-        const Entry &e = archive.entry(index);
         Input in(archive, p);
         Output out(sink, e.uncompressedSize, p.checkCrc);
         if (p.method == kMethodStored) {

@@ -17,12 +17,12 @@ EntryKind ZipCursor::kind() const {
 
 Error ZipCursor::read(zipformat::OutputSink &sink) {
     zipformat::SecretString password;
-    Error err = passwords_.resolve(archive_, index_, password);
+    Error err = passwords_.resolve(archive_, entry(), password);
     if (err != Error::Ok)
         return err;
     zipformat::ReadOptions options;
     options.password = password;
-    return zipformat::readEntry(archive_, index_, sink, options);
+    return zipformat::readEntry(archive_, entry(), sink, options);
 }
 
 std::uint8_t ZipCursor::skipReason(Error e) const {

@@ -7,6 +7,7 @@
 #include "other_archive.h"
 #include "passwords.h"
 #include "zipformat/archive.h"
+#include "zipformat/entry_walk.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -39,16 +40,23 @@ public:
 class ZipCursor final : public EntryCursor {
 public:
     ZipCursor(Messenger &messenger, const zipformat::Archive &archive, const std::string &password)
-        : archive_(archive), passwords_(messenger, password) {}
-    bool next() override { return ++index_ < archive_.size(); }
-    const zipformat::Entry &entry() const override { return archive_.entry(index_); }
+        : archive_(archive), walk_(archive), passwords_(messenger, password) {}
+    bool next() override {
+        if (!walk_.next())
+            return false;
+        ++index_;
+        return true;
+    }
+    const zipformat::Entry &entry() const override { return walk_.entry(); }
     std::size_t index() const override { return index_; }
     EntryKind kind() const override;
     zipformat::Error read(zipformat::OutputSink &sink) override;
+    zipformat::Error error() const override { return walk_.error(); }
     std::uint8_t skipReason(zipformat::Error e) const override;
 
 private:
     const zipformat::Archive &archive_;
+    zipformat::EntryWalk walk_;
     Passwords passwords_;
     std::size_t index_ = static_cast<std::size_t>(-1);
 };

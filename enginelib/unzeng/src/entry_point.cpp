@@ -25,6 +25,9 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
         return s.code();
     zipformat::Archive archive;
     zipformat::OpenOptions options;
+    // The operations walk the entries once, in order: the directory need
+    // not be held.
+    options.streamEntries = true;
     options.allowMultidisk = opt.multidisk;
     if (opt.multidisk)
         options.askForPiece = [&messenger](std::uint32_t disk) {

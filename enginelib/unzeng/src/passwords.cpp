@@ -8,9 +8,9 @@ namespace zipread {
 
 using zipformat::Error;
 
-Error Passwords::resolve(const zipformat::Archive &archive, std::size_t index,
+Error Passwords::resolve(const zipformat::Archive &archive, const zipformat::Entry &entry,
                          zipformat::SecretString &out) {
-    Error e = zipformat::checkEntry(archive, index, given_);
+    Error e = zipformat::checkEntry(archive, entry, given_);
     if (e == Error::Ok) {
         out = given_;
         return e;
@@ -18,11 +18,11 @@ Error Passwords::resolve(const zipformat::Archive &archive, std::size_t index,
     if (e != Error::NeedPassword && e != Error::BadPassword)
         return e;
     if (!remembered_.empty() && remembered_ != given_ &&
-        zipformat::checkEntry(archive, index, remembered_) == Error::Ok) {
+        zipformat::checkEntry(archive, entry, remembered_) == Error::Ok) {
         out = remembered_;
         return Error::Ok;
     }
-    std::string name(archive.entry(index).name);
+    std::string name(entry.name);
     char buffer[ENGINE_PASSWORD_CAPACITY];
     std::memset(buffer, 0, sizeof buffer);
     EnginePasswordQuery q{};
@@ -38,7 +38,7 @@ Error Passwords::resolve(const zipformat::Archive &archive, std::size_t index,
         return Error::Aborted;
     if (q.Reply == 0 || typed.empty())
         return e;
-    Error again = zipformat::checkEntry(archive, index, typed);
+    Error again = zipformat::checkEntry(archive, entry, typed);
     if (again != Error::Ok)
         return again;
     remembered_ = typed;

@@ -21,7 +21,7 @@ public:
     // Ok with `out` set (empty for entries that need none), the entry's error
     // (NeedPassword, BadPassword, UnsupportedMethod, ...), or Aborted when the
     // callback asked to stop.
-    zipformat::Error resolve(const zipformat::Archive &archive, std::size_t index,
+    zipformat::Error resolve(const zipformat::Archive &archive, const zipformat::Entry &entry,
                              zipformat::SecretString &out);
 
 private:

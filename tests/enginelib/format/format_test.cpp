@@ -4,6 +4,7 @@
 #include "zipformat/archive.h"
 #include "zipformat/crc32.h"
 #include "zipformat/dostime.h"
+#include "zipformat/entry_walk.h"
 #include "zipformat/name_patterns.h"
 #include "zipformat/names.h"
 #include "zipformat/pkcrypt.h"
@@ -20,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace zipformat;
@@ -471,6 +473,52 @@ TEST(FormatFuzzRegression, StreamedInflateErrorLeavesPointersAlone) {
     ro.wholeBufferCap = 0;
     DiscardSink out;
     EXPECT_EQ(readEntry(a, 0, out, ro), Error::Corrupted);
+}
+
+// A directory walked without being held must give every entry exactly as
+// the held one does, limits and converted names included, and refuse the
+// same archives: over the inputs that once broke the library and the
+// shared corpus.
+TEST(FormatArchive, WalkedDirectoryIsTheHeldOne) {
+    auto inputs = fuzzInputs();
+    const std::filesystem::path corpus = TARNWICK_CORPUS_DIR;
+    if (std::filesystem::is_directory(corpus))
+        for (const auto &p : std::filesystem::recursive_directory_iterator(corpus))
+            if (p.is_regular_file() && p.path().extension() == ".zip")
+                inputs.push_back(p.path().string());
+    for (const auto &path : inputs) {
+        SCOPED_TRACE(path);
+        for (bool overlap : {true, false}) {
+            OpenOptions options;
+            options.checkOverlap = overlap;
+            Archive held, walked;
+            const Error heldError = held.open(path, options);
+            options.streamEntries = true;
+            ASSERT_EQ(walked.open(path, options), heldError);
+            if (heldError != Error::Ok)
+                continue;
+            ASSERT_EQ(walked.size(), held.size());
+            EntryWalk walk(walked);
+            for (std::size_t i = 0; i < held.size(); ++i) {
+                ASSERT_TRUE(walk.next());
+                const Entry &a = held.entry(i), &b = walk.entry();
+                auto fields = [](const Entry &e) {
+                    return std::tuple(e.name, e.rawName, e.extra, e.comment, e.versionMadeBy,
+                                      e.versionNeeded, e.flags, e.method, e.dosTime, e.crc,
+                                      e.compressedSize, e.uncompressedSize, e.diskStart,
+                                      e.internalAttributes, e.externalAttributes,
+                                      e.localHeaderOffset, e.headerPos, e.centralPos, e.centralSize,
+                                      e.limitPos, e.mtime, e.atime, e.hasExactMtime, e.hasAtime,
+                                      e.nameFromUnicodeExtra, e.zip64);
+                };
+                EXPECT_TRUE(fields(b) == fields(a)) << a.name;
+                DiscardSink fromHeld, fromWalk;
+                EXPECT_EQ(readEntry(walked, b, fromWalk), readEntry(held, i, fromHeld));
+            }
+            EXPECT_FALSE(walk.next());
+            EXPECT_EQ(walk.error(), Error::Ok);
+        }
+    }
 }
 
 } // namespace

@@ -52,6 +52,13 @@ struct OpenOptions {
     // Refuse entries whose data would overlap another's. Always on for
     // extraction; a repair tool may turn it off to look at a broken file.
     bool checkOverlap = true;
+    // Keep no entries: the directory is checked as it is read (count,
+    // records, overlaps) and only the sorted header positions are kept, 8
+    // bytes an entry, so that a million entries fit in a few megabytes. The
+    // entries are then read with an EntryWalk; entry() and locate() by
+    // index know none. A multi-disk set is read whole as before, so no piece
+    // is asked for twice.
+    bool streamEntries = false;
 };
 
 // The local header of one entry, read and checked against the directory.
@@ -87,14 +94,20 @@ public:
     std::size_t size() const noexcept;
     const Entry &entry(std::size_t index) const noexcept;
     std::span<const Entry> entries() const noexcept;
+    // False when the directory was opened with streamEntries and is walked
+    // rather than held.
+    bool holdsEntries() const noexcept;
 
     // Reads the entry's local header and computes where its data lies;
     // BadLocalHeader when the header is missing or its method or name
     // disagree with the directory, Overlap when its data would run into the
     // next record.
     Error locate(std::size_t index, EntryLocation &out) const noexcept;
+    // The same for an entry of this archive met on an EntryWalk.
+    Error locate(const Entry &entry, EntryLocation &out) const noexcept;
 
 private:
+    friend class EntryWalk;
     std::unique_ptr<detail::ArchiveState> s_;
 };
 

@@ -36,10 +36,14 @@ bool methodSupported(std::uint16_t method) noexcept;
 // NeedPassword, BadPassword, UnsupportedCrypto, UnsupportedMethod or a
 // location error. Cheap: reads the local header and 12 bytes.
 Error checkEntry(const Archive &archive, std::size_t index, std::string_view password) noexcept;
+Error checkEntry(const Archive &archive, const Entry &entry, std::string_view password) noexcept;
 
 // Decodes the entry into `sink`. Ok only when all bytes arrived and the
 // size and CRC-32 match the directory.
 Error readEntry(const Archive &archive, std::size_t index, OutputSink &sink,
+                const ReadOptions &options = {}) noexcept;
+// The same for an entry met on an EntryWalk over `archive`.
+Error readEntry(const Archive &archive, const Entry &entry, OutputSink &sink,
                 const ReadOptions &options = {}) noexcept;
 
 // Reads the entry's raw stored bytes (still compressed and encrypted), e.g.
