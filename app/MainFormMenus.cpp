@@ -2,6 +2,7 @@
 // enabling rules, shortcuts and help contexts.
 #include "MainForm.h"
 
+#include "FilesLbFind.h"
 #include "FilesLbSort.h"
 #include "MenuTables.h"
 #include "platform/Desktop.h"
@@ -169,6 +170,15 @@ void TMainFormFm::ConnectCommands() {
     builtIn("FileExitMn", &TMainFormFm::FileExitMnClick);
     builtIn("EditSelectAllMn", &TMainFormFm::EditSelectAllMnClick);
     builtIn("DeselectAll2", &TMainFormFm::DeselectAll2Click);
+    auto find = std::make_shared<TFilesLbFind>(*FilesLb, *rows_);
+    SetCommandHandler(QStringLiteral("EditFindMn"), [find] { find->Find(); });
+    SetCommandHandler(QStringLiteral("EditFindNextMn"), [find] { find->FindNext(); });
+    SetCommandHandler(QStringLiteral("EditSelectMatchingMn"), [this, find] {
+        const int selected = find->SelectMatching();
+        if (selected >= 0)
+            SetStatusText(QString::number(selected) + QStringLiteral(" Entries selected."));
+        UpdateSelectionButtons();
+    });
     builtIn("MultidiskmodeMn", &TMainFormFm::MultidiskmodeMnClick);
     builtIn("SaveSettingsNow1", &TMainFormFm::SaveSettingsNow1Click);
     builtIn("HelpTopics1", &TMainFormFm::HelpTopics1Click);
@@ -240,7 +250,8 @@ void TMainFormFm::EditMnClick() {
     Item("EditView1")->setEnabled(e.ExtractView);
     Item("EditUpdateMn")->setEnabled(e.Update);
     Item("EditUpdateZIPDateMn")->setEnabled(e.UpdateDate);
-    for (const char *name : {"EditSelectAllMn", "DeselectAll2", "AddComment1"})
+    for (const char *name : {"EditSelectAllMn", "DeselectAll2", "AddComment1", "EditFindMn",
+                             "EditFindNextMn", "EditSelectMatchingMn"})
         Item(name)->setEnabled(e.RowsPresent);
 }
 

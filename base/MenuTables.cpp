@@ -45,6 +45,12 @@ constexpr TMenuItemSpec EditItems[] = {
     {"N2", "-", "", 0, ""},
     {"EditSelectAllMn", "Select &All", "Ctrl+S", 1040, "Select all the files in the Archive file."},
     {"DeselectAll2", "&Deselect All", "Ctrl+D", 1015, "Deselect all the files in the Archive file"},
+    // Ours, after the designed items.
+    {"N13", "-", "", 0, ""},
+    {"EditFindMn", "&Find...", "Ctrl+F", 0, "Find a file by a part of its name."},
+    {"EditFindNextMn", "Find &Next", "F3", 0, "Find the next file with the same part of its name."},
+    {"EditSelectMatchingMn", "Select &Matching...", "", 0,
+     "Select the files whose names match a pattern."},
 };
 
 constexpr TMenuItemSpec OptionsItems[] = {

@@ -5,9 +5,11 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QListView>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include <chrono>
@@ -15,9 +17,10 @@
 
 namespace {
 
-// Answers every question without a person: file and folder dialogs with one
-// path, message boxes with their default button. The texts of the boxes go
-// to the report, so that a script can tell success from failure.
+// Answers every question without a person: file and folder dialogs and
+// text boxes with one path or text, message boxes with their default
+// button. The texts of the boxes go to the report, so that a script can
+// tell success from failure.
 class TAnsweringDesktop : public platform::Desktop {
 public:
     TAnsweringDesktop(QString answer, QString *log)
@@ -46,6 +49,9 @@ public:
     bool moveToTrash(const QString &path) override { return qt_->moveToTrash(path); }
     void showHelp(const platform::HelpRequest &request) override { qt_->showHelp(request); }
     void openTextEditor(const QString &path) override { qt_->openTextEditor(path); }
+    platform::TextQueryResult textQuery(const platform::TextQueryRequest &) override {
+        return platform::TextQueryResult{true, answer_, false};
+    }
     std::unique_ptr<platform::DdeConversation> ddeConnect(const QString &service,
                                                           const QString &topic) override {
         return qt_->ddeConnect(service, topic);
@@ -73,6 +79,23 @@ void PressKeyInList(TMainFormFm &form, const QString &keyName) {
     list->viewport()->repaint();
 }
 
+// "header:3": a click on section 3 of FilesHd, as a user sorts by a column.
+void ClickHeader(TMainFormFm &form, int section) {
+    auto *header = form.findChild<QHeaderView *>(QStringLiteral("FilesHd"));
+    auto *list = form.findChild<QListView *>(QStringLiteral("FilesLb"));
+    if (header == nullptr || list == nullptr)
+        return;
+    const QPointF at(header->sectionViewportPosition(section) + 4, header->height() / 2.0);
+    const QPointF global = header->viewport()->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(header->viewport(), &press);
+    QCoreApplication::sendEvent(header->viewport(), &release);
+    list->viewport()->repaint();
+}
+
 // Runs each named menu command or key in turn; the report gets one line
 // per step with its wall-clock seconds.
 QString RunCommands(TMainFormFm &form, const QStringList &names, const QString &answer) {
@@ -80,10 +103,13 @@ QString RunCommands(TMainFormFm &form, const QStringList &names, const QString &
     TAnsweringDesktop desktop(answer, &log);
     platform::Desktop *previous = platform::Desktop::setCurrent(&desktop);
     const QString keyPrefix = QStringLiteral("key:");
+    const QString headerPrefix = QStringLiteral("header:");
     for (const QString &name : names) {
         const auto start = std::chrono::steady_clock::now();
         if (name.startsWith(keyPrefix))
             PressKeyInList(form, name.mid(keyPrefix.size()));
+        else if (name.startsWith(headerPrefix))
+            ClickHeader(form, name.mid(headerPrefix.size()).toInt());
         else
             form.RunItemCommand(name);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;

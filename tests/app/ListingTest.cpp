@@ -211,3 +211,11 @@ TEST_F(ListingTest, ClickedHeaderSortsAndSelectedRowsStayTheirEntries) {
     EXPECT_EQ(shown(), QStringLiteral("abc"));
     EXPECT_FALSE(header->isSortIndicatorShown());
 }
+
+TEST_F(ListingTest, SelectMatchingSaysHowManyRowsAreSelected) {
+    auto form = NewForm({MakeZipOfCount(QStringLiteral("ten.zip"), 10)});
+    desktop_->answerText(QStringLiteral("*"));
+    form->RunItemCommand(QStringLiteral("EditSelectMatchingMn"));
+    EXPECT_EQ(form->SelectedCount(), 10);
+    EXPECT_EQ(form->StatusText(), QStringLiteral("10 Entries selected."));
+}

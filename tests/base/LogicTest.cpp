@@ -1,6 +1,7 @@
 // The window's decisions that need no screen: result reports, enabling
 // rules, row texts and their fields, totals, display texts and geometry.
 #include "MenuRules.h"
+#include "NameMatch.h"
 #include "ProfileStore.h"
 #include "RecentList.h"
 #include "RowGeometry.h"
@@ -161,6 +162,32 @@ TEST(RowTextTest, FieldsAreSplitFromOnePosition) {
     EXPECT_EQ(StoredNameFolderPart(QStringLiteral("plain.txt")), QString());
     EXPECT_EQ(StoredNameFolderPart(QStringLiteral("/top.txt")), QStringLiteral("/"));
     EXPECT_EQ(StoredNameFilePart(QStringLiteral("dir/")), QString());
+}
+
+TEST(NameMatchTest, PatternsMatchTheFileNameOrWithASlashTheWholeNameIgnoringCase) {
+    struct Case {
+        const char *pattern;
+        const char *name;
+        bool matches;
+    };
+    for (const Case &c : std::initializer_list<Case>{
+             {"*.txt", "readme.txt", true},
+             {"*.txt", "docs/sub/Guide.TXT", true},
+             {"*.txt", "notes.txt/readme", false},
+             {"*", "dir/", true},
+             {"src/*", "src/util/strings.c", true},
+             {"src/*", "lib/src/x.c", false},
+             {"*/util/*.h", "src/util/strings.h", true},
+             {"file?.c", "file1.c", true},
+             {"file?.c", "file10.c", false},
+             {"a*b*c", "aXbYbZc", true},
+             {"a*b*c", "aXbYcZ", false},
+             {"ÄRGER*", "ärger.txt", true},
+         }) {
+        EXPECT_EQ(TNamePattern(QString::fromUtf8(c.pattern)).Matches(QString::fromUtf8(c.name)),
+                  c.matches)
+            << c.pattern << " " << c.name;
+    }
 }
 
 TEST(RowTextTest, TotalsTextFormatsBytes) {

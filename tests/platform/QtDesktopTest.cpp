@@ -5,6 +5,7 @@
 #include "platform/testing/QtPrinters.h"
 #include "platform/testing/ScriptedDesktop.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
@@ -18,6 +19,9 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
 
 using namespace platform;
 using platform::testing::ScriptedDesktop;
@@ -181,4 +185,38 @@ TEST(QtDesktopTest, HelpStaysUsableBesideADialogThatBlocksTheProgram) {
     // Typed as the window system delivers keys, which skips blocked windows.
     QTest::keyClick(viewer->windowHandle(), Qt::Key_Z);
     EXPECT_EQ(search->text(), "z");
+}
+
+TEST(QtDesktopTest, TextQueryTakesTheTypedTextAndTheOptionOrNothingOnEscape) {
+    const std::unique_ptr<Desktop> desktop = CreateQtDesktop();
+    TextQueryRequest request{QStringLiteral("Select Matching"), QStringLiteral("Pattern:"),
+                             QStringLiteral("old"), QStringLiteral("&Add"), false};
+    QStringList seen;
+    const auto answerWith = [&](std::function<void(QWidget &)> act) {
+        QTimer::singleShot(0, [&seen, act] {
+            QWidget *box = TopLevel<QWidget>("TextQueryDlg");
+            ASSERT_NE(box, nullptr);
+            auto *text = box->findChild<QLineEdit *>(QStringLiteral("EdQueryText"));
+            seen << box->windowTitle() << text->text() << text->selectedText();
+            act(*box);
+        });
+    };
+    answerWith([](QWidget &box) {
+        auto *text = box.findChild<QLineEdit *>(QStringLiteral("EdQueryText"));
+        QTest::keyClicks(text, QStringLiteral("*.txt")); // replaces the selected text
+        box.findChild<QAbstractButton *>(QStringLiteral("CkBxQueryOption"))->click();
+        QTest::keyClick(text, Qt::Key_Return);
+    });
+    const TextQueryResult typed = desktop->textQuery(request);
+    EXPECT_EQ(seen, (QStringList{"Select Matching", "old", "old"}));
+    EXPECT_TRUE(typed.accepted);
+    EXPECT_EQ(typed.text, QStringLiteral("*.txt"));
+    EXPECT_TRUE(typed.optionChecked);
+
+    request.option.clear();
+    answerWith([](QWidget &box) {
+        EXPECT_EQ(box.findChild<QAbstractButton *>(QStringLiteral("CkBxQueryOption")), nullptr);
+        QTest::keyClick(&box, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(desktop->textQuery(request).accepted);
 }

@@ -5,6 +5,7 @@
 #include "QtMessageBox.h"
 #include "SelectDirectoryDialog.h"
 #include "TextEditorWindow.h"
+#include "TextQueryDialog.h"
 #include "platform/ModalCursor.h"
 #include "platform/Paths.h"
 #include "platform/ProgMan.h"
@@ -42,6 +43,10 @@ public:
     FileDialogResult fileDialog(const FileDialogRequest &request) override {
         ProgramFileDialog dialog(request, QApplication::activeWindow());
         return dialog.run();
+    }
+
+    TextQueryResult textQuery(const TextQueryRequest &request) override {
+        return RunTextQuery(request, QApplication::activeWindow());
     }
 
     std::optional<QString> selectDirectory(const SelectDirectoryRequest &request) override {

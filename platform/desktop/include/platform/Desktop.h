@@ -50,6 +50,22 @@ struct HelpRequest {
     QString helpFile; // as the application names it, e.g. "Tarnwick.hlp"
 };
 
+// A short text asked for in a small box, such as a name to find or a
+// pattern to select by.
+struct TextQueryRequest {
+    QString caption;
+    QString prompt; // the label over the text field
+    QString text;   // the field's text at first, all of it selected
+    QString option; // a check box's label under the field; empty: none
+    bool optionChecked = false;
+};
+
+struct TextQueryResult {
+    bool accepted = false; // OK; Cancel and closing the box are not
+    QString text;
+    bool optionChecked = false;
+};
+
 // One open conversation with a DDE-style service (only "ProgMan" exists here).
 class DdeConversation {
 public:
@@ -77,6 +93,8 @@ public:
     virtual void showHelp(const HelpRequest &request) = 0;
     // Opens `path` (may be empty or missing) in the plain-text editor window.
     virtual void openTextEditor(const QString &path) = 0;
+    // The box of a TextQueryRequest, over the active window.
+    virtual TextQueryResult textQuery(const TextQueryRequest &request) = 0;
     // nullptr when no server answers.
     virtual std::unique_ptr<DdeConversation> ddeConnect(const QString &service,
                                                         const QString &topic) = 0;

@@ -15,7 +15,8 @@ public:
     ScriptedConversation(std::vector<ScriptedDesktop::Request> &log, bool accepted)
         : log_(log), accepted_(accepted) {}
     bool execute(const QString &command) override {
-        ScriptedDesktop::Request r{ScriptedDesktop::Kind::DdeExecute, {}, {}, {}, {}, {}, command};
+        ScriptedDesktop::Request r{
+            ScriptedDesktop::Kind::DdeExecute, {}, {}, {}, {}, {}, command, {}};
         log_.push_back(r);
         return accepted_;
     }
@@ -47,6 +48,8 @@ const char *KindName(ScriptedDesktop::Kind kind) {
         return "DDE connect";
     case ScriptedDesktop::Kind::DdeExecute:
         return "DDE execute";
+    case ScriptedDesktop::Kind::TextQuery:
+        return "text query";
     }
     return "?";
 }
@@ -116,6 +119,16 @@ ScriptedDesktop &ScriptedDesktop::answerDdeConnect(bool serverAnswers, bool acce
     return *this;
 }
 
+ScriptedDesktop &ScriptedDesktop::answerText(const QString &text, bool optionChecked) {
+    answers_.emplace_back(TextQueryResult{true, text, optionChecked});
+    return *this;
+}
+
+ScriptedDesktop &ScriptedDesktop::cancelText() {
+    answers_.emplace_back(TextQueryResult{});
+    return *this;
+}
+
 std::vector<ScriptedDesktop::Request> ScriptedDesktop::requestsOf(Kind kind) const {
     std::vector<Request> matching;
     for (const Request &r : requests_) {
@@ -140,7 +153,7 @@ void ScriptedDesktop::clear() {
 }
 
 MsgResult ScriptedDesktop::messageBox(const MessageRequest &request) {
-    Request r{Kind::Message, request, {}, {}, {}, {}, {}};
+    Request r{Kind::Message, request, {}, {}, {}, {}, {}, {}};
     requests_.push_back(r);
     const auto answer =
         take<MsgResult>(KindName(Kind::Message),
@@ -150,7 +163,7 @@ MsgResult ScriptedDesktop::messageBox(const MessageRequest &request) {
 }
 
 FileDialogResult ScriptedDesktop::fileDialog(const FileDialogRequest &request) {
-    Request r{Kind::FileDialog, {}, request, {}, {}, {}, {}};
+    Request r{Kind::FileDialog, {}, request, {}, {}, {}, {}, {}};
     requests_.push_back(r);
     const auto answer = take<FilesAnswer>(KindName(Kind::FileDialog), request.title);
     if (!answer)
@@ -159,39 +172,46 @@ FileDialogResult ScriptedDesktop::fileDialog(const FileDialogRequest &request) {
 }
 
 std::optional<QString> ScriptedDesktop::selectDirectory(const SelectDirectoryRequest &request) {
-    Request r{Kind::SelectDirectory, {}, {}, request, {}, {}, {}};
+    Request r{Kind::SelectDirectory, {}, {}, request, {}, {}, {}, {}};
     requests_.push_back(r);
     const auto answer = take<DirectoryAnswer>(KindName(Kind::SelectDirectory), request.initialDir);
     return answer ? answer->folder : std::nullopt;
 }
 
 int ScriptedDesktop::shellOpen(const QString &file, const QString &parameters) {
-    Request r{Kind::ShellOpen, {}, {}, {}, {}, file, parameters};
+    Request r{Kind::ShellOpen, {}, {}, {}, {}, file, parameters, {}};
     requests_.push_back(r);
     const auto answer = take<ShellAnswer>(KindName(Kind::ShellOpen), file);
     return answer ? answer->result : 2;
 }
 
 bool ScriptedDesktop::moveToTrash(const QString &path) {
-    Request r{Kind::Trash, {}, {}, {}, {}, path, {}};
+    Request r{Kind::Trash, {}, {}, {}, {}, path, {}, {}};
     requests_.push_back(r);
     const auto answer = take<TrashAnswer>(KindName(Kind::Trash), path);
     return answer && answer->moved;
 }
 
 void ScriptedDesktop::showHelp(const HelpRequest &request) {
-    Request r{Kind::Help, {}, {}, {}, request, {}, {}};
+    Request r{Kind::Help, {}, {}, {}, request, {}, {}, {}};
     requests_.push_back(r);
 }
 
 void ScriptedDesktop::openTextEditor(const QString &path) {
-    Request r{Kind::TextEditor, {}, {}, {}, {}, path, {}};
+    Request r{Kind::TextEditor, {}, {}, {}, {}, path, {}, {}};
     requests_.push_back(r);
+}
+
+TextQueryResult ScriptedDesktop::textQuery(const TextQueryRequest &request) {
+    Request r{Kind::TextQuery, {}, {}, {}, {}, {}, {}, request};
+    requests_.push_back(r);
+    return take<TextQueryResult>(KindName(Kind::TextQuery), request.caption)
+        .value_or(TextQueryResult{});
 }
 
 std::unique_ptr<DdeConversation> ScriptedDesktop::ddeConnect(const QString &service,
                                                              const QString &topic) {
-    Request r{Kind::DdeConnect, {}, {}, {}, {}, service, topic};
+    Request r{Kind::DdeConnect, {}, {}, {}, {}, service, topic, {}};
     requests_.push_back(r);
     const auto answer = take<DdeAnswer>(KindName(Kind::DdeConnect), service);
     if (!answer || !answer->serverAnswers)

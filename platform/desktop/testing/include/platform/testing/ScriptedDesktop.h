@@ -24,7 +24,8 @@ public:
         Help,
         TextEditor,
         DdeConnect,
-        DdeExecute
+        DdeExecute,
+        TextQuery
     };
 
     struct Request {
@@ -35,6 +36,7 @@ public:
         HelpRequest help;
         QString path;      // ShellOpen file, Trash / TextEditor path, DdeConnect service
         QString parameter; // ShellOpen parameters, DdeExecute command, DdeConnect topic
+        TextQueryRequest textQuery;
     };
 
     ScriptedDesktop();
@@ -53,6 +55,8 @@ public:
     ScriptedDesktop &answerTrash(bool moved);
     // Whether a DDE server answers; its execute() results are all `accepted`.
     ScriptedDesktop &answerDdeConnect(bool serverAnswers, bool accepted = true);
+    ScriptedDesktop &answerText(const QString &text, bool optionChecked = false);
+    ScriptedDesktop &cancelText();
 
     // ---- record ----
     const std::vector<Request> &requests() const { return requests_; }
@@ -69,6 +73,7 @@ public:
     bool moveToTrash(const QString &path) override;
     void showHelp(const HelpRequest &request) override;
     void openTextEditor(const QString &path) override;
+    TextQueryResult textQuery(const TextQueryRequest &request) override;
     std::unique_ptr<DdeConversation> ddeConnect(const QString &service,
                                                 const QString &topic) override;
 
@@ -91,8 +96,8 @@ private:
         bool serverAnswers;
         bool accepted;
     };
-    using Answer =
-        std::variant<MsgResult, FilesAnswer, DirectoryAnswer, ShellAnswer, TrashAnswer, DdeAnswer>;
+    using Answer = std::variant<MsgResult, FilesAnswer, DirectoryAnswer, ShellAnswer, TrashAnswer,
+                                DdeAnswer, TextQueryResult>;
 
     template <typename T> std::optional<T> take(const char *what, const QString &detail);
 
