@@ -61,11 +61,13 @@ TMainFormFm::TMainFormFm(const QStringList &arguments, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     // Design properties of the engine, before the settings overwrite some.
-    MainZip.Compression = 6;
-    MainZip.StoredExtensions = QStringLiteral(".ZIP;.LZH;.ARC;.ARJ;.ZOO");
-    MainZip.UsePaths = false;
-    MainZip.UseTempFile = false;
-    MainZip.OnListing = [this](TZipEngine &, const TZipFileStats &entry) { MainZipListing(entry); };
+    session_.MainZip.Compression = 6;
+    session_.MainZip.StoredExtensions = QStringLiteral(".ZIP;.LZH;.ARC;.ARJ;.ZOO");
+    session_.MainZip.UsePaths = false;
+    session_.MainZip.UseTempFile = false;
+    session_.MainZip.OnListing = [this](TZipEngine &, const TZipFileStats &entry) {
+        MainZipListing(entry);
+    };
 
     NewZipDg =
         ArchiveDialog(platform::FileDialogRequest::Mode::Save, QStringLiteral("New Archive"));
@@ -325,7 +327,7 @@ void TMainFormFm::FormResize() {
 void TMainFormFm::closeEvent(QCloseEvent *event) {
     // The engine pumps window events during a call; closing then would
     // destroy MainZip inside its own operation.
-    if (BusyCount != 0) {
+    if (session_.BusyCount != 0) {
         event->ignore();
         return;
     }
@@ -351,6 +353,19 @@ void TMainFormFm::AddTempFile(const QString &path) {
     TempFiles->addItem(path);
 }
 
+QStringList TMainFormFm::DroppedFiles() const {
+    return FileDrag1->NameWithPath();
+}
+
+void TMainFormFm::SetEntryDragHandlers(std::function<QMimeData *()> start,
+                                       std::function<void(Qt::DropAction)> ended) {
+    auto *list = static_cast<TFilesLbView *>(FilesLb);
+    list->OnStartDrag = [start = std::move(start)](TFilesLbView &) { return start(); };
+    list->OnDragEnded = [ended = std::move(ended)](TFilesLbView &, Qt::DropAction done) {
+        ended(done);
+    };
+}
+
 QStringList TMainFormFm::TempFileNames() const {
     QStringList names;
     for (int i = 0; i < TempFiles->count(); ++i)
@@ -371,10 +386,10 @@ void TMainFormFm::RunCommand(const std::function<void()> &command) {
 }
 
 void TMainFormFm::SetBusy(bool leaving) {
-    BusyCount += leaving ? -1 : 1;
-    if (BusyCount < 0)
-        BusyCount = 0;
-    const bool idle = BusyCount == 0;
+    session_.BusyCount += leaving ? -1 : 1;
+    if (session_.BusyCount < 0)
+        session_.BusyCount = 0;
+    const bool idle = session_.BusyCount == 0;
     for (QMenu *menu : {FileMn, EditMn, OptionsMn, HelpMn})
         menu->menuAction()->setEnabled(idle);
     FilesLb->setEnabled(idle);
@@ -398,10 +413,11 @@ void TMainFormFm::SetBusy(bool leaving) {
     }
 }
 
-TResultClass TMainFormFm::ShowZipResult(int code, const QString &verb) {
-    const TZipResultReport report = ZipResultReportFor(code, verb, QuietOpen);
+TResultClass TMainFormFm::ShowOutcome(TSessionOutcome &outcome, const QString &verb) {
+    const TZipResultReport report = ZipResultReportFor(outcome.Code, verb, QuietOpen);
     if (report.Seen)
-        ZipResultSeen = true;
+        outcome.Reported = true;
+    outcome.Class = report.ResultClass;
     if (!report.Text.isEmpty() && report.Box != TZipResultBox::None)
         platform::MessageDlg(report.Text,
                              report.Box == TZipResultBox::Information
@@ -412,20 +428,20 @@ TResultClass TMainFormFm::ShowZipResult(int code, const QString &verb) {
 }
 
 TArchiveViewState TMainFormFm::ViewState() const {
-    return TArchiveViewState{!MainZip.ZipFileName.isEmpty(), MainZip.MultidiskMode, rows_->Count(),
-                             SelectedCount()};
+    return TArchiveViewState{!session_.MainZip.ZipFileName.isEmpty(),
+                             session_.MainZip.MultidiskMode, rows_->Count(), SelectedCount()};
 }
 
 void TMainFormFm::UpdateArchiveButtons() {
     const TToolbarEnabling e = ToolbarEnabling(ViewState());
-    const bool idle = BusyCount == 0;
+    const bool idle = session_.BusyCount == 0;
     for (const char *name : {"SpdBtnClose", "SpdBtnInfo", "SpdBtnAdd"})
         Button(name)->setEnabled(idle && e.ArchiveButtons);
     UpdateSelectionButtons();
 }
 
 void TMainFormFm::UpdateSelectionButtons() {
-    const bool enabled = BusyCount == 0 && ToolbarEnabling(ViewState()).SelectionButtons;
+    const bool enabled = session_.BusyCount == 0 && ToolbarEnabling(ViewState()).SelectionButtons;
     for (const char *name : {"SpdBtnRemove", "SpdBtnExtract", "SpdBtnView"})
         Button(name)->setEnabled(enabled);
     // Keeps the shortcuts current even when no key reaches our filter first.

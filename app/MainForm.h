@@ -1,10 +1,12 @@
-// TMainFormFm: the program's one main window. It owns the engine instance
-// MainZip, the settings in memory, the open archive and the contents list.
-// New, Open, Close, the settings, help and the contents-view commands are
-// its own handlers; the archive commands live in commands/ and the dialogs'
-// in dialogs/, as functions over the public services below.
+// TMainFormFm: the program's one main window. It holds the archive session
+// (whose engine component is MainZip), the settings in memory, the open
+// archive and the contents list. New, Open, Close, the settings, help and
+// the contents-view commands are its own handlers; the archive commands
+// live in commands/ and the dialogs' in dialogs/, over the window as
+// TCommandHost (commands/session/CommandHost.h) sees it.
 #pragma once
 
+#include "CommandHost.h"
 #include "EngineResultText.h"
 #include "EntryRefs.h"
 #include "ListingTotals.h"
@@ -39,22 +41,22 @@ class TProfileStore;
 class TRecentList;
 class TRowListModel;
 
-class TMainFormFm : public QMainWindow {
+class TMainFormFm : public QMainWindow, public TCommandHost {
     Q_OBJECT
 public:
     // arguments: the program's arguments after its own name.
     explicit TMainFormFm(const QStringList &arguments = QStringList(), QWidget *parent = nullptr);
     ~TMainFormFm() override;
 
-    // --- services every command uses
-    // The busy state around a command, nesting; commands hold it through
-    // TBusyScope (BusyScope.h), which leaves it on every way out.
-    void SetBusy(bool leaving);
-    bool IsBusy() const { return BusyCount != 0; }
-    TResultClass ShowZipResult(int code, const QString &verb);
-    // True, after saying so, when the open archive is of a format the
-    // engine only reads: every command that would change it asks first.
-    bool RefuseReadOnly();
+    // --- services every command uses (TArchiveView, TCommandHost)
+    void SetBusy(bool leaving) override;
+    bool IsBusy() const override { return session_.BusyCount != 0; }
+    TResultClass ShowOutcome(TSessionOutcome &outcome, const QString &verb) override;
+    bool RefuseReadOnly() override;
+    TEngineSession &Session() override { return session_; }
+    const TEngineSession &Session() const { return session_; }
+    TSettings &CurrentSettings() override { return Settings; }
+    QWidget &Window() override { return *this; }
     void UpdateArchiveButtons();
     void UpdateSelectionButtons();
     // Panel 0 of StatusBar1 and the position of ProgressBar2, for the
@@ -62,19 +64,21 @@ public:
     // entry, far more often than the window can be drawn: the widgets take
     // the last value at the next event dispatch, which the engine's message
     // pump brings about while it works. The getters see the last value set.
-    void SetStatusText(const QString &text);
-    void SetProgressPosition(int position);
+    void SetStatusText(const QString &text) override;
+    void SetProgressPosition(int position) override;
     int ProgressPosition() const;
-    // Switches the engine's multidisk mode off and unchecks MultidiskmodeMn.
-    void MultidiskOff();
+    void MultidiskOff() override;
     // The selected rows of FilesLb, in list order.
-    TEntryRefs SelectedEntries() const;
+    TEntryRefs SelectedEntries() const override;
     // Stored names of the selected rows of FilesLb, in list order.
     QStringList SelectedNames() const { return SelectedEntries().Names; }
     // Every row below `folder` (a stored name ending in "/"), in list order.
-    TEntryRefs EntriesBelow(const QString &folder) const;
+    TEntryRefs EntriesBelow(const QString &folder) const override;
     // TempFiles: the view command's files, deleted when the window closes.
-    void AddTempFile(const QString &path);
+    void AddTempFile(const QString &path) override;
+    QStringList DroppedFiles() const override;
+    void SetEntryDragHandlers(std::function<QMimeData *()> start,
+                              std::function<void(Qt::DropAction)> ended) override;
     QStringList TempFileNames() const;
 
     // --- enabling rules, run when a menu drops down or a shortcut is pressed
@@ -84,36 +88,22 @@ public:
     void PopupMenu1Popup();
 
     // --- the open archive
-    void FileNewMnClick();
+    void FileNewMnClick() override;
     void FileOpenMnClick();
-    void FileCloseMnClick();
-    // How a path becomes the open archive. Quiet (the command line, a recent
-    // item, the archive browser): the recent list stays as it is and a
-    // listing failure without a message of its own goes unreported. Chosen
-    // (Open, Rename Archive): the user picked the path, so it heads the
-    // recent list and every listing failure is reported.
-    enum class TOpenMode { Quiet, Chosen };
-    // The one way an archive is opened: `path` becomes the open archive,
-    // named in the caption, and is listed, inside a busy state of its own.
-    // The path is not checked; a missing archive lists as empty.
-    void OpenZipFile(const QString &path, TOpenMode mode = TOpenMode::Quiet);
-    void ListArchiveContents();
-    // Whether the open archive is still the file it was when it was last
-    // listed: another program may have added or removed entries since, and
-    // the rows would then stand for entries that are not there.
-    bool ListingCurrent() const;
-    // After a change of ours that leaves the entries as listed (the archive
-    // date, the comment): the list stays current if it was before.
-    void KeepListingCurrent(bool wasCurrent);
+    void FileCloseMnClick() override;
+    void OpenZipFile(const QString &path, TOpenMode mode = TOpenMode::Quiet) override;
+    void ListArchiveContents() override;
+    bool ListingCurrent() const override;
+    void KeepListingCurrent(bool wasCurrent) override;
 
     // --- the window's file dialogs, shown under the caller's title with an
     // empty name field; the dialogs themselves keep their own titles.
     // NewZipDg: the chosen path, empty when cancelled.
-    QString ChooseNewArchive(const QString &title);
+    QString ChooseNewArchive(const QString &title) override;
     // OpenZipDg, starting in LastDirectory when there is one.
-    QString ChooseArchive(const QString &title);
+    QString ChooseArchive(const QString &title) override;
     // AddFilesDg: the chosen files, none when cancelled.
-    QStringList ChooseFilesToAdd();
+    QStringList ChooseFilesToAdd() override;
 
     // --- settings
     void LoadSettings();
@@ -123,10 +113,10 @@ public:
     void SaveSettingsNow1Click();
 
     // --- contents view
-    void EditSelectAllMnClick();
+    void EditSelectAllMnClick() override;
     void DeselectAll2Click();
     void FilesLbDblClick();
-    int SelectedCount() const;
+    int SelectedCount() const override;
     // Every row's text: one string per row, for small lists.
     QStringList RowTexts() const;
     TColumnWidths ColumnWidths() const;
@@ -143,7 +133,7 @@ public:
     // The command behind a menu item or toolbar button, by the item's name
     // (buttons use their menu twin's name, AbortSb its own). The commands of
     // commands/ and dialogs/ plug in here; an item without one does nothing.
-    void SetCommandHandler(const QString &itemName, std::function<void()> handler);
+    void SetCommandHandler(const QString &itemName, std::function<void()> handler) override;
     bool HasCommandHandler(const QString &itemName) const;
     void RunItemCommand(const QString &itemName);
     // Run by every new window before it loads its settings and opens the
@@ -153,13 +143,8 @@ public:
     static void SetCommandInstaller(std::function<void(TMainFormFm &)> installer);
 
     // --- window state
-    TZipEngine MainZip;
     TSettings Settings;
-    int BusyCount = 0;
-    bool ZipResultSeen = false;
     bool QuietOpen = false;
-    // 1 only while Test Archive is inside the engine's test operation.
-    bool TestRunning = false;
     QPoint LastMouseDownPoint;
     QString TotalsHint() const { return totalsHint_; }
     QString StatusText() const; // panel 0 of StatusBar1
@@ -211,6 +196,7 @@ private:
     QToolButton *Button(const char *name) const;
     TArchiveViewState ViewState() const;
 
+    TEngineSession session_;
     std::unique_ptr<TProfileStore> profile_;
     std::unique_ptr<TRecentList> recent_;
     TPlacement *Placement1 = nullptr;

@@ -74,7 +74,7 @@ void TMainFormFm::FileNewMnClick() {
     // The dialog has asked before replacing; the first add creates the file.
     if (QFileInfo::exists(path))
         QFile::remove(path);
-    MainZip.ZipFileName = path;
+    session_.MainZip.ZipFileName = path;
     PushRecentArchive(path);
     ApplyCaption(CaptionFor(path));
     ClearContents();
@@ -91,7 +91,7 @@ void TMainFormFm::FileOpenMnClick() {
 }
 
 void TMainFormFm::FileCloseMnClick() {
-    MainZip.ZipFileName.clear();
+    session_.MainZip.ZipFileName.clear();
     ApplyCaption(CaptionFor(QString()));
     ClearContents();
     UpdateArchiveButtons();
@@ -105,7 +105,7 @@ void TMainFormFm::OpenZipFile(const QString &path, TOpenMode mode) {
     });
     if (mode == TOpenMode::Chosen)
         PushRecentArchive(path);
-    MainZip.ZipFileName = path;
+    session_.MainZip.ZipFileName = path;
     ApplyCaption(CaptionFor(path));
     ResetFilesLbSort(*FilesHd, *rows_);
     QuietOpen = mode == TOpenMode::Quiet;
@@ -116,9 +116,9 @@ void TMainFormFm::ListArchiveContents() {
     totals_.Clear();
     rows_->Clear();
     // Taken first: a change made while the listing reads counts as a change.
-    listedPath_ = MainZip.ZipFileName;
+    listedPath_ = session_.MainZip.ZipFileName;
     listedStamp_ = platform::FileStampOf(listedPath_);
-    const int count = MainZip.EntryCount();
+    const int count = session_.MainZip.EntryCount();
     listingProgress_ = 0;
     shownProgress_ = 0;
     // A range of 0 to 0 would turn the bar into a busy indicator.
@@ -137,7 +137,7 @@ void TMainFormFm::ListArchiveContents() {
             rows_->EndListing();
             FilesLb->setUpdatesEnabled(true);
         });
-        result = MainZip.ListArchive();
+        result = session_.MainZip.ListArchive();
     }
     // A missing archive lists as empty without a message.
     if (result != ENGINE_ARCHIVE_NOT_FOUND)
@@ -150,19 +150,21 @@ void TMainFormFm::ListArchiveContents() {
 }
 
 bool TMainFormFm::ListingCurrent() const {
-    return MainZip.ZipFileName == listedPath_ && platform::FileStampOf(listedPath_) == listedStamp_;
+    return session_.MainZip.ZipFileName == listedPath_ &&
+           platform::FileStampOf(listedPath_) == listedStamp_;
 }
 
 void TMainFormFm::KeepListingCurrent(bool wasCurrent) {
-    if (wasCurrent && MainZip.ZipFileName == listedPath_)
+    if (wasCurrent && session_.MainZip.ZipFileName == listedPath_)
         listedStamp_ = platform::FileStampOf(listedPath_);
 }
 
 bool TMainFormFm::RefuseReadOnly() {
-    if (MainZip.ZipFileName.isEmpty() || MainZip.ReadOnlyType().isEmpty())
+    if (session_.MainZip.ZipFileName.isEmpty() || session_.MainZip.ReadOnlyType().isEmpty())
         return false;
-    platform::MessageDlg(ReadOnlyArchiveText(MainZip.ZipFileName, MainZip.ReadOnlyType()),
-                         platform::MsgKind::Information, platform::MsgButton::OK);
+    platform::MessageDlg(
+        ReadOnlyArchiveText(session_.MainZip.ZipFileName, session_.MainZip.ReadOnlyType()),
+        platform::MsgKind::Information, platform::MsgButton::OK);
     return true;
 }
 

@@ -256,7 +256,7 @@ void TMainFormFm::EditMnClick() {
 }
 
 void TMainFormFm::OptionsMnClick() {
-    Item("MultidiskmodeMn")->setChecked(MainZip.MultidiskMode);
+    Item("MultidiskmodeMn")->setChecked(session_.MainZip.MultidiskMode);
 }
 
 void TMainFormFm::PopupMenu1Popup() {
@@ -270,7 +270,7 @@ void TMainFormFm::PopupMenu1Popup() {
 }
 
 void TMainFormFm::RefreshMenuStates() {
-    if (BusyCount != 0) {
+    if (session_.BusyCount != 0) {
         // A disabled top-level menu blocks every shortcut of its items.
         for (const char *name : ShortcutItems)
             Item(name)->setEnabled(false);
@@ -283,12 +283,12 @@ void TMainFormFm::RefreshMenuStates() {
 }
 
 void TMainFormFm::MultidiskmodeMnClick() {
-    MainZip.MultidiskMode = !MainZip.MultidiskMode;
-    Item("MultidiskmodeMn")->setChecked(MainZip.MultidiskMode);
+    session_.MainZip.MultidiskMode = !session_.MainZip.MultidiskMode;
+    Item("MultidiskmodeMn")->setChecked(session_.MainZip.MultidiskMode);
 }
 
 void TMainFormFm::MultidiskOff() {
-    MainZip.MultidiskMode = false;
+    session_.MainZip.MultidiskMode = false;
     Item("MultidiskmodeMn")->setChecked(false);
 }
 

@@ -29,7 +29,7 @@ void TMainFormFm::LoadSettings() {
     }
     if (Settings.OnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    ApplySettingsToEngine(Settings, MainZip);
+    ApplySettingsToEngine(Settings, session_.MainZip);
 }
 
 bool TMainFormFm::SaveSettings(bool fromMenuItem) {

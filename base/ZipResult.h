@@ -12,7 +12,7 @@ struct TZipResultReport {
     QString Text; // empty: nothing is shown
     TZipResultBox Box = TZipResultBox::None;
     TResultClass ResultClass = ResultNothing;
-    bool Seen = false; // the code counts as seen (ZipResultSeen := 1)
+    bool Seen = false; // the user has been told something (TSessionOutcome::Reported)
 };
 
 // verb is the lower-case gerund of the operation ("reading", "adding", ...).

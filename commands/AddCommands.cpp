@@ -1,8 +1,9 @@
 #include "AddCommands.h"
 
+#include "ArchiveView.h"
 #include "BusyScope.h"
 #include "EngineResultText.h"
-#include "MainForm.h"
+#include "Settings.h"
 #include "platform/MessageDlg.h"
 
 using platform::MessageDlg;
@@ -10,46 +11,40 @@ using platform::MsgButton;
 using platform::MsgKind;
 using platform::MsgResult;
 
-void EditAddMnClick(TMainFormFm &form) {
-    if (form.Settings.ConfirmAdd &&
+void EditAddMnClick(TArchiveSession &session, TArchiveView &view, const TSettings &settings) {
+    if (settings.ConfirmAdd &&
         MessageDlg(QStringLiteral("You are about to Add one or more files to the ") +
-                       form.MainZip.ZipFileName +
+                       session.ArchivePath() +
                        QStringLiteral(" Archive file.  Are you sure you want to do this?"),
                    MsgKind::Confirm, MsgButton::Yes | MsgButton::No) == MsgResult::No)
         return;
-    const TBusyScope busy(form);
-    const QStringList files = form.ChooseFilesToAdd();
+    const TBusyScope busy(view);
+    const QStringList files = view.ChooseFilesToAdd();
     if (!files.isEmpty())
-        AddFilesToZip(form, files);
+        AddFilesToZip(session, view, settings, files);
 }
 
-void AddFilesToZip(TMainFormFm &form, const QStringList &files) {
-    form.MainZip.FilesToProcess = files;
-    // Chosen or dropped files, never patterns.
-    form.MainZip.LiteralNames = true;
-    form.SetStatusText(QStringLiteral("Adding selected files."));
-    form.MainZip.UsePaths = form.Settings.StorePath;
-    const int code = form.MainZip.AddToArchive(0);
-    if (form.ShowZipResult(code, QStringLiteral("adding")) == ResultFailed)
+void AddFilesToZip(TArchiveSession &session, TArchiveView &view, const TSettings &settings,
+                   const QStringList &files) {
+    view.SetStatusText(QStringLiteral("Adding selected files."));
+    TSessionOutcome outcome = session.Add({files, true, TAddMode::Add, settings.StorePath});
+    if (view.ShowOutcome(outcome, QStringLiteral("adding")) == ResultFailed)
         return;
-    if (form.MainZip.MultidiskMode)
+    if (session.MultidiskMode())
         MessageDlg(QStringLiteral("Add operation completed.  To test the archive, you must close "
                                   "it first, then select the test option from the file menu."),
                    MsgKind::Information, MsgButton::OK);
-    form.ListArchiveContents();
+    view.ListArchiveContents();
 }
 
-void EditUpdateMnClick(TMainFormFm &form) {
-    form.MultidiskOff();
-    const TBusyScope busy(form);
-    const QStringList files = form.ChooseFilesToAdd();
+void EditUpdateMnClick(TArchiveSession &session, TArchiveView &view, const TSettings &settings) {
+    view.MultidiskOff();
+    const TBusyScope busy(view);
+    const QStringList files = view.ChooseFilesToAdd();
     if (files.isEmpty())
         return;
-    form.MainZip.FilesToProcess = files;
-    form.MainZip.LiteralNames = true;
-    form.SetStatusText(QStringLiteral("Updating files."));
-    form.MainZip.UsePaths = form.Settings.StorePath;
-    const int code = form.MainZip.AddToArchive(2);
-    if (form.ShowZipResult(code, QStringLiteral("updating")) != ResultFailed)
-        form.ListArchiveContents();
+    view.SetStatusText(QStringLiteral("Updating files."));
+    TSessionOutcome outcome = session.Add({files, true, TAddMode::Update, settings.StorePath});
+    if (view.ShowOutcome(outcome, QStringLiteral("updating")) != ResultFailed)
+        view.ListArchiveContents();
 }

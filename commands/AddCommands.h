@@ -4,10 +4,13 @@
 
 #include <QStringList>
 
-class TMainFormFm;
+class TArchiveSession;
+class TArchiveView;
+struct TSettings;
 
-void EditAddMnClick(TMainFormFm &form);
+void EditAddMnClick(TArchiveSession &session, TArchiveView &view, const TSettings &settings);
 // Adds the files (full paths, in this order) and re-lists the archive unless
 // the add failed. The caller holds the busy state.
-void AddFilesToZip(TMainFormFm &form, const QStringList &files);
-void EditUpdateMnClick(TMainFormFm &form);
+void AddFilesToZip(TArchiveSession &session, TArchiveView &view, const TSettings &settings,
+                   const QStringList &files);
+void EditUpdateMnClick(TArchiveSession &session, TArchiveView &view, const TSettings &settings);

@@ -2,7 +2,7 @@
 
 #include "ArchiveFile.h"
 #include "BusyScope.h"
-#include "MainForm.h"
+#include "CommandHost.h"
 #include "platform/Desktop.h"
 #include "platform/IoError.h"
 #include "platform/Paths.h"
@@ -20,7 +20,7 @@ namespace {
 // The target of Copy and Rename, chosen in the New Archive dialog under the
 // command's title; empty when the dialog was cancelled or the user would not
 // replace the file there.
-QString PickTarget(TMainFormFm &form, const QString &title) {
+QString PickTarget(TCommandHost &form, const QString &title) {
     const QString target = form.ChooseNewArchive(title);
     if (target.isEmpty() || ConfirmReplaceFile(target) == MsgResult::No)
         return QString();
@@ -47,12 +47,12 @@ bool RecycleFile(const QString &path) {
     return platform::SendToTrash(QDir::current().absoluteFilePath(path));
 }
 
-void CopyArchive1Click(TMainFormFm &form) {
+void CopyArchive1Click(TCommandHost &form) {
     const TBusyScope busy(form);
     const QString target = PickTarget(form, QStringLiteral("Copy Archive To"));
     if (target.isEmpty())
         return;
-    const QString source = form.MainZip.ZipFileName;
+    const QString source = form.Session().MainZip.ZipFileName;
     // Copying a file onto itself would only ever destroy it.
     if (platform::IsSameFile(source, target)) {
         platform::ShowUnexpectedError(QStringLiteral("The archive cannot be copied onto itself"));
@@ -62,12 +62,12 @@ void CopyArchive1Click(TMainFormFm &form) {
         ReportFileError(error);
 }
 
-void RenameArchive1Click(TMainFormFm &form) {
+void RenameArchive1Click(TCommandHost &form) {
     const TBusyScope busy(form);
     const QString target = PickTarget(form, QStringLiteral("Rename Archive To"));
     if (target.isEmpty())
         return;
-    const QString old = form.MainZip.ZipFileName;
+    const QString old = form.Session().MainZip.ZipFileName;
     // Moved first: when the move fails the archive stays open where it is,
     // listed as before.
     if (const int error = commands::MoveFileSafely(old, target)) {
@@ -75,20 +75,21 @@ void RenameArchive1Click(TMainFormFm &form) {
         return;
     }
     form.FileCloseMnClick();
-    form.OpenZipFile(target, TMainFormFm::TOpenMode::Chosen);
+    form.OpenZipFile(target, TArchiveView::TOpenMode::Chosen);
 }
 
-void FileDeleteMnClick(TMainFormFm &form) {
+void FileDeleteMnClick(TCommandHost &form) {
     form.MultidiskOff();
     const TBusyScope busy(form);
-    const MsgResult answer = MessageDlg(QStringLiteral("Are you sure you want to delete file\r\"") +
-                                            form.MainZip.ZipFileName + QStringLiteral("\"?"),
-                                        MsgKind::Confirm, MsgButton::Yes | MsgButton::No);
+    const MsgResult answer =
+        MessageDlg(QStringLiteral("Are you sure you want to delete file\r\"") +
+                       form.Session().MainZip.ZipFileName + QStringLiteral("\"?"),
+                   MsgKind::Confirm, MsgButton::Yes | MsgButton::No);
     if (answer != MsgResult::Yes)
         return;
     // Closed only once the file is gone: a move the user declined or the
     // system refused (a read-only medium, reported by the trash itself)
     // leaves the archive where it is, and open.
-    if (RecycleFile(form.MainZip.ZipFileName))
+    if (RecycleFile(form.Session().MainZip.ZipFileName))
         form.FileCloseMnClick();
 }

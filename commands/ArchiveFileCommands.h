@@ -6,11 +6,11 @@
 
 #include <QString>
 
-class TMainFormFm;
+class TCommandHost;
 
-void CopyArchive1Click(TMainFormFm &form);
-void RenameArchive1Click(TMainFormFm &form);
-void FileDeleteMnClick(TMainFormFm &form);
+void CopyArchive1Click(TCommandHost &form);
+void RenameArchive1Click(TCommandHost &form);
+void FileDeleteMnClick(TCommandHost &form);
 
 // Asks before an existing file is replaced: Yes or No (Cancel when the box
 // is closed from its title bar). MsgResult::None when there is no file, so

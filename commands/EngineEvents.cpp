@@ -1,8 +1,11 @@
 #include "EngineEvents.h"
 
+#include "CommandHost.h"
 #include "EngineMessages.h"
-#include "MainForm.h"
 #include "platform/MessageDlg.h"
+
+#include <QObject>
+#include <QWidget>
 
 using platform::MessageDlg;
 using platform::MsgButton;
@@ -11,82 +14,85 @@ using platform::MsgResult;
 
 namespace {
 
-void ShowFileProgress(TMainFormFm &form, const char *word, const QString &fileName) {
-    form.SetStatusText(FileProgressText(QString::fromLatin1(word), fileName));
-    form.SetProgressPosition(0);
+void ShowFileProgress(TArchiveView &view, const char *word, const QString &fileName) {
+    view.SetStatusText(FileProgressText(QString::fromLatin1(word), fileName));
+    view.SetProgressPosition(0);
 }
+
+// Lives as long as the window, whose session asks it.
+class TWindowAnswerer : public QObject, public TMessageBoxAnswerer {
+public:
+    explicit TWindowAnswerer(TCommandHost &form)
+        : QObject(&form.Window()), TMessageBoxAnswerer(form) {}
+};
 
 } // namespace
 
-void MainZipAdding(TMainFormFm &form, const TZipFileStats &stats) {
-    ShowFileProgress(form, "Adding", stats.FileName);
+void MainZipAdding(TArchiveView &view, const TZipFileStats &stats) {
+    ShowFileProgress(view, "Adding", stats.FileName);
 }
 
-void MainZipDeleting(TMainFormFm &form, const QString &fileName) {
-    ShowFileProgress(form, "Deleting", fileName);
+void MainZipDeleting(TArchiveView &view, const QString &fileName) {
+    ShowFileProgress(view, "Deleting", fileName);
 }
 
-void MainZipExtracting(TMainFormFm &form, const TZipFileStats &stats) {
-    ShowFileProgress(form, "Extracting", stats.FileName);
+void MainZipExtracting(TArchiveView &view, const TZipFileStats &stats) {
+    ShowFileProgress(view, "Extracting", stats.FileName);
 }
 
-void MainZipFixing(TMainFormFm &form, const QString &fileName) {
-    ShowFileProgress(form, "Fixing", fileName);
+void MainZipFixing(TArchiveView &view, const QString &fileName) {
+    ShowFileProgress(view, "Fixing", fileName);
 }
 
-void MainZipTesting(TMainFormFm &form, const TZipFileStats &stats) {
-    ShowFileProgress(form, "Testing", stats.FileName);
+void MainZipTesting(TArchiveView &view, const TZipFileStats &stats) {
+    ShowFileProgress(view, "Testing", stats.FileName);
 }
 
-void MainZipUpdating(TMainFormFm &form, const TZipFileStats &stats) {
-    ShowFileProgress(form, "Updating", stats.FileName);
+void MainZipUpdating(TArchiveView &view, const TZipFileStats &stats) {
+    ShowFileProgress(view, "Updating", stats.FileName);
 }
 
-void MainZipStatus(TMainFormFm &form, const TZipFileStats &stats) {
-    form.SetProgressPosition(stats.PercentDone);
+void MainZipStatus(TArchiveView &view, const TZipFileStats &stats) {
+    view.SetProgressPosition(stats.PercentDone);
 }
 
-void MainZipSkippingFile(TMainFormFm &form, const TZipSkipping &skipping) {
+void TMessageBoxAnswerer::TellSkipped(const TZipSkipping &skipping, bool testing) {
     // The operation goes on with the next file; the result code reports the skips.
-    MessageDlg(SkippingText(form.TestRunning, skipping.FileName, skipping.Reason), MsgKind::Warning,
+    MessageDlg(SkippingText(testing, skipping.FileName, skipping.Reason), MsgKind::Warning,
                MsgButton::OK);
-    form.SetProgressPosition(0);
+    view_.SetProgressPosition(0);
 }
 
-void MainZipReplace(TZipEngine &engine, TZipReplace &replace) {
-    const MsgResult answer = MessageDlg(ReplaceQuestion(replace.FileName), MsgKind::Confirm,
+TSessionAnswerer::TReplaceAnswer TMessageBoxAnswerer::AskReplace(const QString &fileName) {
+    const MsgResult answer = MessageDlg(ReplaceQuestion(fileName), MsgKind::Confirm,
                                         MsgButton::Yes | MsgButton::No | MsgButton::Abort);
     if (answer == MsgResult::Yes)
-        replace.DoReplace = 1;
-    else if (answer == MsgResult::No)
-        replace.DoReplace = 0;
-    else // Abort, or the box closed from its title bar
-        engine.Abort = true;
+        return TReplaceAnswer::Replace;
+    if (answer == MsgResult::No)
+        return TReplaceAnswer::Keep;
+    return TReplaceAnswer::Abort; // Abort, or the box closed from its title bar
 }
 
-void MainZipNewdisk(TZipEngine &engine, std::int32_t disknumber) {
-    if (MessageDlg(NewdiskText(disknumber), MsgKind::Confirm, MsgButton::OK | MsgButton::Cancel) !=
-        MsgResult::OK)
-        engine.Abort = true;
+bool TMessageBoxAnswerer::AskNewDisk(std::int32_t diskNumber) {
+    return MessageDlg(NewdiskText(diskNumber), MsgKind::Confirm,
+                      MsgButton::OK | MsgButton::Cancel) == MsgResult::OK;
 }
 
-void AbortSbClick(TMainFormFm &form) {
+void AbortSbClick(TArchiveSession &session) {
     if (MessageDlg(QStringLiteral("Are you sure you want to abort the current process?"),
                    MsgKind::Warning, MsgButton::OK | MsgButton::Cancel) == MsgResult::OK)
-        form.MainZip.Abort = true;
+        session.Abort();
 }
 
-void BindEngineEvents(TMainFormFm &form) {
-    TZipEngine &zip = form.MainZip;
-    TMainFormFm *f = &form;
-    zip.OnAdding = [f](TZipEngine &, const TZipFileStats &s) { MainZipAdding(*f, s); };
-    zip.OnDeleting = [f](TZipEngine &, const QString &name) { MainZipDeleting(*f, name); };
-    zip.OnExtracting = [f](TZipEngine &, const TZipFileStats &s) { MainZipExtracting(*f, s); };
-    zip.OnFixing = [f](TZipEngine &, const QString &name) { MainZipFixing(*f, name); };
-    zip.OnTesting = [f](TZipEngine &, const TZipFileStats &s) { MainZipTesting(*f, s); };
-    zip.OnUpdating = [f](TZipEngine &, const TZipFileStats &s) { MainZipUpdating(*f, s); };
-    zip.OnStatus = [f](TZipEngine &, const TZipFileStats &s) { MainZipStatus(*f, s); };
-    zip.OnSkippingFile = [f](TZipEngine &, const TZipSkipping &s) { MainZipSkippingFile(*f, s); };
-    zip.OnReplace = MainZipReplace;
-    zip.OnNewdisk = MainZipNewdisk;
+void BindEngineEvents(TCommandHost &form) {
+    TZipEngine &zip = form.Session().MainZip;
+    TArchiveView *v = &form;
+    zip.OnAdding = [v](TZipEngine &, const TZipFileStats &s) { MainZipAdding(*v, s); };
+    zip.OnDeleting = [v](TZipEngine &, const QString &name) { MainZipDeleting(*v, name); };
+    zip.OnExtracting = [v](TZipEngine &, const TZipFileStats &s) { MainZipExtracting(*v, s); };
+    zip.OnFixing = [v](TZipEngine &, const QString &name) { MainZipFixing(*v, name); };
+    zip.OnTesting = [v](TZipEngine &, const TZipFileStats &s) { MainZipTesting(*v, s); };
+    zip.OnUpdating = [v](TZipEngine &, const TZipFileStats &s) { MainZipUpdating(*v, s); };
+    zip.OnStatus = [v](TZipEngine &, const TZipFileStats &s) { MainZipStatus(*v, s); };
+    form.Session().SetAnswerer(new TWindowAnswerer(form));
 }

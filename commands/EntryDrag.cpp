@@ -1,8 +1,7 @@
 #include "EntryDrag.h"
 
-#include "ExtractCommands.h"
-#include "FilesLbView.h"
-#include "MainForm.h"
+#include "CommandHost.h"
+#include "ExtractFiles.h"
 #include "StaleListing.h"
 #include "ViewFolder.h"
 #include "platform/IoError.h"
@@ -13,9 +12,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QMimeData>
-#include <QScopeGuard>
 #include <QSet>
 #include <QUrl>
+#include <QWidget>
 
 #include <cerrno>
 #include <cstdlib>
@@ -78,17 +77,18 @@ public:
     QString Offered;
 };
 
-TDragFolderList &FolderListOf(TMainFormFm &form) {
-    auto *list = form.findChild<TDragFolderList *>(QStringLiteral("DragFolders"),
-                                                   Qt::FindDirectChildrenOnly);
-    return list != nullptr ? *list : *new TDragFolderList(&form);
+TDragFolderList &FolderListOf(TCommandHost &form) {
+    auto *list = form.Window().findChild<TDragFolderList *>(QStringLiteral("DragFolders"),
+                                                            Qt::FindDirectChildrenOnly);
+    return list != nullptr ? *list : *new TDragFolderList(&form.Window());
 }
 
 // A fresh folder of this drag's own inside the view folder, so that its
 // files meet no older copies and the folder can go as a whole.
-std::optional<QString> NewDragFolder(TMainFormFm &form) {
-    const QString tempFolder =
-        form.Settings.TempFolder.isEmpty() ? platform::TempPath() : form.Settings.TempFolder;
+std::optional<QString> NewDragFolder(TCommandHost &form) {
+    const QString tempFolder = form.CurrentSettings().TempFolder.isEmpty()
+                                   ? platform::TempPath()
+                                   : form.CurrentSettings().TempFolder;
     const TViewFolder view = ViewFolderFor(tempFolder, platform::TempPath());
     if (!view.Error.isEmpty()) {
         platform::ShowUnexpectedError(view.Error);
@@ -151,9 +151,10 @@ QStringList DragItems(const QStringList &selected, bool extractPath) {
     return items;
 }
 
-QMimeData *NewEntryDragData(TMainFormFm &form) {
-    if (form.BusyCount != 0 || form.MainZip.ZipFileName.isEmpty() || form.SelectedCount() == 0 ||
-        ListedArchiveChanged(form))
+QMimeData *NewEntryDragData(TCommandHost &form) {
+    TArchiveSession &session = form.Session();
+    if (form.IsBusy() || session.ArchivePath().isEmpty() || form.SelectedCount() == 0 ||
+        ListedArchiveChanged(session, form))
         return nullptr;
     const TEntryRefs selected = form.SelectedEntries();
     if (selected.isEmpty())
@@ -161,28 +162,19 @@ QMimeData *NewEntryDragData(TMainFormFm &form) {
     const std::optional<QString> folder = NewDragFolder(form);
     if (!folder)
         return nullptr;
-    const TEntryRefs entries =
+    // Everything lands with its stored folders, so that a dragged folder
+    // can be offered whole; ExtractPath decides what is offered. The
+    // folder is empty: freshening would write nothing, updating is all.
+    TExtractRequest request;
+    request.Entries =
         DragEntries(selected, [&form](const QString &below) { return form.EntriesBelow(below); });
-    const bool extractPath = form.Settings.ExtractPath;
-    int result = 0;
-    {
-        const int method = form.Settings.ExtractMethod;
-        const auto restore = qScopeGuard([&form, extractPath, method] {
-            form.Settings.ExtractPath = extractPath;
-            form.Settings.ExtractMethod = method;
-        });
-        // Everything lands with its stored folders, so that a dragged folder
-        // can be offered whole; ExtractPath decides what is offered. The
-        // folder is empty: freshening would write nothing, updating is all.
-        form.Settings.ExtractPath = true;
-        form.Settings.ExtractMethod = 0;
-        result = ExtractFiles(form, *folder, entries);
-    }
+    request.Folder = *folder;
+    const TSessionOutcome outcome = ExtractFiles(session, form, request);
     TDragFolderList &folders = FolderListOf(form);
     QList<QUrl> urls;
     // Part of a selection would be taken for all of it.
-    bool whole = result == 0;
-    for (const QString &item : DragItems(selected.Names, extractPath)) {
+    bool whole = outcome.Class == ResultNothing;
+    for (const QString &item : DragItems(selected.Names, form.CurrentSettings().ExtractPath)) {
         const QString path = *folder + QLatin1Char('/') + item;
         struct stat info {};
         whole = whole && ::lstat(QFile::encodeName(path).constData(), &info) == 0;
@@ -198,7 +190,7 @@ QMimeData *NewEntryDragData(TMainFormFm &form) {
     return data;
 }
 
-void EntryDragEnded(TMainFormFm &form, Qt::DropAction done) {
+void EntryDragEnded(TCommandHost &form, Qt::DropAction done) {
     TDragFolderList &folders = FolderListOf(form);
     const QString offered = std::exchange(folders.Offered, QString());
     // A target that took the files may still be copying them.
@@ -206,19 +198,12 @@ void EntryDragEnded(TMainFormFm &form, Qt::DropAction done) {
         folders.Remove(offered);
 }
 
-QStringList DragFolders(TMainFormFm &form) {
+QStringList DragFolders(TCommandHost &form) {
     return FolderListOf(form).Folders;
 }
 
-void InstallEntryDrag(TMainFormFm &form) {
-    auto *list = form.findChild<TFilesLbView *>(QStringLiteral("FilesLb"));
-    if (list == nullptr)
-        return;
-    TMainFormFm *window = &form;
-    list->OnStartDrag = [window](TFilesLbView &) -> QMimeData * {
-        return NewEntryDragData(*window);
-    };
-    list->OnDragEnded = [window](TFilesLbView &, Qt::DropAction done) {
-        EntryDragEnded(*window, done);
-    };
+void InstallEntryDrag(TCommandHost &form) {
+    TCommandHost *window = &form;
+    form.SetEntryDragHandlers([window] { return NewEntryDragData(*window); },
+                              [window](Qt::DropAction done) { EntryDragEnded(*window, done); });
 }

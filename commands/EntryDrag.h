@@ -17,7 +17,7 @@
 #include <functional>
 
 class QMimeData;
-class TMainFormFm;
+class TCommandHost;
 
 // The entries one drag extracts: the selected ones and, for a selected
 // folder entry (a name ending in "/"), every entry `below` it; each once.
@@ -37,16 +37,16 @@ QStringList DragItems(const QStringList &selected, bool extractPath);
 // into a fresh folder and returns the data to offer, or null: while the
 // window is busy, without a selection, and when the extraction failed, was
 // aborted or skipped an entry, whose folder is then removed at once (the
-// result was reported as any extraction's). ExtractPath and ExtractMethod
-// are borrowed and given back on every path.
-QMimeData *NewEntryDragData(TMainFormFm &form);
+// result was reported as any extraction's). The extraction keeps stored
+// folders and extracts all, whatever ExtractPath and ExtractMethod say.
+QMimeData *NewEntryDragData(TCommandHost &form);
 
 // The drag of the last data made ended with `done`; one that no target
 // took (Qt::IgnoreAction) leaves nothing behind.
-void EntryDragEnded(TMainFormFm &form, Qt::DropAction done);
+void EntryDragEnded(TCommandHost &form, Qt::DropAction done);
 
 // The folders extracted for drags so far, removed with the window.
-QStringList DragFolders(TMainFormFm &form);
+QStringList DragFolders(TCommandHost &form);
 
 // Lets the contents list start drags of its selected rows.
-void InstallEntryDrag(TMainFormFm &form);
+void InstallEntryDrag(TCommandHost &form);

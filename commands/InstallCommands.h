@@ -1,8 +1,8 @@
 #pragma once
 
-class TMainFormFm;
+class TCommandHost;
 
 // Plugs every archive command into the window: its menu items and buttons
 // (SetCommandHandler) and the handlers of MainZip's events. Called once by
 // the program right after it creates the window, and by tests the same way.
-void InstallCommands(TMainFormFm &form);
+void InstallCommands(TCommandHost &form);

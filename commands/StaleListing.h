@@ -4,11 +4,12 @@
 // lists the archive again and tells the user instead of acting.
 #pragma once
 
-class TMainFormFm;
+class TArchiveSession;
+class TArchiveView;
 
 // True when the archive is still there but has changed since it was
 // listed; the list has then been read again and the user told. One that is
 // gone holds no other entries: the command goes on and the engine reports
 // it missing. Commands over the selected rows call it before they ask
 // anything.
-bool ListedArchiveChanged(TMainFormFm &form);
+bool ListedArchiveChanged(TArchiveSession &session, TArchiveView &view);

@@ -1,12 +1,10 @@
 #include "TestFixCommands.h"
 
+#include "ArchiveView.h"
 #include "BusyScope.h"
 #include "EngineResultText.h"
 #include "KeptOriginal.h"
-#include "MainForm.h"
 #include "platform/MessageDlg.h"
-
-#include <QScopeGuard>
 
 using platform::MessageDlg;
 using platform::MsgButton;
@@ -20,43 +18,35 @@ void Inform(const QString &text) {
 
 } // namespace
 
-void FileTestMnClick(TMainFormFm &form) {
-    const TBusyScope busy(form);
-    const QString path = form.ChooseArchive(QStringLiteral("Test Archive"));
+void FileTestMnClick(TArchiveSession &session, TArchiveView &view) {
+    const TBusyScope busy(view);
+    const QString path = view.ChooseArchive(QStringLiteral("Test Archive"));
     if (path.isEmpty())
         return;
-    // The archive is borrowed for the test only: the window stays without one.
-    form.MainZip.ZipFileName = path;
-    const auto giveBack = qScopeGuard([&form] {
-        form.TestRunning = false;
-        form.MainZip.ZipFileName.clear();
-    });
-    form.SetStatusText(QStringLiteral("Testing archive ") + path);
-    form.TestRunning = true;
-    const int result = form.MainZip.TestArchive();
-    form.TestRunning = false;
-    if (result == ENGINE_OK)
+    view.SetStatusText(QStringLiteral("Testing archive ") + path);
+    TSessionOutcome outcome = session.Test(path);
+    if (outcome.Code == ENGINE_OK)
         Inform(QStringLiteral("All files in the archive are OK."));
-    else if (result == ENGINE_SOME_SKIPPED)
+    else if (outcome.Code == ENGINE_SOME_SKIPPED)
         Inform(
             QStringLiteral("All files tested in the archive are OK.\r(Some files were skipped)"));
     else
-        form.ShowZipResult(result, QStringLiteral("testing"));
+        view.ShowOutcome(outcome, QStringLiteral("testing"));
 }
 
-void FixNormal1Click(TMainFormFm &form) {
-    form.MultidiskOff();
-    FixArchiveCommand(form, false);
+void FixNormal1Click(TArchiveSession &session, TArchiveView &view) {
+    view.MultidiskOff();
+    FixArchiveCommand(session, view, false);
 }
 
-void FixAgressive1Click(TMainFormFm &form) {
-    form.MultidiskOff();
-    FixArchiveCommand(form, true);
+void FixAgressive1Click(TArchiveSession &session, TArchiveView &view) {
+    view.MultidiskOff();
+    FixArchiveCommand(session, view, true);
 }
 
-void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
-    const TBusyScope busy(form);
-    const QString path = form.ChooseArchive(QStringLiteral("Fix Archive"));
+void FixArchiveCommand(TArchiveSession &session, TArchiveView &view, bool aggressive) {
+    const TBusyScope busy(view);
+    const QString path = view.ChooseArchive(QStringLiteral("Fix Archive"));
     if (path.isEmpty())
         return;
     // A repair leaves out what it cannot save: the damaged file goes to the
@@ -69,9 +59,8 @@ void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
                    MsgKind::Error, MsgButton::OK);
         return;
     }
-    form.MainZip.ZipFileName = path;
-    const auto giveBack = qScopeGuard([&form] { form.MainZip.ZipFileName.clear(); });
-    const int result = form.MainZip.FixArchive(aggressive);
+    TSessionOutcome outcome = session.Fix(path, aggressive);
+    const int result = outcome.Code;
     if ((result == ENGINE_OK || result == ENGINE_SOME_SKIPPED) && !original.sendToTrash()) {
         QString kept = original.leaveBeside();
         if (kept.isEmpty()) {
@@ -86,24 +75,25 @@ void FixArchiveCommand(TMainFormFm &form, bool aggressive) {
     // The repair takes an archive of another format for a ruined ZIP
     // archive; the reading engine knows better, and that is what is said.
     if (result == ENGINE_BAD_ARCHIVE) {
-        form.MainZip.EntryCount();
-        if (form.RefuseReadOnly())
+        if (const QString type = session.ReadOnlyTypeOf(path); !type.isEmpty()) {
+            Inform(ReadOnlyArchiveText(path, type));
             return;
+        }
     }
     if (result == ENGINE_OK)
         Inform(QStringLiteral("The specified Zip file has been fixed."));
     else if (const QString corrupted = TooCorruptedToFixText(result); !corrupted.isEmpty())
         Inform(corrupted);
     else
-        form.ShowZipResult(result, QStringLiteral("fixing"));
+        view.ShowOutcome(outcome, QStringLiteral("fixing"));
 }
 
-void EditUpdateZIPDateMnClick(TMainFormFm &form) {
-    form.MultidiskOff();
-    const TBusyScope busy(form);
-    form.SetStatusText(QStringLiteral("Updating ZIP date."));
-    const bool current = form.ListingCurrent();
-    const int result = form.MainZip.UpdateArchiveDate();
-    form.KeepListingCurrent(current);
-    form.ShowZipResult(result, QStringLiteral("updating zip date"));
+void EditUpdateZIPDateMnClick(TArchiveSession &session, TArchiveView &view) {
+    view.MultidiskOff();
+    const TBusyScope busy(view);
+    view.SetStatusText(QStringLiteral("Updating ZIP date."));
+    const bool current = view.ListingCurrent();
+    TSessionOutcome outcome = session.UpdateDate();
+    view.KeepListingCurrent(current);
+    view.ShowOutcome(outcome, QStringLiteral("updating zip date"));
 }

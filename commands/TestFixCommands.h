@@ -2,10 +2,11 @@
 // while none is open, and Update Archive Date on the open one.
 #pragma once
 
-class TMainFormFm;
+class TArchiveSession;
+class TArchiveView;
 
-void FileTestMnClick(TMainFormFm &form);
-void FixNormal1Click(TMainFormFm &form);
-void FixAgressive1Click(TMainFormFm &form);
-void FixArchiveCommand(TMainFormFm &form, bool aggressive);
-void EditUpdateZIPDateMnClick(TMainFormFm &form);
+void FileTestMnClick(TArchiveSession &session, TArchiveView &view);
+void FixNormal1Click(TArchiveSession &session, TArchiveView &view);
+void FixAgressive1Click(TArchiveSession &session, TArchiveView &view);
+void FixArchiveCommand(TArchiveSession &session, TArchiveView &view, bool aggressive);
+void EditUpdateZIPDateMnClick(TArchiveSession &session, TArchiveView &view);

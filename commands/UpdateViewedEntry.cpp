@@ -1,8 +1,8 @@
 #include "UpdateViewedEntry.h"
 
 #include "BusyScope.h"
+#include "CommandHost.h"
 #include "EngineResultText.h"
-#include "MainForm.h"
 #include "platform/IoError.h"
 #include "platform/MessageDlg.h"
 
@@ -130,7 +130,7 @@ bool IsPlainStoredFileName(const QString &storedName) {
     });
 }
 
-void UpdateViewedEntry(TMainFormFm &form, const TViewedCopy &copy) {
+void UpdateViewedEntry(TCommandHost &form, const TViewedCopy &copy) {
     const QString &storedName = copy.storedName;
     if (!IsPlainStoredFileName(storedName))
         return;
@@ -148,7 +148,7 @@ void UpdateViewedEntry(TMainFormFm &form, const TViewedCopy &copy) {
         return;
     }
 
-    const std::optional<Sealing> sealing = SealingOf(form.MainZip, storedName);
+    const std::optional<Sealing> sealing = SealingOf(form.Session().MainZip, storedName);
     if (!sealing) {
         NotPutBack(storedName, QStringLiteral("the archive no longer holds that entry."));
         return;
@@ -168,7 +168,7 @@ void UpdateViewedEntry(TMainFormFm &form, const TViewedCopy &copy) {
 
     // The engine takes the staged name relative to the working folder; what
     // else it is given relative must not move with it.
-    TZipEngine &zip = form.MainZip;
+    TZipEngine &zip = form.Session().MainZip;
     int code = 0;
     {
         const QString archive = zip.ZipFileName;

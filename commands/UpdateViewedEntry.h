@@ -6,7 +6,7 @@
 
 #include <sys/types.h>
 
-class TMainFormFm;
+class TCommandHost;
 
 // The copy the user was asked about.
 struct TViewedCopy {
@@ -29,7 +29,7 @@ struct TViewedCopy {
 // the entry's encryption cannot be kept (its method is unknown to us, or it
 // had a password the copy was not opened with), nothing is stored and the
 // user is told why.
-void UpdateViewedEntry(TMainFormFm &form, const TViewedCopy &copy);
+void UpdateViewedEntry(TCommandHost &form, const TViewedCopy &copy);
 
 // Whether `storedName` names a file the engine would store under exactly
 // that name: parts separated by "/", none empty, "." or "..".

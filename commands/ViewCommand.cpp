@@ -1,7 +1,7 @@
 #include "ViewCommand.h"
 
-#include "ExtractCommands.h"
-#include "MainForm.h"
+#include "CommandHost.h"
+#include "ExtractFiles.h"
 #include "RowText.h"
 #include "StaleListing.h"
 #include "ViewEditWatch.h"
@@ -9,32 +9,33 @@
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
 
-#include <QScopeGuard>
 #include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 #include <stdexcept>
 
 namespace {
 
-QString TempFolderOf(const TMainFormFm &form) {
-    return form.Settings.TempFolder.isEmpty() ? platform::TempPath() : form.Settings.TempFolder;
+QString TempFolderOf(TCommandHost &form) {
+    return form.CurrentSettings().TempFolder.isEmpty() ? platform::TempPath()
+                                                       : form.CurrentSettings().TempFolder;
 }
 
 } // namespace
 
-void RemoveStaleViewFoldersAtStart(TMainFormFm &form) {
-    QTimer::singleShot(0, &form, [&form] {
+void RemoveStaleViewFoldersAtStart(TCommandHost &form) {
+    QTimer::singleShot(0, &form.Window(), [&form] {
         const TViewFolder base = ViewBaseFor(TempFolderOf(form), platform::TempPath());
         if (base.Error.isEmpty())
             RemoveStaleViewFolders(base.Folder);
     });
 }
 
-void SpdBtnViewClick(TMainFormFm &form) {
-    if (form.SelectedCount() == 0 || ListedArchiveChanged(form))
+void SpdBtnViewClick(TCommandHost &form) {
+    if (form.SelectedCount() == 0 || ListedArchiveChanged(form.Session(), form))
         return;
-    const QStringList selected = form.SelectedNames();
+    const QStringList selected = form.SelectedEntries().Names;
     const QString fileName = StoredNameFilePart(selected.first());
 
     const TViewFolder view = ViewFolderFor(TempFolderOf(form), platform::TempPath());
@@ -50,18 +51,11 @@ void SpdBtnViewClick(TMainFormFm &form) {
     }
     const TViewCopies copies(view.Folder, names);
 
-    {
-        const bool extractPath = form.Settings.ExtractPath;
-        const auto restore = qScopeGuard([&form, extractPath] {
-            form.Settings.ExtractPath = extractPath;
-            ApplyOverwriteSetting(form.Settings.Overwrite, form.MainZip);
-        });
-        // The entry lands straight in the folder, over any older copy.
-        form.Settings.ExtractPath = false;
-        form.MainZip.Overwrite = zowAlways;
-        form.ZipResultSeen = false;
-        ExtractFiles(form, view.Folder);
-    }
+    // The entry lands straight in the folder, over any older copy.
+    TExtractRequest request = ExtractRequestFor(form.CurrentSettings(), view.Folder);
+    request.UsePaths = false;
+    request.Overwrite = zowAlways;
+    const TSessionOutcome outcome = ExtractFiles(form.Session(), form, request);
     // What the extraction wrote goes when the window closes, whatever it
     // reported; what it did not write is never deleted.
     const QStringList written = copies.Written();
@@ -78,14 +72,14 @@ void SpdBtnViewClick(TMainFormFm &form) {
     if (TViewEditWatch *watch = TViewEditWatch::Of(form)) {
         for (const QString &path : written) {
             if (path == target && std::count_if(selected.begin(), selected.end(), sameName) == 1)
-                watch->Watch(target, selected.first(), form.MainZip.ZipFileName,
-                             form.MainZip.Password);
+                watch->Watch(target, selected.first(), form.Session().ArchivePath(),
+                             form.Session().Password());
             else
                 watch->Forget(path);
         }
     }
     // Warnings included: whatever was reported, nothing is opened.
-    if (form.ZipResultSeen)
+    if (outcome.Reported)
         return;
     if (!platform::ShellOpened(platform::ShellOpen(target)))
         platform::ShellOpen(QStringLiteral("notepad.exe"), target);

@@ -2,18 +2,17 @@
 // its type, from a copy extracted into the temporary folder.
 #pragma once
 
-class TMainFormFm;
+class TCommandHost;
 
 // Extracts the selected entries, without their stored folders and replacing
-// older copies without a question, into the view folder (ViewFolder.h); the
-// ExtractPath setting and the engine's Overwrite are back as they were on
-// every path. Unless the extraction reported anything, the first selected
-// entry's copy joins TempFiles, is watched for edits to put back
-// (ViewEditWatch.h) and is opened by the shell, or by the text editor
+// older copies without a question, into the view folder (ViewFolder.h),
+// whatever ExtractPath and the Overwrite setting say. Unless the extraction reported anything, the
+// first selected entry's copy joins TempFiles, is watched for edits to put back (ViewEditWatch.h)
+// and is opened by the shell, or by the text editor
 // ("notepad.exe") when the shell cannot. With nothing selected it
 // does nothing.
-void SpdBtnViewClick(TMainFormFm &form);
+void SpdBtnViewClick(TCommandHost &form);
 
 // Once the window has its settings: removes the view folders that instances
 // no longer running left in the view folder's base (ViewFolder.h).
-void RemoveStaleViewFoldersAtStart(TMainFormFm &form);
+void RemoveStaleViewFoldersAtStart(TCommandHost &form);

@@ -1,12 +1,13 @@
 #include "ViewEditWatch.h"
 
-#include "MainForm.h"
+#include "CommandHost.h"
 #include "UpdateViewedEntry.h"
 #include "platform/MessageDlg.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QWidget>
 
 #include <sys/stat.h>
 
@@ -36,7 +37,7 @@ TCopyStamp TCopyStamp::Of(const QString &path) {
     return stamp;
 }
 
-TViewEditWatch::TViewEditWatch(TMainFormFm &form) : QObject(&form), form_(form) {
+TViewEditWatch::TViewEditWatch(TCommandHost &form) : QObject(&form.Window()), form_(form) {
     setObjectName(QStringLiteral("ViewEditWatch"));
     settle_.setSingleShot(true);
     settle_.setInterval(SettleMs);
@@ -50,9 +51,9 @@ TViewEditWatch::TViewEditWatch(TMainFormFm &form) : QObject(&form), form_(form) 
     canAsk_ = [this] { return !form_.IsBusy() && QApplication::activeModalWidget() == nullptr; };
 }
 
-TViewEditWatch *TViewEditWatch::Of(TMainFormFm &form) {
-    return form.findChild<TViewEditWatch *>(QStringLiteral("ViewEditWatch"),
-                                            Qt::FindDirectChildrenOnly);
+TViewEditWatch *TViewEditWatch::Of(TCommandHost &form) {
+    return form.Window().findChild<TViewEditWatch *>(QStringLiteral("ViewEditWatch"),
+                                                     Qt::FindDirectChildrenOnly);
 }
 
 void TViewEditWatch::Watch(const QString &path, const QString &storedName, const QString &archive,
@@ -120,7 +121,7 @@ void TViewEditWatch::CheckChanges() {
 }
 
 void TViewEditWatch::Ask(Copy &copy) {
-    if (copy.archive != AbsolutePath(form_.MainZip.ZipFileName)) {
+    if (copy.archive != AbsolutePath(form_.Session().MainZip.ZipFileName)) {
         form_.SetStatusText(
             QStringLiteral("The file ") + copy.storedName +
             QStringLiteral(" has been changed, but its archive is no longer open."));
@@ -144,7 +145,7 @@ void TViewEditWatch::Ask(Copy &copy) {
     }
 }
 
-void InstallViewEditWatch(TMainFormFm &form) {
+void InstallViewEditWatch(TCommandHost &form) {
     auto *watch = new TViewEditWatch(form);
     auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
     if (app == nullptr)

@@ -11,7 +11,7 @@
 #include <sys/types.h>
 #include <vector>
 
-class TMainFormFm;
+class TCommandHost;
 
 // What a copy looked like when last seen; any difference is a change. An
 // editor that saves by writing a new file and renaming it over the copy
@@ -36,8 +36,8 @@ class TViewEditWatch : public QObject {
     Q_OBJECT
 public:
     // Owned by `form`, as its child named "ViewEditWatch".
-    explicit TViewEditWatch(TMainFormFm &form);
-    static TViewEditWatch *Of(TMainFormFm &form);
+    explicit TViewEditWatch(TCommandHost &form);
+    static TViewEditWatch *Of(TCommandHost &form);
 
     // View opened `path`, the copy of entry `storedName` of `archive`,
     // extracted with `password`. A name that would not come back as the
@@ -68,7 +68,7 @@ private:
     void Rewatch();
     void Ask(Copy &copy);
 
-    TMainFormFm &form_;
+    TCommandHost &form_;
     QFileSystemWatcher watcher_;
     QTimer settle_; // lets an editor finish saving before the question
     QTimer retry_;  // while the question has to wait
@@ -79,4 +79,4 @@ private:
 };
 
 // Makes the window's watch and lets it follow the application's state.
-void InstallViewEditWatch(TMainFormFm &form);
+void InstallViewEditWatch(TCommandHost &form);

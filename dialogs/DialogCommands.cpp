@@ -1,37 +1,38 @@
 #include "DialogCommands.h"
 
+#include "CommandHost.h"
 #include "FrmArchiveInfo.h"
 #include "FrmBrowse.h"
 #include "FrmConfiguration.h"
 #include "FrmCreateGroup.h"
 #include "FrmInitial.h"
-#include "MainForm.h"
 #include "platform/ModalCursor.h"
 
 #include <QApplication>
 #include <QScopeGuard>
+#include <QWidget>
 
-void Configuration1Click(TMainFormFm &form) {
+void Configuration1Click(TCommandHost &form) {
     {
-        TFrmConfiguration dialog(form.Settings, form.MainZip, &form);
+        TFrmConfiguration dialog(form.CurrentSettings(), form.Session().MainZip, &form.Window());
         platform::ExecModal(dialog);
     }
     // After Cancel too: the setting is the one place the engine's policy comes from.
-    ApplyOverwriteSetting(form.Settings.Overwrite, form.MainZip);
+    ApplyOverwriteSetting(form.CurrentSettings().Overwrite, form.Session().MainZip);
 }
 
-TFrmBrowse *BrowseArchives1Click(TMainFormFm &form) {
+TFrmBrowse *BrowseArchives1Click(TCommandHost &form) {
     auto *browser = new TFrmBrowse(form);
     browser->show();
     return browser;
 }
 
-void EditCreateGroupIcons1Click(TMainFormFm &form) {
+void EditCreateGroupIcons1Click(TCommandHost &form) {
     TFrmCreateGroup dialog(form);
     platform::ExecModal(dialog);
 }
 
-void ArchiveInformation1Click(TMainFormFm &form) {
+void ArchiveInformation1Click(TCommandHost &form) {
     // The dialog reads every entry while it is created: the hourglass shows
     // for that time, the arrow while the dialog is up.
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -41,7 +42,7 @@ void ArchiveInformation1Click(TMainFormFm &form) {
     platform::ExecModal(dialog);
 }
 
-void AddComment1Click(TMainFormFm &form) {
+void AddComment1Click(TCommandHost &form) {
     if (form.RefuseReadOnly())
         return;
     TFrmArchiveInfo dialog(form);
@@ -49,12 +50,12 @@ void AddComment1Click(TMainFormFm &form) {
     platform::ExecModal(dialog);
 }
 
-void HelpAboutMnClick(TMainFormFm &form) {
-    TFrmInitial box(&form);
+void HelpAboutMnClick(TCommandHost &form) {
+    TFrmInitial box(&form.Window());
     platform::ExecModal(box);
 }
 
-void InstallDialogCommands(TMainFormFm &form) {
+void InstallDialogCommands(TCommandHost &form) {
     form.SetCommandHandler(QStringLiteral("Configuration1"),
                            [&form] { Configuration1Click(form); });
     form.SetCommandHandler(QStringLiteral("BrowseArchives1"),

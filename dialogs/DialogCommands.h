@@ -4,18 +4,18 @@
 // window's plug-in point.
 #pragma once
 
-class TMainFormFm;
+class TCommandHost;
 
-void Configuration1Click(TMainFormFm &form);
+void Configuration1Click(TCommandHost &form);
 class TFrmBrowse;
 
 // The new browser window, shown and already on its own.
-TFrmBrowse *BrowseArchives1Click(TMainFormFm &form);
+TFrmBrowse *BrowseArchives1Click(TCommandHost &form);
 
-void EditCreateGroupIcons1Click(TMainFormFm &form);
+void EditCreateGroupIcons1Click(TCommandHost &form);
 
-void ArchiveInformation1Click(TMainFormFm &form);
-void AddComment1Click(TMainFormFm &form);
-void HelpAboutMnClick(TMainFormFm &form);
+void ArchiveInformation1Click(TCommandHost &form);
+void AddComment1Click(TCommandHost &form);
+void HelpAboutMnClick(TCommandHost &form);
 
-void InstallDialogCommands(TMainFormFm &form);
+void InstallDialogCommands(TCommandHost &form);

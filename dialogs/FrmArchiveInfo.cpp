@@ -1,6 +1,6 @@
 #include "FrmArchiveInfo.h"
 
-#include "MainForm.h"
+#include "CommandHost.h"
 #include "RowText.h"
 #include "platform/IoError.h"
 #include "platform/MessageDlg.h"
@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QWidget>
 
 namespace {
 
@@ -36,7 +37,7 @@ QString CommentLines(QString text) {
 
 } // namespace
 
-TFrmArchiveInfo::TFrmArchiveInfo(TMainFormFm &owner) : QDialog(&owner), owner_(owner) {
+TFrmArchiveInfo::TFrmArchiveInfo(TCommandHost &owner) : QDialog(&owner.Window()), owner_(owner) {
     setObjectName(QStringLiteral("FrmArchiveInfo"));
     setWindowTitle(QStringLiteral("Archive Information"));
     // A dialog frame with a title and no buttons on it.
@@ -101,7 +102,7 @@ QString TFrmArchiveInfo::DateTimeText(const QDateTime &time) {
 }
 
 void TFrmArchiveInfo::FormCreate() {
-    figures_ = TArchiveFigures::Gather(owner_.MainZip);
+    figures_ = TArchiveFigures::Gather(owner_.Session().MainZip);
     Label6->setText(figures_.FileName);
     Label5->setText(DateTimeText(figures_.FileDateTime));
     Label7->setText(SizeText(figures_));
@@ -110,9 +111,9 @@ void TFrmArchiveInfo::FormCreate() {
     Label12->setText(CommentLines(figures_.Comment));
     for (QLabel *label : {Label5, Label7, Label8, Label9})
         label->adjustSize();
-    if (owner_.Settings.OnTop)
+    if (owner_.CurrentSettings().OnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    if (QScreen *screen = owner_.screen())
+    if (QScreen *screen = owner_.Window().screen())
         move(screen->geometry().center() - rect().center());
     // The size and time come from the file itself; when it cannot be read
     // the figures the engine could give are still worth showing.
@@ -130,12 +131,12 @@ void TFrmArchiveInfo::FormShow() {
         return;
     Label12->hide();
     EdComment->show();
-    EdComment->setText(owner_.MainZip.ArchiveComment());
+    EdComment->setText(owner_.Session().MainZip.ArchiveComment());
     EdComment->setFocus();
 }
 
 void TFrmArchiveInfo::WriteComment() {
-    TZipEngine &zip = owner_.MainZip;
+    TZipEngine &zip = owner_.Session().MainZip;
     const QString text = EdComment->text();
     if (text == zip.ArchiveComment())
         return;

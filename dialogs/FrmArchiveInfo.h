@@ -11,14 +11,14 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TMainFormFm;
+class TCommandHost;
 
 class TFrmArchiveInfo : public QDialog {
     Q_OBJECT
 public:
     // Gathers every figure at once (FormCreate); a large archive takes its
     // time here, before the dialog is shown.
-    explicit TFrmArchiveInfo(TMainFormFm &owner);
+    explicit TFrmArchiveInfo(TCommandHost &owner);
 
     // 0 shows information, 1 edits the comment; set before showing.
     int Tag = 0;
@@ -43,7 +43,7 @@ private:
     void FormCreate();
     void WriteComment();
 
-    TMainFormFm &owner_;
+    TCommandHost &owner_;
     TArchiveFigures figures_;
     bool closing_ = false;
 

@@ -2,7 +2,7 @@
 
 #include "BrowseList.h"
 #include "BusyScope.h"
-#include "MainForm.h"
+#include "CommandHost.h"
 #include "Placemnt.h"
 #include "platform/Desktop.h"
 #include "platform/HintRouter.h"
@@ -20,6 +20,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWidget>
 
 namespace {
 
@@ -45,7 +46,7 @@ QToolButton *PictureButton(QWidget *parent, const char *name, QStyle::StandardPi
 
 } // namespace
 
-TFrmBrowse::TFrmBrowse(TMainFormFm &mainForm) : QWidget(nullptr, Qt::Window), mainForm_(mainForm) {
+TFrmBrowse::TFrmBrowse(TCommandHost &mainForm) : QWidget(nullptr, Qt::Window), mainForm_(mainForm) {
     setObjectName(QStringLiteral("FrmBrowse"));
     setAttribute(Qt::WA_DeleteOnClose);
     // Closing the main window ends the program with its browsers open.
@@ -125,7 +126,7 @@ TFrmBrowse::TFrmBrowse(TMainFormFm &mainForm) : QWidget(nullptr, Qt::Window), ma
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { platform::HelpContext(HelpContextBrowser); });
     // The program ends with its main window; a browser left open goes with it.
-    connect(&mainForm_, &QObject::destroyed, this, [this] { delete this; });
+    connect(&mainForm_.Window(), &QObject::destroyed, this, [this] { delete this; });
 
     // FormActivate: this window's status bar shows the hints while it is active.
     platform::HintRouter::instance().registerPanel(this, panel0_);
@@ -229,11 +230,11 @@ void TFrmBrowse::FilesLbDblClick() {
         if (!item->isSelected())
             continue;
         mainForm_.OpenZipFile(item->data(browse::PathRole).toString().left(PathLimit));
-        if (mainForm_.isMinimized())
-            mainForm_.showNormal();
-        mainForm_.raise();
-        mainForm_.activateWindow();
-        if (mainForm_.Settings.CloseBrowser)
+        if (mainForm_.Window().isMinimized())
+            mainForm_.Window().showNormal();
+        mainForm_.Window().raise();
+        mainForm_.Window().activateWindow();
+        if (mainForm_.CurrentSettings().CloseBrowser)
             close();
         return;
     }

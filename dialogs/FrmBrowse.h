@@ -11,13 +11,13 @@ class QHeaderView;
 class QLabel;
 class QListWidget;
 class QToolButton;
-class TMainFormFm;
+class TCommandHost;
 class TPlacement;
 
 class TFrmBrowse : public QWidget {
     Q_OBJECT
 public:
-    explicit TFrmBrowse(TMainFormFm &mainForm);
+    explicit TFrmBrowse(TCommandHost &mainForm);
     ~TFrmBrowse() override;
 
     void SpdBtnBrowseClick();
@@ -40,7 +40,7 @@ private:
     void ScanFolder(const QString &folder);
     int SelectedCount() const;
 
-    TMainFormFm &mainForm_;
+    TCommandHost &mainForm_;
     TPlacement *Placement1 = nullptr;
     QToolButton *SpdBtnBrowse = nullptr;
     QToolButton *SpdBtnOpen = nullptr;

@@ -1,7 +1,7 @@
 #include "FrmCreateGroup.h"
 
-#include "ExtractCommands.h"
-#include "MainForm.h"
+#include "CommandHost.h"
+#include "ExtractFiles.h"
 #include "ProgramGroup.h"
 #include "platform/Desktop.h"
 #include "platform/MessageDlg.h"
@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -25,7 +26,7 @@ QString CurrentFolder() {
 
 } // namespace
 
-TFrmCreateGroup::TFrmCreateGroup(TMainFormFm &form) : QDialog(&form), form_(form) {
+TFrmCreateGroup::TFrmCreateGroup(TCommandHost &form) : QDialog(&form.Window()), form_(form) {
     setObjectName(QStringLiteral("FrmCreateGroup"));
     setWindowTitle(QStringLiteral("Create Program Group"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -87,13 +88,13 @@ TFrmCreateGroup::TFrmCreateGroup(TMainFormFm &form) : QDialog(&form), form_(form
 }
 
 void TFrmCreateGroup::FormCreate() {
-    const QString group = progmangroup::DefaultGroupName(form_.MainZip.ZipFileName);
-    const QString base = form_.Settings.DefaultExtractPath.isEmpty()
+    const QString group = progmangroup::DefaultGroupName(form_.Session().ArchivePath());
+    const QString base = form_.CurrentSettings().DefaultExtractPath.isEmpty()
                              ? CurrentFolder()
-                             : form_.Settings.DefaultExtractPath;
+                             : form_.CurrentSettings().DefaultExtractPath;
     Edit1->setText(base + u'/' + group);
     Edit2->setText(group);
-    if (form_.Settings.OnTop)
+    if (form_.CurrentSettings().OnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
 }
 
@@ -109,8 +110,9 @@ void TFrmCreateGroup::BtnOkClick() {
         folder = CurrentFolder();
     // The group is made whatever the extraction gave; ExtractFiles has
     // reported any failure already.
-    ExtractFiles(form_, folder);
-    const int count = form_.MainZip.EntryCount();
+    TArchiveSession &session = form_.Session();
+    ExtractFiles(session, form_, ExtractRequestFor(form_.CurrentSettings(), folder));
+    const int count = session.EntryCount();
 
     auto conversation =
         platform::Desktop::current().ddeConnect(QStringLiteral("ProgMan"), QString());
@@ -120,9 +122,9 @@ void TFrmCreateGroup::BtnOkClick() {
     int leftOut = 0;
     if (conversation) {
         for (int i = 0; i < std::min(count, progmangroup::MaxItems); ++i) {
-            const QString stored = form_.MainZip.EntryStats(i).FileName;
+            const QString stored = session.EntryName(i);
             const auto command =
-                progmangroup::AddItemCommand(folder, stored, form_.Settings.ExtractPath);
+                progmangroup::AddItemCommand(folder, stored, form_.CurrentSettings().ExtractPath);
             if (command)
                 conversation->execute(*command);
             else

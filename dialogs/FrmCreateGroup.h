@@ -6,12 +6,12 @@
 #include <QDialog>
 
 class QLineEdit;
-class TMainFormFm;
+class TCommandHost;
 
 class TFrmCreateGroup : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrmCreateGroup(TMainFormFm &form);
+    explicit TFrmCreateGroup(TCommandHost &form);
 
     void FormCreate();
     void BtnOkClick();
@@ -20,7 +20,7 @@ public:
     static constexpr int HelpContextDialog = 1013;
 
 private:
-    TMainFormFm &form_;
+    TCommandHost &form_;
     QLineEdit *Edit1 = nullptr; // folder to extract into
     QLineEdit *Edit2 = nullptr; // group name
 };

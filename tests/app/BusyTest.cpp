@@ -38,10 +38,10 @@ TEST_F(BusyTest, NestingLocksTheWindowUntilTheOuterCommandLeaves) {
     auto form = NewForm();
     auto *list = form->findChild<QListView *>(QStringLiteral("FilesLb"));
     auto *bar = form->findChild<QProgressBar *>(QStringLiteral("ProgressBar2"));
-    ASSERT_FALSE(form->MainZip.UseTempFile);
+    ASSERT_FALSE(form->Session().MainZip.UseTempFile);
     form->SetBusy(false);
     form->SetBusy(false);
-    EXPECT_EQ(form->BusyCount, 2);
+    EXPECT_EQ(form->Session().BusyCount, 2);
     EXPECT_FALSE(MenusEnabled(*form));
     EXPECT_FALSE(list->isEnabled());
     EXPECT_FALSE(ButtonOf(*form, "SpdBtnOpen")->isEnabled());
@@ -56,13 +56,13 @@ TEST_F(BusyTest, NestingLocksTheWindowUntilTheOuterCommandLeaves) {
     EXPECT_FALSE(MenusEnabled(*form));
     EXPECT_FALSE(list->isEnabled());
     form->SetBusy(true);
-    EXPECT_EQ(form->BusyCount, 0);
+    EXPECT_EQ(form->Session().BusyCount, 0);
     EXPECT_TRUE(MenusEnabled(*form));
     EXPECT_TRUE(list->isEnabled());
     EXPECT_TRUE(ButtonOf(*form, "SpdBtnOpen")->isEnabled());
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
     form->SetBusy(true);
-    EXPECT_EQ(form->BusyCount, 0);
+    EXPECT_EQ(form->Session().BusyCount, 0);
 }
 
 TEST_F(BusyTest, BusyScopeNestsAndLeavesWhenAnErrorEndsTheCommand) {
@@ -72,11 +72,11 @@ TEST_F(BusyTest, BusyScopeNestsAndLeavesWhenAnErrorEndsTheCommand) {
         const TBusyScope command(*form);
         try {
             const TBusyScope inner(*form);
-            EXPECT_EQ(form->BusyCount, 2);
+            EXPECT_EQ(form->Session().BusyCount, 2);
             throw std::runtime_error("disk gone");
         } catch (const std::runtime_error &) {
         }
-        EXPECT_EQ(form->BusyCount, 1);
+        EXPECT_EQ(form->Session().BusyCount, 1);
         EXPECT_FALSE(list->isEnabled());
     }
     EXPECT_FALSE(form->IsBusy());
@@ -88,7 +88,7 @@ TEST_F(BusyTest, AbortIsArmedExactlyWhileBusyWhateverUseTempFileSays) {
         SCOPED_TRACE(useTempFile);
         WriteIni(QStringLiteral("[Settings]\nUseTempFile=%1\n").arg(int(useTempFile)));
         auto form = NewForm();
-        ASSERT_EQ(form->MainZip.UseTempFile, useTempFile);
+        ASSERT_EQ(form->Session().MainZip.UseTempFile, useTempFile);
         EXPECT_FALSE(ButtonOf(*form, "AbortSb")->isEnabled());
         form->SetBusy(false);
         EXPECT_TRUE(ButtonOf(*form, "AbortSb")->isEnabled());
@@ -112,7 +112,7 @@ TEST_F(BusyTest, ShortcutsRunTheEnablingRulesAndAreBlockedWhileBusy) {
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(form->SelectedCount(), 0);
     QTest::keyClick(form.get(), Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(form->MainZip.ZipFileName, path);
+    EXPECT_EQ(form->Session().MainZip.ZipFileName, path);
     form->SetBusy(true);
 
     list->setFocus();
@@ -122,7 +122,7 @@ TEST_F(BusyTest, ShortcutsRunTheEnablingRulesAndAreBlockedWhileBusy) {
     QTest::keyClick(list, Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(form->SelectedCount(), 0);
     QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(form->MainZip.ZipFileName, QString());
+    EXPECT_EQ(form->Session().MainZip.ZipFileName, QString());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Untitled - Tarnwick for Windows 95"));
     // Select All on the now empty list is disabled, so the shortcut does nothing.
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
@@ -140,10 +140,13 @@ TEST_F(BusyTest, CloseIsRefusedWhileBusy) {
 
 TEST_F(BusyTest, ShowZipResultShowsAtMostOneBoxAndHonoursQuietOpen) {
     auto form = NewForm();
-    EXPECT_EQ(form->ShowZipResult(0, QStringLiteral("adding")), 0);
-    EXPECT_FALSE(form->ZipResultSeen);
-    EXPECT_EQ(form->ShowZipResult(10, QStringLiteral("adding")), 1);
-    EXPECT_TRUE(form->ZipResultSeen);
+    for (const int code : {0, 10}) {
+        TSessionOutcome outcome;
+        outcome.Code = code;
+        EXPECT_EQ(form->ShowOutcome(outcome, QStringLiteral("adding")), code == 0 ? 0 : 1);
+        EXPECT_EQ(outcome.Class, code == 0 ? 0 : 1);
+        EXPECT_EQ(outcome.Reported, code != 0);
+    }
     EXPECT_TRUE(desktop_->messages().empty());
 
     desktop_->answerMessage(MsgResult::OK);

@@ -147,7 +147,7 @@ TEST_F(ListingTest, NewOpenAndClose) {
     desktop_->cancelFileDialog();
     form->FileOpenMnClick();
     EXPECT_EQ(form->StatusText(), QStringLiteral("0 Entries, 0 Bytes, 0 Bytes."));
-    EXPECT_EQ(form->BusyCount, 0);
+    EXPECT_EQ(form->Session().BusyCount, 0);
 }
 
 TEST_F(ListingTest, SelectedRowsAreHighlightedInEveryColumn) {

@@ -105,7 +105,7 @@ TEST_F(MainFormTest, StartWithoutArchive) {
     for (const char *name : {"SpdBtnNew", "SpdBtnOpen", "SpdBtnOptions", "SpdBtnHelp"})
         EXPECT_TRUE(ButtonOf(*form, name)->isEnabled()) << name;
     EXPECT_TRUE(form->RowTexts().isEmpty());
-    EXPECT_EQ(form->MainZip.ZipFileName, QString());
+    EXPECT_EQ(form->Session().MainZip.ZipFileName, QString());
 }
 
 TEST_F(MainFormTest, StartWithQuotedArchivePathHoldingBlanks) {

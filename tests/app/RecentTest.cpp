@@ -86,7 +86,7 @@ TEST_F(RecentTest, ChoosingAnItemOpensItWithoutReorderingAndADeletedFileIsReport
     auto *second = form->findChild<QAction *>(QStringLiteral("MRU2"));
     ASSERT_NE(second, nullptr);
     second->trigger();
-    EXPECT_EQ(form->MainZip.ZipFileName, b);
+    EXPECT_EQ(form->Session().MainZip.ZipFileName, b);
     EXPECT_EQ(form->RowTexts().size(), 1);
     EXPECT_EQ(Key(1), a);
 
@@ -99,7 +99,7 @@ TEST_F(RecentTest, ChoosingAnItemOpensItWithoutReorderingAndADeletedFileIsReport
     EXPECT_EQ(messages[0].text, QStringLiteral("The archive file, ") + a +
                                     QStringLiteral(", Cannot be located.  Please select another "
                                                    "archive."));
-    EXPECT_EQ(form->MainZip.ZipFileName, b);
+    EXPECT_EQ(form->Session().MainZip.ZipFileName, b);
     EXPECT_NE(form->findChild<QAction *>(QStringLiteral("MRU1")), nullptr);
     EXPECT_EQ(Key(1), a);
 }
@@ -117,10 +117,10 @@ TEST_F(RecentTest, AFailedWriteOfTheListIsReportedOnceAndTheArchiveStillOpens) {
     const auto messages = desktop_->messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, QStringLiteral("Unable to write to TARNWICK.INI."));
-    EXPECT_EQ(form->MainZip.ZipFileName, a);
+    EXPECT_EQ(form->Session().MainZip.ZipFileName, a);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("a.zip - Tarnwick for Windows 95"));
     EXPECT_EQ(form->RowTexts().size(), 1);
-    EXPECT_EQ(form->BusyCount, 0);
+    EXPECT_EQ(form->Session().BusyCount, 0);
     EXPECT_TRUE(form->findChild<QMenu *>(QStringLiteral("FileMn"))->menuAction()->isEnabled());
     qputenv("TARNWICK_WINDIR", TempPath(QStringLiteral("windir")).toLocal8Bit());
 }

@@ -33,13 +33,13 @@ TEST_F(SettingsTest, DefaultsWithoutAnIniFile) {
     temp.chop(1);
     EXPECT_EQ(s.TempFolder, temp);
     EXPECT_EQ(form->ColumnWidths(), (TColumnWidths{90, 62, 60, 60, 60, 38, 1096}));
-    EXPECT_EQ(form->MainZip.Compression, 6);
-    EXPECT_EQ(form->MainZip.Overwrite, zowAsk);
-    EXPECT_TRUE(form->MainZip.ClearDisks);
-    EXPECT_TRUE(form->MainZip.IncludeHiddenFiles);
-    EXPECT_FALSE(form->MainZip.UseTempFile);
-    EXPECT_FALSE(form->MainZip.UsePaths);
-    EXPECT_EQ(form->MainZip.TempPath, temp);
+    EXPECT_EQ(form->Session().MainZip.Compression, 6);
+    EXPECT_EQ(form->Session().MainZip.Overwrite, zowAsk);
+    EXPECT_TRUE(form->Session().MainZip.ClearDisks);
+    EXPECT_TRUE(form->Session().MainZip.IncludeHiddenFiles);
+    EXPECT_FALSE(form->Session().MainZip.UseTempFile);
+    EXPECT_FALSE(form->Session().MainZip.UsePaths);
+    EXPECT_EQ(form->Session().MainZip.TempPath, temp);
     // Reading writes nothing.
     EXPECT_FALSE(QFile::exists(IniPath()));
 }
@@ -52,12 +52,12 @@ TEST_F(SettingsTest, EncodingsAndCuts) {
                  .arg(password));
     auto form = NewForm();
     EXPECT_EQ(form->Settings.CompressionLevel, 9);
-    EXPECT_EQ(form->MainZip.Compression, 9);
+    EXPECT_EQ(form->Session().MainZip.Compression, 9);
     EXPECT_EQ(form->Settings.Overwrite, 2);
     EXPECT_EQ(form->Settings.TempFolder, QStringLiteral("/var/tmp"));
-    EXPECT_EQ(form->MainZip.TempPath, QStringLiteral("/var/tmp"));
+    EXPECT_EQ(form->Session().MainZip.TempPath, QStringLiteral("/var/tmp"));
     EXPECT_EQ(form->Settings.Password, password.left(80));
-    EXPECT_EQ(form->MainZip.Password, password.left(80));
+    EXPECT_EQ(form->Session().MainZip.Password, password.left(80));
     EXPECT_EQ(form->Settings.MouseAction, 0);
     EXPECT_TRUE(form->Settings.ConfirmAdd);
     EXPECT_TRUE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -72,13 +72,13 @@ TEST_F(SettingsTest, OverwriteOutsideItsRangeStaysAndLeavesTheEngineAlone) {
     auto form = NewForm();
     EXPECT_EQ(form->Settings.Overwrite, 5);
     EXPECT_EQ(form->Settings.CompressionLevel, 6);
-    EXPECT_EQ(form->MainZip.Overwrite, TZipEngine().Overwrite);
+    EXPECT_EQ(form->Session().MainZip.Overwrite, TZipEngine().Overwrite);
     form->SaveSettingsNow1Click();
     EXPECT_TRUE(IniText().contains(QStringLiteral("Overwrite=5\n")));
-    ApplyOverwriteSetting(1, form->MainZip);
-    EXPECT_EQ(form->MainZip.Overwrite, zowAlways);
-    ApplyOverwriteSetting(0, form->MainZip);
-    EXPECT_EQ(form->MainZip.Overwrite, zowNever);
+    ApplyOverwriteSetting(1, form->Session().MainZip);
+    EXPECT_EQ(form->Session().MainZip.Overwrite, zowAlways);
+    ApplyOverwriteSetting(0, form->Session().MainZip);
+    EXPECT_EQ(form->Session().MainZip.Overwrite, zowNever);
 }
 
 TEST_F(SettingsTest, EncryptionIsWrittenOnlyOnceChosenAndOnlyOneValueMeansAes) {
@@ -101,7 +101,7 @@ TEST_F(SettingsTest, EncryptionIsWrittenOnlyOnceChosenAndOnlyOneValueMeansAes) {
             WriteIni(QStringLiteral("[Settings]\n") + QString::fromLatin1(c.ini));
         auto form = NewForm();
         EXPECT_EQ(form->Settings.Encryption, c.setting);
-        EXPECT_EQ(form->MainZip.Encryption, c.engine);
+        EXPECT_EQ(form->Session().MainZip.Encryption, c.engine);
         form->SaveSettingsNow1Click();
         if (*c.saved == '\0')
             EXPECT_FALSE(IniText().contains(QStringLiteral("Encryption")));

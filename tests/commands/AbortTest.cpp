@@ -2,7 +2,7 @@
 // modes: the operation stops and the archive is as it was.
 #include "CommandsTest.h"
 
-#include "ExtractCommands.h"
+#include "ExtractFiles.h"
 #include "MainForm.h"
 
 #include <QDir>
@@ -65,7 +65,7 @@ TEST_F(AbortTest, AbortStopsAddInBothModesExtractAndTestLeavingTheArchiveAsItWas
         if (verb == QLatin1String("adding"))
             form->RunItemCommand(QStringLiteral("EditAddMn"));
         else if (verb == QLatin1String("extracting"))
-            ExtractFiles(*form, outFolder);
+            ExtractFiles(form->Session(), *form, ExtractRequestFor(form->Settings, outFolder));
         else
             form->RunItemCommand(QStringLiteral("FileTestMn"));
 

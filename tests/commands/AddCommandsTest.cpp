@@ -21,11 +21,11 @@ public:
     const TMainFormFm *form = nullptr;
     std::vector<int> busy;
     platform::MsgResult messageBox(const platform::MessageRequest &request) override {
-        busy.push_back(form ? form->BusyCount : -1);
+        busy.push_back(form ? form->Session().BusyCount : -1);
         return ScriptedDesktop::messageBox(request);
     }
     platform::FileDialogResult fileDialog(const platform::FileDialogRequest &request) override {
-        busy.push_back(form ? form->BusyCount : -1);
+        busy.push_back(form ? form->Session().BusyCount : -1);
         return ScriptedDesktop::fileDialog(request);
     }
 };
@@ -46,8 +46,9 @@ protected:
     }
     // Counts the listings of the archive from now on.
     void CountListings(TMainFormFm &form) {
-        auto original = form.MainZip.OnListing;
-        form.MainZip.OnListing = [this, original](TZipEngine &zip, const TZipFileStats &s) {
+        auto original = form.Session().MainZip.OnListing;
+        form.Session().MainZip.OnListing = [this, original](TZipEngine &zip,
+                                                            const TZipFileStats &s) {
             ++listedEntries_;
             original(zip, s);
         };
@@ -89,7 +90,7 @@ TEST_F(AddCommandsTest, ConfirmationComesBeforeTheBusyState) {
         if (c.dialog)
             expectedBusy.push_back(1);
         EXPECT_EQ(probe->busy, expectedBusy) << c.ini;
-        EXPECT_EQ(form->BusyCount, 0);
+        EXPECT_EQ(form->Session().BusyCount, 0);
         const QStringList expected =
             c.dialog ? QStringList{"old.txt", "new.txt"} : QStringList{"old.txt"};
         EXPECT_EQ(ZipNames(archive_), expected);
@@ -113,7 +114,7 @@ TEST_F(AddCommandsTest, TheAddFilesDialog) {
     // Cancelled: silent, nothing changed, busy state left.
     EXPECT_TRUE(desktop_->messages().empty());
     EXPECT_EQ(ZipNames(archive_), QStringList({"old.txt"}));
-    EXPECT_EQ(form->BusyCount, 0);
+    EXPECT_EQ(form->Session().BusyCount, 0);
     EXPECT_EQ(form->StatusText(), QStringLiteral("1 Entries, 3 Bytes, 5 Bytes."));
 }
 
@@ -156,7 +157,7 @@ TEST_F(AddCommandsTest, ResultClassDecidesTheRelisting) {
         }
         CountListings(*form);
         listedEntries_ = 0;
-        form->MainZip.MultidiskMode = c.multidisk;
+        form->Session().MainZip.MultidiskMode = c.multidisk;
         const QString gone = TempPath(QStringLiteral("in/gone.txt"));
         QStringList files{newFile_};
         if (c.missingFile)
@@ -202,7 +203,7 @@ TEST_F(AddCommandsTest, StorePathIsReadAtEachCommand) {
     WriteFile(QStringLiteral("in/new.txt"), "newer");
     desktop_->answerFiles({newFile_});
     form->RunItemCommand(QStringLiteral("EditUpdateMn"));
-    EXPECT_TRUE(form->MainZip.UsePaths);
+    EXPECT_TRUE(form->Session().MainZip.UsePaths);
     EXPECT_EQ(ZipNames(archive_).last(), folder + QStringLiteral("/new.txt"));
     // The entry "new.txt" may carry the same two-second time as the file;
     // a later time makes it due for updating whenever the test runs.
@@ -214,7 +215,7 @@ TEST_F(AddCommandsTest, StorePathIsReadAtEachCommand) {
     changed.close();
     desktop_->answerFiles({newFile_});
     form->RunItemCommand(QStringLiteral("EditUpdateMn"));
-    EXPECT_FALSE(form->MainZip.UsePaths);
+    EXPECT_FALSE(form->Session().MainZip.UsePaths);
 }
 
 TEST_F(AddCommandsTest, UpdateSwitchesMultidiskOffWithoutAsking) {
@@ -223,7 +224,7 @@ TEST_F(AddCommandsTest, UpdateSwitchesMultidiskOffWithoutAsking) {
     CountListings(*form);
     for (const bool cancel : {true, false}) {
         form->MultidiskmodeMnClick();
-        ASSERT_TRUE(form->MainZip.MultidiskMode && item->isChecked());
+        ASSERT_TRUE(form->Session().MainZip.MultidiskMode && item->isChecked());
         if (cancel) {
             desktop_->cancelFileDialog();
         } else {
@@ -232,11 +233,11 @@ TEST_F(AddCommandsTest, UpdateSwitchesMultidiskOffWithoutAsking) {
         }
         listedEntries_ = 0;
         form->RunItemCommand(QStringLiteral("EditUpdateMn"));
-        EXPECT_FALSE(form->MainZip.MultidiskMode);
+        EXPECT_FALSE(form->Session().MainZip.MultidiskMode);
         EXPECT_FALSE(item->isChecked());
         EXPECT_TRUE(desktop_->messages().empty());
         EXPECT_EQ(listedEntries_, cancel ? 0 : 2);
-        EXPECT_EQ(form->BusyCount, 0);
+        EXPECT_EQ(form->Session().BusyCount, 0);
     }
     EXPECT_EQ(ZipNames(archive_), QStringList({"old.txt", "new.txt"}));
 }
@@ -248,11 +249,11 @@ TEST_F(AddCommandsTest, AesSettingEncryptsWhatAddWrites) {
     desktop_->answerFiles({newFile_});
     form->RunItemCommand(QStringLiteral("EditAddMn"));
     std::map<QString, std::uint8_t> packed;
-    form->MainZip.OnListing = [&](TZipEngine &, const TZipFileStats &s) {
+    form->Session().MainZip.OnListing = [&](TZipEngine &, const TZipFileStats &s) {
         packed[s.FileName] = s.EngineByte;
     };
-    form->MainZip.ZipFileName = archive_;
-    ASSERT_EQ(form->MainZip.ListArchive(), 0);
+    form->Session().MainZip.ZipFileName = archive_;
+    ASSERT_EQ(form->Session().MainZip.ListArchive(), 0);
     ASSERT_EQ(packed.size(), 2u);
     EXPECT_EQ(engine_packed_aes_bits(packed[QStringLiteral("new.txt")]), 256u);
     EXPECT_EQ(engine_packed_aes_bits(packed[QStringLiteral("old.txt")]), 0u);

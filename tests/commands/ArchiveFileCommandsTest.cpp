@@ -52,7 +52,7 @@ protected:
         for (MsgResult answer : answers)
             desktop_->answerMessage(answer);
         form_->RunItemCommand(QString::fromLatin1(item));
-        EXPECT_EQ(form_->BusyCount, 0);
+        EXPECT_EQ(form_->Session().BusyCount, 0);
         EXPECT_EQ(form_->NewZipDg.title, QStringLiteral("New Archive"));
     }
     QString LastText() const {
@@ -77,7 +77,7 @@ TEST_F(ArchiveFileCommandsTest, CopyToNewAndExistingFiles) {
     const auto dialog = desktop_->requestsOf(Kind::FileDialog).back().fileDialog;
     EXPECT_EQ(dialog.title, QStringLiteral("Copy Archive To"));
     EXPECT_TRUE(dialog.overwritePrompt && dialog.createPrompt);
-    EXPECT_EQ(form_->MainZip.ZipFileName, archive_);
+    EXPECT_EQ(form_->Session().MainZip.ZipFileName, archive_);
 
     const QString existing = WriteFile(QStringLiteral("existing.zip"), "keep me");
     ::chmod(existing.toLocal8Bit().constData(), 0640);
@@ -129,7 +129,7 @@ TEST_F(ArchiveFileCommandsTest, RenameMovesAndReopensOrKeepsTheOldNameOnFailure)
     RunWithTarget("RenameArchive1", moved);
     EXPECT_FALSE(QFileInfo::exists(archive_));
     EXPECT_EQ(ReadFile(moved), bytes_);
-    EXPECT_EQ(form_->MainZip.ZipFileName, moved);
+    EXPECT_EQ(form_->Session().MainZip.ZipFileName, moved);
     EXPECT_EQ(form_->windowTitle(), QStringLiteral("moved.zip - Tarnwick for Windows 95"));
     EXPECT_EQ(form_->RowTexts().size(), 2);
     EXPECT_EQ(desktop_->requestsOf(Kind::FileDialog).back().fileDialog.title,
@@ -140,13 +140,13 @@ TEST_F(ArchiveFileCommandsTest, RenameMovesAndReopensOrKeepsTheOldNameOnFailure)
     RunWithTarget("RenameArchive1", existing, {MsgResult::Yes});
     EXPECT_EQ(LastText(), ReplaceQuestion(existing));
     EXPECT_EQ(ReadFile(existing), bytes_);
-    EXPECT_EQ(form_->MainZip.ZipFileName, existing);
+    EXPECT_EQ(form_->Session().MainZip.ZipFileName, existing);
 
     // Into a folder that does not exist: reported, still open where it was.
     desktop_->clear();
     RunWithTarget("RenameArchive1", TempPath(QStringLiteral("missing/x.zip")), {MsgResult::OK});
     EXPECT_EQ(LastText(), QStringLiteral("File not found."));
-    EXPECT_EQ(form_->MainZip.ZipFileName, existing);
+    EXPECT_EQ(form_->Session().MainZip.ZipFileName, existing);
     EXPECT_EQ(form_->windowTitle(), QStringLiteral("existing.zip - Tarnwick for Windows 95"));
     EXPECT_EQ(form_->RowTexts().size(), 2);
     EXPECT_EQ(ReadFile(existing), bytes_);
@@ -165,7 +165,7 @@ TEST_F(ArchiveFileCommandsTest, MovingAcrossFileSystems) {
     RunWithTarget("RenameArchive1", target);
     EXPECT_EQ(ReadFile(target), bytes_);
     EXPECT_FALSE(QFileInfo::exists(archive_));
-    EXPECT_EQ(form_->MainZip.ZipFileName, target);
+    EXPECT_EQ(form_->Session().MainZip.ZipFileName, target);
     QDir(folder).removeRecursively();
 }
 
@@ -191,8 +191,8 @@ TEST_F(ArchiveFileCommandsTest, DeleteSendsTheArchiveToTheTrashAndClosesItOnlyTh
         if (c.answer == MsgResult::Yes)
             desktop->answerTrash(c.moved);
         form_->RunItemCommand(QStringLiteral("FileDeleteMn"));
-        EXPECT_FALSE(form_->MainZip.MultidiskMode);
-        EXPECT_EQ(form_->MainZip.ZipFileName.isEmpty(), c.moved);
+        EXPECT_FALSE(form_->Session().MainZip.MultidiskMode);
+        EXPECT_EQ(form_->Session().MainZip.ZipFileName.isEmpty(), c.moved);
         EXPECT_EQ(form_->windowTitle() == QStringLiteral("Untitled - Tarnwick for Windows 95"),
                   c.moved);
         EXPECT_EQ(form_->RowTexts().isEmpty(), c.moved);
@@ -219,6 +219,6 @@ TEST_F(ArchiveFileCommandsTest, DeleteSendsTheArchiveToTheTrashAndClosesItOnlyTh
     desktop->clear();
     desktop->answerMessage(MsgResult::No);
     form_->RunItemCommand(QStringLiteral("FileDeleteMn"));
-    EXPECT_EQ(form_->MainZip.ZipFileName, kept);
+    EXPECT_EQ(form_->Session().MainZip.ZipFileName, kept);
     EXPECT_EQ(form_->RowTexts().size(), 1);
 }

@@ -30,7 +30,7 @@ TEST_F(DropTest, FilesAndAFolderDroppedOnTheWindowAreAdded) {
     EXPECT_TRUE(desktop_->messages().empty()); // no ConfirmAdd question for a drop
     EXPECT_EQ(ZipNames(archive), QStringList({"old.txt", "one.txt", "inner.txt"}));
     EXPECT_EQ(form->RowTexts().size(), 3);
-    EXPECT_EQ(form->BusyCount, 0);
+    EXPECT_EQ(form->Session().BusyCount, 0);
 }
 
 TEST_F(DropTest, WithNoArchiveOpenTheDropOffersANewArchive) {
@@ -58,14 +58,14 @@ TEST_F(DropTest, WithNoArchiveOpenTheDropOffersANewArchive) {
         ASSERT_FALSE(desktop_->messages().empty());
         EXPECT_EQ(desktop_->messages()[0].text, question);
         EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Information);
-        EXPECT_EQ(form->MainZip.ZipFileName, c.named ? archive : QString());
+        EXPECT_EQ(form->Session().MainZip.ZipFileName, c.named ? archive : QString());
         if (c.named) {
             EXPECT_EQ(ZipNames(archive), QStringList({"one.txt"}));
             EXPECT_EQ(form->RowTexts().size(), 1);
         } else {
             EXPECT_FALSE(QFileInfo::exists(archive));
         }
-        EXPECT_EQ(form->BusyCount, 0);
+        EXPECT_EQ(form->Session().BusyCount, 0);
     }
 }
 

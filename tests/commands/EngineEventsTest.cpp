@@ -15,7 +15,7 @@ using platform::MsgResult;
 namespace {
 
 std::int32_t Send(TMainFormFm &form, std::int32_t code, void *data) {
-    return TZipEngine::EngineCallback(code, data, &form.MainZip);
+    return TZipEngine::EngineCallback(code, data, &form.Session().MainZip);
 }
 
 EngineFileRecord Record(const char *name, std::uint8_t percent = 0) {
@@ -85,7 +85,7 @@ TEST_F(EngineEventsTest, PerFileEventsShowTheNameAndRestartTheBar) {
 TEST_F(EngineEventsTest, SkippedFileWarnsInExtractAndTestWordingAndGoesOn) {
     auto form = NewForm();
     for (const bool testRunning : {false, true}) {
-        form->TestRunning = testRunning;
+        form->Session().TestRunning = testRunning;
         EngineFileRecord status = Record("x", 80);
         Send(*form, ENGINE_MSG_STATUS, &status);
         desktop_->answerMessage(MsgResult::OK);
@@ -116,7 +116,7 @@ TEST_F(EngineEventsTest, NewDiskAsksForTheDiskAndCancelStops) {
                           {0, MsgResult::OK, 0, "Please insert the last disk of the set."},
                           {2, MsgResult::Cancel, 1, "Please insert disk #2 of the set."}};
     for (const Case &c : cases) {
-        form->MainZip.Abort = false;
+        form->Session().MainZip.Abort = false;
         desktop_->clear();
         desktop_->answerMessage(c.answer);
         std::int32_t disk = c.disk;
@@ -126,7 +126,7 @@ TEST_F(EngineEventsTest, NewDiskAsksForTheDiskAndCancelStops) {
         EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Confirm);
         EXPECT_EQ(desktop_->messages()[0].buttons, MsgButton::OK | MsgButton::Cancel);
     }
-    form->MainZip.Abort = false;
+    form->Session().MainZip.Abort = false;
 }
 
 TEST_F(EngineEventsTest, ReplacePromptDuringARealExtraction) {
@@ -144,13 +144,13 @@ TEST_F(EngineEventsTest, ReplacePromptDuringARealExtraction) {
     auto form = NewForm();
     for (const Case &c : cases) {
         const QString target = WriteFile(QStringLiteral("out/a.txt"), "old");
-        form->MainZip.ZipFileName = archive;
-        form->MainZip.ExtractDirectory = QFileInfo(target).path();
-        form->MainZip.Overwrite = zowAsk;
+        form->Session().MainZip.ZipFileName = archive;
+        form->Session().MainZip.ExtractDirectory = QFileInfo(target).path();
+        form->Session().MainZip.Overwrite = zowAsk;
         desktop_->clear();
         desktop_->answerMessage(c.answer);
         form->SetBusy(false);
-        const int result = form->MainZip.ExtractFromArchive(0);
+        const int result = form->Session().MainZip.ExtractFromArchive(0);
         form->SetBusy(true);
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(ReadFile(target), QByteArray(c.content));
@@ -175,15 +175,15 @@ TEST_F(EngineEventsTest, AbortButtonAsksBeforeItStops) {
     ASSERT_TRUE(abort->isEnabled());
     desktop_->answerMessage(MsgResult::Cancel);
     abort->click();
-    EXPECT_FALSE(form->MainZip.Abort);
+    EXPECT_FALSE(form->Session().MainZip.Abort);
     desktop_->answerMessage(MsgResult::OK);
     abort->click();
-    EXPECT_TRUE(form->MainZip.Abort);
+    EXPECT_TRUE(form->Session().MainZip.Abort);
     for (const auto &box : desktop_->messages()) {
         EXPECT_EQ(box.text, QStringLiteral("Are you sure you want to abort the current process?"));
         EXPECT_EQ(box.kind, MsgKind::Warning);
         EXPECT_EQ(box.buttons, MsgButton::OK | MsgButton::Cancel);
     }
-    form->MainZip.Abort = false;
+    form->Session().MainZip.Abort = false;
     form->SetBusy(true);
 }

@@ -152,7 +152,7 @@ TEST_F(EntryDragTest, WhatIsNotTakenWholeLeavesNothing) {
         desktop_->clear();
         auto form = OpenWithSelection(c.selected);
         if (c.removeArchive)
-            QFile::remove(form->MainZip.ZipFileName);
+            QFile::remove(form->Session().MainZip.ZipFileName);
         for (qsizetype box = 0; box < c.messages.size(); ++box)
             desktop_->answerMessage(platform::MsgResult::OK);
         std::unique_ptr<QMimeData> data(NewEntryDragData(*form));

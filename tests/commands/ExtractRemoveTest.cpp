@@ -5,7 +5,7 @@
 #include "CommandsTest.h"
 
 #include "EntryDrag.h"
-#include "ExtractCommands.h"
+#include "ExtractFiles.h"
 #include "MainForm.h"
 #include "platform/testing/QtPrinters.h"
 
@@ -83,7 +83,7 @@ TEST_F(ExtractRemoveTest, DefaultExtractPathIsTheProposalOrAnErrorBeforeAnyQuest
     ASSERT_EQ(desktop_->requests().size(), 1u);
     EXPECT_EQ(desktop_->messages()[0].text, QStringLiteral("File not found."));
     EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Error);
-    EXPECT_EQ(form->BusyCount, 0);
+    EXPECT_EQ(form->Session().BusyCount, 0);
     QDir::setCurrent(start);
 }
 
@@ -137,7 +137,7 @@ TEST_F(ExtractRemoveTest, SelectAllExtractsAndRemovesEveryEntryOfALargeArchive) 
     desktop_->answerMessage(MsgResult::Yes);
     form->RunItemCommand(QStringLiteral("EditDeleteMn"));
     EXPECT_TRUE(form->RowTexts().isEmpty());
-    EXPECT_EQ(form->MainZip.EntryCount(), 0);
+    EXPECT_EQ(form->Session().MainZip.EntryCount(), 0);
     EXPECT_EQ(form->StatusText(), QStringLiteral("0 Entries, 0 Bytes, 0 Bytes."));
 }
 
@@ -145,7 +145,7 @@ TEST_F(ExtractRemoveTest, ExtractMethodsAllFreshenUpdateAndNothing) {
     auto form = OpenArchive({{QStringLiteral("old.txt"), "A"},
                              {QStringLiteral("new.txt"), "B"},
                              {QStringLiteral("same.txt"), "C"}});
-    ApplyOverwriteSetting(1, form->MainZip);
+    ApplyOverwriteSetting(1, form->Session().MainZip);
     const QString out = TempPath(QStringLiteral("out"));
     struct Case {
         int method;
@@ -172,12 +172,12 @@ TEST_F(ExtractRemoveTest, ExtractMethodsAllFreshenUpdateAndNothing) {
         SetModified(WriteFile(QStringLiteral("out/old.txt"), "old"), Old);
         SetModified(WriteFile(QStringLiteral("out/same.txt"), "same"), Future);
         form->Settings.ExtractMethod = c.method;
-        form->MainZip.MultidiskMode = c.multidisk;
+        form->Session().MainZip.MultidiskMode = c.multidisk;
         form->EditSelectAllMnClick();
         desktop_->clear();
         for (int i = 0; i < c.boxes.size(); ++i)
             desktop_->answerMessage(MsgResult::OK);
-        ExtractFiles(*form, out);
+        ExtractFiles(form->Session(), *form, ExtractRequestFor(form->Settings, out));
         QStringList texts;
         for (const auto &box : desktop_->messages())
             texts << box.text;
@@ -185,8 +185,8 @@ TEST_F(ExtractRemoveTest, ExtractMethodsAllFreshenUpdateAndNothing) {
         EXPECT_EQ(ReadFile(out + "/old.txt"), QByteArray(c.old)) << c.method;
         EXPECT_EQ(ReadFile(out + "/new.txt"), QByteArray(c.fresh)) << c.method;
         EXPECT_EQ(ReadFile(out + "/same.txt"), QByteArray(c.same)) << c.method;
-        EXPECT_TRUE(form->MainZip.FilesToProcess.isEmpty()) << c.method;
-        EXPECT_EQ(form->BusyCount, 0);
+        EXPECT_TRUE(form->Session().MainZip.FilesToProcess.isEmpty()) << c.method;
+        EXPECT_EQ(form->Session().BusyCount, 0);
     }
 }
 
@@ -201,8 +201,7 @@ TEST_F(ExtractRemoveTest, RemovePassesNamesInListOrderAndListsAgainWhateverTheRe
     EXPECT_EQ(form->StatusText(), status);
 
     SelectNames(*form, {QStringLiteral("c.txt"), QStringLiteral("a.txt")});
-    SelectedToFilesToProcess(*form);
-    EXPECT_EQ(form->MainZip.FilesToProcess, QStringList({"a.txt", "c.txt"}));
+    EXPECT_EQ(form->SelectedEntries().Names, QStringList({"a.txt", "c.txt"}));
 
     desktop_->answerMessage(MsgResult::Yes);
     form->RunItemCommand(QStringLiteral("EditDeleteMn"));
@@ -252,6 +251,6 @@ TEST_F(ExtractRemoveTest, ACommandOnRowsOfAnArchiveChangedSinceListedListsAgainI
         EXPECT_EQ(form->SelectedCount(), 0);
         EXPECT_EQ(form->RowTexts().size(), 2);
         EXPECT_TRUE(form->RowTexts().first().startsWith(QStringLiteral("c.txt\t")));
-        EXPECT_EQ(form->BusyCount, 0);
+        EXPECT_EQ(form->Session().BusyCount, 0);
     }
 }

@@ -4,7 +4,7 @@
 #include "CommandsTest.h"
 
 #include "EntryDrag.h"
-#include "ExtractCommands.h"
+#include "ExtractFiles.h"
 #include "MainForm.h"
 #include "ViewFolder.h"
 #include "platform/Paths.h"
@@ -94,7 +94,7 @@ TEST_F(LiteralNamesTest, ExtractRemoveAndViewActOnTheSelectedEntryAlone) {
             QDir(out).removeRecursively();
             QDir().mkpath(out);
             form->Settings.ExtractPath = true;
-            ExtractFiles(*form, out);
+            ExtractFiles(form->Session(), *form, ExtractRequestFor(form->Settings, out));
             EXPECT_TRUE(desktop_->messages().empty()) << name;
             EXPECT_EQ(Tree(out), row.written) << name;
             if (!folder) {
@@ -209,7 +209,7 @@ TEST_F(LiteralNamesTest, EachOfTwinsListedAlikeIsItsOwnEntry) {
         {
             auto form = open();
             form->Settings.ExtractPath = true;
-            ExtractFiles(*form, out);
+            ExtractFiles(form->Session(), *form, ExtractRequestFor(form->Settings, out));
             EXPECT_EQ(Tree(out), twin.listed == "q/r" ? QStringList({"q", "q/r"})
                                                       : QStringList{twin.listed.chopped(folder)})
                 << name;

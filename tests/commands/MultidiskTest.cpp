@@ -80,8 +80,8 @@ TEST_F(MultidiskTest, APieceIsAskedForOnlyWhenItsDataIsRead) {
     ASSERT_EQ(form->RowTexts().size(), 2);
 
     // The user brings the piece back, then answers OK.
-    const TZipNewdiskEvent ask = form->MainZip.OnNewdisk;
-    form->MainZip.OnNewdisk = [&](TZipEngine &engine, std::int32_t disk) {
+    const TZipNewdiskEvent ask = form->Session().MainZip.OnNewdisk;
+    form->Session().MainZip.OnNewdisk = [&](TZipEngine &engine, std::int32_t disk) {
         QFile::rename(away, piece);
         ask(engine, disk);
     };
@@ -96,7 +96,7 @@ TEST_F(MultidiskTest, APieceIsAskedForOnlyWhenItsDataIsRead) {
     EXPECT_EQ(ReadFile(out + QStringLiteral("/a.txt")), a_);
     EXPECT_EQ(ReadFile(out + QStringLiteral("/b.bin")), b_);
 
-    form->MainZip.OnNewdisk = ask;
+    form->Session().MainZip.OnNewdisk = ask;
     ASSERT_TRUE(QFile::rename(piece, away));
     QDir(out).removeRecursively();
     QDir().mkpath(out);
@@ -119,8 +119,8 @@ TEST_F(MultidiskTest, OpeningTheFirstPieceAsksForTheLastDisk) {
     ASSERT_TRUE(QFile::rename(set, away));
     auto form = NewForm();
     form->MultidiskmodeMnClick();
-    const TZipNewdiskEvent ask = form->MainZip.OnNewdisk;
-    form->MainZip.OnNewdisk = [&](TZipEngine &engine, std::int32_t disk) {
+    const TZipNewdiskEvent ask = form->Session().MainZip.OnNewdisk;
+    form->Session().MainZip.OnNewdisk = [&](TZipEngine &engine, std::int32_t disk) {
         QFile::rename(away, set);
         ask(engine, disk);
     };

@@ -3,7 +3,7 @@
 // whichever path the archive was opened by.
 #include "CommandsTest.h"
 
-#include "ExtractCommands.h"
+#include "ExtractFiles.h"
 #include "MainForm.h"
 #include "ViewFolder.h"
 #include "platform/Paths.h"
@@ -55,7 +55,7 @@ TEST_F(OwnArchiveTest, AnEntryNamedLikeTheOpenArchiveIsSkippedByExtractAndView) 
         auto form = NewForm();
         form->OpenZipFile(opened);
         form->Settings.Overwrite = 1; // "Always Overwrite"
-        ApplyOverwriteSetting(form->Settings.Overwrite, form->MainZip);
+        ApplyOverwriteSetting(form->Settings.Overwrite, form->Session().MainZip);
         SelectNames(*form, {QStringLiteral("self.zip"), QStringLiteral("other.txt")});
         desktop_->clear();
         if (c.view)
@@ -66,7 +66,7 @@ TEST_F(OwnArchiveTest, AnEntryNamedLikeTheOpenArchiveIsSkippedByExtractAndView) 
             form->Settings.TempFolder = folder;
             form->RunItemCommand(QStringLiteral("EditView1"));
         } else {
-            ExtractFiles(*form, folder);
+            ExtractFiles(form->Session(), *form, ExtractRequestFor(form->Settings, folder));
         }
         // View writes into a folder of its own inside the one set, where
         // the archive cannot be.

@@ -4,7 +4,7 @@
 #include "CommandsTest.h"
 
 #include "DialogCommands.h"
-#include "ExtractCommands.h"
+#include "ExtractFiles.h"
 #include "InstallCommands.h"
 #include "MainForm.h"
 
@@ -38,7 +38,7 @@ TEST_F(ReadOnlyArchiveTest, ATarGzIsListedAndExtractedAndNeverChanged) {
     auto form = NewForm();
     form->OpenZipFile(archive);
     EXPECT_EQ(form->RowTexts().size(), 4);
-    EXPECT_EQ(form->MainZip.ReadOnlyType(), QStringLiteral("tar.gz"));
+    EXPECT_EQ(form->Session().MainZip.ReadOnlyType(), QStringLiteral("tar.gz"));
 
     const QString refusal = QStringLiteral(
         "files.tar.gz is a tar.gz archive and can only be read. Extract its files, or add them "
@@ -73,14 +73,14 @@ TEST_F(ReadOnlyArchiveTest, ATarGzIsListedAndExtractedAndNeverChanged) {
     SelectNames(*form, {QStringLiteral("tree/a.txt"), QStringLiteral("tree/sub/b.txt")});
     desktop_->clear();
     form->Settings.ExtractPath = true;
-    ExtractFiles(*form, folder);
+    ExtractFiles(form->Session(), *form, ExtractRequestFor(form->Settings, folder));
     EXPECT_TRUE(desktop_->messages().empty());
     EXPECT_EQ(ReadFile(folder + QStringLiteral("/tree/a.txt")), QByteArray("alpha"));
     EXPECT_EQ(ReadFile(folder + QStringLiteral("/tree/sub/b.txt")), QByteArray("beta"));
 
     // A ZIP archive opened next is a ZIP archive again.
     form->OpenZipFile(MakeZip(QStringLiteral("plain.zip"), {{QStringLiteral("x"), "x"}}));
-    EXPECT_TRUE(form->MainZip.ReadOnlyType().isEmpty());
+    EXPECT_TRUE(form->Session().MainZip.ReadOnlyType().isEmpty());
 }
 
 TEST_F(ReadOnlyArchiveTest, AFileThatIsNoArchiveSaysSoRatherThanAdvisingFix) {

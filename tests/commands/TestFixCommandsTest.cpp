@@ -37,11 +37,11 @@ protected:
         for (MsgResult answer : answers)
             desktop_->answerMessage(answer);
         form.RunItemCommand(QString::fromLatin1(item));
-        EXPECT_TRUE(form.MainZip.ZipFileName.isEmpty());
+        EXPECT_TRUE(form.Session().MainZip.ZipFileName.isEmpty());
         EXPECT_EQ(form.windowTitle(), Untitled);
         EXPECT_TRUE(form.RowTexts().isEmpty());
-        EXPECT_EQ(form.BusyCount, 0);
-        EXPECT_FALSE(form.TestRunning);
+        EXPECT_EQ(form.Session().BusyCount, 0);
+        EXPECT_FALSE(form.Session().TestRunning);
     }
     QStringList Texts() const {
         QStringList texts;
@@ -66,7 +66,8 @@ TEST_F(TestFixCommandsTest, TestSoundSkippedAndDamagedArchives) {
 
     // A name that matches nothing is skipped: the engine answers 40.
     desktop_->clear();
-    form->MainZip.FilesToProcess = QStringList{QStringLiteral("a.txt"), QStringLiteral("gone.txt")};
+    form->Session().MainZip.FilesToProcess =
+        QStringList{QStringLiteral("a.txt"), QStringLiteral("gone.txt")};
     RunOnArchive(*form, "FileTestMn", sound, {MsgResult::OK, MsgResult::OK});
     EXPECT_EQ(Texts(),
               (QStringList{QStringLiteral("File \"gone.txt\" failed test: file not found."),
@@ -102,11 +103,11 @@ TEST_F(TestFixCommandsTest, FixTruncatedAndHopelessFilesInBothModes) {
             WriteFile(QStringLiteral("truncated.zip"), bytes.left(bytes.indexOf("PK\x01\x02")));
         auto form = NewForm();
         form->MultidiskmodeMnClick();
-        ASSERT_TRUE(form->MainZip.MultidiskMode);
+        ASSERT_TRUE(form->Session().MainZip.MultidiskMode);
         desktop_->answerFiles({truncated});
         desktop_->answerTrash(true);
         RunOnArchive(*form, item, truncated, {MsgResult::OK}, false);
-        EXPECT_FALSE(form->MainZip.MultidiskMode);
+        EXPECT_FALSE(form->Session().MainZip.MultidiskMode);
         EXPECT_EQ(Texts(), QStringList{QStringLiteral("The specified Zip file has been fixed.")});
         EXPECT_EQ(ZipNames(truncated),
                   (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
@@ -124,8 +125,8 @@ TEST_F(TestFixCommandsTest, FixTruncatedAndHopelessFilesInBothModes) {
         form->MultidiskmodeMnClick();
         desktop_->cancelFileDialog();
         form->RunItemCommand(QString::fromLatin1(item));
-        EXPECT_FALSE(form->MainZip.MultidiskMode);
-        EXPECT_EQ(form->BusyCount, 0);
+        EXPECT_FALSE(form->Session().MainZip.MultidiskMode);
+        EXPECT_EQ(form->Session().BusyCount, 0);
     }
 }
 
@@ -203,7 +204,7 @@ TEST_F(TestFixCommandsTest, ArchiveDateIsTheNewestEntryAndFoldersOnlyGive380) {
     form->OpenZipFile(archive);
     form->MultidiskmodeMnClick();
     form->RunItemCommand(QStringLiteral("EditUpdateZIPDateMn"));
-    EXPECT_FALSE(form->MainZip.MultidiskMode);
+    EXPECT_FALSE(form->Session().MainZip.MultidiskMode);
     // MakeZip dates every entry 2024-05-17 13:45:30.
     EXPECT_EQ(QFileInfo(archive).lastModified(), QDateTime(QDate(2024, 5, 17), QTime(13, 45, 30)));
     EXPECT_TRUE(desktop_->messages().empty());
@@ -218,5 +219,5 @@ TEST_F(TestFixCommandsTest, ArchiveDateIsTheNewestEntryAndFoldersOnlyGive380) {
     EXPECT_EQ(desktop_->messages()[0].text,
               QStringLiteral("Could not update the Zip archive date. Archive only contains "
                              "directories or is empty."));
-    EXPECT_EQ(form->BusyCount, 0);
+    EXPECT_EQ(form->Session().BusyCount, 0);
 }

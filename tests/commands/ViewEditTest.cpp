@@ -222,14 +222,14 @@ TEST_F(ViewEditTest, EditReplacesAnEntryDatedLaterAndKeepsItsEncryption) {
             add << QStringLiteral("-pseal") << QStringLiteral("-mem=") + method;
         ASSERT_EQ(QProcess::execute(QStringLiteral("7zz"), add << QStringLiteral("-bso0")), 0);
 
-        form_->MainZip.Password = method.isEmpty() ? QString() : QStringLiteral("seal");
+        form_->Session().MainZip.Password = method.isEmpty() ? QString() : QStringLiteral("seal");
         form_->OpenZipFile(archive);
         SelectNames(*form_, {QStringLiteral("later.txt")});
         desktop_->answerShellOpen(42);
         form_->RunItemCommand(QStringLiteral("EditView1"));
         ASSERT_EQ(ReadFile(copy), QByteArray("old text")) << c.method;
-        form_->MainZip.Password = QStringLiteral("other");
-        ApplyEncryptionSetting(c.configured, form_->MainZip);
+        form_->Session().MainZip.Password = QStringLiteral("other");
+        ApplyEncryptionSetting(c.configured, form_->Session().MainZip);
         Edit("new text", 0, false, copy);
         desktop_->answerMessage(MsgResult::Yes);
         ReturnToFront();
@@ -250,7 +250,7 @@ TEST_F(ViewEditTest, EditReplacesAnEntryDatedLaterAndKeepsItsEncryption) {
         ASSERT_TRUE(python.waitForFinished(60000));
         EXPECT_EQ(python.readAllStandardOutput().trimmed(), QByteArray(c.expected)) << c.method;
         // The entry opens as the edit, with the password it had.
-        form_->MainZip.Password = QStringLiteral("seal");
+        form_->Session().MainZip.Password = QStringLiteral("seal");
         desktop_->answerShellOpen(42);
         form_->RunItemCommand(QStringLiteral("EditView1"));
         EXPECT_EQ(ReadFile(copy), QByteArray("new text")) << c.method;

@@ -49,7 +49,7 @@ TEST_F(ViewTest, CopyLandsFlatReplacingLinksAndOpensTwiceWithoutAQuestion) {
     form->Settings.TempFolder = folder + QLatin1Char('/');
     form->Settings.ExtractPath = true;
     form->Settings.Overwrite = 2;
-    ApplyOverwriteSetting(form->Settings.Overwrite, form->MainZip);
+    ApplyOverwriteSetting(form->Settings.Overwrite, form->Session().MainZip);
     const QString view = ViewFolderFor(folder, platform::TempPath()).Folder;
     // A link planted where the copy goes must be replaced, never written through.
     const QString victim = WriteFile(QStringLiteral("victim.txt"), "keep");
@@ -68,7 +68,7 @@ TEST_F(ViewTest, CopyLandsFlatReplacingLinksAndOpensTwiceWithoutAQuestion) {
     EXPECT_EQ(Opened(), QStringList({target + '|', target + '|'}));
     EXPECT_EQ(form->TempFileNames(), QStringList({target, target}));
     EXPECT_TRUE(form->Settings.ExtractPath);
-    EXPECT_EQ(form->MainZip.Overwrite, zowAsk);
+    EXPECT_EQ(form->Session().MainZip.Overwrite, zowAsk);
 
     // Closing deletes the copies.
     form->close();
@@ -93,7 +93,7 @@ TEST_F(ViewTest, FailedOrWarnedExtractionOpensNothingAndGivesTheSettingsBack) {
     form->Settings.TempFolder = TempPath(QString());
     form->Settings.ExtractPath = true;
     form->Settings.Overwrite = 0;
-    ApplyOverwriteSetting(form->Settings.Overwrite, form->MainZip);
+    ApplyOverwriteSetting(form->Settings.Overwrite, form->Session().MainZip);
     desktop_->answerMessage(MsgResult::OK).answerMessage(MsgResult::OK);
     form->RunItemCommand(QStringLiteral("EditView1"));
     ASSERT_EQ(desktop_->messages().size(), 2u);
@@ -113,7 +113,7 @@ TEST_F(ViewTest, FailedOrWarnedExtractionOpensNothingAndGivesTheSettingsBack) {
     EXPECT_TRUE(Opened().isEmpty());
     EXPECT_TRUE(form->TempFileNames().isEmpty());
     EXPECT_TRUE(form->Settings.ExtractPath);
-    EXPECT_EQ(form->MainZip.Overwrite, zowNever);
+    EXPECT_EQ(form->Session().MainZip.Overwrite, zowNever);
 }
 
 TEST_F(ViewTest, TextEditorWhenTheShellFailsAndAPrivateFolderInTheSharedOne) {

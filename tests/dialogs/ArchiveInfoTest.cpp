@@ -71,7 +71,7 @@ protected:
 
     std::unique_ptr<TMainFormFm> FormWith(const QString &archive) {
         auto form = NewForm();
-        form->MainZip.ZipFileName = archive;
+        form->Session().MainZip.ZipFileName = archive;
         return form;
     }
 
@@ -147,11 +147,11 @@ TEST_F(ArchiveInfoTest, SumsAreSixtyFourBitAndLargeFiguresGetSeparators) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("x");
     file.close();
-    form->MainZip.ZipFileName = TempPath(QStringLiteral("crypt.zip"));
-    form->MainZip.Password = QStringLiteral("secret");
-    form->MainZip.Compression = 0;
-    form->MainZip.FilesToProcess = QStringList{tiny};
-    ASSERT_EQ(form->MainZip.AddToArchive(0), 0);
+    form->Session().MainZip.ZipFileName = TempPath(QStringLiteral("crypt.zip"));
+    form->Session().MainZip.Password = QStringLiteral("secret");
+    form->Session().MainZip.Compression = 0;
+    form->Session().MainZip.FilesToProcess = QStringList{tiny};
+    ASSERT_EQ(form->Session().MainZip.AddToArchive(0), 0);
     TFrmArchiveInfo dialog(*form);
     EXPECT_EQ(LabelText(dialog, "Label9"), QStringLiteral("-1,200%"));
 }
@@ -177,12 +177,12 @@ TEST_F(ArchiveInfoTest, EnterAndEscBothSaveAChangedComment) {
         PyZip(QStringLiteral("c.zip"), QStringLiteral("('a', b'a', 0)"), QStringLiteral("b'old'"));
     auto form = FormWith(path);
     EditComment(*form, QStringLiteral("by enter"), Qt::Key_Return);
-    EXPECT_EQ(form->MainZip.ArchiveComment(), QStringLiteral("by enter"));
+    EXPECT_EQ(form->Session().MainZip.ArchiveComment(), QStringLiteral("by enter"));
     EditComment(*form, QStringLiteral("by escape"), Qt::Key_Escape);
-    EXPECT_EQ(form->MainZip.ArchiveComment(), QStringLiteral("by escape"));
+    EXPECT_EQ(form->Session().MainZip.ArchiveComment(), QStringLiteral("by escape"));
     const QString longest(255, QLatin1Char('c'));
     EditComment(*form, longest + QStringLiteral("cut"), Qt::Key_Return);
-    EXPECT_EQ(form->MainZip.ArchiveComment(), longest);
+    EXPECT_EQ(form->Session().MainZip.ArchiveComment(), longest);
     EXPECT_TRUE(desktop_->messages().empty());
 }
 
@@ -203,7 +203,7 @@ TEST_F(ArchiveInfoTest, TheCommentLimitCountsCharactersNotBytes) {
     };
     for (const Case &c : cases) {
         EditComment(*form, c.typed, Qt::Key_Return);
-        EXPECT_EQ(form->MainZip.ArchiveComment(), c.saved);
+        EXPECT_EQ(form->Session().MainZip.ArchiveComment(), c.saved);
     }
     EXPECT_TRUE(desktop_->messages().empty());
 }
@@ -230,17 +230,17 @@ TEST_F(ArchiveInfoTest, AFailedOrRefusedWriteIsReported) {
     qunsetenv("TARNWICK_ZIPENG_FAIL_AFTER");
     ASSERT_EQ(desktop_->messages().size(), 1u);
     EXPECT_EQ(desktop_->messages()[0].text, QStringLiteral("Disk full while writing the comment."));
-    EXPECT_EQ(form->MainZip.ArchiveComment(), QStringLiteral("old"));
+    EXPECT_EQ(form->Session().MainZip.ArchiveComment(), QStringLiteral("old"));
 
     desktop_->clear();
-    form->MainZip.MultidiskMode = true;
+    form->Session().MainZip.MultidiskMode = true;
     desktop_->answerMessage(MsgResult::OK);
     EditComment(*form, QStringLiteral("new"), Qt::Key_Escape);
     ASSERT_EQ(desktop_->messages().size(), 1u);
     EXPECT_EQ(desktop_->messages()[0].text,
               QStringLiteral("The comment cannot be changed on a multiple-disk archive."));
     EXPECT_EQ(desktop_->messages()[0].kind, platform::MsgKind::Error);
-    EXPECT_EQ(form->MainZip.ArchiveComment(), QStringLiteral("old"));
+    EXPECT_EQ(form->Session().MainZip.ArchiveComment(), QStringLiteral("old"));
 }
 
 TEST_F(ArchiveInfoTest, InformationCommentAndAboutOpenModallyFromTheirItems) {

@@ -104,8 +104,8 @@ TEST_F(BrowseTest, ScanListsEveryArchiveWithItsComment) {
     EXPECT_EQ(ListOf(*browser)->statusTip(), "Archives in " + folder);
     EXPECT_FALSE(OpenButton(*browser)->isEnabled());
     // The main window's engine was never touched, and it is idle again.
-    EXPECT_TRUE(form->MainZip.ZipFileName.isEmpty());
-    EXPECT_EQ(form->BusyCount, 0);
+    EXPECT_TRUE(form->Session().MainZip.ZipFileName.isEmpty());
+    EXPECT_EQ(form->Session().BusyCount, 0);
     EXPECT_EQ(TFrmBrowse::LastScanFolder(), folder);
 
     // A second browser starts its folder choice where the first one scanned.
@@ -140,10 +140,10 @@ TEST_F(BrowseTest, OpeningHandsTheFirstSelectedPathToTheMainWindow) {
         form->SetBusy(false);
         OpenButton(*browser)->click();
         form->SetBusy(true);
-        EXPECT_TRUE(form->MainZip.ZipFileName.isEmpty());
+        EXPECT_TRUE(form->Session().MainZip.ZipFileName.isEmpty());
         OpenButton(*browser)->click();
         // The folder's comma does not cut the path.
-        EXPECT_EQ(form->MainZip.ZipFileName, folder + "/notes.zip");
+        EXPECT_EQ(form->Session().MainZip.ZipFileName, folder + "/notes.zip");
         EXPECT_EQ(form->RowTexts().size(), 1);
         QApplication::processEvents();
         EXPECT_EQ(browser.isNull(), closeBrowser);
@@ -161,7 +161,7 @@ TEST_F(BrowseTest, EnterOnARowOpensItAsADoubleClickDoes) {
     ListOf(*browser)->setCurrentRow(2);
     ListOf(*browser)->setFocus();
     QTest::keyClick(browser->windowHandle(), Qt::Key_Return);
-    EXPECT_TRUE(form->MainZip.ZipFileName.endsWith("/notes.zip"));
+    EXPECT_TRUE(form->Session().MainZip.ZipFileName.endsWith("/notes.zip"));
     EXPECT_EQ(form->RowTexts().size(), 1);
     browser->close();
 }
@@ -190,7 +190,7 @@ TEST_F(BrowseTest, ModalDialogsBlockTheBrowserAndAreCentredOnTheScreen) {
             EXPECT_LE(std::abs(offset.y()), 3) << dialog->objectName().toStdString();
             // The browser cannot switch archives under the dialog.
             QTest::keyClick(browser->windowHandle(), Qt::Key_Return);
-            EXPECT_EQ(form->MainZip.ZipFileName, folder + "/plain.zip");
+            EXPECT_EQ(form->Session().MainZip.ZipFileName, folder + "/plain.zip");
             dialog->reject();
         });
         open(*form);

@@ -154,9 +154,9 @@ TEST_F(ConfigurationTest, PasswordPageChoosesTheEncryption) {
 TEST_F(ConfigurationTest, CancelEscAndTheCloseBoxChangeNothing) {
     auto form = NewForm();
     form->Settings.Overwrite = 0;
-    ApplyOverwriteSetting(0, form->MainZip);
+    ApplyOverwriteSetting(0, form->Session().MainZip);
     const TSettings before = form->Settings;
-    const EngineView engineBefore = ViewOf(form->MainZip);
+    const EngineView engineBefore = ViewOf(form->Session().MainZip);
     for (const char *way : {"Cancel", "Esc", "close box"}) {
         QTimer::singleShot(0, form.get(), [&form, way] {
             auto *dialog = form->findChild<TFrmConfiguration *>();
@@ -174,7 +174,7 @@ TEST_F(ConfigurationTest, CancelEscAndTheCloseBoxChangeNothing) {
         });
         Configuration1Click(*form);
         EXPECT_EQ(form->Settings, before) << way;
-        EXPECT_EQ(ViewOf(form->MainZip), engineBefore) << way;
+        EXPECT_EQ(ViewOf(form->Session().MainZip), engineBefore) << way;
         EXPECT_FALSE(form->windowFlags() & Qt::WindowStaysOnTopHint) << way;
     }
 }

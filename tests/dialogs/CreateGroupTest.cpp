@@ -79,14 +79,14 @@ TEST_F(CreateGroupTest, ProposesFolderAndGroupFromTheArchiveName) {
                  {"/arc/README", "/apps", "/apps/", ""},
                  {"/arc/x.zip", "", QDir::currentPath() + "/x", "x"}};
     for (const auto &c : cases) {
-        form->MainZip.ZipFileName = QString::fromUtf8(c.archive);
+        form->Session().MainZip.ZipFileName = QString::fromUtf8(c.archive);
         form->Settings.DefaultExtractPath = QString::fromUtf8(c.defaultPath);
         TFrmCreateGroup dialog(*form);
         EXPECT_EQ(dialog.windowTitle(), "Create Program Group");
         EXPECT_EQ(dialog.findChild<QLineEdit *>("Edit1")->text(), c.folder) << c.archive;
         EXPECT_EQ(dialog.findChild<QLineEdit *>("Edit2")->text(), c.group) << c.archive;
     }
-    form->MainZip.ZipFileName.clear();
+    form->Session().MainZip.ZipFileName.clear();
 }
 
 TEST_F(CreateGroupTest, CommandTexts) {

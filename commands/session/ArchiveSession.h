@@ -1,0 +1,77 @@
+// TArchiveSession: what the commands ask of the open archive, as requests
+// that carry every value the operation needs, each answered with an
+// outcome. The window holds the one over the engine component
+// (TEngineSession); the command tests run the commands over a fake.
+#pragma once
+
+#include "EngineResultText.h"
+#include "EntryRefs.h"
+#include "ZipEngine.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+// How an operation ended: the engine's result code and the files it left
+// out (each already told to the answerer); as the window reports it, its
+// class, and whether the user has been told something.
+struct TSessionOutcome {
+    int Code = ENGINE_OK;
+    QList<TZipSkipping> Skips;
+    TResultClass Class = ResultNothing;
+    bool Reported = false;
+};
+
+enum class TAddMode : std::uint8_t { Add = 0, Freshen = 1, Update = 2 };
+
+struct TAddRequest {
+    QStringList Files;
+    // Chosen or dropped files are taken as they are, never as patterns.
+    bool LiteralNames = true;
+    TAddMode Mode = TAddMode::Add;
+    bool UsePaths = true;
+};
+
+struct TExtractRequest {
+    // Each entry stands for its own row; none: the whole archive.
+    TEntryRefs Entries;
+    QString Folder;
+    bool UsePaths = true;
+    // 0 all, 1 freshen, 2 update; any other value runs nothing.
+    int Method = 0;
+    // For this request only, instead of the configured rule.
+    std::optional<TZipOverwrite> Overwrite;
+};
+
+class TArchiveSession {
+public:
+    virtual ~TArchiveSession() = default;
+
+    // --- queries
+    virtual QString ArchivePath() const = 0;
+    virtual bool MultidiskMode() const = 0;
+    // The password set for the archive's encrypted entries, if any.
+    virtual QString Password() const = 0;
+    virtual std::int32_t EntryCount() = 0;
+    virtual QString EntryName(std::int32_t index) = 0;
+
+    // --- requests over the open archive
+    virtual TSessionOutcome Add(const TAddRequest &request) = 0;
+    virtual TSessionOutcome Extract(const TExtractRequest &request) = 0;
+    virtual TSessionOutcome Remove(const TEntryRefs &entries) = 0;
+    virtual TSessionOutcome UpdateDate() = 0;
+    // Test and Fix take an archive of their own: the open one, if any, is
+    // not touched, and none is open afterwards when none was before.
+    virtual TSessionOutcome Test(const QString &path) = 0;
+    // A repair that takes `path` for no archive at all leaves the format
+    // the reading engine finds in ReadOnlyTypeOf(path) for the caller.
+    virtual TSessionOutcome Fix(const QString &path, bool aggressive) = 0;
+    // The format's name when `path` is an archive the engine only reads.
+    virtual QString ReadOnlyTypeOf(const QString &path) = 0;
+
+    // Stops the running operation at the engine's next message.
+    virtual void Abort() = 0;
+};
