@@ -62,6 +62,7 @@ TSettings ReadSettings(const TProfileStore &store) {
     s.ExtractPath = Flag(store, "ExtractPath", defaults.ExtractPath);
     s.ExtractMethod = Integer(store, "ExtractMethod", defaults.ExtractMethod);
     s.Encryption = Integer(store, "Encryption", defaults.Encryption);
+    s.StoreSymlinks = Flag(store, "StoreSymlinks", defaults.StoreSymlinks);
     // Stored back this way, so the next save writes the folder without it.
     DropTrailingSlash(s.TempFolder);
     return s;
@@ -112,6 +113,9 @@ void WriteSettings(TProfileStore &store, const TSettings &s, const TColumnWidths
     if (s.Encryption != TSettings().Encryption ||
         !store.ReadString(SettingsSection, QStringLiteral("Encryption"), QString()).isEmpty())
         integer("Encryption", s.Encryption);
+    if (s.StoreSymlinks != TSettings().StoreSymlinks ||
+        !store.ReadString(SettingsSection, QStringLiteral("StoreSymlinks"), QString()).isEmpty())
+        flag("StoreSymlinks", s.StoreSymlinks);
     for (int k = 0; k < ColumnCount; ++k)
         store.WriteInteger(ColumnsSection, QString::fromLatin1(ColumnKeys[k]), widths[k]);
 }
@@ -129,6 +133,7 @@ void ApplySettingsToEngine(const TSettings &s, TZipEngine &engine) {
     engine.IncludeHiddenFiles = s.IncludeHidden;
     engine.Password = s.Password;
     ApplyEncryptionSetting(s.Encryption, engine);
+    engine.StoreSymlinks = s.StoreSymlinks;
 }
 
 void ApplyEncryptionSetting(int encryption, TZipEngine &engine) {

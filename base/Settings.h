@@ -35,6 +35,8 @@ struct TSettings {
     // (EncryptionZipCrypto or EncryptionAes256; another value is kept and
     // encrypts as ZipCrypto).
     int Encryption = 0;
+    // Ours: adding stores a symbolic link as the link, not what it names.
+    bool StoreSymlinks = false;
 
     bool operator==(const TSettings &) const = default;
 };

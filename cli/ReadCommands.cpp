@@ -2,6 +2,7 @@
 #include "ArchiveFigures.h"
 #include "Command.h"
 #include "EntryProgress.h"
+#include "ExtractHere.h"
 #include "MethodText.h"
 #include "PrintableName.h"
 #include "ProgressLine.h"
@@ -175,6 +176,20 @@ int runExtract(Context &c) {
     prepare(c);
     TZipEngine &e = c.engine;
     e.ExtractDirectory = c.args.value(QStringLiteral("-d"));
+    if (c.args.has(QStringLiteral("--here"))) {
+        // Beside the archive (or in DIR), in a folder of its own unless
+        // everything is under one name already.
+        TZipEngine lister;
+        lister.ZipFileName = e.ZipFileName;
+        lister.Password = e.Password;
+        lister.MultidiskMode = e.MultidiskMode;
+        const TExtractHerePlan plan = PlanExtractHere(lister, e.ExtractDirectory);
+        if (plan.Code != ENGINE_OK)
+            return plan.Code;
+        e.ExtractDirectory = plan.Directory;
+        if (!c.args.has(QStringLiteral("-q")))
+            c.out << "extracting into " << printable(plan.Directory) << '\n';
+    }
     e.UsePaths = !c.args.has(QStringLiteral("-j"));
     e.Overwrite = c.args.has(QStringLiteral("-o"))   ? zowAlways
                   : c.args.has(QStringLiteral("-n")) ? zowNever
@@ -264,13 +279,14 @@ void addReadCommands(CommandTable &table) {
          common, runTest});
     table.push_back(
         {QStringLiteral("extract"),
-         QStringLiteral("[names...] [-d DIR] [-j] [-o|-n] [-f|-u] [-x PATTERN] [-P "
+         QStringLiteral("[names...] [-d DIR] [--here] [-j] [-o|-n] [-f|-u] [-x PATTERN] [-P "
                         "PASSWORD] [-O CODEPAGE] [-!|--multidisk] [-q] [--[no-]progress]"),
          QStringLiteral("extract entries into DIR (default: the current folder)"),
          QStringLiteral("extracting"),
          QStringList{QStringLiteral("-j"), QStringLiteral("-o"), QStringLiteral("-n"),
                      QStringLiteral("-f"), QStringLiteral("-u"), QStringLiteral("-!"),
-                     QStringLiteral("--multidisk"), QStringLiteral("-q")} +
+                     QStringLiteral("--here"), QStringLiteral("--multidisk"),
+                     QStringLiteral("-q")} +
              progressFlags(),
          {QStringLiteral("-P"), QStringLiteral("-x"), QStringLiteral("-d"), QStringLiteral("-O")},
          runExtract});

@@ -289,6 +289,7 @@ int runAdding(Context &c, std::uint8_t mode) {
     e.IncludeHiddenFiles = a.has(QStringLiteral("-S"));
     e.IncludeDirectoryEntries = a.has(QStringLiteral("-D"));
     e.UseTempFile = !a.has(QStringLiteral("-g"));
+    e.StoreSymlinks = a.has(QStringLiteral("-y"));
     e.Password = a.value(QStringLiteral("-P"));
     e.TempPath = a.value(QStringLiteral("-b"));
     if (!a.all(QStringLiteral("-n")).isEmpty())
@@ -452,15 +453,15 @@ QStringList levelFlags() {
 
 void addWriteCommands(CommandTable &table) {
     const QString addUsage = QStringLiteral(
-        "files... [-r] [-j] [-m] [-S] [-D] [-0..-9] [-P PASSWORD [--encryption METHOD]] [-g] "
+        "files... [-r] [-j] [-y] [-m] [-S] [-D] [-0..-9] [-P PASSWORD [--encryption METHOD]] [-g] "
         "[-b DIR] [-n EXTS] "
         "[-i PATTERN] [-x PATTERN] [-!|--multidisk [--piece-size SIZE] [--clear-disks]] [-q] "
         "[--[no-]progress]");
     QStringList addFlags = levelFlags() + progressFlags();
     addFlags << QStringLiteral("-r") << QStringLiteral("-j") << QStringLiteral("-m")
-             << QStringLiteral("-S") << QStringLiteral("-D") << QStringLiteral("-g")
-             << QStringLiteral("-q") << QStringLiteral("--multidisk") << QStringLiteral("-!")
-             << QStringLiteral("--clear-disks");
+             << QStringLiteral("-y") << QStringLiteral("-S") << QStringLiteral("-D")
+             << QStringLiteral("-g") << QStringLiteral("-q") << QStringLiteral("--multidisk")
+             << QStringLiteral("-!") << QStringLiteral("--clear-disks");
     const QStringList addValues = {QStringLiteral("-P"),          QStringLiteral("-b"),
                                    QStringLiteral("-n"),          QStringLiteral("-i"),
                                    QStringLiteral("-x"),          QStringLiteral("--piece-size"),

@@ -28,7 +28,11 @@ void printHelp(QTextStream &out, const cli::CommandTable &table) {
         out << "  tarnwick-cli " << c.name << " ARCHIVE " << c.usage << '\n';
     out << "\nOptions:\n"
            "  -d DIR       extract into DIR, made if missing\n"
+           "  --here       extract beside the archive (or in DIR), into a new folder\n"
+           "               named for it unless every entry is under one top-level name\n"
            "  -j           drop the folder part of entry names\n"
+           "  -y           add, update, freshen: store symbolic links as links, not\n"
+           "               the files they name\n"
            "  -o / -n      replace existing files always / never (default: ask)\n"
            "  -f           freshen: only files that exist and are older\n"
            "  -u           update: as -f, plus files that do not exist\n"

@@ -177,8 +177,10 @@ void TFrmConfiguration::BuildAddOptionsPage() {
         Named(new QCheckBox(QStringLiteral("&Store Folder Path in Archive")), "CkBxStorePath");
     CkBxRecurse =
         Named(new QCheckBox(QStringLiteral("&Recurse Folders into Archive")), "CkBxRecurse");
-    for (QCheckBox *box :
-         {CkBxClearDisk, CkBxIncludeHidden, CkBxMoveFiles, CkBxStorePath, CkBxRecurse})
+    CkBxStoreSymlinks =
+        Named(new QCheckBox(QStringLiteral("Store symbolic &links as links")), "CkBxStoreSymlinks");
+    for (QCheckBox *box : {CkBxClearDisk, CkBxIncludeHidden, CkBxMoveFiles, CkBxStorePath,
+                           CkBxRecurse, CkBxStoreSymlinks})
         column->addWidget(box);
     layout->addWidget(options);
 
@@ -301,6 +303,7 @@ void TFrmConfiguration::FormCreate() {
     CkBxMoveFiles->setChecked(s.MoveFiles);
     CkBxStorePath->setChecked(s.StorePath);
     CkBxRecurse->setChecked(s.Recurse);
+    CkBxStoreSymlinks->setChecked(s.StoreSymlinks);
     EdStoredExt->setText(s.StoredExt);
     CmOverwrite->setCurrentIndex(EntryIndex(CmOverwrite, s.Overwrite));
     EdDefaultExtractPath->setText(s.DefaultExtractPath);
@@ -335,6 +338,7 @@ void TFrmConfiguration::Button2Click() {
     s.MoveFiles = CkBxMoveFiles->isChecked();
     s.StorePath = CkBxStorePath->isChecked();
     s.Recurse = CkBxRecurse->isChecked();
+    s.StoreSymlinks = CkBxStoreSymlinks->isChecked();
     s.StoredExt = EdStoredExt->text().left(TextSettingLimit);
     if (CmOverwrite->currentIndex() < 0)
         CmOverwrite->setCurrentIndex(2);
@@ -362,6 +366,7 @@ void TFrmConfiguration::Button2Click() {
     engine_.IncludeHiddenFiles = s.IncludeHidden;
     engine_.Password = s.Password;
     ApplyEncryptionSetting(s.Encryption, engine_);
+    engine_.StoreSymlinks = s.StoreSymlinks;
     accept();
 }
 

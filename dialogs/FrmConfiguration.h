@@ -60,6 +60,7 @@ private:
     QCheckBox *CkBxMoveFiles = nullptr;
     QCheckBox *CkBxStorePath = nullptr;
     QCheckBox *CkBxRecurse = nullptr;
+    QCheckBox *CkBxStoreSymlinks = nullptr;
     QLineEdit *EdStoredExt = nullptr;
     QComboBox *CmOverwrite = nullptr;
     QLineEdit *EdDefaultExtractPath = nullptr;

@@ -145,6 +145,12 @@ public:
     // vector stays as it is.
     TZipEncryption Encryption = zenZipCrypto;
 
+    // Ours, not published: add, update and freshen store a symbolic link as
+    // the link itself ("-y" after "-r"/"-j"), as other ZIP tools do on
+    // request; off, the default, a link is stored as the file it names and
+    // every other argument vector stays as it is.
+    bool StoreSymlinks = false;
+
     // Ours, not published: true when FilesToProcess holds names to be taken
     // literally (entries chosen in the contents list, files chosen in a
     // dialog) rather than patterns a user typed. Each then selects exactly

@@ -176,6 +176,8 @@ int TZipEngine::AddToArchive(std::uint8_t mode) {
                 v.Append("-r");
             if (!UsePaths)
                 v.Append("-j");
+            if (StoreSymlinks)
+                v.Append("-y");
             if (!UseTempFile || MultidiskMode)
                 v.Append("-g");
             AppendTempFolder(v);

@@ -111,6 +111,33 @@ TEST_F(SettingsTest, EncryptionIsWrittenOnlyOnceChosenAndOnlyOneValueMeansAes) {
     }
 }
 
+TEST_F(SettingsTest, StoreSymlinksDrivesTheEngineAndIsWrittenOnlyOnceChosen) {
+    const struct {
+        const char *ini;
+        bool on;
+        const char *saved; // empty: no StoreSymlinks key at all
+    } cases[] = {
+        {"", false, ""},
+        {"StoreSymlinks=1\n", true, "StoreSymlinks=1\n"},
+        {"StoreSymlinks=0\n", false, "StoreSymlinks=0\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.ini);
+        QFile::remove(IniPath());
+        if (*c.ini != '\0')
+            WriteIni(QStringLiteral("[Settings]\n") + QString::fromLatin1(c.ini));
+        auto form = NewForm();
+        EXPECT_EQ(form->Settings.StoreSymlinks, c.on);
+        EXPECT_EQ(form->MainZip.StoreSymlinks, c.on);
+        form->SaveSettingsNow1Click();
+        if (*c.saved == '\0')
+            EXPECT_FALSE(IniText().contains(QStringLiteral("StoreSymlinks")));
+        else
+            EXPECT_TRUE(IniText().contains(QString::fromLatin1(c.saved)))
+                << IniText().toStdString();
+    }
+}
+
 TEST_F(SettingsTest, SaveSettingsNowWritesEveryKeyOwnerReadable) {
     auto form = NewForm();
     form->findChild<QAction *>(QStringLiteral("SaveSettingsonExit1"))->setChecked(false);

@@ -1,5 +1,7 @@
 // The window's decisions that need no screen: result reports, enabling
-// rules, row texts and their fields, totals, display texts and geometry.
+// rules, row texts and their fields, totals, display texts and geometry,
+// and where Extract Here puts an archive.
+#include "ExtractHere.h"
 #include "MenuRules.h"
 #include "NameMatch.h"
 #include "ProfileStore.h"
@@ -88,6 +90,34 @@ TEST(ZipResultTest, EveryRowOfTheTable) {
     EXPECT_EQ(TooCorruptedToFixText(110),
               QStringLiteral("The specified Zip file is too corrupted to be fixed."));
     EXPECT_EQ(TooCorruptedToFixText(160), QString());
+}
+
+TEST(ExtractHereTest, AFolderOnlyWhenTheEntriesShareNoTopLevelName) {
+    const struct {
+        QStringList names;
+        bool single;
+    } listings[] = {
+        {{"a.txt"}, true},
+        {{"dir/", "dir/a.txt", "dir/sub/b.txt"}, true},
+        {{"./dir/a.txt", "dir/b.txt"}, true},
+        {{"a.txt", "b.txt", "c.txt"}, false},
+        {{"dir/a.txt", "dir2/b.txt"}, false},
+        {{"dir/a.txt", "dir"}, true}, // the folder and a file of its name: one name
+        {{}, false},
+    };
+    for (const auto &l : listings)
+        EXPECT_EQ(HasSingleTopLevel(l.names), l.single) << l.names.join(u',').toStdString();
+    const std::pair<const char *, const char *> folders[] = {
+        {"/in/photos.zip", "photos"},
+        {"p.tar.gz", "p"},
+        {"p.TAR.XZ", "p"},
+        {"v1.2.7z", "v1.2"},
+        {"README", "README.d"},
+        {".zip", ".zip.d"},
+        {"/in/a.b/archive", "archive.d"},
+    };
+    for (const auto &[path, folder] : folders)
+        EXPECT_EQ(ArchiveFolderName(QString::fromUtf8(path)), QString::fromUtf8(folder)) << path;
 }
 
 TEST(MenuRulesTest, FileAndEditTablesInTheirDistinguishingStates) {

@@ -98,6 +98,38 @@ TEST_F(CliWrite, AddWithOptionsThenUpdateAndFreshen) {
     EXPECT_EQ(sh("unzip -l x.zip | grep -q ' new.txt'"), 0);
 }
 
+TEST_F(CliWrite, LinksAreStoredAsLinksWithY) {
+    fs::create_symlink("a.txt", dir_ / "d/l");
+    CliResult r = cli("add y.zip d -r -y -q");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(sh("zipinfo y.zip d/l | grep -q '^l'"), 0);
+    r = cli("extract y.zip -d out -q");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(fs::read_symlink(dir_ / "out/d/l"), "a.txt");
+    // Without -y the link is the bytes it leads to.
+    EXPECT_EQ(cli("add n.zip d -r -q").status, 0);
+    EXPECT_EQ(sh("unzip -p n.zip d/l | grep -q alpha"), 0);
+}
+
+TEST_F(CliWrite, ExtractHereMakesAFolderOnlyForScatteredEntries) {
+    write("three/x.txt", "x");
+    write("three/y.txt", "y");
+    write("three/z.txt", "z");
+    ASSERT_EQ(sh("mkdir o && cd three && zip -q ../o/three.zip x.txt y.txt z.txt"), 0);
+    ASSERT_EQ(sh("zip -qr o/one.zip d"), 0);
+    CliResult r = cli("extract o/three.zip --here -q");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "o/three/y.txt"));
+    r = cli("extract o/one.zip --here");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("extracting into " + (dir_ / "o").string()), std::string::npos) << r.out;
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "o/d/sub/b.txt"));
+    EXPECT_FALSE(fs::exists(dir_ / "o/one"));
+    // With -d, "here" is that folder.
+    EXPECT_EQ(cli("extract o/three.zip --here -d elsewhere -q").status, 0);
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "elsewhere/three/x.txt"));
+}
+
 TEST_F(CliWrite, EncryptionChoosesZipCryptoOrAes) {
     const struct {
         const char *args;

@@ -98,6 +98,11 @@ TEST_F(OperationVectors, AddWithoutPathsSendsJunkAndNeverDirectoryEntries) {
     engine.IncludeDirectoryEntries = true;
     engine.FilesToProcess = QStringList{"a.txt"};
     EXPECT_EQ(Add(0), (Strings{"", "-6", "-j", "-n", Stored, "-t", "010180", Zip, "a.txt"}));
+    // Links as links: "-y" right after the path options, in every mode.
+    engine.StoreSymlinks = true;
+    engine.FilesToProcess = QStringList{"a.txt"};
+    EXPECT_EQ(Add(2),
+              (Strings{"", "-u", "-6", "-j", "-y", "-n", Stored, "-t", "010180", Zip, "a.txt"}));
 }
 
 TEST_F(OperationVectors, AddLevelsAndEmptyTexts) {

@@ -87,11 +87,13 @@ public:
             elem.replace(end - base.size(), base.size(), literal);
         }
         struct stat st {};
-        if (::stat(elem.c_str(), &st) != 0) {
+        if (!lookUp(elem, st)) {
             out_.skips.push_back({elem, errno == EACCES ? std::uint8_t(ENGINE_SKIP_CANNOT_OPEN)
                                                         : std::uint8_t(ENGINE_SKIP_NOT_FOUND)});
             return {};
         }
+        if (S_ISLNK(st.st_mode))
+            return file(elem, st, true);
         if (S_ISDIR(st.st_mode))
             return folder(elem, st, true);
         if (S_ISREG(st.st_mode))
@@ -103,6 +105,12 @@ public:
     Collection take() { return std::move(out_); }
 
 private:
+    // With "-y" a link is itself what is stored, whatever it names (or
+    // whether it names anything); otherwise the file it leads to.
+    bool lookUp(const std::string &path, struct stat &st) const {
+        return (opt_.storeLinks ? ::lstat(path.c_str(), &st) : ::stat(path.c_str(), &st)) == 0;
+    }
+
     Status wildcardElement(const std::string &elem, const std::string &pattern) {
         const auto slash = elem.rfind('/');
         const std::string dir =
@@ -114,10 +122,10 @@ private:
                 continue;
             const std::string path = dir + name;
             struct stat st {};
-            if (::stat(path.c_str(), &st) != 0)
+            if (!lookUp(path, st))
                 continue;
             Status s;
-            if (S_ISREG(st.st_mode))
+            if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))
                 s = file(path, st, false);
             else if (S_ISDIR(st.st_mode) && opt_.recurse)
                 s = folder(path, st, false);
@@ -142,14 +150,14 @@ private:
             struct stat cst {};
             if (::lstat(child.c_str(), &cst) != 0)
                 continue;
-            if (S_ISLNK(cst.st_mode)) {
+            if (S_ISLNK(cst.st_mode) && !opt_.storeLinks) {
                 // Links to files are followed; links to folders are not
                 // entered, which keeps a looping tree finite.
                 if (::stat(child.c_str(), &cst) != 0 || !S_ISREG(cst.st_mode))
                     continue;
             }
             Status s;
-            if (S_ISREG(cst.st_mode))
+            if (S_ISREG(cst.st_mode) || S_ISLNK(cst.st_mode))
                 s = file(child, cst, false);
             else if (S_ISDIR(cst.st_mode) && opt_.recurse)
                 s = folder(child, cst, false);

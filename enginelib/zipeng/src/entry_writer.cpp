@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <deque>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <thread>
 #include <unistd.h>
 
@@ -81,6 +82,34 @@ int openSource(const std::string &path) {
     return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
 }
 
+// A link stored as a link ("-y") has its text as data. The text is read
+// once, into an anonymous file, so that the entry goes through the same
+// chunk pipeline (compression, encryption, CRC) as any file's bytes.
+int openLinkText(const std::string &path) {
+    std::string text(4096, '\0');
+    const ssize_t n = ::readlink(path.c_str(), text.data(), text.size());
+    if (n < 0)
+        return -1;
+    if (static_cast<std::size_t>(n) >= text.size()) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    const int fd = ::memfd_create("tarnwick-link", MFD_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::write(fd, text.data(), static_cast<std::size_t>(n)) != n) {
+        const int err = errno == 0 ? EIO : errno;
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
+    return fd;
+}
+
+int openSource(const Candidate &c) {
+    return S_ISLNK(c.st.st_mode) ? openLinkText(c.diskPath) : openSource(c.diskPath);
+}
+
 struct Slot {
     std::size_t item = 0;
     std::size_t chunk = 0;
@@ -128,7 +157,7 @@ private:
             return true;
         }
         if (prodChunk_ == 0) {
-            const int fd = openSource(c.diskPath);
+            const int fd = openSource(c);
             struct stat st {};
             if (fd < 0 || ::fstat(fd, &st) != 0) {
                 const int err = fd < 0 ? errno : EIO;
@@ -411,7 +440,7 @@ private:
         // with the key stream the deflated ones were.
         if (Status s = startEncryption(cur_.crc, nullptr); s.failed())
             return s;
-        const int fd = ::open(c.diskPath.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = openSource(c);
         if (fd < 0)
             return Status(ENGINE_NOT_ACCESSIBLE);
         SourceFile file(fd);

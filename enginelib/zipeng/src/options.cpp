@@ -138,6 +138,8 @@ Status parseOptions(std::int32_t argc, char **argv, Options &out) {
             opt.recurse = true;
         } else if (a == "-j") {
             opt.junkPaths = true;
+        } else if (a == "-y") {
+            opt.storeLinks = true;
         } else if (a == "-g") {
             opt.grow = true;
         } else if (a == "-b") {

@@ -31,6 +31,9 @@ struct Options {
     bool dirEntries = false;
     bool recurse = false;
     bool junkPaths = false;
+    // "-y": a symbolic link is stored as the link itself (its text as the
+    // entry's data, mode 0120000), not as the file it names.
+    bool storeLinks = false;
     bool grow = false;
     bool aggressiveFix = false;
     bool multidisk = false;      // "-!": a new archive written as a set of pieces

@@ -144,6 +144,30 @@ TEST_F(ZipTest, PermissionsAndTimesComeBack) {
     EXPECT_EQ(sh("zipinfo -v p.zip p/old.txt | grep -q 'DOS date/time.: *1980 Jan 1 '"), 0);
 }
 
+TEST_F(ZipTest, LinksAreStoredAsLinksOnlyWithY) {
+    writeFile("secret", "not for the archive\n");
+    writeFile("l/sub/f.txt", "inside\n");
+    fs::create_symlink("../secret", "l/out");
+    fs::create_symlink("sub", "l/dir");
+    fs::create_symlink("missing", "l/dangling");
+    fs::create_symlink("l/out", "named");
+    // Without -y a link to a file is its bytes; the others are left out.
+    ASSERT_EQ(runZip({"", "-6", "-r", "f.zip", "l"}), ENGINE_OK);
+    EXPECT_EQ(listNames("f.zip"), (std::vector<std::string>{"l/out", "l/sub/f.txt"}));
+    EXPECT_EQ(sh("unzip -p f.zip l/out | grep -q 'not for'"), 0);
+    // With -y every link, named or found, is the link: zipinfo reads the
+    // mode "l", and Info-ZIP unzip makes the same links.
+    ASSERT_EQ(runZip({"", "-6", "-r", "-y", "y.zip", "l", "named"}), ENGINE_OK);
+    EXPECT_EQ(listNames("y.zip"),
+              (std::vector<std::string>{"l/dangling", "l/dir", "l/out", "l/sub/f.txt", "named"}));
+    EXPECT_EQ(sh("zipinfo y.zip | grep -c '^l' | grep -qx 4"), 0);
+    EXPECT_EQ(sh("unzip -p y.zip l/out | grep -q 'not for'"), 1);
+    EXPECT_TRUE(peersAccept("y.zip"));
+    ASSERT_EQ(sh("unzip -q y.zip -d out"), 0);
+    for (const char *link : {"l/out", "l/dir", "l/dangling", "named"})
+        EXPECT_EQ(fs::read_symlink(fs::path("out") / link), fs::read_symlink(link)) << link;
+}
+
 TEST_F(ZipTest, StoredNamesDropRootDotsAndFoldersWithJ) {
     writeFile("d/x/one.txt", "1");
     writeFile("d/y/two.txt", "2");
