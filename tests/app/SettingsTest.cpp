@@ -128,7 +128,7 @@ TEST_F(SettingsTest, StoreSymlinksDrivesTheEngineAndIsWrittenOnlyOnceChosen) {
             WriteIni(QStringLiteral("[Settings]\n") + QString::fromLatin1(c.ini));
         auto form = NewForm();
         EXPECT_EQ(form->Settings.StoreSymlinks, c.on);
-        EXPECT_EQ(form->MainZip.StoreSymlinks, c.on);
+        EXPECT_EQ(form->Session().MainZip.StoreSymlinks, c.on);
         form->SaveSettingsNow1Click();
         if (*c.saved == '\0')
             EXPECT_FALSE(IniText().contains(QStringLiteral("StoreSymlinks")));
