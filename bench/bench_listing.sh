@@ -14,31 +14,17 @@
 #                                         100000 and 5)
 set -euo pipefail
 
-BIN=$(cd "${1:-$(dirname "$0")/../build/dev/bin}" && pwd)
+# shellcheck source=/dev/null # lib.sh is checked on its own
+. "$(dirname "$0")/lib.sh"
+bench_bin "${1:-}" ../build/dev/bin tarnwick tarnwick-cli
 ENTRIES=${ENTRIES:-100000}
 RUNS=${RUNS:-5}
 WORK=${WORK:-/dev/shm/tarnwick-bench-listing}
 
-for tool in tarnwick tarnwick-cli; do
-    [ -x "$BIN/$tool" ] || { echo "no $tool in $BIN" >&2; exit 2; }
-done
-mkdir -p "$WORK/ini"
-cd "$WORK"
-
+bench_work "$WORK"
+mkdir -p ini
 archive="list$ENTRIES.zip"
-if [ ! -f "$archive" ]; then
-    echo "building $archive ..." >&2
-    python3 - "$ENTRIES" "$archive" <<'PY'
-import sys, zipfile
-n, name = int(sys.argv[1]), sys.argv[2]
-with zipfile.ZipFile(name, "w", zipfile.ZIP_STORED) as z:
-    for i in range(n):
-        # A spread of dates, so that no conversion can be reused blindly.
-        when = (2000 + i % 25, 1 + i % 12, 1 + i % 28, i % 24, i % 60, 2 * (i % 30))
-        info = zipfile.ZipInfo("dir%03d/sub%02d/file%06d.txt" % (i // 1000, i % 37, i), when)
-        z.writestr(info, b"x" * (i % 17))
-PY
-fi
+names_zip "$ENTRIES" "$archive" ZIP_STORED 6 'b"x" * (i % 17)'
 
 export QT_QPA_PLATFORM=offscreen TARNWICK_WINDIR="$WORK/ini"
 

@@ -14,18 +14,16 @@
 #   ENTRIES=200000 ...                    another count (default 1000000)
 set -euo pipefail
 
-BIN=$(cd "${1:-$(dirname "$0")/../build/dev/bin}" && pwd)
+# shellcheck source=/dev/null # lib.sh is checked on its own
+. "$(dirname "$0")/lib.sh"
+bench_bin "${1:-}" ../build/dev/bin tarnwick tarnwick-cli
 ENTRIES=${ENTRIES:-1000000}
 LIMIT_MIB=${LIMIT_MIB:-400}
 WORK=${WORK:-/dev/shm/tarnwick-bench-million}
 
-for tool in tarnwick tarnwick-cli; do
-    [ -x "$BIN/$tool" ] || { echo "no $tool in $BIN" >&2; exit 2; }
-done
 command -v unzip >/dev/null || { echo "unzip is needed" >&2; exit 2; }
 [ -x /usr/bin/time ] || { echo "/usr/bin/time is needed" >&2; exit 2; }
-mkdir -p "$WORK"
-cd "$WORK"
+bench_work "$WORK"
 archive="million$ENTRIES.zip"
 cleanup() {
     rm -rf "$WORK/out" "$WORK/remove.zip"
@@ -33,19 +31,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ ! -f "$archive" ]; then
-    echo "building $archive ..." >&2
-    # Empty entries: a million files of a few bytes would each take a page
-    # of tmpfs when extracted.
-    python3 - "$ENTRIES" "$archive" <<'PY'
-import sys, zipfile
-n, name = int(sys.argv[1]), sys.argv[2]
-with zipfile.ZipFile(name, "w", zipfile.ZIP_STORED) as z:
-    for i in range(n):
-        when = (2000 + i % 25, 1 + i % 12, 1 + i % 28, i % 24, i % 60, 2 * (i % 30))
-        z.writestr(zipfile.ZipInfo("dir%03d/sub%02d/file%07d.txt" % (i // 1000, i % 37, i), when), b"")
-PY
-fi
+# Empty entries: a million files of a few bytes would each take a page of
+# tmpfs when extracted.
+names_zip "$ENTRIES" "$archive" ZIP_STORED 7 'b""'
 
 export QT_QPA_PLATFORM=offscreen
 
@@ -112,7 +100,7 @@ read -r browse_s browse_k <<<"$(window "$archive" key:End,key:Home,EditSelectAll
 scroll_s=$(step_seconds key:End)
 select_s=$(step_seconds EditSelectAllMn)
 
-read -r test_s test_k <<<"$(window "$archive" FileTestMn "" FileTestMn)"
+read -r test_s test_k <<<"$(window "$archive" FileTestMn "$WORK/$archive" FileTestMn)"
 test_step=$(step_seconds FileTestMn)
 
 fresh_out
