@@ -104,6 +104,8 @@ zipformat::Error queryArchive(const std::string &path, const zipformat::OpenOpti
                         Identity::of(after) == Identity::of(before);
     archive->releaseFile();
     out = archive;
+    if (!archive->holdsEntries())
+        return zipformat::Error::Ok; // answers nothing but its count: not kept
     std::lock_guard lock(keptMutex);
     if (steady && !racy(Identity::of(before)) && footprint(*archive) <= kMaxKeptBytes)
         kept = Kept{path, allowMultidisk, Identity::of(before), std::move(archive)};

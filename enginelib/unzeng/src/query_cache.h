@@ -19,7 +19,8 @@ namespace zipread {
 // the file is unchanged. Shared, because the callback of a running query
 // may itself query (it pumps window messages) and replace the kept copy.
 // Only a single file is kept: the pieces of a multi-disk set are read
-// afresh each time.
+// afresh each time. With options.streamEntries a kept copy still serves,
+// but a fresh read keeps no entries and is not kept.
 zipformat::Error queryArchive(const std::string &path, const zipformat::OpenOptions &options,
                               std::shared_ptr<const zipformat::Archive> &out);
 

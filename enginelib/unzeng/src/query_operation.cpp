@@ -47,6 +47,9 @@ Status runQuery(Messenger &messenger, std::int32_t selector, const char *path) {
             return messenger.askForDisk(disk);
         };
     options.countOnly = selector == ENGINE_QUERY_COUNT_MULTIDISK;
+    // A count alone is answered from a directory walked, not held: it
+    // comes before a listing, which walks it again.
+    options.streamEntries = selector == ENGINE_QUERY_COUNT;
     std::shared_ptr<const zipformat::Archive> kept;
     zipformat::Error e = queryArchive(path, options, kept);
     if (e == zipformat::Error::NotZip && !messenger.stopped())
