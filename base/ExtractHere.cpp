@@ -68,7 +68,6 @@ TExtractHerePlan PlanExtractHere(TZipEngine &engine, const QString &base) {
     const QFileInfo archive(engine.ZipFileName);
     const QString here = base.isEmpty() ? archive.absolutePath() : base;
     plan.NewFolder = !HasSingleTopLevel(names);
-    plan.Directory =
-        plan.NewFolder ? here + u'/' + ArchiveFolderName(engine.ZipFileName) : here;
+    plan.Directory = plan.NewFolder ? here + u'/' + ArchiveFolderName(engine.ZipFileName) : here;
     return plan;
 }
