@@ -1,6 +1,8 @@
 // Program entry: the application title and help file, the main window and
-// the message loop. Usage: tarnwick [archive]
+// the message loop. Usage: tarnwick [archive], or one of the file manager's
+// actions (FileActions.h).
 #include "DialogCommands.h"
+#include "FileActions.h"
 #include "InstallCommands.h"
 #include "Interrupts.h"
 #include "MainForm.h"
@@ -42,6 +44,8 @@ int RunApplication(int &argc, char *argv[]) {
     TZipEngine::SetMessagePump([] { QCoreApplication::processEvents(); },
                                std::chrono::milliseconds(10));
 
+    if (const auto code = RunFileActionFromArguments(QCoreApplication::arguments().mid(1)))
+        return *code;
     TMainFormFm::SetCommandInstaller([](TMainFormFm &window) {
         InstallCommands(window);
         InstallDialogCommands(window);

@@ -12,6 +12,11 @@ for f in bin/tarnwick bin/tarnwick-cli \
     lib/tarnwick/libunzeng32.so lib/tarnwick/libzipeng32.so \
     share/tarnwick/Tarnwick.hlp share/tarnwick/README.TXT share/tarnwick/README.DOC \
     share/applications/org.tarnwick.Tarnwick.desktop \
+    share/kio/servicemenus/org.tarnwick.Tarnwick.extract.desktop \
+    share/kio/servicemenus/org.tarnwick.Tarnwick.add.desktop \
+    share/file-manager/actions/org.tarnwick.Tarnwick.extract-here.desktop \
+    share/file-manager/actions/org.tarnwick.Tarnwick.extract-to-folder.desktop \
+    share/file-manager/actions/org.tarnwick.Tarnwick.add-to-zip.desktop \
     share/metainfo/org.tarnwick.Tarnwick.metainfo.xml \
     share/icons/hicolor/scalable/apps/tarnwick.svg \
     share/icons/hicolor/16x16/apps/tarnwick.png share/icons/hicolor/48x48/apps/tarnwick.png \
@@ -61,4 +66,18 @@ run env TARNWICK_QUIT_AFTER_MS=300 TARNWICK_QUIT_REPORT="$work/report" \
 [ "$(sed -n 1p "$work/report")" = "fixture.zip - Tarnwick for Windows 95" ] ||
   fail "window title: $(sed -n 1p "$work/report")"
 [[ "$(sed -n 2p "$work/report")" == "3 Entries, "* ]] || fail "totals: $(sed -n 2p "$work/report")"
+# The file manager's actions, run as PCManFM runs them: the installed Exec
+# line with %F made the selection. The fixture has two top-level names, so
+# Extract Here makes its folder; Add to ZIP archive makes added.zip.
+action() {
+  local exec
+  exec="$(sed -n 's/^Exec=//p' "$prefix/share/file-manager/actions/org.tarnwick.Tarnwick.$1.desktop")"
+  [[ "$exec" == "tarnwick "*" %F" ]] || fail "$1 runs '$exec'"
+  read -ra words <<<"${exec% %F}"
+  run "$prefix/bin/${words[0]}" "${words[@]:1}" "$2" || fail "$1 exited with $?"
+}
+action extract-here "$work/fixture.zip"
+[ -f "$work/fixture/docs/words.txt" ] || fail "Extract Here made no fixture/ folder"
+action add-to-zip "$work/added.txt"
+run "$prefix/bin/tarnwick-cli" list added.zip | grep -q ' added.txt$' || fail "added.zip"
 echo "installed layout under $prefix: OK"
