@@ -1,7 +1,7 @@
 #include "UpdateViewedEntry.h"
 
+#include "ArchiveView.h"
 #include "BusyScope.h"
-#include "CommandHost.h"
 #include "EngineResultText.h"
 #include "platform/IoError.h"
 #include "platform/MessageDlg.h"
@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -46,29 +45,6 @@ public:
 private:
     int fd_;
 };
-
-// The entry's encryption as the archive holds it now.
-struct Sealing {
-    bool encrypted = false;
-    std::uint32_t aesBits = 0; // 0: ZipCrypto when encrypted
-};
-
-// Lists just that entry through the window's engine, without touching the
-// window's rows. Nothing when the archive no longer holds it or cannot be
-// read.
-std::optional<Sealing> SealingOf(TZipEngine &zip, const QString &storedName) {
-    std::optional<Sealing> found;
-    const TZipFileStatsEvent listing = zip.OnListing;
-    const auto restore = qScopeGuard([&zip, &listing] { zip.OnListing = listing; });
-    zip.OnListing = [&found, &storedName](TZipEngine &, const TZipFileStats &entry) {
-        if (entry.FileName == storedName)
-            found = Sealing{entry.EngineFlag, engine_packed_aes_bits(entry.EngineByte)};
-    };
-    zip.FilesToProcess = QStringList{storedName};
-    zip.LiteralNames = true;
-    zip.ListArchive();
-    return found;
-}
 
 std::optional<TZipEncryption> EncryptionFor(std::uint32_t aesBits) {
     switch (aesBits) {
@@ -130,7 +106,7 @@ bool IsPlainStoredFileName(const QString &storedName) {
     });
 }
 
-void UpdateViewedEntry(TCommandHost &form, const TViewedCopy &copy) {
+void UpdateViewedEntry(TArchiveSession &session, TArchiveView &form, const TViewedCopy &copy) {
     const QString &storedName = copy.storedName;
     if (!IsPlainStoredFileName(storedName))
         return;
@@ -148,13 +124,13 @@ void UpdateViewedEntry(TCommandHost &form, const TViewedCopy &copy) {
         return;
     }
 
-    const std::optional<Sealing> sealing = SealingOf(form.Session().MainZip, storedName);
+    const std::optional<TEntrySealing> sealing = session.SealingOf(storedName);
     if (!sealing) {
         NotPutBack(storedName, QStringLiteral("the archive no longer holds that entry."));
         return;
     }
-    const std::optional<TZipEncryption> encryption = EncryptionFor(sealing->aesBits);
-    if (!encryption || (sealing->encrypted && copy.password.isEmpty())) {
+    const std::optional<TZipEncryption> encryption = EncryptionFor(sealing->AesBits);
+    if (!encryption || (sealing->Encrypted && copy.password.isEmpty())) {
         NotPutBack(storedName, QStringLiteral("its encryption cannot be kept."));
         return;
     }
@@ -166,38 +142,9 @@ void UpdateViewedEntry(TCommandHost &form, const TViewedCopy &copy) {
         Fail(EACCES);
     Stage(from.get(), info, stage.path(), storedName);
 
-    // The engine takes the staged name relative to the working folder; what
-    // else it is given relative must not move with it.
-    TZipEngine &zip = form.Session().MainZip;
-    int code = 0;
-    {
-        const QString archive = zip.ZipFileName;
-        const QString tempPath = zip.TempPath;
-        const QString password = zip.Password;
-        const TZipEncryption configured = zip.Encryption;
-        const QString workingFolder = QDir::currentPath();
-        const auto restore = qScopeGuard([&] {
-            QDir::setCurrent(workingFolder);
-            zip.ZipFileName = archive;
-            zip.TempPath = tempPath;
-            zip.Password = password;
-            zip.Encryption = configured;
-        });
-        zip.ZipFileName = QFileInfo(archive).absoluteFilePath();
-        if (!tempPath.isEmpty())
-            zip.TempPath = QFileInfo(tempPath).absoluteFilePath();
-        if (!QDir::setCurrent(stage.path()))
-            Fail(EACCES);
-        zip.Password = sealing->encrypted ? copy.password : QString();
-        zip.Encryption = *encryption;
-        zip.FilesToProcess = QStringList{storedName};
-        zip.LiteralNames = true;
-        form.SetStatusText(QStringLiteral("Updating files."));
-        zip.UsePaths = true;
-        // Plain add: the edit replaces the entry even when the entry's
-        // date is the later one.
-        code = zip.AddToArchive(0);
-    }
-    if (form.ShowZipResult(code, QStringLiteral("updating")) != ResultFailed)
+    form.SetStatusText(QStringLiteral("Updating files."));
+    TSessionOutcome outcome = session.PutBack(
+        {stage.path(), storedName, sealing->Encrypted ? copy.password : QString(), *encryption});
+    if (form.ShowOutcome(outcome, QStringLiteral("updating")) != ResultFailed)
         form.ListArchiveContents();
 }

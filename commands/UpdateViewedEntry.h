@@ -6,7 +6,8 @@
 
 #include <sys/types.h>
 
-class TCommandHost;
+class TArchiveSession;
+class TArchiveView;
 
 // The copy the user was asked about.
 struct TViewedCopy {
@@ -29,7 +30,7 @@ struct TViewedCopy {
 // the entry's encryption cannot be kept (its method is unknown to us, or it
 // had a password the copy was not opened with), nothing is stored and the
 // user is told why.
-void UpdateViewedEntry(TCommandHost &form, const TViewedCopy &copy);
+void UpdateViewedEntry(TArchiveSession &session, TArchiveView &form, const TViewedCopy &copy);
 
 // Whether `storedName` names a file the engine would store under exactly
 // that name: parts separated by "/", none empty, "." or "..".

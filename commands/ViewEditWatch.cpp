@@ -138,8 +138,9 @@ void TViewEditWatch::Ask(Copy &copy) {
                              MsgButton::Yes | MsgButton::No) != platform::MsgResult::Yes)
         return;
     try {
-        UpdateViewedEntry(form_, TViewedCopy{copy.path, copy.storedName, copy.seen.device,
-                                             copy.seen.inode, copy.password});
+        UpdateViewedEntry(form_.Session(), form_,
+                          TViewedCopy{copy.path, copy.storedName, copy.seen.device, copy.seen.inode,
+                                      copy.password});
     } catch (const std::exception &error) {
         platform::ShowUnexpectedError(QString::fromUtf8(error.what()));
     }

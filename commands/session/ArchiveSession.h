@@ -46,6 +46,22 @@ struct TExtractRequest {
     std::optional<TZipOverwrite> Overwrite;
 };
 
+// An entry's encryption as the archive holds it.
+struct TEntrySealing {
+    bool Encrypted = false;
+    std::uint32_t AesBits = 0; // 0: ZipCrypto when encrypted
+};
+
+// An edited copy going back as the entry it came from: StoredName, staged
+// under that name inside StageFolder, replaces the entry whatever the two
+// dates are, with folders, sealed with Password and Encryption.
+struct TPutBackRequest {
+    QString StageFolder;
+    QString StoredName;
+    QString Password;
+    TZipEncryption Encryption = zenZipCrypto;
+};
+
 class TArchiveSession {
 public:
     virtual ~TArchiveSession() = default;
@@ -57,12 +73,18 @@ public:
     virtual QString Password() const = 0;
     virtual std::int32_t EntryCount() = 0;
     virtual QString EntryName(std::int32_t index) = 0;
+    // Lists just that entry, leaving the window's rows alone; nothing when
+    // the archive no longer holds it or cannot be read.
+    virtual std::optional<TEntrySealing> SealingOf(const QString &storedName) = 0;
 
     // --- requests over the open archive
     virtual TSessionOutcome Add(const TAddRequest &request) = 0;
     virtual TSessionOutcome Extract(const TExtractRequest &request) = 0;
     virtual TSessionOutcome Remove(const TEntryRefs &entries) = 0;
     virtual TSessionOutcome UpdateDate() = 0;
+    // Neither the configured password and encryption nor the working folder
+    // are changed by it.
+    virtual TSessionOutcome PutBack(const TPutBackRequest &request) = 0;
     // Test and Fix take an archive of their own: the open one, if any, is
     // not touched, and none is open afterwards when none was before.
     virtual TSessionOutcome Test(const QString &path) = 0;

@@ -1,6 +1,13 @@
 #include "EngineSession.h"
 
+#include "platform/IoError.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QScopeGuard>
+
+#include <cerrno>
+#include <stdexcept>
 
 #include <utility>
 
@@ -71,6 +78,50 @@ TSessionOutcome TEngineSession::Remove(const TEntryRefs &entries) {
 
 TSessionOutcome TEngineSession::UpdateDate() {
     return Run([&] { return MainZip.UpdateArchiveDate(); });
+}
+
+std::optional<TEntrySealing> TEngineSession::SealingOf(const QString &storedName) {
+    std::optional<TEntrySealing> found;
+    const TZipFileStatsEvent listing = MainZip.OnListing;
+    const auto restore = qScopeGuard([this, &listing] { MainZip.OnListing = listing; });
+    MainZip.OnListing = [&found, &storedName](TZipEngine &, const TZipFileStats &entry) {
+        if (entry.FileName == storedName)
+            found = TEntrySealing{entry.EngineFlag, engine_packed_aes_bits(entry.EngineByte)};
+    };
+    MainZip.FilesToProcess = QStringList{storedName};
+    MainZip.LiteralNames = true;
+    MainZip.ListArchive();
+    return found;
+}
+
+TSessionOutcome TEngineSession::PutBack(const TPutBackRequest &request) {
+    // The engine takes the staged name relative to the working folder; what
+    // else it is given relative must not move with it.
+    const QString archive = MainZip.ZipFileName;
+    const QString tempPath = MainZip.TempPath;
+    const QString password = MainZip.Password;
+    const TZipEncryption configured = MainZip.Encryption;
+    const QString workingFolder = QDir::currentPath();
+    const auto restore = qScopeGuard([&] {
+        QDir::setCurrent(workingFolder);
+        MainZip.ZipFileName = archive;
+        MainZip.TempPath = tempPath;
+        MainZip.Password = password;
+        MainZip.Encryption = configured;
+    });
+    MainZip.ZipFileName = QFileInfo(archive).absoluteFilePath();
+    if (!tempPath.isEmpty())
+        MainZip.TempPath = QFileInfo(tempPath).absoluteFilePath();
+    if (!QDir::setCurrent(request.StageFolder))
+        throw std::runtime_error(platform::IoErrorFromErrno(EACCES).message.toStdString());
+    MainZip.Password = request.Password;
+    MainZip.Encryption = request.Encryption;
+    MainZip.FilesToProcess = QStringList{request.StoredName};
+    MainZip.LiteralNames = true;
+    MainZip.UsePaths = true;
+    // Plain add: the edit replaces the entry even when the entry's date is
+    // the later one.
+    return Run([&] { return MainZip.AddToArchive(0); });
 }
 
 TSessionOutcome TEngineSession::Test(const QString &path) {

@@ -33,6 +33,8 @@ public:
     TSessionOutcome Extract(const TExtractRequest &request) override;
     TSessionOutcome Remove(const TEntryRefs &entries) override;
     TSessionOutcome UpdateDate() override;
+    std::optional<TEntrySealing> SealingOf(const QString &storedName) override;
+    TSessionOutcome PutBack(const TPutBackRequest &request) override;
     TSessionOutcome Test(const QString &path) override;
     TSessionOutcome Fix(const QString &path, bool aggressive) override;
     QString ReadOnlyTypeOf(const QString &path) override;

@@ -17,5 +17,4 @@ TExtractRequest ExtractRequestFor(const TSettings &settings, const QString &fold
 // Runs `request` (its Entries the selected rows when it names none) inside
 // a busy state of its own and reports the result through
 // ShowOutcome("extracting"); a Method out of 0 to 2 runs nothing.
-TSessionOutcome ExtractFiles(TArchiveSession &session, TArchiveView &view,
-                             TExtractRequest request);
+TSessionOutcome ExtractFiles(TArchiveSession &session, TArchiveView &view, TExtractRequest request);

@@ -1,4 +1,5 @@
-// Add, Update and the shared adding routine, on real archives.
+// Add, Update and the shared adding routine, on real archives; their rules
+// over a fake session are in CommandRulesTest.cpp.
 #include "CommandsTest.h"
 
 #include "MainForm.h"
@@ -9,28 +10,7 @@
 
 #include <map>
 
-using platform::MsgKind;
-using platform::MsgResult;
 using Kind = platform::testing::ScriptedDesktop::Kind;
-
-namespace {
-
-// Records the busy count at every box and dialog, then answers from the script.
-class BusyProbeDesktop : public platform::testing::ScriptedDesktop {
-public:
-    const TMainFormFm *form = nullptr;
-    std::vector<int> busy;
-    platform::MsgResult messageBox(const platform::MessageRequest &request) override {
-        busy.push_back(form ? form->Session().BusyCount : -1);
-        return ScriptedDesktop::messageBox(request);
-    }
-    platform::FileDialogResult fileDialog(const platform::FileDialogRequest &request) override {
-        busy.push_back(form ? form->Session().BusyCount : -1);
-        return ScriptedDesktop::fileDialog(request);
-    }
-};
-
-} // namespace
 
 class AddCommandsTest : public CommandsTest {
 protected:
@@ -57,48 +37,6 @@ protected:
     int listedEntries_ = 0;
 };
 
-TEST_F(AddCommandsTest, ConfirmationComesBeforeTheBusyState) {
-    struct Case {
-        const char *ini;
-        MsgResult answer; // None: no question expected
-        bool dialog;
-    };
-    const Case cases[] = {{"[Settings]\nConfirmAdd=1\n", MsgResult::No, false},
-                          {"[Settings]\nConfirmAdd=1\n", MsgResult::Yes, true},
-                          // The title-bar close answers Cancel, which goes on.
-                          {"[Settings]\nConfirmAdd=1\n", MsgResult::Cancel, true},
-                          {"[Settings]\nConfirmAdd=0\n", MsgResult::None, true}};
-    for (const Case &c : cases) {
-        desktop_.reset();
-        auto probe = std::make_unique<BusyProbeDesktop>();
-        auto form = OpenForm(QString::fromLatin1(c.ini));
-        probe->form = form.get();
-        if (c.answer != MsgResult::None)
-            probe->answerMessage(c.answer);
-        if (c.dialog)
-            probe->answerFiles({newFile_});
-        form->RunItemCommand(QStringLiteral("EditAddMn"));
-        std::vector<int> expectedBusy;
-        if (c.answer != MsgResult::None) {
-            ASSERT_FALSE(probe->messages().empty());
-            EXPECT_EQ(probe->messages()[0].text,
-                      QStringLiteral("You are about to Add one or more files to the ") + archive_ +
-                          QStringLiteral(" Archive file.  Are you sure you want to do this?"));
-            EXPECT_EQ(probe->messages()[0].kind, MsgKind::Confirm);
-            expectedBusy.push_back(0);
-        }
-        if (c.dialog)
-            expectedBusy.push_back(1);
-        EXPECT_EQ(probe->busy, expectedBusy) << c.ini;
-        EXPECT_EQ(form->Session().BusyCount, 0);
-        const QStringList expected =
-            c.dialog ? QStringList{"old.txt", "new.txt"} : QStringList{"old.txt"};
-        EXPECT_EQ(ZipNames(archive_), expected);
-        EXPECT_EQ(form->RowTexts().size(), expected.size());
-        desktop_ = std::move(probe);
-    }
-}
-
 TEST_F(AddCommandsTest, TheAddFilesDialog) {
     auto form = OpenForm(QStringLiteral("[Settings]\nConfirmAdd=0\n"));
     form->AddFilesDg.fileName = QStringLiteral("stale");
@@ -116,74 +54,6 @@ TEST_F(AddCommandsTest, TheAddFilesDialog) {
     EXPECT_EQ(ZipNames(archive_), QStringList({"old.txt"}));
     EXPECT_EQ(form->Session().BusyCount, 0);
     EXPECT_EQ(form->StatusText(), QStringLiteral("1 Entries, 3 Bytes, 5 Bytes."));
-}
-
-TEST_F(AddCommandsTest, ResultClassDecidesTheRelisting) {
-    struct Case {
-        const char *failAfter; // TARNWICK_ZIPENG_FAIL_AFTER
-        bool missingFile;      // a chosen file that is gone: skipped, code 40
-        bool multidisk;
-        bool newArchive; // a set is only ever written new
-        QStringList boxes;
-        int rowsAfter; // -1: not listed again
-    };
-    const QString skipped = QStringLiteral("Skipping \"%1\", file not found.");
-    const QString completed = QStringLiteral(
-        "Add operation completed.  To test the archive, you must close it first, then select the "
-        "test option from the file menu.");
-    const Case cases[] = {
-        {"", false, false, false, {}, 2},
-        {"",
-         true,
-         false,
-         false,
-         {skipped, QStringLiteral("Some files were skipped while adding.")},
-         2},
-        {"", false, true, true, {completed}, 1},
-        {"10", false, false, false, {QStringLiteral("Disk full while adding.")}, -1},
-        {"",
-         false,
-         true,
-         false,
-         {QStringLiteral("An error occured while adding the specified files.")},
-         -1},
-    };
-    for (const Case &c : cases) {
-        auto form = OpenForm(QStringLiteral("[Settings]\nConfirmAdd=0\n"));
-        const QString set = TempPath(QStringLiteral("set.zip"));
-        if (c.newArchive) {
-            desktop_->answerFiles({set});
-            form->RunItemCommand(QStringLiteral("FileNewMn"));
-        }
-        CountListings(*form);
-        listedEntries_ = 0;
-        form->Session().MainZip.MultidiskMode = c.multidisk;
-        const QString gone = TempPath(QStringLiteral("in/gone.txt"));
-        QStringList files{newFile_};
-        if (c.missingFile)
-            files << gone;
-        desktop_->clear();
-        desktop_->answerFiles(files);
-        for (int k = 0; k < c.boxes.size(); ++k)
-            desktop_->answerMessage(MsgResult::OK);
-        qputenv("TARNWICK_ZIPENG_FAIL_AFTER", c.failAfter);
-        form->RunItemCommand(QStringLiteral("EditAddMn"));
-        qunsetenv("TARNWICK_ZIPENG_FAIL_AFTER");
-        QStringList texts;
-        for (const auto &box : desktop_->messages())
-            texts << box.text;
-        QStringList expected = c.boxes;
-        if (c.missingFile)
-            expected[0] = expected[0].arg(gone);
-        EXPECT_EQ(texts, expected);
-        EXPECT_EQ(listedEntries_, std::max(c.rowsAfter, 0)) << c.failAfter << c.multidisk;
-        EXPECT_EQ(form->RowTexts().size(), c.rowsAfter < 0 ? 1 : c.rowsAfter);
-        if (!c.newArchive) {
-            EXPECT_EQ(ZipNames(archive_), c.rowsAfter == 2 ? QStringList({"old.txt", "new.txt"})
-                                                           : QStringList({"old.txt"}));
-        }
-        QFile::remove(set);
-    }
 }
 
 TEST_F(AddCommandsTest, StorePathIsReadAtEachCommand) {

@@ -284,8 +284,9 @@ TEST_F(ViewEditTest, CopyThatIsNotTheFileAskedAboutIsNotStored) {
     for (const auto &swap : swaps) {
         const TCopyStamp asked = swap();
         desktop_->answerMessage(MsgResult::OK);
-        UpdateViewedEntry(*form_, TViewedCopy{copy_, QStringLiteral("docs/a.txt"), asked.device,
-                                              asked.inode, QString()});
+        UpdateViewedEntry(
+            form_->Session(), *form_,
+            TViewedCopy{copy_, QStringLiteral("docs/a.txt"), asked.device, asked.inode, QString()});
         EXPECT_EQ(Questions(),
                   QStringList{QStringLiteral("The file docs/a.txt was not put back into the "
                                              "archive: its copy ") +

@@ -1,0 +1,104 @@
+// A session and a window for the command rules: the session records each
+// request and answers with the code scripted for it, the view records what
+// the command asked of the window. Neither has a widget or an engine.
+#pragma once
+
+#include "ArchiveView.h"
+#include "ZipResult.h"
+
+#include <QMap>
+
+#include <vector>
+
+class TFakeSession : public TArchiveSession {
+public:
+    QString Path = QStringLiteral("/a/a.zip");
+    bool Multidisk = false;
+    // The code each request kind ("add", "extract", ...) answers with.
+    QMap<QString, int> Codes;
+    QString ReadOnlyType;
+    // Every request, as "kind" with what it carried.
+    QStringList Requests;
+    TAddRequest LastAdd;
+    TExtractRequest LastExtract;
+
+    QString ArchivePath() const override { return Path; }
+    bool MultidiskMode() const override { return Multidisk; }
+    QString Password() const override { return {}; }
+    std::int32_t EntryCount() override { return 0; }
+    QString EntryName(std::int32_t) override { return {}; }
+    TSessionOutcome Add(const TAddRequest &request) override {
+        LastAdd = request;
+        return Answer(QStringLiteral("add %1 %2").arg(int(request.Mode)).arg(request.UsePaths));
+    }
+    TSessionOutcome Extract(const TExtractRequest &request) override {
+        LastExtract = request;
+        return Answer(QStringLiteral("extract %1").arg(request.Entries.Names.join(u',')));
+    }
+    TSessionOutcome Remove(const TEntryRefs &entries) override {
+        return Answer(QStringLiteral("remove %1").arg(entries.Names.join(u',')));
+    }
+    std::optional<TEntrySealing> SealingOf(const QString &) override { return {}; }
+    TSessionOutcome UpdateDate() override { return Answer(QStringLiteral("date")); }
+    TSessionOutcome PutBack(const TPutBackRequest &request) override {
+        return Answer("put back " + request.StoredName);
+    }
+    TSessionOutcome Test(const QString &path) override { return Answer("test " + path); }
+    TSessionOutcome Fix(const QString &path, bool aggressive) override {
+        return Answer(QStringLiteral("fix %1 %2").arg(path).arg(aggressive));
+    }
+    QString ReadOnlyTypeOf(const QString &) override { return ReadOnlyType; }
+    void Abort() override { Requests << QStringLiteral("abort"); }
+
+private:
+    TSessionOutcome Answer(const QString &request) {
+        Requests << request;
+        TSessionOutcome outcome;
+        outcome.Code = Codes.value(request.section(u' ', 0, 0), ENGINE_OK);
+        return outcome;
+    }
+};
+
+class TFakeView : public TArchiveView {
+public:
+    int Busy = 0;
+    TEntryRefs Selection;
+    QStringList FilesToAdd;
+    QString ArchiveToPick;
+    bool Current = true;
+    // What the command did to the window, in order: "status TEXT",
+    // "result VERB CODE", "list", "multidisk off", "files at busy N", ...
+    QStringList Log;
+
+    void SetBusy(bool leaving) override { Busy += leaving ? -1 : 1; }
+    bool IsBusy() const override { return Busy != 0; }
+    TResultClass ShowOutcome(TSessionOutcome &outcome, const QString &verb) override {
+        Log << QStringLiteral("result %1 %2").arg(verb).arg(outcome.Code);
+        const TZipResultReport report = ZipResultReportFor(outcome.Code, verb, false);
+        outcome.Class = report.ResultClass;
+        outcome.Reported = report.Seen;
+        return report.ResultClass;
+    }
+    bool RefuseReadOnly() override { return false; }
+    void SetStatusText(const QString &text) override { Log << "status " + text; }
+    void SetProgressPosition(int) override {}
+    void MultidiskOff() override { Log << QStringLiteral("multidisk off"); }
+    TEntryRefs SelectedEntries() const override { return Selection; }
+    int SelectedCount() const override { return int(Selection.size()); }
+    TEntryRefs EntriesBelow(const QString &) const override { return {}; }
+    void OpenZipFile(const QString &path, TOpenMode) override { Log << "open " + path; }
+    void ListArchiveContents() override { Log << QStringLiteral("list"); }
+    bool ListingCurrent() const override { return Current; }
+    void KeepListingCurrent(bool wasCurrent) override {
+        Log << QStringLiteral("keep current %1").arg(wasCurrent);
+    }
+    QString ChooseNewArchive(const QString &) override { return {}; }
+    QString ChooseArchive(const QString &title) override {
+        Log << QStringLiteral("archive at busy %1: %2").arg(Busy).arg(title);
+        return ArchiveToPick;
+    }
+    QStringList ChooseFilesToAdd() override {
+        Log << QStringLiteral("files at busy %1").arg(Busy);
+        return FilesToAdd;
+    }
+};
