@@ -36,9 +36,10 @@ void TFilesLbFind::FindFromCurrent() {
     const int count = rows_.Count();
     const QModelIndex current = list_.currentIndex();
     const int start = current.isValid() ? current.row() + 1 : 0;
+    const TNameFinder finder(text_);
     for (int k = 0; k < count; ++k) {
         const int row = (start + k) % count;
-        if (!NameContains(rows_.StoredName(row), text_))
+        if (!finder.FoundIn(rows_.StoredNameUtf8(row)))
             continue;
         const QModelIndex found = rows_.RowIndex(row);
         list_.selectionModel()->setCurrentIndex(found, QItemSelectionModel::ClearAndSelect);

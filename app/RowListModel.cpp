@@ -10,6 +10,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <tuple>
 #include <utility>
@@ -81,6 +82,11 @@ QString TRowListModel::RowText(int row) const {
 
 QString TRowListModel::StoredName(int row) const {
     return rows_.at(static_cast<std::size_t>(row)).StoredName();
+}
+
+QByteArrayView TRowListModel::StoredNameUtf8(int row) const {
+    const Entry &entry = rows_.at(static_cast<std::size_t>(row));
+    return QByteArrayView(entry.Name, static_cast<qsizetype>(entry.NameLength));
 }
 
 std::int32_t TRowListModel::Position(int row) const {
@@ -241,7 +247,18 @@ int CompareIgnoringCase(const char *a, std::uint32_t lengthA, const char *b,
     const auto *x = reinterpret_cast<const unsigned char *>(a);
     const auto *y = reinterpret_cast<const unsigned char *>(b);
     const std::uint32_t common = std::min(lengthA, lengthB);
-    for (std::uint32_t i = 0; i < common; ++i) {
+    // Sorted neighbours share long beginnings: those are passed over eight
+    // bytes at a time.
+    std::uint32_t i = 0;
+    for (; i + 8 <= common; i += 8) {
+        std::uint64_t wordA;
+        std::uint64_t wordB;
+        std::memcpy(&wordA, x + i, 8);
+        std::memcpy(&wordB, y + i, 8);
+        if (wordA != wordB)
+            break;
+    }
+    for (; i < common; ++i) {
         if (x[i] == y[i])
             continue;
         if (x[i] >= 0x80 || y[i] >= 0x80)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QByteArrayView>
 #include <QLocale>
 #include <QStringList>
 
@@ -65,6 +66,8 @@ public:
     // size, packed size, ratio with "%").
     QString RowText(int row) const;
     QString StoredName(int row) const;
+    // The same in UTF-8, valid until the list is cleared.
+    QByteArrayView StoredNameUtf8(int row) const;
     // The row's entry's position in the archive's directory, counted from 1:
     // the order in which the listing reported it.
     std::int32_t Position(int row) const;

@@ -34,3 +34,45 @@ bool TNamePattern::Matches(QStringView storedName) const {
         ++p;
     return p == pattern_.size();
 }
+
+namespace {
+
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+} // namespace
+
+TNameFinder::TNameFinder(const QString &text) : text_(text) {
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            foldedAscii_.clear();
+            return;
+        }
+        foldedAscii_ += FoldAscii(static_cast<char>(c.unicode()));
+    }
+}
+
+bool TNameFinder::FoundIn(QByteArrayView utf8Name) const {
+    if (text_.isEmpty())
+        return true;
+    const qsizetype length = foldedAscii_.size();
+    if (length > 0) {
+        bool ascii = true;
+        for (qsizetype start = 0; start < utf8Name.size(); ++start) {
+            ascii = ascii && static_cast<unsigned char>(utf8Name[start]) < 0x80;
+            if (start + length > utf8Name.size())
+                continue;
+            qsizetype k = 0;
+            while (k < length && FoldAscii(utf8Name[start + k]) == foldedAscii_[k])
+                ++k;
+            if (k == length)
+                return true;
+        }
+        // Beyond ASCII a letter can fold to an ASCII one (the Kelvin sign to
+        // "k"): only a name of plain ASCII is settled by its bytes.
+        if (ascii)
+            return false;
+    }
+    return QString::fromUtf8(utf8Name).contains(text_, Qt::CaseInsensitive);
+}

@@ -3,6 +3,8 @@
 // Matching by a wildcard pattern.
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // A wildcard pattern as Select Matching takes it: "*" stands for any run of
@@ -20,7 +22,15 @@ private:
     bool wholeName_ = false;
 };
 
-// Whether a stored name contains the text Find looks for, case ignored.
-inline bool NameContains(QStringView storedName, QStringView text) {
-    return storedName.contains(text, Qt::CaseInsensitive);
-}
+// The text Find looks for in stored names, case ignored. The names come in
+// UTF-8 as the contents list keeps them; a plain ASCII text is looked for
+// in their bytes without making a string of each.
+class TNameFinder {
+public:
+    explicit TNameFinder(const QString &text);
+    bool FoundIn(QByteArrayView utf8Name) const;
+
+private:
+    QString text_;
+    QByteArray foldedAscii_; // the text folded, when it is plain ASCII
+};

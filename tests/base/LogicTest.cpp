@@ -220,6 +220,25 @@ TEST(NameMatchTest, PatternsMatchTheFileNameOrWithASlashTheWholeNameIgnoringCase
     }
 }
 
+TEST(NameMatchTest, FindLooksForTheTextAnywhereInTheNameIgnoringCase) {
+    struct Case {
+        const char *text;
+        const char *name;
+        bool found;
+    };
+    for (const Case &c : std::initializer_list<Case>{
+             {"readme", "docs/README.txt", true},
+             {"s/r", "docs/README.txt", true},
+             {"readme", "read.me", false},
+             {"k", "\u212A.txt", true}, // the Kelvin sign folds to "k"
+             {"é", "CAFÉ", true},
+             {"é", "cafe", false},
+         }) {
+        EXPECT_EQ(TNameFinder(QString::fromUtf8(c.text)).FoundIn(QByteArrayView(c.name)), c.found)
+            << c.text << " " << c.name;
+    }
+}
+
 TEST(RowTextTest, TotalsTextFormatsBytes) {
     const QLocale locale = TestLocale();
     EXPECT_EQ(TotalsText(3, 1234567, 0, locale),
