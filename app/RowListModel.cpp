@@ -272,11 +272,80 @@ int CompareIgnoringCase(const char *a, std::uint32_t lengthA, const char *b,
     return lengthA == lengthB ? 0 : (lengthA < lengthB ? -1 : 1);
 }
 
+// The first eight bytes of a text folded, read as one number, the shorter
+// text padded with zeros: ordered as CompareIgnoringCase orders the texts
+// wherever two differ. A text with a byte beyond ASCII among them is
+// ordered by its characters instead and has none.
+constexpr std::uint64_t NoPrefix = ~std::uint64_t(0);
+
+std::uint64_t PrefixOf(const char *text, std::uint32_t length) {
+    std::uint64_t prefix = 0;
+    for (std::uint32_t i = 0; i < 8; ++i) {
+        const unsigned char c = i < length ? static_cast<unsigned char>(text[i]) : 0;
+        if (c >= 0x80)
+            return NoPrefix;
+        prefix = (prefix << 8) | FoldAscii(c);
+    }
+    return prefix;
+}
+
 template <typename T> int Compare(const T &a, const T &b) {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
 } // namespace
+
+template <typename TextOf>
+void TRowListModel::SortByText(std::vector<Entry> &rows, TextOf textOf) const {
+    // Sorted as small keys holding the first eight bytes of each text,
+    // which order most pairs without reading their names, and then moved
+    // into place once: the entries themselves are large to move and their
+    // names far apart in memory.
+    struct Keyed {
+        std::uint64_t Prefix;
+        std::uint32_t Index;
+        std::uint32_t Rank;
+    };
+    std::vector<Keyed> keys(rows.size());
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const auto [text, length] = textOf(rows[k]);
+        keys[k] = Keyed{PrefixOf(text, length), static_cast<std::uint32_t>(k), rows[k].Rank};
+    }
+    const auto ordered = [&](const Keyed &a, const Keyed &b) {
+        int order = 0;
+        if (a.Prefix != b.Prefix && a.Prefix != NoPrefix && b.Prefix != NoPrefix) {
+            order = a.Prefix < b.Prefix ? -1 : 1;
+        } else {
+            const auto [textA, lengthA] = textOf(rows[a.Index]);
+            const auto [textB, lengthB] = textOf(rows[b.Index]);
+            order = CompareIgnoringCase(textA, lengthA, textB, lengthB);
+        }
+        return order < 0 || (order == 0 && a.Rank < b.Rank);
+    };
+    if (sortOrder_ == Qt::AscendingOrder)
+        std::sort(keys.begin(), keys.end(), ordered);
+    else
+        std::sort(keys.begin(), keys.end(),
+                  [&](const Keyed &a, const Keyed &b) { return ordered(b, a); });
+    // rows[k] becomes the row keys[k] came from, one cycle at a time.
+    std::vector<bool> placed(rows.size());
+    for (std::size_t start = 0; start < rows.size(); ++start) {
+        if (placed[start])
+            continue;
+        const Entry first = rows[start];
+        std::size_t k = start;
+        for (;;) {
+            placed[k] = true;
+            const std::size_t from = keys[k].Index;
+            if (from == start) {
+                rows[k] = first;
+                break;
+            }
+            rows[k] = rows[from];
+            k = from;
+        }
+    }
+}
 
 void TRowListModel::Arrange(std::vector<Entry> &rows) const {
     // Every key ends in the row text order, so rows of equal value keep it
@@ -293,23 +362,18 @@ void TRowListModel::Arrange(std::vector<Entry> &rows) const {
             std::sort(rows.begin(), rows.end(),
                       [&](const Entry &a, const Entry &b) { return ordered(b, a); });
     };
-    const auto folder = [](const Entry &e) {
-        // Without its final "/", except for the root.
-        const std::uint32_t start = e.FileOffset();
-        return start > 1 ? start - 1 : start;
-    };
     switch (sortColumn_) {
     case NameColumn:
-        sortBy([](const Entry &a, const Entry &b) {
-            const std::uint32_t sa = a.FileOffset();
-            const std::uint32_t sb = b.FileOffset();
-            return CompareIgnoringCase(a.Name + sa, a.NameLength - sa, b.Name + sb,
-                                       b.NameLength - sb);
+        SortByText(rows, [](const Entry &e) {
+            const std::uint32_t start = e.FileOffset();
+            return std::pair(e.Name + start, e.NameLength - start);
         });
         break;
     case PathColumn:
-        sortBy([&](const Entry &a, const Entry &b) {
-            return CompareIgnoringCase(a.Name, folder(a), b.Name, folder(b));
+        SortByText(rows, [](const Entry &e) {
+            // Without its final "/", except for the root.
+            const std::uint32_t start = e.FileOffset();
+            return std::pair(e.Name, start > 1 ? start - 1 : start);
         });
         break;
     case DateColumn:

@@ -102,6 +102,7 @@ private:
     QVariant CellValue(const Entry &entry, int column) const;
     bool RowLess(const Entry &a, const Entry &b) const;
     void Arrange(std::vector<Entry> &rows) const;
+    template <typename TextOf> void SortByText(std::vector<Entry> &rows, TextOf textOf) const;
 
     std::vector<Entry> rows_;
     std::vector<Entry> listing_;
