@@ -21,7 +21,7 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
         return zipread::runQuery(messenger, selector, argv[1]).code();
     }
     zipread::Options opt;
-    if (zipread::Status s = zipread::parseOptions(argc, argv, opt); s.failed())
+    if (zipformat::Status s = zipread::parseOptions(argc, argv, opt); s.failed())
         return s.code();
     zipformat::Archive archive;
     zipformat::OpenOptions options;
@@ -37,7 +37,7 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
     if (e == zipformat::Error::NotZip && !messenger.stopped())
         return zipread::runOther(opt, messenger).code();
     if (e != zipformat::Error::Ok)
-        return messenger.stopped() ? ENGINE_ABORTED : zipread::statusOf(e).code();
+        return messenger.stopped() ? ENGINE_ABORTED : zipformat::statusOf(e).code();
     zipread::ZipCursor cursor(messenger, archive, opt.password);
     switch (opt.operation) {
     case zipread::Operation::List:

@@ -39,7 +39,7 @@ public:
         : messenger_(messenger), opt_(opt), cursor_(cursor), isSet_(isSet),
           umask_(zipformat::processUmask()) {}
 
-    Status run();
+    zipformat::Status run();
 
 private:
     Outcome extractOne();
@@ -65,9 +65,9 @@ private:
     std::size_t skipped_ = 0;
 };
 
-Status Extractor::run() {
+zipformat::Status Extractor::run() {
     if (!target_.open(opt_.directory))
-        return Status(ENGINE_NOT_ACCESSIBLE);
+        return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
     target_.protect(opt_.archive, isSet_);
     Selection selection(opt_);
     std::int32_t result = ENGINE_OK;
@@ -95,15 +95,15 @@ Status Extractor::run() {
     }
     target_.finish();
     if (result != ENGINE_OK)
-        return Status(result);
+        return zipformat::Status(result);
     if (cursor_.error() != Error::Ok)
-        return statusOf(cursor_.error());
+        return zipformat::statusOf(cursor_.error());
     if (reportUnmatched(messenger_, selection))
-        return Status(ENGINE_ABORTED);
+        return zipformat::Status(ENGINE_ABORTED);
     if (selection.hasNames() && !selection.anyMatched())
-        return Status(ENGINE_NOTHING_MATCHED);
+        return zipformat::Status(ENGINE_NOTHING_MATCHED);
     if (skipped_ > 0 || !selection.unmatched().empty())
-        return Status(ENGINE_SOME_SKIPPED);
+        return zipformat::Status(ENGINE_SOME_SKIPPED);
     return {};
 }
 
@@ -348,7 +348,8 @@ Outcome Extractor::install(const Entry &e, int dirfd, const std::string &temp,
 
 } // namespace
 
-Status runExtract(const Options &opt, Messenger &messenger, EntryCursor &cursor, bool isSet) {
+zipformat::Status runExtract(const Options &opt, Messenger &messenger, EntryCursor &cursor,
+                             bool isSet) {
     Extractor extractor(messenger, opt, cursor, isSet);
     return extractor.run();
 }

@@ -10,22 +10,22 @@ bool reportUnmatched(Messenger &messenger, const Selection &selection) {
     return messenger.stopped();
 }
 
-Status runList(const Options &opt, Messenger &messenger, EntryCursor &cursor) {
+zipformat::Status runList(const Options &opt, Messenger &messenger, EntryCursor &cursor) {
     Selection selection(opt);
     while (cursor.next()) {
         const zipformat::Entry &e = cursor.entry();
         if (!selection.selects(cursor.index(), e.name))
             continue;
         if (messenger.report(ENGINE_MSG_LISTING, e))
-            return Status(ENGINE_ABORTED);
+            return zipformat::Status(ENGINE_ABORTED);
     }
     if (cursor.error() != zipformat::Error::Ok)
-        return statusOf(cursor.error());
+        return zipformat::statusOf(cursor.error());
     if (reportUnmatched(messenger, selection))
-        return Status(ENGINE_ABORTED);
+        return zipformat::Status(ENGINE_ABORTED);
     if (selection.hasNames() && !selection.anyMatched())
-        return Status(ENGINE_NOTHING_MATCHED);
-    return Status(selection.unmatched().empty() ? ENGINE_OK : ENGINE_SOME_SKIPPED);
+        return zipformat::Status(ENGINE_NOTHING_MATCHED);
+    return zipformat::Status(selection.unmatched().empty() ? ENGINE_OK : ENGINE_SOME_SKIPPED);
 }
 
 } // namespace zipread

@@ -13,22 +13,23 @@
 
 namespace zipread {
 
-Status runQuery(Messenger &messenger, std::int32_t selector, const char *path);
-Status runList(const Options &opt, Messenger &messenger, EntryCursor &cursor);
-Status runTest(const Options &opt, Messenger &messenger, EntryCursor &cursor);
+zipformat::Status runQuery(Messenger &messenger, std::int32_t selector, const char *path);
+zipformat::Status runList(const Options &opt, Messenger &messenger, EntryCursor &cursor);
+zipformat::Status runTest(const Options &opt, Messenger &messenger, EntryCursor &cursor);
 // `isSet`: the archive is a multi-disk set, whose earlier pieces are kept
 // from being replaced too.
-Status runExtract(const Options &opt, Messenger &messenger, EntryCursor &cursor, bool isSet);
+zipformat::Status runExtract(const Options &opt, Messenger &messenger, EntryCursor &cursor,
+                             bool isSet);
 // Message 130 with the archive comment as stored.
-Status runComment(Messenger &messenger, std::string_view rawComment);
+zipformat::Status runComment(Messenger &messenger, std::string_view rawComment);
 
 // The operation of `opt` on an archive of another format than ZIP.
-Status runOther(const Options &opt, Messenger &messenger);
+zipformat::Status runOther(const Options &opt, Messenger &messenger);
 // Message 150 with the format's name; true when the callback asked to stop.
 bool reportReadOnly(Messenger &messenger, const std::string &type);
 // The result for a file that neither reading opens: a damaged ZIP archive
 // or no archive at all.
-Status unreadable(const std::string &path);
+zipformat::Status unreadable(const std::string &path);
 
 // Reports each file element that matched no entry (message 1060, reason
 // 0); true when the callback asked to stop meanwhile.

@@ -39,8 +39,8 @@ bool applyOption(std::string_view opt, Options &out, int &operations) {
 
 } // namespace
 
-Status parseOptions(std::int32_t argc, char **argv, Options &out) {
-    const Status bad(ENGINE_BAD_ARGUMENTS);
+zipformat::Status parseOptions(std::int32_t argc, char **argv, Options &out) {
+    const zipformat::Status bad(ENGINE_BAD_ARGUMENTS);
     zipformat::ArgumentVector args;
     if (!args.open(argc, argv))
         return bad;

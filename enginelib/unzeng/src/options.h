@@ -1,7 +1,7 @@
 // The argument vector of an ordinary call, read into options.
 #pragma once
 
-#include "status.h"
+#include "zipformat/status.h"
 #include "zipformat/wipe.h"
 
 #include <cstdint>
@@ -32,6 +32,6 @@ struct Options {
 // "-#" and the entries it names by identity, "-x" and its patterns, "-d"
 // and its folder (the last three may follow the file elements). ENGINE_BAD_ARGUMENTS when the
 // vector makes no sense.
-Status parseOptions(std::int32_t argc, char **argv, Options &out);
+zipformat::Status parseOptions(std::int32_t argc, char **argv, Options &out);
 
 } // namespace zipread

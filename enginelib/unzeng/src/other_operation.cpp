@@ -36,26 +36,26 @@ bool looksLikeZip(const std::string &path) {
 
 } // namespace
 
-Status unreadable(const std::string &path) {
-    return Status(looksLikeZip(path) ? ENGINE_BAD_ARCHIVE : ENGINE_NOT_ARCHIVE);
+zipformat::Status unreadable(const std::string &path) {
+    return zipformat::Status(looksLikeZip(path) ? ENGINE_BAD_ARCHIVE : ENGINE_NOT_ARCHIVE);
 }
 
 bool reportReadOnly(Messenger &messenger, const std::string &type) {
     return messenger.send(ENGINE_MSG_READ_ONLY, const_cast<char *>(type.c_str()));
 }
 
-Status runOther(const Options &opt, Messenger &messenger) {
+zipformat::Status runOther(const Options &opt, Messenger &messenger) {
     OtherArchive archive;
     const Error e = archive.open(opt.archive, opt.password);
     if (e == Error::NotZip)
         return unreadable(opt.archive);
     if (e != Error::Ok)
-        return statusOf(e);
+        return zipformat::statusOf(e);
     OtherCursor cursor(archive);
     switch (opt.operation) {
     case Operation::List:
         if (reportReadOnly(messenger, archive.typeName()))
-            return Status(ENGINE_ABORTED);
+            return zipformat::Status(ENGINE_ABORTED);
         return runList(opt, messenger, cursor);
     case Operation::Test:
         return runTest(opt, messenger, cursor);
@@ -64,7 +64,7 @@ Status runOther(const Options &opt, Messenger &messenger) {
     case Operation::Extract:
         return runExtract(opt, messenger, cursor, false);
     }
-    return Status(ENGINE_BAD_ARGUMENTS);
+    return zipformat::Status(ENGINE_BAD_ARGUMENTS);
 }
 
 } // namespace zipread

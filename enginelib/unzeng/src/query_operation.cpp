@@ -8,36 +8,37 @@
 namespace zipread {
 namespace {
 
-Status sendCount(Messenger &messenger, std::uint64_t entries) {
+zipformat::Status sendCount(Messenger &messenger, std::uint64_t entries) {
     auto count = static_cast<std::int32_t>(std::min<std::uint64_t>(
         entries, static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())));
-    return Status(messenger.send(ENGINE_MSG_COUNT, &count) ? ENGINE_ABORTED : ENGINE_OK);
+    return zipformat::Status(messenger.send(ENGINE_MSG_COUNT, &count) ? ENGINE_ABORTED : ENGINE_OK);
 }
 
-Status queryOtherArchive(Messenger &messenger, std::int32_t selector, const std::string &path) {
+zipformat::Status queryOtherArchive(Messenger &messenger, std::int32_t selector,
+                                    const std::string &path) {
     std::shared_ptr<const OtherListing> listing;
     const zipformat::Error e = queryOther(path, listing);
     if (e == zipformat::Error::NotZip)
         return unreadable(path);
     if (e != zipformat::Error::Ok)
-        return statusOf(e);
+        return zipformat::statusOf(e);
     if (selector == ENGINE_QUERY_COUNT || selector == ENGINE_QUERY_COUNT_MULTIDISK) {
         if (reportReadOnly(messenger, listing->type))
-            return Status(ENGINE_ABORTED);
+            return zipformat::Status(ENGINE_ABORTED);
         return sendCount(messenger, listing->entries.size());
     }
     const auto index = static_cast<std::size_t>(selector) - 1;
     if (index >= listing->entries.size())
-        return Status(ENGINE_NOTHING_MATCHED);
-    return Status(messenger.report(ENGINE_MSG_ENTRY, listing->entries[index]) ? ENGINE_ABORTED
-                                                                              : ENGINE_OK);
+        return zipformat::Status(ENGINE_NOTHING_MATCHED);
+    return zipformat::Status(
+        messenger.report(ENGINE_MSG_ENTRY, listing->entries[index]) ? ENGINE_ABORTED : ENGINE_OK);
 }
 
 } // namespace
 
-Status runQuery(Messenger &messenger, std::int32_t selector, const char *path) {
+zipformat::Status runQuery(Messenger &messenger, std::int32_t selector, const char *path) {
     if (selector < 0 || path == nullptr)
-        return Status(ENGINE_BAD_ARGUMENTS);
+        return zipformat::Status(ENGINE_BAD_ARGUMENTS);
     // Only the plain count refuses a piece of a multi-disk set; the count in
     // multidisk mode and the entry queries take the archive as it is.
     zipformat::OpenOptions options;
@@ -55,7 +56,7 @@ Status runQuery(Messenger &messenger, std::int32_t selector, const char *path) {
     if (e == zipformat::Error::NotZip && !messenger.stopped())
         return queryOtherArchive(messenger, selector, path);
     if (e != zipformat::Error::Ok)
-        return messenger.stopped() ? Status(ENGINE_ABORTED) : statusOf(e);
+        return messenger.stopped() ? zipformat::Status(ENGINE_ABORTED) : zipformat::statusOf(e);
     const zipformat::Archive &archive = *kept;
     if (selector == ENGINE_QUERY_COUNT || selector == ENGINE_QUERY_COUNT_MULTIDISK) {
         // A set counted from its end record has no entries read.
@@ -63,9 +64,9 @@ Status runQuery(Messenger &messenger, std::int32_t selector, const char *path) {
     }
     auto index = static_cast<std::size_t>(selector) - 1;
     if (index >= archive.size())
-        return Status(ENGINE_NOTHING_MATCHED);
-    return Status(messenger.report(ENGINE_MSG_ENTRY, archive.entry(index)) ? ENGINE_ABORTED
-                                                                           : ENGINE_OK);
+        return zipformat::Status(ENGINE_NOTHING_MATCHED);
+    return zipformat::Status(
+        messenger.report(ENGINE_MSG_ENTRY, archive.entry(index)) ? ENGINE_ABORTED : ENGINE_OK);
 }
 
 } // namespace zipread

@@ -76,30 +76,30 @@ void moveSources(const std::vector<NewEntry> &items, const std::vector<WrittenEn
 
 } // namespace
 
-Status runAdd(const Options &opt, Messenger &msg) {
+zipformat::Status runAdd(const Options &opt, Messenger &msg) {
     if (opt.files.empty())
-        return Status(ENGINE_NOTHING_MATCHED);
+        return zipformat::Status(ENGINE_NOTHING_MATCHED);
     if (opt.encrypt && opt.password.empty())
-        return Status(ENGINE_BAD_ARGUMENTS);
+        return zipformat::Status(ENGINE_BAD_ARGUMENTS);
 
     Collection col;
-    if (Status s = collectFiles(opt, col); s.failed())
+    if (zipformat::Status s = collectFiles(opt, col); s.failed())
         return s; // 370 before anything is touched
     if (opt.move && wouldRemoveCurrentFolder(col))
-        return Status(ENGINE_REMOVES_PARENT);
+        return zipformat::Status(ENGINE_REMOVES_PARENT);
 
     // A set is only ever written new: adding to one that already has
     // entries would mean rewriting disks that may be long gone.
     if (opt.multidisk && opt.mode != AddMode::Plain)
-        return Status(ENGINE_MULTIDISK_REFUSED);
+        return zipformat::Status(ENGINE_MULTIDISK_REFUSED);
     std::unique_ptr<SourceArchive> source;
-    if (Status s = SourceArchive::open(opt.archive, source); s.failed()) {
+    if (zipformat::Status s = SourceArchive::open(opt.archive, source); s.failed()) {
         if (opt.multidisk && s.code() == ENGINE_SPANNED)
-            return Status(ENGINE_MULTIDISK_REFUSED);
+            return zipformat::Status(ENGINE_MULTIDISK_REFUSED);
         return s;
     }
     if (opt.multidisk && source && !source->entries().empty())
-        return Status(ENGINE_MULTIDISK_REFUSED);
+        return zipformat::Status(ENGINE_MULTIDISK_REFUSED);
 
     // Never add the archive to itself.
     struct stat ast {};
@@ -119,7 +119,7 @@ Status runAdd(const Options &opt, Messenger &msg) {
         msg.skip(s.name, s.reason);
         skipped = true;
     }
-    if (Status s = msg.checkAbort(); s.failed())
+    if (zipformat::Status s = msg.checkAbort(); s.failed())
         return s;
 
     std::vector<NewEntry> items;
@@ -144,12 +144,12 @@ Status runAdd(const Options &opt, Messenger &msg) {
         items.push_back(NewEntry{&c, present});
         replaces.push_back(present ? &it->second : nullptr);
     }
-    if (Status s = msg.checkAbort(); s.failed())
+    if (zipformat::Status s = msg.checkAbort(); s.failed())
         return s;
     if (items.empty()) {
         if (skipped)
-            return Status(ENGINE_SOME_SKIPPED);
-        return Status(col.items.empty() ? ENGINE_NOTHING_MATCHED : ENGINE_OK);
+            return zipformat::Status(ENGINE_SOME_SKIPPED);
+        return zipformat::Status(col.items.empty() ? ENGINE_NOTHING_MATCHED : ENGINE_OK);
     }
 
     std::unique_ptr<ArchiveWriter> made;
@@ -159,8 +159,8 @@ Status runAdd(const Options &opt, Messenger &msg) {
         span.pieceSize = opt.pieceSize;
         span.clearOld = opt.clearDisks;
         made = std::make_unique<ArchiveWriter>(std::make_unique<SpanWriter>(span, msg));
-    } else if (Status s = ArchiveWriter::open(opt.archive, source.get(), opt.grow, opt.tempDir,
-                                              roomFor(items), made);
+    } else if (zipformat::Status s = ArchiveWriter::open(opt.archive, source.get(), opt.grow,
+                                                         opt.tempDir, roomFor(items), made);
                s.failed()) {
         return s;
     }
@@ -177,13 +177,13 @@ Status runAdd(const Options &opt, Messenger &msg) {
         if (replaced[i])
             continue;
         CentralRecord rec;
-        if (Status s = writer.keep(i, msg, rec); s.failed())
+        if (zipformat::Status s = writer.keep(i, msg, rec); s.failed())
             return s;
         oldRecords[i] = std::move(rec);
     }
 
     std::vector<WrittenEntry> written;
-    if (Status s = writeNewEntries(opt, items, writer, msg, written); s.failed())
+    if (zipformat::Status s = writeNewEntries(opt, items, writer, msg, written); s.failed())
         return s;
 
     // The directory: old entries in their places (replaced ones by the new
@@ -197,7 +197,7 @@ Status runAdd(const Options &opt, Messenger &msg) {
             if (replaces[i] != nullptr) {
                 for (std::size_t old : *replaces[i]) {
                     CentralRecord rec;
-                    if (Status s = writer.keep(old, msg, rec); s.failed())
+                    if (zipformat::Status s = writer.keep(old, msg, rec); s.failed())
                         return s;
                     oldRecords[old] = std::move(rec);
                 }
@@ -219,14 +219,15 @@ Status runAdd(const Options &opt, Messenger &msg) {
     }
     for (auto &rec : appended)
         directory.push_back(std::move(rec));
-    if (Status s = msg.checkAbort(); s.failed())
+    if (zipformat::Status s = msg.checkAbort(); s.failed())
         return s;
-    if (Status s = writer.finish(directory, source ? source->comment() : std::string()); s.failed())
+    if (zipformat::Status s = writer.finish(directory, source ? source->comment() : std::string());
+        s.failed())
         return s;
 
     if (opt.move)
         moveSources(items, written, col);
-    return Status(skipped ? ENGINE_SOME_SKIPPED : ENGINE_OK);
+    return zipformat::Status(skipped ? ENGINE_SOME_SKIPPED : ENGINE_OK);
 }
 
 } // namespace zipwrite

@@ -1,16 +1,16 @@
 #include "aes_writer.h"
 
 #include "random_bytes.h"
-#include "records.h"
+#include "record_layout.h"
 
 namespace zipwrite {
 
-Status AesEncryptor::start(const std::string &password, std::uint8_t strength) {
-    if (strength < 1 || strength > kAesStrength256)
-        return Status(ENGINE_BAD_ARGUMENTS);
+zipformat::Status AesEncryptor::start(const std::string &password, std::uint8_t strength) {
+    if (strength < 1 || strength > zipformat::kAesStrength256)
+        return zipformat::Status(ENGINE_BAD_ARGUMENTS);
     strength_ = strength;
     const std::size_t saltSize = zipformat::aesSaltSize(strength);
-    if (Status s = randomBytes(header_, saltSize); s.failed())
+    if (zipformat::Status s = randomBytes(header_, saltSize); s.failed())
         return s;
     cipher_.init(strength, password, header_, header_ + saltSize, false);
     return {};

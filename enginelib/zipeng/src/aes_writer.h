@@ -5,7 +5,7 @@
 // the 0x9901 extra field that names the method inside.
 #pragma once
 
-#include "status.h"
+#include "zipformat/status.h"
 
 #include "zipformat/aes.h"
 #include "zipformat/aes_cipher.h"
@@ -17,9 +17,6 @@
 
 namespace zipwrite {
 
-using zipformat::kAesStrength256;
-using zipformat::kMethodAes;
-using zipformat::kVersionAes;
 // Salt and verifier, before the data; with the code after it, the overhead.
 constexpr std::size_t aesHeaderSize(std::uint8_t strength) {
     return zipformat::aesSaltSize(strength) + zipformat::kAesVerifierSize;
@@ -32,7 +29,7 @@ class AesEncryptor {
 public:
     // Draws the salt and derives the keys of `strength` (1 to 3).
     // ENGINE_NO_MEMORY when the random source fails.
-    Status start(const std::string &password, std::uint8_t strength);
+    zipformat::Status start(const std::string &password, std::uint8_t strength);
     // Salt and verifier, written before the data: headerSize() bytes.
     const std::uint8_t *header() const { return header_; }
     std::size_t headerSize() const { return aesHeaderSize(strength_); }
@@ -42,8 +39,8 @@ public:
 
 private:
     zipformat::AesCipher cipher_;
-    std::uint8_t strength_ = kAesStrength256;
-    std::uint8_t header_[aesHeaderSize(kAesStrength256)] = {};
+    std::uint8_t strength_ = zipformat::kAesStrength256;
+    std::uint8_t header_[aesHeaderSize(zipformat::kAesStrength256)] = {};
 };
 
 // The 0x9901 field of an AE-2 entry with keys of `strength` whose data,

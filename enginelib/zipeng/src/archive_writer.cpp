@@ -7,28 +7,30 @@
 
 namespace zipwrite {
 
-Status ArchiveWriter::open(const std::string &archivePath, const SourceArchive *source, bool grow,
-                           const std::string &tempDir, std::uint64_t growRoom,
-                           std::unique_ptr<ArchiveWriter> &out) {
+zipformat::Status ArchiveWriter::open(const std::string &archivePath, const SourceArchive *source,
+                                      bool grow, const std::string &tempDir, std::uint64_t growRoom,
+                                      std::unique_ptr<ArchiveWriter> &out) {
     // A writer that fails half-way is dropped here, and its output rolls back.
     const bool growing = grow && source != nullptr;
     std::unique_ptr<ArchiveWriter> w(new ArchiveWriter(source, growing));
     if (growing) {
         w->base_ = source->prefix();
-        if (Status s = OutputFile::openForGrowth(archivePath, source->appendAt(), w->out_);
+        if (zipformat::Status s =
+                OutputFile::openForGrowth(archivePath, source->appendAt(), w->out_);
             s.failed())
             return s;
-        if (Status s = w->protectOldDirectory(growRoom); s.failed())
+        if (zipformat::Status s = w->protectOldDirectory(growRoom); s.failed())
             return s;
         out = std::move(w);
         return {};
     }
-    if (Status s = OutputFile::createTemporary(archivePath, tempDir, w->out_); s.failed())
+    if (zipformat::Status s = OutputFile::createTemporary(archivePath, tempDir, w->out_);
+        s.failed())
         return s;
     if (source != nullptr && source->prefix() > 0) {
         // A self-extractor stub stays in front, and offsets stay relative
         // to the archive proper, as they were.
-        if (Status s = w->copyRange(0, source->prefix(), nullptr); s.failed())
+        if (zipformat::Status s = w->copyRange(0, source->prefix(), nullptr); s.failed())
             return s;
         w->base_ = source->prefix();
     }
@@ -43,12 +45,12 @@ ArchiveWriter::ArchiveWriter(std::unique_ptr<SpanWriter> span)
 // records that point to the copy. Until the new directory is written and the
 // file cut behind it, the file's last end record is this one, and every old
 // entry is still where the copy says.
-Status ArchiveWriter::protectOldDirectory(std::uint64_t growRoom) {
+zipformat::Status ArchiveWriter::protectOldDirectory(std::uint64_t growRoom) {
     const auto &info = source_->archive().info();
     std::string bytes(static_cast<std::size_t>(info.centralSize), '\0');
     if (!bytes.empty() &&
         !source_->archive().source().readAt(info.centralPos, bytes.data(), bytes.size()))
-        return Status(ENGINE_NOT_ACCESSIBLE);
+        return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
     // Room for the new directory at least as large as the old one, plus
     // the end records, even when nothing else is added.
     const std::uint64_t at = out_->position() + growRoom + info.centralSize + 4096;
@@ -61,7 +63,8 @@ std::uint64_t ArchiveWriter::storedOffsetHere() const {
     return span_ ? span_->position() : out_->position() - base_;
 }
 
-Status ArchiveWriter::copyRange(std::uint64_t begin, std::uint64_t end, Messenger *messenger) {
+zipformat::Status ArchiveWriter::copyRange(std::uint64_t begin, std::uint64_t end,
+                                           Messenger *messenger) {
     constexpr std::size_t kPiece = 1u << 20;
     std::vector<std::uint8_t> buf(
         static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, end - begin)));
@@ -70,19 +73,19 @@ Status ArchiveWriter::copyRange(std::uint64_t begin, std::uint64_t end, Messenge
         const std::size_t n =
             static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), end - at));
         if (!source_->archive().source().readAt(at, buf.data(), n))
-            return Status(ENGINE_NOT_ACCESSIBLE);
-        if (Status s = out_->write(buf.data(), n); s.failed())
+            return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
+        if (zipformat::Status s = out_->write(buf.data(), n); s.failed())
             return s;
         at += n;
         if (messenger != nullptr) {
-            if (Status s = messenger->checkAbort(); s.failed())
+            if (zipformat::Status s = messenger->checkAbort(); s.failed())
                 return s;
         }
     }
     return {};
 }
 
-Status ArchiveWriter::keep(std::size_t index, Messenger &messenger, CentralRecord &rec) {
+zipformat::Status ArchiveWriter::keep(std::size_t index, Messenger &messenger, CentralRecord &rec) {
     const ExistingEntry &e = source_->entries().at(index);
     rec = e.central;
     if (grow_)
@@ -93,8 +96,8 @@ Status ArchiveWriter::keep(std::size_t index, Messenger &messenger, CentralRecor
 
 // Each record is placed on the piece that holds its local header; the end
 // records go whole onto the last piece, which they make the last.
-Status ArchiveWriter::finishSet(const std::vector<CentralRecord> &directory,
-                                const std::string &comment) {
+zipformat::Status ArchiveWriter::finishSet(const std::vector<CentralRecord> &directory,
+                                           const std::string &comment) {
     SpanWriter &out = *span_;
     const std::uint64_t cdStart = out.position();
     std::vector<std::uint64_t> starts;
@@ -102,26 +105,26 @@ Status ArchiveWriter::finishSet(const std::vector<CentralRecord> &directory,
     for (const auto &logical : directory) {
         CentralRecord rec = logical;
         SpanWriter::Place local;
-        if (Status s = out.placeOf(logical.localOffset, local); s.failed())
+        if (zipformat::Status s = out.placeOf(logical.localOffset, local); s.failed())
             return s;
         rec.disk = local.disk;
         rec.localOffset = local.offset;
         starts.push_back(out.position());
-        if (Status s = out.writeTogether(centralHeader(rec)); s.failed())
+        if (zipformat::Status s = out.writeTogether(centralHeader(rec)); s.failed())
             return s;
     }
     const std::uint64_t cdSize = out.position() - cdStart;
     for (;;) {
-        if (Status s = out.makeRoom(spanEndRecordsSize(comment)); s.failed())
+        if (zipformat::Status s = out.makeRoom(spanEndRecordsSize(comment)); s.failed())
             return s;
         const std::uint64_t endAt = out.position();
         SpanWriter::Place here;
-        if (Status s = out.placeOf(endAt, here); s.failed())
+        if (zipformat::Status s = out.placeOf(endAt, here); s.failed())
             return s;
         SpanEnd end;
         end.lastDisk = here.disk;
         SpanWriter::Place cd;
-        if (Status s = out.placeOf(cdStart, cd); s.failed())
+        if (zipformat::Status s = out.placeOf(cdStart, cd); s.failed())
             return s;
         end.cdDisk = cd.disk;
         end.cdOffset = cd.offset;
@@ -129,38 +132,39 @@ Status ArchiveWriter::finishSet(const std::vector<CentralRecord> &directory,
         end.count = directory.size();
         for (std::uint64_t at : starts) {
             SpanWriter::Place p;
-            if (Status s = out.placeOf(at, p); s.failed())
+            if (zipformat::Status s = out.placeOf(at, p); s.failed())
                 return s;
             end.entriesHere += p.disk == here.disk ? 1 : 0;
         }
         end.endOffset = here.offset;
-        if (Status s = out.writeTogether(spanEndRecords(end, comment)); s.failed())
+        if (zipformat::Status s = out.writeTogether(spanEndRecords(end, comment)); s.failed())
             return s;
         // A medium that took less than it reported pushes the records onto
         // the next piece: they are written again with its number.
         SpanWriter::Place written;
-        if (Status s = out.placeOf(endAt, written); s.failed())
+        if (zipformat::Status s = out.placeOf(endAt, written); s.failed())
             return s;
         if (written.disk == here.disk)
             break;
-        if (Status s = out.rewind(endAt); s.failed())
+        if (zipformat::Status s = out.rewind(endAt); s.failed())
             return s;
     }
     return out.commit();
 }
 
-Status ArchiveWriter::finish(const std::vector<CentralRecord> &directory,
-                             const std::string &comment) {
+zipformat::Status ArchiveWriter::finish(const std::vector<CentralRecord> &directory,
+                                        const std::string &comment) {
     if (span_)
         return finishSet(directory, comment);
     const std::uint64_t cdOffset = storedOffsetHere();
     const std::uint64_t cdStart = out_->position();
     for (const auto &rec : directory) {
-        if (Status s = out_->write(centralHeader(rec)); s.failed())
+        if (zipformat::Status s = out_->write(centralHeader(rec)); s.failed())
             return s;
     }
     const std::uint64_t cdSize = out_->position() - cdStart;
-    if (Status s = out_->write(endRecords(directory.size(), cdOffset, cdSize, comment)); s.failed())
+    if (zipformat::Status s = out_->write(endRecords(directory.size(), cdOffset, cdSize, comment));
+        s.failed())
         return s;
     return out_->commit();
 }

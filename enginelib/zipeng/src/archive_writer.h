@@ -4,7 +4,7 @@
 #pragma once
 
 #include "output_file.h"
-#include "records.h"
+#include "record_layout.h"
 #include "source_archive.h"
 #include "span_writer.h"
 
@@ -22,9 +22,9 @@ public:
     // an upper bound of what the operation will write there (new entries,
     // directory and end records), beyond which the old directory is kept
     // safe until the new one is complete.
-    static Status open(const std::string &archivePath, const SourceArchive *source, bool grow,
-                       const std::string &tempDir, std::uint64_t growRoom,
-                       std::unique_ptr<ArchiveWriter> &out);
+    static zipformat::Status open(const std::string &archivePath, const SourceArchive *source,
+                                  bool grow, const std::string &tempDir, std::uint64_t growRoom,
+                                  std::unique_ptr<ArchiveWriter> &out);
 
     // A new multi-disk set, written piece by piece (nothing is kept).
     explicit ArchiveWriter(std::unique_ptr<SpanWriter> span);
@@ -34,7 +34,7 @@ public:
     // Makes old entry i part of the new archive and returns its central
     // record with the offset it has there. In temporary mode the entry is
     // copied now; entries must be kept in their old order.
-    Status keep(std::size_t index, Messenger &messenger, CentralRecord &rec);
+    zipformat::Status keep(std::size_t index, Messenger &messenger, CentralRecord &rec);
 
     // Offset as the directory stores it for a record starting at the
     // current output position (for a set, the logical position; finish()
@@ -43,13 +43,15 @@ public:
 
     // Writes the directory (records in their final order) and the end
     // records, then commits.
-    Status finish(const std::vector<CentralRecord> &directory, const std::string &comment);
+    zipformat::Status finish(const std::vector<CentralRecord> &directory,
+                             const std::string &comment);
 
 private:
     ArchiveWriter(const SourceArchive *source, bool grow) : source_(source), grow_(grow) {}
-    Status finishSet(const std::vector<CentralRecord> &directory, const std::string &comment);
-    Status copyRange(std::uint64_t begin, std::uint64_t end, Messenger *messenger);
-    Status protectOldDirectory(std::uint64_t growRoom);
+    zipformat::Status finishSet(const std::vector<CentralRecord> &directory,
+                                const std::string &comment);
+    zipformat::Status copyRange(std::uint64_t begin, std::uint64_t end, Messenger *messenger);
+    zipformat::Status protectOldDirectory(std::uint64_t growRoom);
 
     const SourceArchive *source_;
     bool grow_;

@@ -1,7 +1,7 @@
 #include "collector.h"
 
 #include "engine_contract.h"
-#include "wildcard.h"
+#include "name_filters.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -72,14 +72,14 @@ class Walker {
 public:
     explicit Walker(const Options &opt) : opt_(opt) {}
 
-    Status element(const std::string &given) {
+    zipformat::Status element(const std::string &given) {
         const std::string base = baseName(given);
         std::string elem = given;
-        if (hasWildcard(base)) {
+        if (zipformat::hasWildcard(base)) {
             // "x[*].txt" can only mean the file "x*.txt": named, and found
             // without reading its folder.
             std::string literal;
-            if (!patternLiteral(base, literal))
+            if (!zipformat::patternLiteral(base, literal))
                 return wildcardElement(given, base);
             std::size_t end = elem.size();
             while (end > 1 && elem[end - 1] == '/')
@@ -111,12 +111,12 @@ private:
         return (opt_.storeLinks ? ::lstat(path.c_str(), &st) : ::stat(path.c_str(), &st)) == 0;
     }
 
-    Status wildcardElement(const std::string &elem, const std::string &pattern) {
+    zipformat::Status wildcardElement(const std::string &elem, const std::string &pattern) {
         const auto slash = elem.rfind('/');
         const std::string dir =
             slash == std::string::npos ? std::string() : elem.substr(0, slash + 1);
         for (const auto &name : sortedChildren(dir)) {
-            if (!wildcardMatch(pattern, name))
+            if (!zipformat::wildcardMatch(pattern, name))
                 continue;
             if (isHidden(name) && !opt_.hidden && !isHidden(pattern))
                 continue;
@@ -124,7 +124,7 @@ private:
             struct stat st {};
             if (!lookUp(path, st))
                 continue;
-            Status s;
+            zipformat::Status s;
             if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))
                 s = file(path, st, false);
             else if (S_ISDIR(st.st_mode) && opt_.recurse)
@@ -135,11 +135,11 @@ private:
         return {};
     }
 
-    Status folder(const std::string &path, const struct stat &st, bool named) {
+    zipformat::Status folder(const std::string &path, const struct stat &st, bool named) {
         // Each folder once, even when named twice or reached by two routes.
         if (!seenDirs_.insert({st.st_dev, st.st_ino}).second)
             return {};
-        if (Status s = addDirEntry(path, st, named); s.failed())
+        if (zipformat::Status s = addDirEntry(path, st, named); s.failed())
             return s;
         if (opt_.recurse)
             out_.walkedDirs.push_back(path);
@@ -156,7 +156,7 @@ private:
                 if (::stat(child.c_str(), &cst) != 0 || !S_ISREG(cst.st_mode))
                     continue;
             }
-            Status s;
+            zipformat::Status s;
             if (S_ISREG(cst.st_mode) || S_ISLNK(cst.st_mode))
                 s = file(child, cst, false);
             else if (S_ISDIR(cst.st_mode) && opt_.recurse)
@@ -167,7 +167,7 @@ private:
         return {};
     }
 
-    Status addDirEntry(const std::string &path, const struct stat &st, bool named) {
+    zipformat::Status addDirEntry(const std::string &path, const struct stat &st, bool named) {
         if (!opt_.dirEntries || opt_.junkPaths)
             return {};
         const std::string stored = storedNameOf(path);
@@ -176,15 +176,15 @@ private:
         return push(path, stored + "/", true, named, st);
     }
 
-    Status file(const std::string &path, const struct stat &st, bool named) {
+    zipformat::Status file(const std::string &path, const struct stat &st, bool named) {
         const std::string stored = opt_.junkPaths ? baseName(path) : storedNameOf(path);
         if (stored.empty())
             return {};
         return push(path, stored, false, named, st);
     }
 
-    Status push(const std::string &path, const std::string &stored, bool isDir, bool named,
-                const struct stat &st) {
+    zipformat::Status push(const std::string &path, const std::string &stored, bool isDir,
+                           bool named, const struct stat &st) {
         if (!passesFilters(opt_.includes, opt_.excludes, stored))
             return {};
         auto it = byName_.find(stored);
@@ -192,7 +192,7 @@ private:
             const Candidate &prev = out_.items[it->second];
             const bool sameFile = prev.st.st_dev == st.st_dev && prev.st.st_ino == st.st_ino;
             if (opt_.junkPaths && !isDir && !sameFile)
-                return Status(ENGINE_DUPLICATE_NAMES);
+                return zipformat::Status(ENGINE_DUPLICATE_NAMES);
             return {};
         }
         byName_.emplace(stored, out_.items.size());
@@ -214,10 +214,10 @@ private:
 
 } // namespace
 
-Status collectFiles(const Options &opt, Collection &out) {
+zipformat::Status collectFiles(const Options &opt, Collection &out) {
     Walker walker(opt);
     for (const auto &elem : opt.files) {
-        if (Status s = walker.element(elem); s.failed())
+        if (zipformat::Status s = walker.element(elem); s.failed())
             return s;
     }
     out = walker.take();

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "options.h"
-#include "status.h"
+#include "zipformat/status.h"
 
 #include <cstdint>
 #include <string>
@@ -37,6 +37,6 @@ struct Collection {
 std::string storedNameOf(const std::string &path);
 
 // ENGINE_DUPLICATE_NAMES for clashing names under "-j".
-Status collectFiles(const Options &opt, Collection &out);
+zipformat::Status collectFiles(const Options &opt, Collection &out);
 
 } // namespace zipwrite

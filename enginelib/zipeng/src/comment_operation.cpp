@@ -6,24 +6,25 @@
 
 namespace zipwrite {
 
-Status runComment(const Options &opt, Messenger &msg) {
+zipformat::Status runComment(const Options &opt, Messenger &msg) {
     std::unique_ptr<SourceArchive> source;
-    if (Status s = SourceArchive::openExisting(opt.archive, source); s.failed())
+    if (zipformat::Status s = SourceArchive::openExisting(opt.archive, source); s.failed())
         return s;
     const std::string comment = msg.fetchComment();
-    if (Status s = msg.checkAbort(); s.failed())
+    if (zipformat::Status s = msg.checkAbort(); s.failed())
         return s;
     // In grow mode only the directory and the end records are written again,
     // at the same place.
     std::unique_ptr<ArchiveWriter> writer;
-    if (Status s = ArchiveWriter::open(opt.archive, source.get(), opt.grow, opt.tempDir, 0, writer);
+    if (zipformat::Status s =
+            ArchiveWriter::open(opt.archive, source.get(), opt.grow, opt.tempDir, 0, writer);
         s.failed())
         return s;
     std::vector<CentralRecord> directory;
     directory.reserve(source->entries().size());
     for (std::size_t i = 0; i < source->entries().size(); ++i) {
         CentralRecord rec;
-        if (Status s = writer->keep(i, msg, rec); s.failed())
+        if (zipformat::Status s = writer->keep(i, msg, rec); s.failed())
             return s;
         directory.push_back(std::move(rec));
     }

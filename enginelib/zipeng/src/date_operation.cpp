@@ -8,9 +8,9 @@
 
 namespace zipwrite {
 
-Status runDate(const Options &opt, Messenger &msg) {
+zipformat::Status runDate(const Options &opt, Messenger &msg) {
     std::unique_ptr<SourceArchive> source;
-    if (Status s = SourceArchive::openExisting(opt.archive, source); s.failed())
+    if (zipformat::Status s = SourceArchive::openExisting(opt.archive, source); s.failed())
         return s;
     bool found = false;
     std::time_t newest = 0;
@@ -22,14 +22,14 @@ Status runDate(const Options &opt, Messenger &msg) {
         found = true;
     }
     if (!found)
-        return Status(ENGINE_NO_DATE);
-    if (Status s = msg.checkAbort(); s.failed())
+        return zipformat::Status(ENGINE_NO_DATE);
+    if (zipformat::Status s = msg.checkAbort(); s.failed())
         return s;
     struct timespec times[2] = {};
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = newest;
     if (::utimensat(AT_FDCWD, opt.archive.c_str(), times, 0) != 0)
-        return Status(ENGINE_NOT_ACCESSIBLE);
+        return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
     return {};
 }
 

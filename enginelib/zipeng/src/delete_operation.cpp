@@ -1,9 +1,9 @@
 // Removing entries ("-d").
 #include "archive_writer.h"
 #include "engine_contract.h"
+#include "name_filters.h"
 #include "operations.h"
 #include "source_archive.h"
-#include "wildcard.h"
 
 #include "zipformat/entry_refs.h"
 #include "zipformat/name_patterns.h"
@@ -24,9 +24,9 @@ bool selected(const Options &opt, zipformat::NamePatterns &files, zipformat::Ent
 
 } // namespace
 
-Status runDelete(const Options &opt, Messenger &msg) {
+zipformat::Status runDelete(const Options &opt, Messenger &msg) {
     std::unique_ptr<SourceArchive> source;
-    if (Status s = SourceArchive::openExisting(opt.archive, source); s.failed())
+    if (zipformat::Status s = SourceArchive::openExisting(opt.archive, source); s.failed())
         return s;
     zipformat::NamePatterns files(opt.files);
     zipformat::EntryRefs entries(opt.entries);
@@ -41,30 +41,31 @@ Status runDelete(const Options &opt, Messenger &msg) {
     // Said as the reading side says it, so that a name typed wrong is seen.
     for (const std::string &name : files.unmatched())
         msg.skip(name, ENGINE_SKIP_NOT_FOUND);
-    if (Status s = msg.checkAbort(); s.failed())
+    if (zipformat::Status s = msg.checkAbort(); s.failed())
         return s;
     if (!any)
-        return Status(ENGINE_NOTHING_MATCHED);
+        return zipformat::Status(ENGINE_NOTHING_MATCHED);
     // Removal always goes through a temporary file: growing in place would
     // leave the removed data behind.
     std::unique_ptr<ArchiveWriter> writer;
-    if (Status s = ArchiveWriter::open(opt.archive, source.get(), false, opt.tempDir, 0, writer);
+    if (zipformat::Status s =
+            ArchiveWriter::open(opt.archive, source.get(), false, opt.tempDir, 0, writer);
         s.failed())
         return s;
     std::vector<CentralRecord> directory;
     for (std::size_t i = 0; i < remove.size(); ++i) {
         if (remove[i]) {
             msg.name(ENGINE_MSG_DELETING, source->entries()[i].name);
-            if (Status s = msg.checkAbort(); s.failed())
+            if (zipformat::Status s = msg.checkAbort(); s.failed())
                 return s;
             continue;
         }
         CentralRecord rec;
-        if (Status s = writer->keep(i, msg, rec); s.failed())
+        if (zipformat::Status s = writer->keep(i, msg, rec); s.failed())
             return s;
         directory.push_back(std::move(rec));
     }
-    if (Status s = msg.checkAbort(); s.failed())
+    if (zipformat::Status s = msg.checkAbort(); s.failed())
         return s;
     return writer->finish(directory, source->comment());
 }

@@ -17,7 +17,7 @@ std::int32_t dispatch(std::int32_t argc, char **argv, EngineCallback cb, void *u
     if (argc < 2)
         return ENGINE_BAD_ARGUMENTS;
     Options opt;
-    if (Status s = parseOptions(argc, argv, opt); s.failed())
+    if (zipformat::Status s = parseOptions(argc, argv, opt); s.failed())
         return s.code();
     Messenger messenger(cb, user);
     switch (opt.operation) {

@@ -126,7 +126,7 @@ public:
         : opt_(opt), items_(items), writer_(writer), out_(writer.out()), msg_(messenger),
           written_(items.size()), window_(windowFor(workerCount())), pipeline_(workerCount()) {}
 
-    Status run(std::vector<WrittenEntry> &written) {
+    zipformat::Status run(std::vector<WrittenEntry> &written) {
         std::deque<Slot> inflight;
         for (;;) {
             while (inflight.size() < window_ && produce(inflight)) {
@@ -137,9 +137,9 @@ public:
             inflight.pop_front();
             if (slot.task)
                 pipeline_.wait(*slot.task);
-            if (Status s = consume(slot); s.failed())
+            if (zipformat::Status s = consume(slot); s.failed())
                 return s;
-            if (Status s = msg_.checkAbort(); s.failed())
+            if (zipformat::Status s = msg_.checkAbort(); s.failed())
                 return s;
         }
         written = std::move(written_);
@@ -194,7 +194,7 @@ private:
         return true;
     }
 
-    Status consume(Slot &slot) {
+    zipformat::Status consume(Slot &slot) {
         const NewEntry &item = items_[slot.item];
         const Candidate &c = *item.candidate;
         if (slot.chunk == 0) {
@@ -207,25 +207,25 @@ private:
                 return {};
             }
             if (slot.task->failed)
-                return Status(ENGINE_NO_MEMORY);
-            if (Status s = begin(slot, item); s.failed())
+                return zipformat::Status(ENGINE_NO_MEMORY);
+            if (zipformat::Status s = begin(slot, item); s.failed())
                 return s;
         } else if (dropping_) {
             return {};
         } else if (slot.task->error != 0 || slot.task->failed) {
             if (slot.task->failed)
-                return Status(ENGINE_NO_MEMORY);
+                return zipformat::Status(ENGINE_NO_MEMORY);
             // A read failed half-way: drop what was written of this entry
             // (what went to an earlier disk of a set stays there, unused).
             if (out_.canRewrite(cur_.headerPos)) {
-                if (Status s = out_.rewind(cur_.headerPos); s.failed())
+                if (zipformat::Status s = out_.rewind(cur_.headerPos); s.failed())
                     return s;
             }
             msg_.skip(c.storedName, ENGINE_SKIP_CANNOT_OPEN);
             dropping_ = true;
             return {};
         }
-        if (Status s = writeChunk(*slot.task, slot); s.failed())
+        if (zipformat::Status s = writeChunk(*slot.task, slot); s.failed())
             return s;
         if (slot.chunk + 1 == slot.chunks)
             return finish(slot, item);
@@ -263,42 +263,43 @@ private:
         rec.externalAttr =
             (static_cast<std::uint32_t>(c.st.st_mode & 0xFFFF) << 16) | attributeByte(c.st);
         rec.extra = extendedTimestamp(c.st.st_mtime);
-        rec.needed = cur_.method == kMethodStored && (cur_.flags & kFlagEncrypted) == 0
-                         ? kVersionStored
-                         : kVersionDeflate;
+        rec.needed =
+            cur_.method == zipformat::kMethodStored && (cur_.flags & zipformat::kFlagEncrypted) == 0
+                ? zipformat::kVersionStored
+                : zipformat::kVersionDeflate;
         if (cur_.aes) {
             rec.extra += aesExtraField(cur_.dataMethod, opt_.aesStrength);
-            rec.needed = kVersionAes;
+            rec.needed = zipformat::kVersionAes;
         }
         return rec;
     }
 
-    Status writeFolder(const Slot &slot, const NewEntry &item) {
+    zipformat::Status writeFolder(const Slot &slot, const NewEntry &item) {
         const Candidate &c = *item.candidate;
         cur_ = Current{};
-        cur_.flags = needsUtf8Flag(c.storedName) ? kFlagUtf8 : 0;
-        cur_.method = kMethodStored;
+        cur_.flags = needsUtf8Flag(c.storedName) ? zipformat::kFlagUtf8 : 0;
+        cur_.method = zipformat::kMethodStored;
         cur_.dosTime = dosTimeOf(c);
         cur_.headerPos = out_.position();
         cur_.storedOffset = writer_.storedOffsetHere();
         msg_.entry(item.replacing ? ENGINE_MSG_UPDATING : ENGINE_MSG_ADDING, report(c, 0, 0, 0));
         LocalFields lf;
         lf.name = &c.storedName;
-        lf.needed = kVersionDeflate;
+        lf.needed = zipformat::kVersionDeflate;
         lf.flags = cur_.flags;
-        lf.method = kMethodStored;
+        lf.method = zipformat::kMethodStored;
         lf.dosTime = cur_.dosTime;
         lf.extra = extendedTimestamp(c.st.st_mtime);
-        if (Status s = out_.writeTogether(localHeader(lf).bytes); s.failed())
+        if (zipformat::Status s = out_.writeTogether(localHeader(lf).bytes); s.failed())
             return s;
         CentralRecord rec = baseRecord(c);
-        rec.needed = kVersionDeflate;
+        rec.needed = zipformat::kVersionDeflate;
         written_[slot.item].record = std::move(rec);
         msg_.entry(ENGINE_MSG_STATUS, report(c, 0, 0, 100));
         return {};
     }
 
-    Status begin(const Slot &slot, const NewEntry &item) {
+    zipformat::Status begin(const Slot &slot, const NewEntry &item) {
         const Candidate &c = *item.candidate;
         const ChunkTask &first = *slot.task;
         cur_ = Current{};
@@ -307,23 +308,24 @@ private:
         cur_.zip64 = slot.entrySize >= kZip64Threshold;
         cur_.encrypted = opt_.encrypt;
         cur_.aes = opt_.encrypt && opt_.aesStrength != 0;
-        cur_.dataMethod =
-            (cur_.single ? !first.stored : first.level > 0) ? kMethodDeflate : kMethodStored;
-        cur_.method = cur_.aes ? kMethodAes : cur_.dataMethod;
-        cur_.flags = needsUtf8Flag(c.storedName) ? kFlagUtf8 : 0;
+        cur_.dataMethod = (cur_.single ? !first.stored : first.level > 0)
+                              ? zipformat::kMethodDeflate
+                              : zipformat::kMethodStored;
+        cur_.method = cur_.aes ? zipformat::kMethodAes : cur_.dataMethod;
+        cur_.flags = needsUtf8Flag(c.storedName) ? zipformat::kFlagUtf8 : 0;
         if (cur_.encrypted) {
-            cur_.flags |= kFlagEncrypted;
+            cur_.flags |= zipformat::kFlagEncrypted;
             // A large entry's CRC is only known at its end: it gets a data
             // descriptor, and the check byte is then taken from the time.
             // AES has no check byte; its sizes are patched like a plain
             // entry's.
             if (!cur_.single && !cur_.aes)
-                cur_.flags |= kFlagDescriptor;
+                cur_.flags |= zipformat::kFlagDescriptor;
         }
         // In a set the local header may be on a disk that is gone by the
         // time the sizes are known.
         if (!cur_.single && opt_.multidisk)
-            cur_.flags |= kFlagDescriptor;
+            cur_.flags |= zipformat::kFlagDescriptor;
         cur_.dosTime = dosTimeOf(c);
         cur_.headerPos = out_.position();
         cur_.storedOffset = writer_.storedOffsetHere();
@@ -332,15 +334,16 @@ private:
 
         LocalFields lf;
         lf.name = &c.storedName;
-        lf.needed =
-            cur_.method == kMethodStored && !cur_.encrypted ? kVersionStored : kVersionDeflate;
+        lf.needed = cur_.method == zipformat::kMethodStored && !cur_.encrypted
+                        ? zipformat::kVersionStored
+                        : zipformat::kVersionDeflate;
         lf.flags = cur_.flags;
         lf.method = cur_.method;
         lf.dosTime = cur_.dosTime;
         lf.zip64 = cur_.zip64;
         lf.extra = extendedTimestamp(c.st.st_mtime);
         if (cur_.aes) {
-            lf.needed = kVersionAes;
+            lf.needed = zipformat::kVersionAes;
             // Last in the header, so that its method is the header's last two
             // bytes when a large entry falls back to stored.
             lf.extra += aesExtraField(cur_.dataMethod, opt_.aesStrength);
@@ -351,7 +354,7 @@ private:
             lf.size = cur_.size;
         }
         cur_.layout = localHeader(lf);
-        if (Status s = out_.writeTogether(cur_.layout.bytes); s.failed())
+        if (zipformat::Status s = out_.writeTogether(cur_.layout.bytes); s.failed())
             return s;
         return startEncryption(first.crc, std::move(slot.task->aes));
     }
@@ -375,7 +378,7 @@ private:
 
     // `ready`: the AES keys a worker derived, with the first chunk already
     // encrypted; null when the data has yet to be encrypted here.
-    Status startEncryption(std::uint32_t crc, std::unique_ptr<AesEncryptor> ready) {
+    zipformat::Status startEncryption(std::uint32_t crc, std::unique_ptr<AesEncryptor> ready) {
         if (!cur_.encrypted)
             return {};
         if (cur_.aes) {
@@ -383,7 +386,7 @@ private:
             cur_.aesEncryptor = std::move(ready);
             if (!cur_.aesEncryptor) {
                 cur_.aesEncryptor = std::make_unique<AesEncryptor>();
-                if (Status s = cur_.aesEncryptor->start(opt_.password, opt_.aesStrength);
+                if (zipformat::Status s = cur_.aesEncryptor->start(opt_.password, opt_.aesStrength);
                     s.failed())
                     return s;
             }
@@ -391,19 +394,19 @@ private:
         }
         cur_.encryptor = std::make_unique<PkwareEncryptor>(opt_.password);
         std::uint8_t header[zipformat::kCryptHeaderSize];
-        if (Status s = cur_.encryptor->header(
+        if (zipformat::Status s = cur_.encryptor->header(
                 zipformat::cryptCheckByte(cur_.flags, crc, cur_.dosTime), header);
             s.failed())
             return s;
         return out_.write(header, sizeof header);
     }
 
-    Status writeChunk(ChunkTask &task, const Slot &slot) {
+    zipformat::Status writeChunk(ChunkTask &task, const Slot &slot) {
         if (cur_.encryptor)
             cur_.encryptor->encrypt(task.data.data(), task.data.size());
         else if (cur_.aesEncryptor && !(slot.chunk == 0 && cur_.encryptedAhead))
             cur_.aesEncryptor->encrypt(task.data.data(), task.data.size());
-        if (Status s = out_.write(task.data.data(), task.data.size()); s.failed())
+        if (zipformat::Status s = out_.write(task.data.data(), task.data.size()); s.failed())
             return s;
         cur_.crc =
             slot.chunk == 0 ? task.crc : zipformat::crc32Combine(cur_.crc, task.crc, task.length);
@@ -423,74 +426,77 @@ private:
 
     // A large entry that deflate made larger than the file: write it again
     // stored, reading the file a second time.
-    Status restoreStored(const Candidate &c) {
+    zipformat::Status restoreStored(const Candidate &c) {
         const std::uint64_t dataStart = cur_.headerPos + cur_.layout.bytes.size();
-        if (Status s = out_.rewind(dataStart); s.failed())
+        if (zipformat::Status s = out_.rewind(dataStart); s.failed())
             return s;
-        cur_.dataMethod = kMethodStored;
-        const std::uint8_t method[2] = {static_cast<std::uint8_t>(kMethodStored), 0};
+        cur_.dataMethod = zipformat::kMethodStored;
+        const std::uint8_t method[2] = {static_cast<std::uint8_t>(zipformat::kMethodStored), 0};
         // An AES entry names its method in the field at the header's end.
         const std::uint64_t methodAt =
             cur_.aes ? cur_.layout.bytes.size() - 2 : cur_.layout.methodAt;
         if (!cur_.aes)
-            cur_.method = kMethodStored;
-        if (Status s = out_.patch(cur_.headerPos + methodAt, method, 2); s.failed())
+            cur_.method = zipformat::kMethodStored;
+        if (zipformat::Status s = out_.patch(cur_.headerPos + methodAt, method, 2); s.failed())
             return s;
         // New keys from a new salt: the stored bytes must not be encrypted
         // with the key stream the deflated ones were.
-        if (Status s = startEncryption(cur_.crc, nullptr); s.failed())
+        if (zipformat::Status s = startEncryption(cur_.crc, nullptr); s.failed())
             return s;
         const int fd = openSource(c);
         if (fd < 0)
-            return Status(ENGINE_NOT_ACCESSIBLE);
+            return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
         SourceFile file(fd);
         std::vector<std::uint8_t> buf(kChunkSize);
         for (std::uint64_t at = 0; at < cur_.size;) {
             const std::size_t n =
                 static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), cur_.size - at));
             if (readFully(fd, at, buf.data(), n) != 0)
-                return Status(ENGINE_NOT_ACCESSIBLE);
+                return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
             if (cur_.encryptor)
                 cur_.encryptor->encrypt(buf.data(), n);
             else if (cur_.aesEncryptor)
                 cur_.aesEncryptor->encrypt(buf.data(), n);
-            if (Status s = out_.write(buf.data(), n); s.failed())
+            if (zipformat::Status s = out_.write(buf.data(), n); s.failed())
                 return s;
             at += n;
-            if (Status s = msg_.checkAbort(); s.failed())
+            if (zipformat::Status s = msg_.checkAbort(); s.failed())
                 return s;
         }
         return {};
     }
 
-    Status finish(const Slot &slot, const NewEntry &item) {
+    zipformat::Status finish(const Slot &slot, const NewEntry &item) {
         const Candidate &c = *item.candidate;
         const std::uint64_t packedData =
             out_.position() - cur_.headerPos - cur_.layout.bytes.size() - encryptionHeaderSize();
-        if (!cur_.single && cur_.dataMethod == kMethodDeflate && packedData > cur_.size &&
-            out_.canRewrite(cur_.headerPos)) {
-            if (Status s = restoreStored(c); s.failed())
+        if (!cur_.single && cur_.dataMethod == zipformat::kMethodDeflate &&
+            packedData > cur_.size && out_.canRewrite(cur_.headerPos)) {
+            if (zipformat::Status s = restoreStored(c); s.failed())
                 return s;
         }
         if (cur_.aesEncryptor) {
             std::uint8_t code[zipformat::kAesMacSize];
             cur_.aesEncryptor->finish(code);
-            if (Status s = out_.write(code, sizeof code); s.failed())
+            if (zipformat::Status s = out_.write(code, sizeof code); s.failed())
                 return s;
         }
         const std::uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
         const std::uint32_t crc = storedCrc(cur_.crc);
-        if ((cur_.flags & kFlagDescriptor) != 0) {
-            if (Status s = out_.writeTogether(dataDescriptor(crc, packed, cur_.size, cur_.zip64));
+        if ((cur_.flags & zipformat::kFlagDescriptor) != 0) {
+            if (zipformat::Status s =
+                    out_.writeTogether(dataDescriptor(crc, packed, cur_.size, cur_.zip64));
                 s.failed())
                 return s;
         } else if (!cur_.single) {
             // Sizes and CRC were not known when the header went out.
             std::string fields;
             putLe32(fields, crc);
-            putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<std::uint32_t>(packed));
-            putLe32(fields, cur_.zip64 ? kZip64Limit : static_cast<std::uint32_t>(cur_.size));
-            if (Status s =
+            putLe32(fields,
+                    cur_.zip64 ? zipformat::kZip64Limit : static_cast<std::uint32_t>(packed));
+            putLe32(fields,
+                    cur_.zip64 ? zipformat::kZip64Limit : static_cast<std::uint32_t>(cur_.size));
+            if (zipformat::Status s =
                     out_.patch(cur_.headerPos + cur_.layout.crcAt, fields.data(), fields.size());
                 s.failed())
                 return s;
@@ -498,8 +504,8 @@ private:
                 std::string sizes;
                 putLe64(sizes, cur_.size);
                 putLe64(sizes, packed);
-                if (Status s = out_.patch(cur_.headerPos + cur_.layout.zip64SizesAt, sizes.data(),
-                                          sizes.size());
+                if (zipformat::Status s = out_.patch(cur_.headerPos + cur_.layout.zip64SizesAt,
+                                                     sizes.data(), sizes.size());
                     s.failed())
                     return s;
             }
@@ -509,7 +515,7 @@ private:
         rec.compressedSize = packed;
         rec.size = cur_.size;
         if (cur_.zip64)
-            rec.needed = std::max(rec.needed, kVersionZip64);
+            rec.needed = std::max(rec.needed, zipformat::kVersionZip64);
         written_[slot.item].record = std::move(rec);
         return {};
     }
@@ -523,8 +529,8 @@ private:
         std::uint32_t crc = 0;
         std::uint32_t dosTime = 0;
         std::uint16_t flags = 0;
-        std::uint16_t method = kMethodDeflate;     // in the headers: 99 for AES
-        std::uint16_t dataMethod = kMethodDeflate; // of the packed data
+        std::uint16_t method = zipformat::kMethodDeflate;     // in the headers: 99 for AES
+        std::uint16_t dataMethod = zipformat::kMethodDeflate; // of the packed data
         bool single = true;
         bool zip64 = false;
         bool encrypted = false;
@@ -557,9 +563,9 @@ private:
 
 } // namespace
 
-Status writeNewEntries(const Options &opt, const std::vector<NewEntry> &items,
-                       ArchiveWriter &writer, Messenger &messenger,
-                       std::vector<WrittenEntry> &written) {
+zipformat::Status writeNewEntries(const Options &opt, const std::vector<NewEntry> &items,
+                                  ArchiveWriter &writer, Messenger &messenger,
+                                  std::vector<WrittenEntry> &written) {
     Streamer streamer(opt, items, writer, messenger);
     return streamer.run(written);
 }

@@ -26,8 +26,8 @@ struct WrittenEntry {
 constexpr std::size_t kChunkSize = std::size_t{4} << 20;
 
 // `written` gets one element per item, in the same order.
-Status writeNewEntries(const Options &opt, const std::vector<NewEntry> &items,
-                       ArchiveWriter &writer, Messenger &messenger,
-                       std::vector<WrittenEntry> &written);
+zipformat::Status writeNewEntries(const Options &opt, const std::vector<NewEntry> &items,
+                                  ArchiveWriter &writer, Messenger &messenger,
+                                  std::vector<WrittenEntry> &written);
 
 } // namespace zipwrite

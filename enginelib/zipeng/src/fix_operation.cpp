@@ -47,8 +47,8 @@ public:
 // password in 128 gets past it and shows as damaged data instead; such an
 // entry is kept for the same reason. Running out of memory decides nothing
 // about the entry: it ends the repair.
-Status keepEntry(const zipformat::Archive &a, std::size_t i, const Options &opt, bool &keep,
-                 bool &checked, std::uint8_t &reason) {
+zipformat::Status keepEntry(const zipformat::Archive &a, std::size_t i, const Options &opt,
+                            bool &keep, bool &checked, std::uint8_t &reason) {
     using zipformat::Error;
     DiscardSink sink;
     zipformat::ReadOptions ro;
@@ -56,7 +56,7 @@ Status keepEntry(const zipformat::Archive &a, std::size_t i, const Options &opt,
     const Error e = zipformat::readEntry(a, i, sink, ro);
     const zipformat::Entry &entry = a.entry(i);
     if (e == Error::NoMemory)
-        return Status(ENGINE_NO_MEMORY);
+        return zipformat::Status(ENGINE_NO_MEMORY);
     const bool password = e == Error::NeedPassword || e == Error::BadPassword ||
                           e == Error::UnsupportedCrypto ||
                           ((e == Error::Corrupted || e == Error::BadCrc) && entry.isEncrypted() &&
@@ -88,25 +88,25 @@ struct Located {
     zipformat::EntryLocation loc;
 };
 
-Status writeDirectory(OutputFile &out, const std::vector<CentralRecord> &directory,
-                      const std::string &comment) {
+zipformat::Status writeDirectory(OutputFile &out, const std::vector<CentralRecord> &directory,
+                                 const std::string &comment) {
     const std::uint64_t cdOffset = out.position();
     for (const auto &rec : directory) {
-        if (Status s = out.write(centralHeader(rec)); s.failed())
+        if (zipformat::Status s = out.write(centralHeader(rec)); s.failed())
             return s;
     }
     return out.write(endRecords(directory.size(), cdOffset, out.position() - cdOffset, comment));
 }
 
 // Copies bytes [from, to) of the damaged file to `out` through `buf`.
-Status copyRange(const zipformat::Source &src, std::uint64_t from, std::uint64_t to,
-                 OutputFile &out, std::vector<std::uint8_t> &buf) {
+zipformat::Status copyRange(const zipformat::Source &src, std::uint64_t from, std::uint64_t to,
+                            OutputFile &out, std::vector<std::uint8_t> &buf) {
     for (std::uint64_t at = from; at < to;) {
         const std::size_t n =
             static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), to - at));
         if (!src.readAt(at, buf.data(), n))
-            return Status(ENGINE_NOT_ACCESSIBLE);
-        if (Status s = out.write(buf.data(), n); s.failed())
+            return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
+        if (zipformat::Status s = out.write(buf.data(), n); s.failed())
             return s;
         at += n;
     }
@@ -117,15 +117,15 @@ Status copyRange(const zipformat::Source &src, std::uint64_t from, std::uint64_t
 // Each local header is written afresh from the checked directory record
 // (name, method, sizes and CRC as the data proved them), with only the
 // well-formed fields of its old extra block; the data is copied raw.
-Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &keep, OutputFile &out,
-                    const std::string &comment, Messenger *msg) {
+zipformat::Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &keep,
+                               OutputFile &out, const std::string &comment, Messenger *msg) {
     std::vector<CentralRecord> directory;
     std::vector<std::uint8_t> buf(1u << 20);
     for (const auto &k : keep) {
         const zipformat::Entry &e = a.entry(k.index);
         if (msg != nullptr) {
             msg->name(ENGINE_MSG_FIXING, std::string(e.name));
-            if (Status s = msg->checkAbort(); s.failed())
+            if (zipformat::Status s = msg->checkAbort(); s.failed())
                 return s;
         }
         CentralRecord rec = centralRecordOf(e);
@@ -133,8 +133,9 @@ Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &kee
         // An unencrypted entry needs no data descriptor once its sizes are
         // known; an encrypted one keeps it, since its check byte depends on
         // the flag.
-        if ((rec.flags & kFlagDescriptor) != 0 && (rec.flags & kFlagEncrypted) == 0)
-            rec.flags = static_cast<std::uint16_t>(rec.flags & ~kFlagDescriptor);
+        if ((rec.flags & zipformat::kFlagDescriptor) != 0 &&
+            (rec.flags & zipformat::kFlagEncrypted) == 0)
+            rec.flags = static_cast<std::uint16_t>(rec.flags & ~zipformat::kFlagDescriptor);
         std::string localExtra(k.loc.localExtraSize, '\0');
         if (!localExtra.empty() && !a.source().readAt(k.loc.headerPos + 30 + k.loc.localNameSize,
                                                       localExtra.data(), localExtra.size()))
@@ -148,14 +149,16 @@ Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &kee
         lf.crc = rec.crc;
         lf.compressedSize = rec.compressedSize;
         lf.size = rec.size;
-        lf.zip64 = rec.size >= kZip64Limit || rec.compressedSize >= kZip64Limit;
+        lf.zip64 =
+            rec.size >= zipformat::kZip64Limit || rec.compressedSize >= zipformat::kZip64Limit;
         lf.extra = withoutZip64(localExtra);
-        if (Status s = out.write(localHeader(lf).bytes); s.failed())
+        if (zipformat::Status s = out.write(localHeader(lf).bytes); s.failed())
             return s;
-        if (Status s = copyRange(a.source(), k.loc.dataPos, k.loc.dataEnd, out, buf); s.failed())
+        if (zipformat::Status s = copyRange(a.source(), k.loc.dataPos, k.loc.dataEnd, out, buf);
+            s.failed())
             return s;
-        if ((rec.flags & kFlagDescriptor) != 0) {
-            if (Status s =
+        if ((rec.flags & zipformat::kFlagDescriptor) != 0) {
+            if (zipformat::Status s =
                     out.write(dataDescriptor(rec.crc, rec.compressedSize, rec.size, lf.zip64));
                 s.failed())
                 return s;
@@ -166,8 +169,8 @@ Status writeEntries(const zipformat::Archive &a, const std::vector<Located> &kee
     return writeDirectory(out, directory, comment);
 }
 
-Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger &msg,
-                      std::vector<Located> &keep, std::vector<Unchecked> &unchecked) {
+zipformat::Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger &msg,
+                                 std::vector<Located> &keep, std::vector<Unchecked> &unchecked) {
     keep.clear();
     unchecked.clear();
     // Entries whose records run into each other cannot all be what they
@@ -194,7 +197,7 @@ Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger
         }
         bool kept = false, checked = false;
         std::uint8_t reason = ENGINE_SKIP_CORRUPTED;
-        if (Status s = keepEntry(a, i, opt, kept, checked, reason); s.failed())
+        if (zipformat::Status s = keepEntry(a, i, opt, kept, checked, reason); s.failed())
             return s;
         if (kept) {
             extents.emplace(l.loc.headerPos, std::max(l.loc.end, l.loc.headerPos + 1));
@@ -202,7 +205,7 @@ Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger
         }
         if (!checked)
             unchecked.push_back({name, reason});
-        if (Status s = msg.checkAbort(); s.failed())
+        if (zipformat::Status s = msg.checkAbort(); s.failed())
             return s;
     }
     return {};
@@ -210,27 +213,29 @@ Status checkedEntries(const zipformat::Archive &a, const Options &opt, Messenger
 
 // Puts the new archive in place once the reader has accepted it, then names
 // what was left out or kept unchecked. 40 when anything was.
-Status commitChecked(OutputFile &out, const std::vector<Unchecked> &unchecked, Messenger &msg) {
-    if (Status s = out.flush(); s.failed())
+zipformat::Status commitChecked(OutputFile &out, const std::vector<Unchecked> &unchecked,
+                                Messenger &msg) {
+    if (zipformat::Status s = out.flush(); s.failed())
         return s;
     if (!readsBack(out.temporaryPath()))
-        return Status(ENGINE_BAD_ARCHIVE);
-    if (Status s = out.commit(); s.failed())
+        return zipformat::Status(ENGINE_BAD_ARCHIVE);
+    if (zipformat::Status s = out.commit(); s.failed())
         return s;
     for (const Unchecked &d : unchecked)
         msg.skip(d.name, d.reason);
-    return unchecked.empty() ? Status() : Status(ENGINE_SOME_SKIPPED);
+    return unchecked.empty() ? zipformat::Status() : zipformat::Status(ENGINE_SOME_SKIPPED);
 }
 
 // Builds an archive from the local headers found by a scan, into `out`.
 // Later records of the same name win (an archive grown in place keeps the
 // old versions of replaced entries in front). `built` is false when the scan
 // found no record.
-Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, bool &built) {
+zipformat::Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg,
+                                bool &built) {
     built = false;
     zipformat::Source src;
     if (src.open(path) != zipformat::Error::Ok)
-        return Status(ENGINE_NOT_ACCESSIBLE);
+        return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
     zipformat::LocalScanner scanner(src);
     std::vector<zipformat::LocalRecord> records;
     std::map<std::string, std::size_t> byName;
@@ -248,7 +253,7 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
             byName.emplace(r.rawName, records.size());
             records.push_back(std::move(r));
         }
-        if (Status s = msg.checkAbort(); s.failed())
+        if (zipformat::Status s = msg.checkAbort(); s.failed())
             return s;
     }
     if (records.empty())
@@ -273,7 +278,7 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
             rec.madeBy = kept.madeBy;
             rec.internalAttr = kept.internalAttr;
             rec.externalAttr = kept.externalAttr;
-            rec.flags = static_cast<std::uint16_t>(rec.flags | (kept.flags & kFlagUtf8));
+            rec.flags = static_cast<std::uint16_t>(rec.flags | (kept.flags & zipformat::kFlagUtf8));
         } else {
             // Nothing is known of the host: an MS-DOS one makes readers take
             // the name as a DOS code page unless it is flagged, while ours
@@ -282,16 +287,16 @@ Status buildFromScan(const std::string &path, OutputFile &out, Messenger &msg, b
             rec.externalAttr =
                 !r.rawName.empty() && r.rawName.back() == '/' ? ENGINE_ATTR_DIRECTORY : 0;
             if (isNonAsciiUtf8(r.rawName))
-                rec.flags = static_cast<std::uint16_t>(rec.flags | kFlagUtf8);
+                rec.flags = static_cast<std::uint16_t>(rec.flags | zipformat::kFlagUtf8);
         }
         rec.extra = withoutZip64(r.extra);
-        if (Status s = copyRange(src, r.headerPos, r.end, out, buf); s.failed())
+        if (zipformat::Status s = copyRange(src, r.headerPos, r.end, out, buf); s.failed())
             return s;
         directory.push_back(std::move(rec));
     }
-    if (Status s = writeDirectory(out, directory, std::string()); s.failed())
+    if (zipformat::Status s = writeDirectory(out, directory, std::string()); s.failed())
         return s;
-    if (Status s = out.flush(); s.failed())
+    if (zipformat::Status s = out.flush(); s.failed())
         return s;
     built = true;
     return {};
@@ -313,7 +318,7 @@ bool readerAgrees(const std::string &path, const zipformat::Archive &a) {
 // stays false, with nothing changed, when the directory cannot be used or
 // what it gives does not read back; the repair then goes on from the local
 // headers.
-Status fixFromDirectory(const Options &opt, Messenger &msg, bool &done) {
+zipformat::Status fixFromDirectory(const Options &opt, Messenger &msg, bool &done) {
     done = false;
     zipformat::Archive a;
     zipformat::OpenOptions oo;
@@ -323,46 +328,50 @@ Status fixFromDirectory(const Options &opt, Messenger &msg, bool &done) {
         return {};
     std::vector<Located> keep;
     std::vector<Unchecked> unchecked;
-    if (Status s = checkedEntries(a, opt, msg, keep, unchecked); s.failed())
+    if (zipformat::Status s = checkedEntries(a, opt, msg, keep, unchecked); s.failed())
         return s;
     if (keep.empty())
         return {};
     std::unique_ptr<OutputFile> out;
-    if (Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, out); s.failed())
+    if (zipformat::Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, out);
+        s.failed())
         return s;
     const auto &c = a.info().comment;
-    if (Status s = writeEntries(a, keep, *out, std::string(c.data(), c.size()), &msg); s.failed())
+    if (zipformat::Status s = writeEntries(a, keep, *out, std::string(c.data(), c.size()), &msg);
+        s.failed())
         return s;
     a.close();
-    const Status s = commitChecked(*out, unchecked, msg);
+    const zipformat::Status s = commitChecked(*out, unchecked, msg);
     done = s.code() != ENGINE_BAD_ARCHIVE;
-    return done ? s : Status();
+    return done ? s : zipformat::Status();
 }
 
 // A file without a single local header is fine when it is a valid empty
 // archive: it is written again, with its comment.
-Status fixEmpty(const Options &opt, Messenger &msg) {
+zipformat::Status fixEmpty(const Options &opt, Messenger &msg) {
     zipformat::Archive a;
     if (a.open(opt.archive) != zipformat::Error::Ok || a.size() != 0)
-        return Status(ENGINE_BAD_ARCHIVE);
+        return zipformat::Status(ENGINE_BAD_ARCHIVE);
     std::unique_ptr<OutputFile> out;
-    if (Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, out); s.failed())
+    if (zipformat::Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, out);
+        s.failed())
         return s;
     const auto &c = a.info().comment;
-    if (Status s = writeDirectory(*out, {}, std::string(c.data(), c.size())); s.failed())
+    if (zipformat::Status s = writeDirectory(*out, {}, std::string(c.data(), c.size())); s.failed())
         return s;
     a.close();
     return commitChecked(*out, {}, msg);
 }
 
-Status fixFromScan(const Options &opt, Messenger &msg) {
+zipformat::Status fixFromScan(const Options &opt, Messenger &msg) {
     // From the local headers: first into a scratch file, which is then read
     // like any archive to check every entry's data.
     std::unique_ptr<OutputFile> scratch;
-    if (Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, scratch); s.failed())
+    if (zipformat::Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, scratch);
+        s.failed())
         return s;
     bool built = false;
-    if (Status s = buildFromScan(opt.archive, *scratch, msg, built); s.failed())
+    if (zipformat::Status s = buildFromScan(opt.archive, *scratch, msg, built); s.failed())
         return s;
     if (!built)
         return fixEmpty(opt, msg);
@@ -370,30 +379,31 @@ Status fixFromScan(const Options &opt, Messenger &msg) {
     zipformat::OpenOptions oo;
     oo.checkOverlap = false;
     if (a.open(scratch->temporaryPath(), oo) != zipformat::Error::Ok)
-        return Status(ENGINE_BAD_ARCHIVE);
+        return zipformat::Status(ENGINE_BAD_ARCHIVE);
     std::vector<Located> keep;
     std::vector<Unchecked> unchecked;
-    if (Status s = checkedEntries(a, opt, msg, keep, unchecked); s.failed())
+    if (zipformat::Status s = checkedEntries(a, opt, msg, keep, unchecked); s.failed())
         return s;
     if (keep.empty())
-        return Status(ENGINE_BAD_ARCHIVE);
+        return zipformat::Status(ENGINE_BAD_ARCHIVE);
     std::unique_ptr<OutputFile> out;
-    if (Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, out); s.failed())
+    if (zipformat::Status s = OutputFile::createTemporary(opt.archive, opt.tempDir, out);
+        s.failed())
         return s;
-    if (Status s = writeEntries(a, keep, *out, std::string(), &msg); s.failed())
+    if (zipformat::Status s = writeEntries(a, keep, *out, std::string(), &msg); s.failed())
         return s;
     return commitChecked(*out, unchecked, msg);
 }
 
 } // namespace
 
-Status runFix(const Options &opt, Messenger &msg) {
+zipformat::Status runFix(const Options &opt, Messenger &msg) {
     struct stat st {};
     if (::stat(opt.archive.c_str(), &st) != 0)
-        return Status(ENGINE_ARCHIVE_NOT_FOUND);
+        return zipformat::Status(ENGINE_ARCHIVE_NOT_FOUND);
     if (!opt.aggressiveFix) {
         bool done = false;
-        if (Status s = fixFromDirectory(opt, msg, done); s.failed() || done)
+        if (zipformat::Status s = fixFromDirectory(opt, msg, done); s.failed() || done)
             return s;
     }
     return fixFromScan(opt, msg);

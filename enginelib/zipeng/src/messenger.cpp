@@ -14,8 +14,8 @@ void Messenger::send(std::int32_t code, void *data) {
         aborted_ = true;
 }
 
-Status Messenger::checkAbort() const {
-    return aborted_ ? Status(ENGINE_ABORTED) : Status();
+zipformat::Status Messenger::checkAbort() const {
+    return aborted_ ? zipformat::Status(ENGINE_ABORTED) : zipformat::Status();
 }
 
 void Messenger::entry(std::int32_t code, const EntryReport &report) {

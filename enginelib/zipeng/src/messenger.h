@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine_contract.h"
-#include "status.h"
+#include "zipformat/status.h"
 
 #include <cstdint>
 #include <string>
@@ -35,7 +35,7 @@ public:
     std::string fetchComment();
 
     bool aborted() const { return aborted_; }
-    Status checkAbort() const;
+    zipformat::Status checkAbort() const;
 
 private:
     void send(std::int32_t code, void *data);

@@ -5,14 +5,14 @@
 
 #include "messenger.h"
 #include "options.h"
-#include "status.h"
+#include "zipformat/status.h"
 
 namespace zipwrite {
 
-Status runAdd(const Options &opt, Messenger &messenger);
-Status runDelete(const Options &opt, Messenger &messenger);
-Status runComment(const Options &opt, Messenger &messenger);
-Status runDate(const Options &opt, Messenger &messenger);
-Status runFix(const Options &opt, Messenger &messenger);
+zipformat::Status runAdd(const Options &opt, Messenger &messenger);
+zipformat::Status runDelete(const Options &opt, Messenger &messenger);
+zipformat::Status runComment(const Options &opt, Messenger &messenger);
+zipformat::Status runDate(const Options &opt, Messenger &messenger);
+zipformat::Status runFix(const Options &opt, Messenger &messenger);
 
 } // namespace zipwrite

@@ -69,8 +69,8 @@ std::vector<std::string> parseExtensionList(const std::string &text) {
     return result;
 }
 
-Status parseOptions(std::int32_t argc, char **argv, Options &out) {
-    const Status bad(ENGINE_BAD_ARGUMENTS);
+zipformat::Status parseOptions(std::int32_t argc, char **argv, Options &out) {
+    const zipformat::Status bad(ENGINE_BAD_ARGUMENTS);
     zipformat::ArgumentVector args;
     if (!args.open(argc, argv))
         return bad;

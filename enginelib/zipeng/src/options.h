@@ -1,7 +1,7 @@
 // The argument vector of the compressing side, parsed into one structure.
 #pragma once
 
-#include "status.h"
+#include "zipformat/status.h"
 #include "zipformat/wipe.h"
 
 #include <cstdint>
@@ -52,7 +52,7 @@ struct Options {
 
 // Parses argv (argc >= 2). ENGINE_BAD_ARGUMENTS when the vector makes no
 // sense.
-Status parseOptions(std::int32_t argc, char **argv, Options &out);
+zipformat::Status parseOptions(std::int32_t argc, char **argv, Options &out);
 
 // "mmddyy" to local midnight of that day; false when malformed.
 bool parseMmddyy(const std::string &text, std::time_t &out);

@@ -3,7 +3,7 @@
 // logical: they count every byte written, whatever piece it went to.
 #pragma once
 
-#include "status.h"
+#include "zipformat/status.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,18 +15,18 @@ class Output {
 public:
     virtual ~Output() = default;
 
-    virtual Status write(const void *data, std::size_t n) = 0;
-    Status write(const std::string &s) { return write(s.data(), s.size()); }
+    virtual zipformat::Status write(const void *data, std::size_t n) = 0;
+    zipformat::Status write(const std::string &s) { return write(s.data(), s.size()); }
     // A record that must not be split between two pieces (a header).
-    virtual Status writeTogether(const std::string &s) { return write(s); }
+    virtual zipformat::Status writeTogether(const std::string &s) { return write(s); }
     virtual std::uint64_t position() const = 0;
     // Whether bytes from `at` on can still be overwritten or dropped: a
     // piece that went to an earlier medium cannot.
     virtual bool canRewrite(std::uint64_t at) const = 0;
     // Overwrites bytes already written (from a rewritable position).
-    virtual Status patch(std::uint64_t at, const void *data, std::size_t n) = 0;
+    virtual zipformat::Status patch(std::uint64_t at, const void *data, std::size_t n) = 0;
     // Drops everything from `at` (a rewritable position); writing continues there.
-    virtual Status rewind(std::uint64_t at) = 0;
+    virtual zipformat::Status rewind(std::uint64_t at) = 0;
 };
 
 } // namespace zipwrite

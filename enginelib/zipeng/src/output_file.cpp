@@ -72,39 +72,40 @@ void keepOwner(int fd, const struct stat &old) {
 
 } // namespace
 
-Status OutputFile::createTemporary(const std::string &archive, const std::string &tempDir,
-                                   std::unique_ptr<OutputFile> &result) {
+zipformat::Status OutputFile::createTemporary(const std::string &archive,
+                                              const std::string &tempDir,
+                                              std::unique_ptr<OutputFile> &result) {
     std::unique_ptr<OutputFile> out(new OutputFile);
     out->archive_ = linkTarget(archive);
     if (out->archive_.empty())
-        return Status(ENGINE_NOT_ACCESSIBLE);
+        return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
     // Beside the file itself, not beside a link to it, so that the rename
     // stays on its file system and needs no room on the link's.
     const std::string folder = tempDir.empty() ? folderOf(out->archive_) : tempDir;
     out->fd_ = makeTemp(folder, baseOf(out->archive_), out->tempPath_);
     if (out->fd_ < 0)
-        return Status(ENGINE_TEMP_FILE, errno);
+        return zipformat::Status(ENGINE_TEMP_FILE, errno);
     out->buffer_.reserve(kBufferSize);
     out->failAfter_ = failAfterFromEnvironment();
     result = std::move(out);
     return {};
 }
 
-Status OutputFile::openForGrowth(const std::string &archive, std::uint64_t appendAt,
-                                 std::unique_ptr<OutputFile> &result) {
+zipformat::Status OutputFile::openForGrowth(const std::string &archive, std::uint64_t appendAt,
+                                            std::unique_ptr<OutputFile> &result) {
     std::unique_ptr<OutputFile> out(new OutputFile);
     out->archive_ = linkTarget(archive);
     out->grow_ = true;
     out->fd_ = ::open(out->archive_.c_str(), O_RDWR | O_CLOEXEC);
     if (out->fd_ < 0)
-        return Status(ENGINE_NOT_ACCESSIBLE, errno);
+        return zipformat::Status(ENGINE_NOT_ACCESSIBLE, errno);
     // Nothing is written before the old tail is saved whole, so a failure
     // until then leaves the file alone: a rollback from a partial copy
     // would cut the archive or overwrite its directory.
     const auto untouched = [&out] {
         ::close(out->fd_);
         out->fd_ = -1;
-        return Status(ENGINE_NOT_ACCESSIBLE);
+        return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
     };
     struct stat st {};
     if (::fstat(out->fd_, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < appendAt)
@@ -162,11 +163,11 @@ void OutputFile::rollback() noexcept {
     }
 }
 
-Status OutputFile::fail(int err) const {
-    return writeFailure(err, grow_ ? ENGINE_NOT_ACCESSIBLE : ENGINE_TEMP_FILE);
+zipformat::Status OutputFile::fail(int err) const {
+    return zipformat::writeFailure(err, grow_ ? ENGINE_NOT_ACCESSIBLE : ENGINE_TEMP_FILE);
 }
 
-Status OutputFile::rawWrite(std::uint64_t at, const void *data, std::size_t n) {
+zipformat::Status OutputFile::rawWrite(std::uint64_t at, const void *data, std::size_t n) {
     const auto *p = static_cast<const std::uint8_t *>(data);
     std::size_t done = 0;
     while (done < n) {
@@ -189,29 +190,29 @@ Status OutputFile::rawWrite(std::uint64_t at, const void *data, std::size_t n) {
     return {};
 }
 
-Status OutputFile::flush() {
+zipformat::Status OutputFile::flush() {
     if (buffer_.empty())
         return {};
-    if (Status s = rawWrite(flushedTo_, buffer_.data(), buffer_.size()); s.failed())
+    if (zipformat::Status s = rawWrite(flushedTo_, buffer_.data(), buffer_.size()); s.failed())
         return s;
     flushedTo_ += buffer_.size();
     buffer_.clear();
     return {};
 }
 
-Status OutputFile::write(const void *data, std::size_t n) {
+zipformat::Status OutputFile::write(const void *data, std::size_t n) {
     const auto *p = static_cast<const std::uint8_t *>(data);
     if (n >= kBufferSize) {
-        if (Status s = flush(); s.failed())
+        if (zipformat::Status s = flush(); s.failed())
             return s;
-        if (Status s = rawWrite(flushedTo_, p, n); s.failed())
+        if (zipformat::Status s = rawWrite(flushedTo_, p, n); s.failed())
             return s;
         flushedTo_ += n;
         position_ += n;
         return {};
     }
     if (buffer_.size() + n > kBufferSize) {
-        if (Status s = flush(); s.failed())
+        if (zipformat::Status s = flush(); s.failed())
             return s;
     }
     buffer_.insert(buffer_.end(), p, p + n);
@@ -219,34 +220,34 @@ Status OutputFile::write(const void *data, std::size_t n) {
     return {};
 }
 
-Status OutputFile::shadow(std::uint64_t at, const std::string &bytes) {
-    if (Status s = rawWrite(at, bytes.data(), bytes.size()); s.failed())
+zipformat::Status OutputFile::shadow(std::uint64_t at, const std::string &bytes) {
+    if (zipformat::Status s = rawWrite(at, bytes.data(), bytes.size()); s.failed())
         return s;
     if (::fsync(fd_) != 0)
         return fail(errno);
     return {};
 }
 
-Status OutputFile::patch(std::uint64_t at, const void *data, std::size_t n) {
+zipformat::Status OutputFile::patch(std::uint64_t at, const void *data, std::size_t n) {
     if (at + n > position_)
-        return Status(ENGINE_BAD_ARGUMENTS);
-    if (Status s = flush(); s.failed())
+        return zipformat::Status(ENGINE_BAD_ARGUMENTS);
+    if (zipformat::Status s = flush(); s.failed())
         return s;
     return rawWrite(at, data, n);
 }
 
-Status OutputFile::rewind(std::uint64_t at) {
+zipformat::Status OutputFile::rewind(std::uint64_t at) {
     if (at > position_)
         return {};
-    if (Status s = flush(); s.failed())
+    if (zipformat::Status s = flush(); s.failed())
         return s;
     position_ = at;
     flushedTo_ = at;
     return {};
 }
 
-Status OutputFile::commit() {
-    if (Status s = flush(); s.failed())
+zipformat::Status OutputFile::commit() {
+    if (zipformat::Status s = flush(); s.failed())
         return s;
     if (::ftruncate(fd_, static_cast<off_t>(position_)) != 0)
         return fail(errno);
@@ -272,13 +273,13 @@ Status OutputFile::commit() {
         return {};
     }
     if (errno != EXDEV)
-        return Status(ENGINE_TEMP_FILE, errno);
+        return zipformat::Status(ENGINE_TEMP_FILE, errno);
     // Another file system: copy next to the archive first, so that the old
     // archive is replaced in one step only by a complete copy.
     std::string nearPath;
     const int nfd = makeTemp(folderOf(archive_), baseOf(archive_), nearPath);
     if (nfd < 0)
-        return Status(ENGINE_TEMP_FILE, errno);
+        return zipformat::Status(ENGINE_TEMP_FILE, errno);
     std::vector<std::uint8_t> buf(kBufferSize);
     std::uint64_t off = 0;
     int err = 0;
@@ -308,7 +309,7 @@ Status OutputFile::commit() {
         err = errno;
     if (err != 0) {
         ::unlink(nearPath.c_str());
-        return writeFailure(err, ENGINE_TEMP_FILE);
+        return zipformat::writeFailure(err, ENGINE_TEMP_FILE);
     }
     syncFolder(folderOf(archive_));
     ::unlink(tempPath_.c_str());

@@ -27,38 +27,38 @@ namespace zipwrite {
 class OutputFile final : public Output {
 public:
     // ENGINE_TEMP_FILE when no temporary file can be made.
-    static Status createTemporary(const std::string &archive, const std::string &tempDir,
-                                  std::unique_ptr<OutputFile> &out);
+    static zipformat::Status createTemporary(const std::string &archive, const std::string &tempDir,
+                                             std::unique_ptr<OutputFile> &out);
     // ENGINE_NOT_ACCESSIBLE when the archive cannot be opened for writing.
-    static Status openForGrowth(const std::string &archive, std::uint64_t appendAt,
-                                std::unique_ptr<OutputFile> &out);
+    static zipformat::Status openForGrowth(const std::string &archive, std::uint64_t appendAt,
+                                           std::unique_ptr<OutputFile> &out);
     ~OutputFile() override;
     OutputFile(const OutputFile &) = delete;
     OutputFile &operator=(const OutputFile &) = delete;
 
     using Output::write;
-    Status write(const void *data, std::size_t n) override;
+    zipformat::Status write(const void *data, std::size_t n) override;
     std::uint64_t position() const override { return position_; }
     bool canRewrite(std::uint64_t) const override { return true; }
     // Grow mode: writes `bytes` at absolute position `at` (past everything
     // the operation will write) and syncs them. commit() cuts them off.
-    Status shadow(std::uint64_t at, const std::string &bytes);
+    zipformat::Status shadow(std::uint64_t at, const std::string &bytes);
     // Overwrites bytes already written.
-    Status patch(std::uint64_t at, const void *data, std::size_t n) override;
+    zipformat::Status patch(std::uint64_t at, const void *data, std::size_t n) override;
     // Drops everything from `at` on; writing continues there.
-    Status rewind(std::uint64_t at) override;
+    zipformat::Status rewind(std::uint64_t at) override;
     // Makes the result durable and puts it in place. On failure the old
     // archive is as it was.
-    Status commit();
+    zipformat::Status commit();
     // Pushes buffered bytes to the file, e.g. to read it back.
-    Status flush();
+    zipformat::Status flush();
     // The temporary file's path (temporary mode only).
     const std::string &temporaryPath() const { return tempPath_; }
 
 private:
     OutputFile() = default;
-    Status rawWrite(std::uint64_t at, const void *data, std::size_t n);
-    Status fail(int err) const;
+    zipformat::Status rawWrite(std::uint64_t at, const void *data, std::size_t n);
+    zipformat::Status fail(int err) const;
     void rollback() noexcept;
 
     int fd_ = -1;

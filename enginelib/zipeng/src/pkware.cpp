@@ -4,9 +4,9 @@
 
 namespace zipwrite {
 
-Status PkwareEncryptor::header(std::uint8_t checkByte,
-                               std::uint8_t out[zipformat::kCryptHeaderSize]) {
-    if (Status s = randomBytes(out, zipformat::kCryptHeaderSize - 1); s.failed())
+zipformat::Status PkwareEncryptor::header(std::uint8_t checkByte,
+                                          std::uint8_t out[zipformat::kCryptHeaderSize]) {
+    if (zipformat::Status s = randomBytes(out, zipformat::kCryptHeaderSize - 1); s.failed())
         return s;
     out[zipformat::kCryptHeaderSize - 1] = checkByte;
     keys_.encrypt(out, zipformat::kCryptHeaderSize);

@@ -3,7 +3,7 @@
 // source.
 #pragma once
 
-#include "status.h"
+#include "zipformat/status.h"
 
 #include "zipformat/pkcrypt.h"
 
@@ -21,7 +21,7 @@ public:
     // high byte of the CRC, or of the DOS time when the entry has a data
     // descriptor (zipformat::cryptCheckByte says which). ENGINE_NO_MEMORY
     // when the random source fails.
-    Status header(std::uint8_t checkByte, std::uint8_t out[zipformat::kCryptHeaderSize]);
+    zipformat::Status header(std::uint8_t checkByte, std::uint8_t out[zipformat::kCryptHeaderSize]);
     void encrypt(std::uint8_t *data, std::size_t n) { keys_.encrypt(data, n); }
 
 private:

@@ -7,14 +7,14 @@
 
 namespace zipwrite {
 
-Status randomBytes(std::uint8_t *out, std::size_t n) {
+zipformat::Status randomBytes(std::uint8_t *out, std::size_t n) {
     std::size_t got = 0;
     while (got < n) {
         const ssize_t r = getrandom(out + got, n - got, 0);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
-            return Status(ENGINE_NO_MEMORY);
+            return zipformat::Status(ENGINE_NO_MEMORY);
         }
         got += static_cast<std::size_t>(r);
     }

@@ -1,7 +1,7 @@
 // Bytes from the system's random source, for encryption headers and salts.
 #pragma once
 
-#include "status.h"
+#include "zipformat/status.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +9,6 @@
 namespace zipwrite {
 
 // Fills out[0, n); ENGINE_NO_MEMORY when the random source fails.
-Status randomBytes(std::uint8_t *out, std::size_t n);
+zipformat::Status randomBytes(std::uint8_t *out, std::size_t n);
 
 } // namespace zipwrite

@@ -25,13 +25,15 @@ CentralRecord centralRecordOf(const zipformat::Entry &e) {
     return rec;
 }
 
-Status SourceArchive::openExisting(const std::string &path, std::unique_ptr<SourceArchive> &out) {
-    if (Status s = open(path, out); s.failed())
+zipformat::Status SourceArchive::openExisting(const std::string &path,
+                                              std::unique_ptr<SourceArchive> &out) {
+    if (zipformat::Status s = open(path, out); s.failed())
         return s;
-    return out ? Status() : Status(ENGINE_ARCHIVE_NOT_FOUND);
+    return out ? zipformat::Status() : zipformat::Status(ENGINE_ARCHIVE_NOT_FOUND);
 }
 
-Status SourceArchive::open(const std::string &path, std::unique_ptr<SourceArchive> &out) {
+zipformat::Status SourceArchive::open(const std::string &path,
+                                      std::unique_ptr<SourceArchive> &out) {
     out.reset();
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -41,7 +43,7 @@ Status SourceArchive::open(const std::string &path, std::unique_ptr<SourceArchiv
     std::unique_ptr<SourceArchive> src(new SourceArchive);
     const zipformat::Error err = src->archive_.open(path);
     if (err != zipformat::Error::Ok)
-        return statusOf(err);
+        return zipformat::statusOf(err);
     const auto &info = src->archive_.info();
     src->comment_.assign(info.comment.data(), info.comment.size());
     src->entries_.reserve(src->archive_.size());
@@ -50,7 +52,7 @@ Status SourceArchive::open(const std::string &path, std::unique_ptr<SourceArchiv
         zipformat::EntryLocation loc;
         const zipformat::Error le = src->archive_.locate(i, loc);
         if (le != zipformat::Error::Ok)
-            return statusOf(le);
+            return zipformat::statusOf(le);
         ExistingEntry x;
         x.name.assign(e.name.data(), e.name.size());
         x.central = centralRecordOf(e);

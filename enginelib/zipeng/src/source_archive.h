@@ -3,8 +3,8 @@
 // local record for a raw copy.
 #pragma once
 
-#include "records.h"
-#include "status.h"
+#include "record_layout.h"
+#include "zipformat/status.h"
 
 #include "zipformat/archive.h"
 
@@ -31,10 +31,11 @@ public:
     // Leaves `out` null when the archive does not exist or is an empty file
     // (a new archive). Fails with 400 not accessible, 110 not a ZIP archive
     // or broken, 410 one disk of a set.
-    static Status open(const std::string &path, std::unique_ptr<SourceArchive> &out);
+    static zipformat::Status open(const std::string &path, std::unique_ptr<SourceArchive> &out);
     // The same for an operation on an archive that must be there: one that
     // does not exist (or an empty file) is 100 not found.
-    static Status openExisting(const std::string &path, std::unique_ptr<SourceArchive> &out);
+    static zipformat::Status openExisting(const std::string &path,
+                                          std::unique_ptr<SourceArchive> &out);
 
     const zipformat::Archive &archive() const { return archive_; }
     const std::vector<ExistingEntry> &entries() const { return entries_; }

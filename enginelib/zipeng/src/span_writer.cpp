@@ -132,22 +132,22 @@ std::uint64_t SpanWriter::available() const {
     return free;
 }
 
-Status SpanWriter::askForDisk(std::uint32_t number) {
+zipformat::Status SpanWriter::askForDisk(std::uint32_t number) {
     if (!msg_.newDisk(static_cast<std::int32_t>(std::min<std::uint32_t>(number, INT32_MAX))))
-        return Status(ENGINE_ABORTED);
+        return zipformat::Status(ENGINE_ABORTED);
     newMedium_ = true;
     mediumFull_ = false;
     mediumWritten_ = 0;
     return {};
 }
 
-Status SpanWriter::startPiece(std::size_t need) {
+zipformat::Status SpanWriter::startPiece(std::size_t need) {
     const auto index = static_cast<std::uint32_t>(pieces_.size());
     // Any count beyond index + 1 names a piece before the last.
     const std::string path = zipformat::piecePath(settings_.archive, index, index + 2);
     need = std::max(need, kMinRoom);
     if (settings_.pieceSize > 0 && need > settings_.pieceSize)
-        return Status(ENGINE_BAD_ARGUMENTS);
+        return zipformat::Status(ENGINE_BAD_ARGUMENTS);
     std::uint64_t room = 0;
     for (;;) {
         if (!mediumFull_) {
@@ -162,12 +162,12 @@ Status SpanWriter::startPiece(std::size_t need) {
             if (room >= need)
                 break;
         }
-        if (Status s = askForDisk(index + 1); s.failed())
+        if (zipformat::Status s = askForDisk(index + 1); s.failed())
             return s;
     }
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0)
-        return writeFailure(errno, ENGINE_NOT_ACCESSIBLE);
+        return zipformat::writeFailure(errno, ENGINE_NOT_ACCESSIBLE);
     struct stat st {};
     ::fstat(fd_, &st);
     pieces_.push_back(Piece{path, bufStart_, st.st_dev, st.st_ino});
@@ -179,7 +179,7 @@ Status SpanWriter::startPiece(std::size_t need) {
 }
 
 // The piece is complete: on the medium for good before anyone swaps it.
-Status SpanWriter::endPiece() {
+zipformat::Status SpanWriter::endPiece() {
     if (fd_ < 0)
         return {};
     const bool empty = pieceBytes_ == 0;
@@ -192,12 +192,12 @@ Status SpanWriter::endPiece() {
         pieces_.pop_back();
     }
     if (err != 0 && err != EINVAL)
-        return writeFailure(err, ENGINE_NOT_ACCESSIBLE);
+        return zipformat::writeFailure(err, ENGINE_NOT_ACCESSIBLE);
     return {};
 }
 
 // `done`: bytes written, fewer than n when the medium or the file is full.
-Status SpanWriter::rawWrite(const std::uint8_t *data, std::size_t n, std::size_t &done) {
+zipformat::Status SpanWriter::rawWrite(const std::uint8_t *data, std::size_t n, std::size_t &done) {
     done = 0;
     while (done < n) {
         std::size_t want = n - done;
@@ -220,7 +220,7 @@ Status SpanWriter::rawWrite(const std::uint8_t *data, std::size_t n, std::size_t
         if (w < 0 && errno == EFBIG)
             break;
         if (w <= 0)
-            return writeFailure(w < 0 ? errno : EIO, ENGINE_NOT_ACCESSIBLE);
+            return zipformat::writeFailure(w < 0 ? errno : EIO, ENGINE_NOT_ACCESSIBLE);
         done += static_cast<std::size_t>(w);
         mediumWritten_ += static_cast<std::uint64_t>(w);
     }
@@ -238,7 +238,7 @@ std::size_t SpanWriter::cutBefore(std::size_t from, std::size_t take) const {
     return cut > first ? static_cast<std::size_t>(cut - first) : 0;
 }
 
-Status SpanWriter::flush(bool all) {
+zipformat::Status SpanWriter::flush(bool all) {
     std::size_t done = 0;
     const auto settle = [&] {
         bufStart_ += done;
@@ -253,13 +253,13 @@ Status SpanWriter::flush(bool all) {
             for (const auto &[begin, end] : together_)
                 if (begin == bufStart_)
                     need = std::max<std::size_t>(need, static_cast<std::size_t>(end - begin));
-            if (Status s = startPiece(need); s.failed())
+            if (zipformat::Status s = startPiece(need); s.failed())
                 return s;
             continue;
         }
         if (pieceBytes_ >= limit_) {
             settle();
-            if (Status s = endPiece(); s.failed())
+            if (zipformat::Status s = endPiece(); s.failed())
                 return s;
             continue;
         }
@@ -270,19 +270,19 @@ Status SpanWriter::flush(bool all) {
         if (take == 0) {
             // The record that comes next does not fit: the piece ends here.
             if (pieceBytes_ == 0)
-                return Status(ENGINE_BAD_ARGUMENTS);
+                return zipformat::Status(ENGINE_BAD_ARGUMENTS);
             limit_ = pieceBytes_;
             continue;
         }
         std::size_t wrote = 0;
-        if (Status s = rawWrite(buf_.data() + done, take, wrote); s.failed())
+        if (zipformat::Status s = rawWrite(buf_.data() + done, take, wrote); s.failed())
             return s;
         if (wrote < take) {
             // The medium or the file took less than it promised.
             const std::size_t keep = cutBefore(done, wrote);
             if (keep < wrote) {
                 if (::ftruncate(fd_, static_cast<off_t>(pieceBytes_ + keep)) != 0)
-                    return Status(ENGINE_NOT_ACCESSIBLE);
+                    return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
                 mediumWritten_ -= wrote - keep;
             }
             wrote = keep;
@@ -297,7 +297,7 @@ Status SpanWriter::flush(bool all) {
     return {};
 }
 
-Status SpanWriter::write(const void *data, std::size_t n) {
+zipformat::Status SpanWriter::write(const void *data, std::size_t n) {
     const auto *p = static_cast<const std::uint8_t *>(data);
     buf_.insert(buf_.end(), p, p + n);
     if (buf_.size() >= kFlushAt)
@@ -305,7 +305,7 @@ Status SpanWriter::write(const void *data, std::size_t n) {
     return {};
 }
 
-Status SpanWriter::writeTogether(const std::string &s) {
+zipformat::Status SpanWriter::writeTogether(const std::string &s) {
     together_.emplace_back(position(), position() + s.size());
     return write(s.data(), s.size());
 }
@@ -315,15 +315,15 @@ bool SpanWriter::canRewrite(std::uint64_t at) const {
     return at >= from && at <= position();
 }
 
-Status SpanWriter::patch(std::uint64_t at, const void *data, std::size_t n) {
+zipformat::Status SpanWriter::patch(std::uint64_t at, const void *data, std::size_t n) {
     if (!canRewrite(at) || n > position() - at)
-        return Status(ENGINE_BAD_ARGUMENTS);
+        return zipformat::Status(ENGINE_BAD_ARGUMENTS);
     const auto *p = static_cast<const std::uint8_t *>(data);
     while (n > 0 && at < bufStart_) {
         const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(n, bufStart_ - at));
         const std::uint64_t offset = at - pieces_.back().start;
         if (::pwrite(fd_, p, k, static_cast<off_t>(offset)) != static_cast<ssize_t>(k))
-            return Status(ENGINE_NOT_ACCESSIBLE);
+            return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
         p += k;
         at += k;
         n -= k;
@@ -333,15 +333,15 @@ Status SpanWriter::patch(std::uint64_t at, const void *data, std::size_t n) {
     return {};
 }
 
-Status SpanWriter::rewind(std::uint64_t at) {
+zipformat::Status SpanWriter::rewind(std::uint64_t at) {
     if (!canRewrite(at))
-        return Status(ENGINE_BAD_ARGUMENTS);
+        return zipformat::Status(ENGINE_BAD_ARGUMENTS);
     if (at >= bufStart_) {
         buf_.resize(static_cast<std::size_t>(at - bufStart_));
     } else {
         const std::uint64_t keep = at - pieces_.back().start;
         if (::ftruncate(fd_, static_cast<off_t>(keep)) != 0)
-            return Status(ENGINE_NOT_ACCESSIBLE);
+            return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
         mediumWritten_ -= std::min(mediumWritten_, pieceBytes_ - keep);
         pieceBytes_ = keep;
         buf_.clear();
@@ -352,38 +352,38 @@ Status SpanWriter::rewind(std::uint64_t at) {
     return {};
 }
 
-Status SpanWriter::placeOf(std::uint64_t at, Place &place) {
-    if (Status s = flush(true); s.failed())
+zipformat::Status SpanWriter::placeOf(std::uint64_t at, Place &place) {
+    if (zipformat::Status s = flush(true); s.failed())
         return s;
     auto it = std::upper_bound(pieces_.begin(), pieces_.end(), at,
                                [](std::uint64_t a, const Piece &p) { return a < p.start; });
     if (it == pieces_.begin())
-        return Status(ENGINE_BAD_ARGUMENTS);
+        return zipformat::Status(ENGINE_BAD_ARGUMENTS);
     --it;
     place = Place{static_cast<std::uint32_t>(it - pieces_.begin()), at - it->start};
     return {};
 }
 
-Status SpanWriter::makeRoom(std::size_t size) {
-    if (Status s = flush(true); s.failed())
+zipformat::Status SpanWriter::makeRoom(std::size_t size) {
+    if (zipformat::Status s = flush(true); s.failed())
         return s;
     if (fd_ >= 0 && limit_ - pieceBytes_ >= size)
         return {};
-    if (Status s = endPiece(); s.failed())
+    if (zipformat::Status s = endPiece(); s.failed())
         return s;
     return startPiece(size);
 }
 
-Status SpanWriter::commit() {
-    if (Status s = flush(true); s.failed())
+zipformat::Status SpanWriter::commit() {
+    if (zipformat::Status s = flush(true); s.failed())
         return s;
     if (fd_ < 0)
-        return Status(ENGINE_BAD_ARGUMENTS);
+        return zipformat::Status(ENGINE_BAD_ARGUMENTS);
     const std::string last = pieces_.back().path;
-    if (Status s = endPiece(); s.failed())
+    if (zipformat::Status s = endPiece(); s.failed())
         return s;
     if (::rename(last.c_str(), settings_.archive.c_str()) != 0)
-        return Status(ENGINE_NOT_ACCESSIBLE);
+        return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
     pieces_.back().path = settings_.archive;
     committed_ = true;
     const int dfd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

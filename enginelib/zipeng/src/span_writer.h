@@ -39,23 +39,23 @@ public:
     SpanWriter &operator=(const SpanWriter &) = delete;
 
     using Output::write;
-    Status write(const void *data, std::size_t n) override;
-    Status writeTogether(const std::string &s) override;
+    zipformat::Status write(const void *data, std::size_t n) override;
+    zipformat::Status writeTogether(const std::string &s) override;
     std::uint64_t position() const override { return bufStart_ + buf_.size(); }
     bool canRewrite(std::uint64_t at) const override;
-    Status patch(std::uint64_t at, const void *data, std::size_t n) override;
-    Status rewind(std::uint64_t at) override;
+    zipformat::Status patch(std::uint64_t at, const void *data, std::size_t n) override;
+    zipformat::Status rewind(std::uint64_t at) override;
 
     struct Place {
         std::uint32_t disk = 0;
         std::uint64_t offset = 0;
     };
     // Where the record that starts at logical position `at` lies.
-    Status placeOf(std::uint64_t at, Place &place);
+    zipformat::Status placeOf(std::uint64_t at, Place &place);
     // Makes sure the next `size` bytes go whole into the piece they start.
-    Status makeRoom(std::size_t size);
+    zipformat::Status makeRoom(std::size_t size);
     // Ends the set: the current piece becomes the last, under the archive's name.
-    Status commit();
+    zipformat::Status commit();
 
 private:
     struct Piece {
@@ -65,12 +65,12 @@ private:
         ino_t ino = 0;
     };
 
-    Status flush(bool all);
-    Status startPiece(std::size_t need);
-    Status endPiece();
-    Status askForDisk(std::uint32_t number);
+    zipformat::Status flush(bool all);
+    zipformat::Status startPiece(std::size_t need);
+    zipformat::Status endPiece();
+    zipformat::Status askForDisk(std::uint32_t number);
     std::size_t cutBefore(std::size_t from, std::size_t take) const;
-    Status rawWrite(const std::uint8_t *data, std::size_t n, std::size_t &done);
+    zipformat::Status rawWrite(const std::uint8_t *data, std::size_t n, std::size_t &done);
     std::uint64_t available() const;
     void clearOldPieces();
     bool isOurs(const std::string &path) const;

@@ -10,18 +10,6 @@
 
 namespace zipwrite {
 
-using zipformat::kFlagDescriptor;
-using zipformat::kFlagEncrypted;
-using zipformat::kFlagUtf8;
-using zipformat::kMadeByUnix;
-using zipformat::kMethodDeflate;
-using zipformat::kMethodStored;
-using zipformat::kVersionDeflate;
-using zipformat::kVersionStored;
-using zipformat::kVersionZip64;
-using zipformat::kZip64Limit;
-using zipformat::kZip64Limit16;
-
 void putLe16(std::string &out, std::uint16_t v);
 void putLe32(std::string &out, std::uint32_t v);
 void putLe64(std::string &out, std::uint64_t v);
@@ -30,10 +18,10 @@ void patchLe32(std::string &out, std::size_t at, std::uint32_t v);
 // The central directory entry of one entry, as it will be written.
 struct CentralRecord {
     std::string name; // raw bytes
-    std::uint16_t madeBy = kMadeByUnix;
-    std::uint16_t needed = kVersionDeflate;
+    std::uint16_t madeBy = zipformat::kMadeByUnix;
+    std::uint16_t needed = zipformat::kVersionDeflate;
     std::uint16_t flags = 0;
-    std::uint16_t method = kMethodDeflate;
+    std::uint16_t method = zipformat::kMethodDeflate;
     std::uint32_t dosTime = 0;
     std::uint32_t crc = 0;
     std::uint64_t compressedSize = 0;
@@ -55,9 +43,9 @@ std::string extendedTimestamp(std::time_t mtime);
 // ZIP64 extra field with both sizes (needed when they may reach 4 GiB).
 struct LocalFields {
     const std::string *name = nullptr;
-    std::uint16_t needed = kVersionDeflate;
+    std::uint16_t needed = zipformat::kVersionDeflate;
     std::uint16_t flags = 0;
-    std::uint16_t method = kMethodDeflate;
+    std::uint16_t method = zipformat::kMethodDeflate;
     std::uint32_t dosTime = 0;
     std::uint32_t crc = 0;
     std::uint64_t compressedSize = 0;

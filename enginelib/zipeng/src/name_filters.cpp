@@ -1,4 +1,4 @@
-#include "wildcard.h"
+#include "name_filters.h"
 
 #include "zipformat/wildcard.h"
 

@@ -1,4 +1,4 @@
-#include "records.h"
+#include "record_layout.h"
 
 #include <algorithm>
 
@@ -31,7 +31,7 @@ std::uint16_t clamp16(std::size_t n) {
 }
 
 std::uint32_t low32OrMark(std::uint64_t v) {
-    return v >= kZip64Limit ? kZip64Limit : static_cast<std::uint32_t>(v);
+    return v >= zipformat::kZip64Limit ? zipformat::kZip64Limit : static_cast<std::uint32_t>(v);
 }
 
 } // namespace
@@ -50,13 +50,13 @@ std::string extendedTimestamp(std::time_t mtime) {
 
 std::string centralHeader(const CentralRecord &rec) {
     std::string z64;
-    if (rec.size >= kZip64Limit)
+    if (rec.size >= zipformat::kZip64Limit)
         putLe64(z64, rec.size);
-    if (rec.compressedSize >= kZip64Limit)
+    if (rec.compressedSize >= zipformat::kZip64Limit)
         putLe64(z64, rec.compressedSize);
-    if (rec.localOffset >= kZip64Limit)
+    if (rec.localOffset >= zipformat::kZip64Limit)
         putLe64(z64, rec.localOffset);
-    if (rec.disk >= kZip64Limit16)
+    if (rec.disk >= zipformat::kZip64Limit16)
         putLe32(z64, rec.disk);
     std::string extra;
     if (!z64.empty()) {
@@ -71,7 +71,7 @@ std::string centralHeader(const CentralRecord &rec) {
     std::string out;
     putLe32(out, zipformat::kSigCentral);
     putLe16(out, rec.madeBy);
-    putLe16(out, z64.empty() ? rec.needed : std::max(rec.needed, kVersionZip64));
+    putLe16(out, z64.empty() ? rec.needed : std::max(rec.needed, zipformat::kVersionZip64));
     putLe16(out, rec.flags);
     putLe16(out, rec.method);
     putLe32(out, rec.dosTime);
@@ -81,7 +81,8 @@ std::string centralHeader(const CentralRecord &rec) {
     putLe16(out, clamp16(rec.name.size()));
     putLe16(out, clamp16(extra.size()));
     putLe16(out, clamp16(rec.comment.size()));
-    putLe16(out, static_cast<std::uint16_t>(std::min<std::uint32_t>(rec.disk, kZip64Limit16)));
+    putLe16(out, static_cast<std::uint16_t>(
+                     std::min<std::uint32_t>(rec.disk, zipformat::kZip64Limit16)));
     putLe16(out, rec.internalAttr);
     putLe32(out, rec.externalAttr);
     putLe32(out, low32OrMark(rec.localOffset));
@@ -95,13 +96,13 @@ LocalHeaderLayout localHeader(const LocalFields &f) {
     LocalHeaderLayout layout;
     std::string &out = layout.bytes;
     putLe32(out, zipformat::kSigLocal);
-    putLe16(out, f.zip64 ? std::max(f.needed, kVersionZip64) : f.needed);
+    putLe16(out, f.zip64 ? std::max(f.needed, zipformat::kVersionZip64) : f.needed);
     putLe16(out, f.flags);
     putLe16(out, f.method);
     putLe32(out, f.dosTime);
     putLe32(out, f.crc);
-    putLe32(out, f.zip64 ? kZip64Limit : static_cast<std::uint32_t>(f.compressedSize));
-    putLe32(out, f.zip64 ? kZip64Limit : static_cast<std::uint32_t>(f.size));
+    putLe32(out, f.zip64 ? zipformat::kZip64Limit : static_cast<std::uint32_t>(f.compressedSize));
+    putLe32(out, f.zip64 ? zipformat::kZip64Limit : static_cast<std::uint32_t>(f.size));
     const std::string &name = *f.name;
     std::string extra;
     if (f.zip64) {
@@ -138,13 +139,14 @@ std::string dataDescriptor(std::uint32_t crc, std::uint64_t compressedSize, std:
 std::string endRecords(std::uint64_t count, std::uint64_t cdOffset, std::uint64_t cdSize,
                        const std::string &comment) {
     std::string out;
-    const bool zip64 = count >= kZip64Limit16 || cdOffset >= kZip64Limit || cdSize >= kZip64Limit;
+    const bool zip64 = count >= zipformat::kZip64Limit16 || cdOffset >= zipformat::kZip64Limit ||
+                       cdSize >= zipformat::kZip64Limit;
     if (zip64) {
         const std::uint64_t z64At = cdOffset + cdSize;
         putLe32(out, zipformat::kSigEnd64);
         putLe64(out, zipformat::kEnd64Size - 12); // size of the rest of this record
-        putLe16(out, kMadeByUnix);
-        putLe16(out, kVersionZip64);
+        putLe16(out, zipformat::kMadeByUnix);
+        putLe16(out, zipformat::kVersionZip64);
         putLe32(out, 0); // this disk
         putLe32(out, 0); // disk with the directory
         putLe64(out, count);
@@ -159,8 +161,10 @@ std::string endRecords(std::uint64_t count, std::uint64_t cdOffset, std::uint64_
     putLe32(out, zipformat::kSigEnd);
     putLe16(out, 0);
     putLe16(out, 0);
-    putLe16(out, static_cast<std::uint16_t>(std::min<std::uint64_t>(count, kZip64Limit16)));
-    putLe16(out, static_cast<std::uint16_t>(std::min<std::uint64_t>(count, kZip64Limit16)));
+    putLe16(out,
+            static_cast<std::uint16_t>(std::min<std::uint64_t>(count, zipformat::kZip64Limit16)));
+    putLe16(out,
+            static_cast<std::uint16_t>(std::min<std::uint64_t>(count, zipformat::kZip64Limit16)));
     putLe32(out, low32OrMark(cdSize));
     putLe32(out, low32OrMark(cdOffset));
     putLe16(out, clamp16(comment.size()));
@@ -170,13 +174,14 @@ std::string endRecords(std::uint64_t count, std::uint64_t cdOffset, std::uint64_
 
 std::string spanEndRecords(const SpanEnd &e, const std::string &comment) {
     std::string out;
-    const bool zip64 = e.count >= kZip64Limit16 || e.cdOffset >= kZip64Limit ||
-                       e.cdSize >= kZip64Limit || e.lastDisk >= kZip64Limit16;
+    const bool zip64 = e.count >= zipformat::kZip64Limit16 ||
+                       e.cdOffset >= zipformat::kZip64Limit || e.cdSize >= zipformat::kZip64Limit ||
+                       e.lastDisk >= zipformat::kZip64Limit16;
     if (zip64) {
         putLe32(out, zipformat::kSigEnd64);
         putLe64(out, zipformat::kEnd64Size - 12);
-        putLe16(out, kMadeByUnix);
-        putLe16(out, kVersionZip64);
+        putLe16(out, zipformat::kMadeByUnix);
+        putLe16(out, zipformat::kVersionZip64);
         putLe32(out, e.lastDisk);
         putLe32(out, e.cdDisk);
         putLe64(out, e.entriesHere);
@@ -189,13 +194,15 @@ std::string spanEndRecords(const SpanEnd &e, const std::string &comment) {
         putLe32(out, e.lastDisk + 1);
     }
     const auto clampDisk = [](std::uint32_t d) {
-        return static_cast<std::uint16_t>(std::min<std::uint32_t>(d, kZip64Limit16));
+        return static_cast<std::uint16_t>(std::min<std::uint32_t>(d, zipformat::kZip64Limit16));
     };
     putLe32(out, zipformat::kSigEnd);
     putLe16(out, clampDisk(e.lastDisk));
     putLe16(out, clampDisk(e.cdDisk));
-    putLe16(out, static_cast<std::uint16_t>(std::min<std::uint64_t>(e.entriesHere, kZip64Limit16)));
-    putLe16(out, static_cast<std::uint16_t>(std::min<std::uint64_t>(e.count, kZip64Limit16)));
+    putLe16(out, static_cast<std::uint16_t>(
+                     std::min<std::uint64_t>(e.entriesHere, zipformat::kZip64Limit16)));
+    putLe16(out,
+            static_cast<std::uint16_t>(std::min<std::uint64_t>(e.count, zipformat::kZip64Limit16)));
     putLe32(out, low32OrMark(e.cdSize));
     putLe32(out, low32OrMark(e.cdOffset));
     putLe16(out, clamp16(comment.size()));

@@ -9,10 +9,6 @@
 
 namespace zipwrite {
 
-using zipformat::hasWildcard;
-using zipformat::patternLiteral;
-using zipformat::wildcardMatch;
-
 bool matchesAny(const std::vector<std::string> &patterns, const std::string &name);
 
 // Include/exclude filter on a stored name: kept when it matches an include
