@@ -4,18 +4,9 @@
 #include "zipformat/file_record.h"
 #include "zipformat/names.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace zipread {
-
-bool Messenger::send(std::int32_t code, void *data) noexcept {
-    if (cb_ == nullptr)
-        return stopped_;
-    if (cb_(code, data, user_) != 0)
-        stopped_ = true;
-    return stopped_;
-}
 
 void commentText(std::string_view raw, std::string &out) {
     out.clear();
@@ -54,19 +45,6 @@ EngineFileRecord *Messenger::record(const zipformat::Entry &e, std::uint8_t perc
 
 bool Messenger::report(std::int32_t code, const zipformat::Entry &e, std::uint8_t percent) {
     return send(code, record(e, percent));
-}
-
-bool Messenger::askForDisk(std::uint32_t number) {
-    auto disk = static_cast<std::int32_t>(std::min<std::uint32_t>(number, INT32_MAX));
-    return !send(ENGINE_MSG_NEW_DISK, &disk);
-}
-
-bool Messenger::skip(std::string_view name, std::uint8_t reason) {
-    skipName_.assign(name);
-    EngineSkipReport r{};
-    r.FileName = skipName_.c_str();
-    r.Reason = reason;
-    return send(ENGINE_MSG_SKIPPING, &r);
 }
 
 } // namespace zipread

@@ -1,10 +1,11 @@
-// One call of the entry point: the callback, the stop state, and the
-// records handed to it. Buffers are reused across messages, so reporting an
-// entry allocates nothing once they have grown.
+// One call of the entry point: the records handed to the callback. Buffers
+// are reused across messages, so reporting an entry allocates nothing once
+// they have grown.
 #pragma once
 
 #include "engine_contract.h"
 #include "zipformat/entry.h"
+#include "zipformat/messenger_base.h"
 
 #include <cstdint>
 #include <string>
@@ -12,31 +13,19 @@
 
 namespace zipread {
 
-class Messenger {
+class Messenger : public zipformat::MessengerBase {
 public:
-    Messenger(EngineCallback cb, void *user) noexcept : cb_(cb), user_(user) {}
-
-    // Sends a message; true when the callback asked to stop (from then on
-    // stopped() stays true).
-    bool send(std::int32_t code, void *data) noexcept;
-    bool stopped() const noexcept { return stopped_; }
+    Messenger(EngineCallback cb, void *user) noexcept
+        : MessengerBase(cb, user, StopAnswer::AnyButZero) {}
 
     // Fills the shared record for `e`; valid until the next call.
     EngineFileRecord *record(const zipformat::Entry &e, std::uint8_t percent = 0);
-    // Message 110: asks for disk `number` of a set (0: the last one); false
-    // when the user gave up.
-    bool askForDisk(std::uint32_t number);
-    // Sends message 1060 for `name`.
-    bool skip(std::string_view name, std::uint8_t reason);
     // Sends a file-record message for `e`.
     bool report(std::int32_t code, const zipformat::Entry &e, std::uint8_t percent = 0);
 
 private:
-    EngineCallback cb_;
-    void *user_;
-    bool stopped_ = false;
     EngineFileRecord rec_{};
-    std::string name_, comment_, skipName_;
+    std::string name_, comment_;
 };
 
 // Archive and entry comments as UTF-8: kept when already valid UTF-8,

@@ -7,17 +7,6 @@
 
 namespace zipwrite {
 
-void Messenger::send(std::int32_t code, void *data) {
-    if (cb_ == nullptr)
-        return;
-    if (cb_(code, data, user_) == 1)
-        aborted_ = true;
-}
-
-zipformat::Status Messenger::checkAbort() const {
-    return aborted_ ? zipformat::Status(ENGINE_ABORTED) : zipformat::Status();
-}
-
 void Messenger::entry(std::int32_t code, const EntryReport &report) {
     EngineFileRecord rec{};
     rec.FileName = report.name.c_str();
@@ -27,25 +16,13 @@ void Messenger::entry(std::int32_t code, const EntryReport &report) {
     rec.PercentDone = report.percentDone;
     rec.Comment = "";
     rec.CommentLength = 0;
-    send(code, &rec);
-}
-
-void Messenger::skip(const std::string &name, std::uint8_t reason) {
-    EngineSkipReport rep{};
-    rep.FileName = name.c_str();
-    rep.Reason = reason;
-    send(ENGINE_MSG_SKIPPING, &rep);
+    (void)send(code, &rec);
 }
 
 void Messenger::name(std::int32_t code, const std::string &name) {
     std::vector<char> copy(name.begin(), name.end());
     copy.push_back('\0');
-    send(code, copy.data());
-}
-
-bool Messenger::newDisk(std::int32_t number) {
-    send(ENGINE_MSG_NEW_DISK, &number);
-    return !aborted_;
+    (void)send(code, copy.data());
 }
 
 std::string Messenger::fetchComment() {
@@ -54,7 +31,7 @@ std::string Messenger::fetchComment() {
     req.Buffer = buffer;
     req.Length = 0;
     req.Done = 0;
-    send(ENGINE_MSG_COMMENT_WANTED, &req);
+    (void)send(ENGINE_MSG_COMMENT_WANTED, &req);
     // Never trust the length beyond the buffer we handed out.
     const std::size_t n =
         req.Length > ENGINE_ARCHIVE_COMMENT_CAPACITY ? ENGINE_ARCHIVE_COMMENT_CAPACITY : req.Length;

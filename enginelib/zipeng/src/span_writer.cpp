@@ -133,7 +133,7 @@ std::uint64_t SpanWriter::available() const {
 }
 
 zipformat::Status SpanWriter::askForDisk(std::uint32_t number) {
-    if (!msg_.newDisk(static_cast<std::int32_t>(std::min<std::uint32_t>(number, INT32_MAX))))
+    if (!msg_.askForDisk(number))
         return zipformat::Status(ENGINE_ABORTED);
     newMedium_ = true;
     mediumFull_ = false;

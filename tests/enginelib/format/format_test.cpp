@@ -5,6 +5,7 @@
 #include "zipformat/crc32.h"
 #include "zipformat/dostime.h"
 #include "zipformat/entry_walk.h"
+#include "zipformat/messenger_base.h"
 #include "zipformat/name_patterns.h"
 #include "zipformat/names.h"
 #include "zipformat/pkcrypt.h"
@@ -117,6 +118,35 @@ TEST(FormatNamePatterns, NamesAreLookedUpPatternsMatchedAndUnmatchedOnesKept) {
     EXPECT_FALSE(p.match("q.h"));
     EXPECT_EQ(p.unmatched(), (std::vector<std::string>{"*.c", "nope"}));
     EXPECT_TRUE(NamePatterns().empty());
+}
+
+// The contract's stop answer is 1; the reading side has also always
+// stopped on any other answer but 0, the writing side gone on.
+TEST(FormatMessenger, EachSideKeepsItsStopAnswer) {
+    auto answer = [](std::int32_t, void *, void *user) {
+        return *static_cast<std::int32_t *>(user);
+    };
+    struct Row {
+        MessengerBase::StopAnswer rule;
+        std::int32_t answer;
+        bool stops;
+    };
+    const Row rows[] = {
+        {MessengerBase::StopAnswer::One, 0, false},
+        {MessengerBase::StopAnswer::One, 1, true},
+        {MessengerBase::StopAnswer::One, 2, false},
+        {MessengerBase::StopAnswer::AnyButZero, 0, false},
+        {MessengerBase::StopAnswer::AnyButZero, 1, true},
+        {MessengerBase::StopAnswer::AnyButZero, 2, true},
+    };
+    for (const Row &row : rows) {
+        std::int32_t reply = row.answer;
+        MessengerBase messenger(answer, &reply, row.rule);
+        EXPECT_EQ(messenger.skip("a", 1), row.stops) << row.answer;
+        reply = 0; // a stop once asked for stays
+        EXPECT_EQ(messenger.askForDisk(2), !row.stops) << row.answer;
+        EXPECT_EQ(messenger.checkAbort().code(), row.stops ? ENGINE_ABORTED : ENGINE_OK);
+    }
 }
 
 TEST(FormatDosTime, RoundTripAndBounds) {
