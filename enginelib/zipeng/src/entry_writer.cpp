@@ -253,24 +253,33 @@ private:
         return zipformat::dosFromUnix(t);
     }
 
-    CentralRecord baseRecord(const Candidate &c) const {
-        CentralRecord rec;
-        rec.name = c.storedName;
-        rec.flags = cur_.flags;
-        rec.method = cur_.method;
-        rec.dosTime = cur_.dosTime;
-        rec.localOffset = cur_.storedOffset;
+    // The local header's fields of the entry being written, as they stand
+    // (a large entry may have fallen back to stored since its header went
+    // out); its central record is made from them too.
+    LocalFields headerFields(const Candidate &c) const {
+        LocalFields lf;
+        lf.name = &c.storedName;
+        lf.needed = cur_.method == zipformat::kMethodStored && !cur_.encrypted
+                        ? zipformat::kVersionStored
+                        : zipformat::kVersionDeflate;
+        lf.flags = cur_.flags;
+        lf.method = cur_.method;
+        lf.dosTime = cur_.dosTime;
+        lf.zip64 = cur_.zip64;
+        lf.extra = extendedTimestamp(c.st.st_mtime);
+        if (cur_.aes) {
+            lf.needed = zipformat::kVersionAes;
+            // Last in the header, so that its method is the header's last two
+            // bytes when a large entry falls back to stored.
+            lf.extra += aesExtraField(cur_.dataMethod, opt_.aesStrength);
+        }
+        return lf;
+    }
+
+    CentralRecord centralRecord(const LocalFields &lf, const Candidate &c) const {
+        CentralRecord rec = centralRecordOf(lf, cur_.storedOffset);
         rec.externalAttr =
             (static_cast<std::uint32_t>(c.st.st_mode & 0xFFFF) << 16) | attributeByte(c.st);
-        rec.extra = extendedTimestamp(c.st.st_mtime);
-        rec.needed =
-            cur_.method == zipformat::kMethodStored && (cur_.flags & zipformat::kFlagEncrypted) == 0
-                ? zipformat::kVersionStored
-                : zipformat::kVersionDeflate;
-        if (cur_.aes) {
-            rec.extra += aesExtraField(cur_.dataMethod, opt_.aesStrength);
-            rec.needed = zipformat::kVersionAes;
-        }
         return rec;
     }
 
@@ -283,18 +292,11 @@ private:
         cur_.headerPos = out_.position();
         cur_.storedOffset = writer_.storedOffsetHere();
         msg_.entry(item.replacing ? ENGINE_MSG_UPDATING : ENGINE_MSG_ADDING, report(c, 0, 0, 0));
-        LocalFields lf;
-        lf.name = &c.storedName;
+        LocalFields lf = headerFields(c);
         lf.needed = zipformat::kVersionDeflate;
-        lf.flags = cur_.flags;
-        lf.method = zipformat::kMethodStored;
-        lf.dosTime = cur_.dosTime;
-        lf.extra = extendedTimestamp(c.st.st_mtime);
         if (zipformat::Status s = out_.writeTogether(localHeader(lf).bytes); s.failed())
             return s;
-        CentralRecord rec = baseRecord(c);
-        rec.needed = zipformat::kVersionDeflate;
-        written_[slot.item].record = std::move(rec);
+        written_[slot.item].record = centralRecord(lf, c);
         msg_.entry(ENGINE_MSG_STATUS, report(c, 0, 0, 100));
         return {};
     }
@@ -332,22 +334,7 @@ private:
         msg_.entry(item.replacing ? ENGINE_MSG_UPDATING : ENGINE_MSG_ADDING,
                    report(c, cur_.size, 0, 0));
 
-        LocalFields lf;
-        lf.name = &c.storedName;
-        lf.needed = cur_.method == zipformat::kMethodStored && !cur_.encrypted
-                        ? zipformat::kVersionStored
-                        : zipformat::kVersionDeflate;
-        lf.flags = cur_.flags;
-        lf.method = cur_.method;
-        lf.dosTime = cur_.dosTime;
-        lf.zip64 = cur_.zip64;
-        lf.extra = extendedTimestamp(c.st.st_mtime);
-        if (cur_.aes) {
-            lf.needed = zipformat::kVersionAes;
-            // Last in the header, so that its method is the header's last two
-            // bytes when a large entry falls back to stored.
-            lf.extra += aesExtraField(cur_.dataMethod, opt_.aesStrength);
-        }
+        LocalFields lf = headerFields(c);
         if (cur_.single) {
             lf.crc = storedCrc(first.crc);
             lf.compressedSize = first.data.size() + encryptionOverhead();
@@ -510,10 +497,11 @@ private:
                     return s;
             }
         }
-        CentralRecord rec = baseRecord(c);
-        rec.crc = crc;
-        rec.compressedSize = packed;
-        rec.size = cur_.size;
+        LocalFields lf = headerFields(c);
+        lf.crc = crc;
+        lf.compressedSize = packed;
+        lf.size = cur_.size;
+        CentralRecord rec = centralRecord(lf, c);
         if (cur_.zip64)
             rec.needed = std::max(rec.needed, zipformat::kVersionZip64);
         written_[slot.item].record = std::move(rec);

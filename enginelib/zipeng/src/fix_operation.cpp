@@ -263,16 +263,7 @@ zipformat::Status buildFromScan(const std::string &path, OutputFile &out, Messen
     std::vector<CentralRecord> directory;
     std::vector<std::uint8_t> buf(1u << 20);
     for (const auto &r : records) {
-        CentralRecord rec;
-        rec.name = r.rawName;
-        rec.needed = r.versionNeeded;
-        rec.flags = r.flags;
-        rec.method = r.method;
-        rec.dosTime = r.dosTime;
-        rec.crc = r.crc;
-        rec.compressedSize = r.compressedSize;
-        rec.size = r.uncompressedSize;
-        rec.localOffset = out.position();
+        CentralRecord rec = centralRecordOf(headerFieldsOf(r, r.rawName), out.position());
         SurvivingFields kept;
         if (survivors.find(r.rawName, r.headerPos, kept)) {
             rec.madeBy = kept.madeBy;
@@ -289,7 +280,6 @@ zipformat::Status buildFromScan(const std::string &path, OutputFile &out, Messen
             if (isNonAsciiUtf8(r.rawName))
                 rec.flags = static_cast<std::uint16_t>(rec.flags | zipformat::kFlagUtf8);
         }
-        rec.extra = withoutZip64(r.extra);
         if (zipformat::Status s = copyRange(src, r.headerPos, r.end, out, buf); s.failed())
             return s;
         directory.push_back(std::move(rec));

@@ -92,6 +92,21 @@ std::string centralHeader(const CentralRecord &rec) {
     return out;
 }
 
+CentralRecord centralRecordOf(const LocalFields &local, std::uint64_t localOffset) {
+    CentralRecord rec;
+    rec.name = *local.name;
+    rec.needed = local.needed;
+    rec.flags = local.flags;
+    rec.method = local.method;
+    rec.dosTime = local.dosTime;
+    rec.crc = local.crc;
+    rec.compressedSize = local.compressedSize;
+    rec.size = local.size;
+    rec.localOffset = localOffset;
+    rec.extra = local.extra;
+    return rec;
+}
+
 LocalHeaderLayout localHeader(const LocalFields &f) {
     LocalHeaderLayout layout;
     std::string &out = layout.bytes;

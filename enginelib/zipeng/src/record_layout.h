@@ -92,4 +92,28 @@ std::size_t spanEndRecordsSize(const std::string &comment);
 // rest. Malformed trailing bytes are dropped.
 std::string withoutZip64(const std::string &extra);
 
+// The one way a central record is made: from the fields of the entry's local
+// header, which starts at `localOffset`. The host system, the attributes and
+// the comment are the caller's to add.
+CentralRecord centralRecordOf(const LocalFields &local, std::uint64_t localOffset);
+
+// The header fields of an entry read back by the format library (a
+// directory's zipformat::Entry or a scanned zipformat::LocalRecord), under
+// `name`, its raw bytes; ZIP64 fields are left out of the extra block, since
+// the record writers add their own.
+template <class Header> LocalFields headerFieldsOf(const Header &h, const std::string &name) {
+    LocalFields f;
+    f.name = &name;
+    f.needed = h.versionNeeded;
+    f.flags = h.flags;
+    f.method = h.method;
+    f.dosTime = h.dosTime;
+    f.crc = h.crc;
+    f.compressedSize = h.compressedSize;
+    f.size = h.uncompressedSize;
+    f.zip64 = f.size >= zipformat::kZip64Limit || f.compressedSize >= zipformat::kZip64Limit;
+    f.extra = withoutZip64(std::string(h.extra.data(), h.extra.size()));
+    return f;
+}
+
 } // namespace zipwrite

@@ -7,20 +7,11 @@
 namespace zipwrite {
 
 CentralRecord centralRecordOf(const zipformat::Entry &e) {
-    CentralRecord rec;
-    rec.name.assign(e.rawName.data(), e.rawName.size());
+    const std::string name(e.rawName);
+    CentralRecord rec = centralRecordOf(headerFieldsOf(e, name), e.localHeaderOffset);
     rec.madeBy = e.versionMadeBy;
-    rec.needed = e.versionNeeded;
-    rec.flags = e.flags;
-    rec.method = e.method;
-    rec.dosTime = e.dosTime;
-    rec.crc = e.crc;
-    rec.compressedSize = e.compressedSize;
-    rec.size = e.uncompressedSize;
-    rec.localOffset = e.localHeaderOffset;
     rec.internalAttr = e.internalAttributes;
     rec.externalAttr = e.externalAttributes;
-    rec.extra = withoutZip64(std::string(e.extra.data(), e.extra.size()));
     rec.comment.assign(e.comment.data(), e.comment.size());
     return rec;
 }
