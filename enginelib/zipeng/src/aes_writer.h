@@ -5,6 +5,7 @@
 // the 0x9901 extra field that names the method inside.
 #pragma once
 
+#include "entry_cipher.h"
 #include "zipformat/status.h"
 
 #include "zipformat/aes.h"
@@ -25,17 +26,20 @@ constexpr std::size_t aesOverhead(std::uint8_t strength) {
     return aesHeaderSize(strength) + zipformat::kAesMacSize;
 }
 
-class AesEncryptor {
+class AesEncryptor final : public EntryCipher {
 public:
     // Draws the salt and derives the keys of `strength` (1 to 3).
     // ENGINE_NO_MEMORY when the random source fails.
     zipformat::Status start(const std::string &password, std::uint8_t strength);
-    // Salt and verifier, written before the data: headerSize() bytes.
-    const std::uint8_t *header() const { return header_; }
-    std::size_t headerSize() const { return aesHeaderSize(strength_); }
-    void encrypt(std::uint8_t *data, std::size_t n) { cipher_.encrypt(data, n); }
+    // Salt and verifier, written before the data.
+    const std::uint8_t *header() const override { return header_; }
+    std::size_t headerSize() const override { return aesHeaderSize(strength_); }
+    void encrypt(std::uint8_t *data, std::size_t n) override { cipher_.encrypt(data, n); }
     // The authentication code, written after the data.
-    void finish(std::uint8_t code[zipformat::kAesMacSize]) { cipher_.code(code); }
+    std::size_t trailer(std::uint8_t out[kCipherTrailerMax]) override {
+        cipher_.code(out);
+        return zipformat::kAesMacSize;
+    }
 
 private:
     zipformat::AesCipher cipher_;

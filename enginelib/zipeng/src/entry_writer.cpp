@@ -3,7 +3,7 @@
 #include "aes_writer.h"
 #include "chunk_pipeline.h"
 #include "engine_contract.h"
-#include "pkware.h"
+#include "entry_cipher.h"
 
 #include "zipformat/crc32.h"
 #include "zipformat/dostime.h"
@@ -337,7 +337,7 @@ private:
         LocalFields lf = headerFields(c);
         if (cur_.single) {
             lf.crc = storedCrc(first.crc);
-            lf.compressedSize = first.data.size() + encryptionOverhead();
+            lf.compressedSize = first.data.size() + cipherOverhead(opt_);
             lf.size = cur_.size;
         }
         cur_.layout = localHeader(lf);
@@ -349,50 +349,25 @@ private:
     // AE-2 leaves the CRC out: the authentication code vouches for the data.
     std::uint32_t storedCrc(std::uint32_t crc) const { return cur_.aes ? 0 : crc; }
 
-    // Bytes of an encrypted entry beyond its packed data.
-    std::uint64_t encryptionOverhead() const {
-        if (!cur_.encrypted)
-            return 0;
-        return cur_.aes ? aesOverhead(opt_.aesStrength) : zipformat::kCryptHeaderSize;
-    }
-
-    // What encryption puts before the packed data.
-    std::uint64_t encryptionHeaderSize() const {
-        if (!cur_.encrypted)
-            return 0;
-        return cur_.aes ? aesHeaderSize(opt_.aesStrength) : zipformat::kCryptHeaderSize;
-    }
-
-    // `ready`: the AES keys a worker derived, with the first chunk already
+    // `ready`: the cipher a worker started, with the first chunk already
     // encrypted; null when the data has yet to be encrypted here.
-    zipformat::Status startEncryption(std::uint32_t crc, std::unique_ptr<AesEncryptor> ready) {
+    zipformat::Status startEncryption(std::uint32_t crc, std::unique_ptr<EntryCipher> ready) {
         if (!cur_.encrypted)
             return {};
-        if (cur_.aes) {
-            cur_.encryptedAhead = ready != nullptr;
-            cur_.aesEncryptor = std::move(ready);
-            if (!cur_.aesEncryptor) {
-                cur_.aesEncryptor = std::make_unique<AesEncryptor>();
-                if (zipformat::Status s = cur_.aesEncryptor->start(opt_.password, opt_.aesStrength);
-                    s.failed())
-                    return s;
-            }
-            return out_.write(cur_.aesEncryptor->header(), cur_.aesEncryptor->headerSize());
+        cur_.encryptedAhead = ready != nullptr;
+        cur_.cipher = std::move(ready);
+        if (!cur_.cipher) {
+            if (zipformat::Status s = startEntryCipher(
+                    opt_, zipformat::cryptCheckByte(cur_.flags, crc, cur_.dosTime), cur_.cipher);
+                s.failed())
+                return s;
         }
-        cur_.encryptor = std::make_unique<PkwareEncryptor>(opt_.password);
-        std::uint8_t header[zipformat::kCryptHeaderSize];
-        if (zipformat::Status s = cur_.encryptor->header(
-                zipformat::cryptCheckByte(cur_.flags, crc, cur_.dosTime), header);
-            s.failed())
-            return s;
-        return out_.write(header, sizeof header);
+        return out_.write(cur_.cipher->header(), cur_.cipher->headerSize());
     }
 
     zipformat::Status writeChunk(ChunkTask &task, const Slot &slot) {
-        if (cur_.encryptor)
-            cur_.encryptor->encrypt(task.data.data(), task.data.size());
-        else if (cur_.aesEncryptor && !(slot.chunk == 0 && cur_.encryptedAhead))
-            cur_.aesEncryptor->encrypt(task.data.data(), task.data.size());
+        if (cur_.cipher && !(slot.chunk == 0 && cur_.encryptedAhead))
+            cur_.cipher->encrypt(task.data.data(), task.data.size());
         if (zipformat::Status s = out_.write(task.data.data(), task.data.size()); s.failed())
             return s;
         cur_.crc =
@@ -440,10 +415,8 @@ private:
                 static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), cur_.size - at));
             if (readFully(fd, at, buf.data(), n) != 0)
                 return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
-            if (cur_.encryptor)
-                cur_.encryptor->encrypt(buf.data(), n);
-            else if (cur_.aesEncryptor)
-                cur_.aesEncryptor->encrypt(buf.data(), n);
+            if (cur_.cipher)
+                cur_.cipher->encrypt(buf.data(), n);
             if (zipformat::Status s = out_.write(buf.data(), n); s.failed())
                 return s;
             at += n;
@@ -456,17 +429,18 @@ private:
     zipformat::Status finish(const Slot &slot, const NewEntry &item) {
         const Candidate &c = *item.candidate;
         const std::uint64_t packedData =
-            out_.position() - cur_.headerPos - cur_.layout.bytes.size() - encryptionHeaderSize();
+            out_.position() - cur_.headerPos - cur_.layout.bytes.size() - cipherHeaderSize(opt_);
         if (!cur_.single && cur_.dataMethod == zipformat::kMethodDeflate &&
             packedData > cur_.size && out_.canRewrite(cur_.headerPos)) {
             if (zipformat::Status s = restoreStored(c); s.failed())
                 return s;
         }
-        if (cur_.aesEncryptor) {
-            std::uint8_t code[zipformat::kAesMacSize];
-            cur_.aesEncryptor->finish(code);
-            if (zipformat::Status s = out_.write(code, sizeof code); s.failed())
-                return s;
+        if (cur_.cipher) {
+            std::uint8_t trailer[kCipherTrailerMax];
+            if (const std::size_t n = cur_.cipher->trailer(trailer); n > 0) {
+                if (zipformat::Status s = out_.write(trailer, n); s.failed())
+                    return s;
+            }
         }
         const std::uint64_t packed = out_.position() - cur_.headerPos - cur_.layout.bytes.size();
         const std::uint32_t crc = storedCrc(cur_.crc);
@@ -525,8 +499,7 @@ private:
         bool aes = false;
         bool encryptedAhead = false; // a worker encrypted the first chunk
         LocalHeaderLayout layout;
-        std::unique_ptr<PkwareEncryptor> encryptor;
-        std::unique_ptr<AesEncryptor> aesEncryptor;
+        std::unique_ptr<EntryCipher> cipher;
     };
 
     const Options &opt_;

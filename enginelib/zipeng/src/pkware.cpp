@@ -4,12 +4,11 @@
 
 namespace zipwrite {
 
-zipformat::Status PkwareEncryptor::header(std::uint8_t checkByte,
-                                          std::uint8_t out[zipformat::kCryptHeaderSize]) {
-    if (zipformat::Status s = randomBytes(out, zipformat::kCryptHeaderSize - 1); s.failed())
+zipformat::Status PkwareEncryptor::start(std::uint8_t checkByte) {
+    if (zipformat::Status s = randomBytes(header_, zipformat::kCryptHeaderSize - 1); s.failed())
         return s;
-    out[zipformat::kCryptHeaderSize - 1] = checkByte;
-    keys_.encrypt(out, zipformat::kCryptHeaderSize);
+    header_[zipformat::kCryptHeaderSize - 1] = checkByte;
+    keys_.encrypt(header_, zipformat::kCryptHeaderSize);
     return {};
 }
 
