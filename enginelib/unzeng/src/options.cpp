@@ -8,33 +8,54 @@
 namespace zipread {
 namespace {
 
-// Applies one option element before the archive path; false if unknown.
-bool applyOption(std::string_view opt, Options &out, int &operations) {
-    if (opt == "-v") {
-        out.operation = Operation::List;
-        ++operations;
-    } else if (opt == "-t") {
-        out.operation = Operation::Test;
-        ++operations;
-    } else if (opt == "-z") {
-        out.operation = Operation::Comment;
-        ++operations;
-    } else if (opt == "-f") {
-        out.freshen = true;
-    } else if (opt == "-u") {
-        out.update = true;
-    } else if (opt == "-j") {
-        out.junkPaths = true;
-    } else if (opt == "-n") {
-        out.neverReplace = true;
-    } else if (opt == "-o") {
-        out.alwaysReplace = true;
-    } else if (opt == "-!") {
-        out.multidisk = true;
-    } else {
-        return false;
-    }
+using Flag = zipformat::OptionFlag<Options>;
+using zipformat::switchOn;
+
+template <Operation op> bool choose(Options &out, std::string_view) {
+    out.operation = op;
     return true;
+}
+constexpr int number(Operation op) {
+    return 1 + static_cast<int>(op);
+}
+
+bool directory(Options &out, std::string_view value) {
+    out.directory = value;
+    out.directoryGiven = true;
+    return true;
+}
+
+// Each option before the archive path and what it sets.
+const Flag kFlags[] = {
+    {"-v", choose<Operation::List>, false, number(Operation::List)},
+    {"-t", choose<Operation::Test>, false, number(Operation::Test)},
+    {"-z", choose<Operation::Comment>, false, number(Operation::Comment)},
+    {"-f", switchOn<&Options::freshen>},
+    {"-u", switchOn<&Options::update>},
+    {"-j", switchOn<&Options::junkPaths>},
+    {"-n", switchOn<&Options::neverReplace>},
+    {"-o", switchOn<&Options::alwaysReplace>},
+    {"-!", switchOn<&Options::multidisk>},
+    {"-d", directory, true},
+};
+
+// After the archive path: the file elements, then the "-#" and "-x"
+// sections, and a "-d" with its folder when none came before.
+void readSections(zipformat::ArgumentVector &args, Options &out) {
+    std::vector<std::string> *target = &out.names;
+    std::string_view e;
+    while (args.next(e)) {
+        if (e == "-x") {
+            target = &out.excludes;
+        } else if (e == "-#") {
+            target = &out.entries;
+        } else if (e == "-d" && !out.directoryGiven && args.value(e)) {
+            out.directory = e;
+            out.directoryGiven = true;
+        } else {
+            target->emplace_back(e);
+        }
+    }
 }
 
 } // namespace
@@ -45,35 +66,11 @@ zipformat::Status parseOptions(std::int32_t argc, char **argv, Options &out) {
     if (!args.open(argc, argv))
         return bad;
     out.password = args.password();
-    int operations = 0;
-    bool haveDirectory = false;
-    std::string_view e;
-    while (args.nextOption(e)) {
-        if (e == "-d") {
-            if (!args.value(e))
-                return bad;
-            out.directory = e;
-            haveDirectory = true;
-        } else if (!applyOption(e, out, operations)) {
-            return bad;
-        }
-    }
-    if (!args.next(e) || operations > 1)
+    std::string_view archive;
+    if (!zipformat::readOptions(args, kFlags, out) || !args.next(archive))
         return bad;
-    out.archive = e;
-    std::vector<std::string> *target = &out.names;
-    while (args.next(e)) {
-        if (e == "-x") {
-            target = &out.excludes;
-        } else if (e == "-#") {
-            target = &out.entries;
-        } else if (e == "-d" && !haveDirectory && args.value(e)) {
-            out.directory = e;
-            haveDirectory = true;
-        } else {
-            target->emplace_back(e);
-        }
-    }
+    out.archive = archive;
+    readSections(args, out);
     if (out.neverReplace && out.alwaysReplace)
         return bad;
     return {};

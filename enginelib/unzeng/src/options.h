@@ -17,6 +17,7 @@ struct Options {
     zipformat::SecretString password;
     std::string archive;
     std::string directory; // empty: the current folder
+    bool directoryGiven = false;
     std::vector<std::string> names;
     std::vector<std::string> entries; // "-#": entries by position and name
     std::vector<std::string> excludes;

@@ -69,127 +69,111 @@ std::vector<std::string> parseExtensionList(const std::string &text) {
     return result;
 }
 
-zipformat::Status parseOptions(std::int32_t argc, char **argv, Options &out) {
-    const zipformat::Status bad(ENGINE_BAD_ARGUMENTS);
-    zipformat::ArgumentVector args;
-    if (!args.open(argc, argv))
-        return bad;
+namespace {
 
-    Options opt;
-    opt.password = args.password();
-    bool sawDelete = false, sawFix = false, sawDate = false, sawComment = false;
-    std::string_view element;
-    while (args.nextOption(element)) {
-        const std::string a(element);
-        // An option's value, the next element; false when there is none.
-        std::string v;
-        auto value = [&]() {
-            if (!args.value(element))
-                return false;
-            v = element;
-            return true;
-        };
-        if (a.size() == 2 && a[1] >= '0' && a[1] <= '9') {
-            opt.level = a[1] - '0';
-        } else if (a == "-f") {
-            opt.mode = AddMode::Freshen;
-        } else if (a == "-u") {
-            opt.mode = AddMode::Update;
-        } else if (a == "-e") {
-            opt.encrypt = true;
-        } else if (a == "-Y") {
-            if (!value())
-                return bad;
-            const std::string method = lower(v);
-            if (method == "zipcrypto")
-                opt.aesStrength = 0;
-            else if (method == "aes128")
-                opt.aesStrength = 1;
-            else if (method == "aes192")
-                opt.aesStrength = 2;
-            else if (method == "aes256")
-                opt.aesStrength = zipformat::kAesStrength256;
-            else
-                return bad;
-        } else if (a == "-m") {
-            opt.move = true;
-        } else if (a == "-S") {
-            opt.hidden = true;
-        } else if (a == "-D") {
-            opt.dirEntries = true;
-        } else if (a == "-$") {
-            // No volume labels on this system: accepted, without effect.
-        } else if (a == "-!") {
-            opt.multidisk = true;
-        } else if (a == "-&") {
-            opt.clearDisks = true;
-        } else if (a == "-s") {
-            if (!value())
-                return bad;
-            char *end = nullptr;
-            errno = 0;
-            const unsigned long long n = std::strtoull(v.c_str(), &end, 10);
-            // Info-ZIP's smallest split; anything less is mostly headers.
-            if (v.empty() || !std::isdigit(static_cast<unsigned char>(v[0])) || *end != '\0' ||
-                errno != 0 || n < 65536)
-                return bad;
-            opt.pieceSize = n;
-        } else if (a == "-r") {
-            opt.recurse = true;
-        } else if (a == "-j") {
-            opt.junkPaths = true;
-        } else if (a == "-y") {
-            opt.storeLinks = true;
-        } else if (a == "-g") {
-            opt.grow = true;
-        } else if (a == "-b") {
-            if (!value())
-                return bad;
-            opt.tempDir = v;
-        } else if (a == "-n") {
-            if (!value())
-                return bad;
-            opt.storedExtensions = parseExtensionList(v);
-        } else if (a == "-t") {
-            if (!value() || !parseMmddyy(v, opt.earliest))
-                return bad;
-            opt.hasEarliest = true;
-        } else if (a == "-d") {
-            sawDelete = true;
-        } else if (a == "-F") {
-            sawFix = true;
-        } else if (a == "-FF") {
-            sawFix = true;
-            opt.aggressiveFix = true;
-        } else if (a == "-o") {
-            sawDate = true;
-        } else if (a == "-z") {
-            sawComment = true;
-        } else {
-            return bad;
-        }
-    }
-    if (!args.next(element))
-        return bad;
-    opt.archive = element;
-    if (opt.archive.empty())
-        return bad;
+using Flag = zipformat::OptionFlag<Options>;
+using zipformat::switchOn;
 
-    const int operations = int(sawDelete) + int(sawFix) + int(sawDate) + int(sawComment);
-    if (operations > 1)
-        return bad;
-    if (sawDelete)
-        opt.operation = Operation::Delete;
-    else if (sawFix)
-        opt.operation = Operation::Fix;
-    else if (sawDate)
-        opt.operation = Operation::Date;
-    else if (sawComment)
-        opt.operation = Operation::Comment;
+template <Operation op> bool choose(Options &out, std::string_view) {
+    out.operation = op;
+    return true;
+}
+constexpr int number(Operation op) {
+    return 1 + static_cast<int>(op);
+}
 
-    // File elements, then optional sections: entries by identity, includes,
-    // excludes.
+bool aggressiveFix(Options &out, std::string_view) {
+    out.aggressiveFix = true;
+    return choose<Operation::Fix>(out, {});
+}
+
+template <AddMode mode> bool addMode(Options &out, std::string_view) {
+    out.mode = mode;
+    return true;
+}
+
+bool encryption(Options &out, std::string_view value) {
+    const std::string method = lower(std::string(value));
+    if (method == "zipcrypto")
+        out.aesStrength = 0;
+    else if (method == "aes128")
+        out.aesStrength = 1;
+    else if (method == "aes192")
+        out.aesStrength = 2;
+    else if (method == "aes256")
+        out.aesStrength = zipformat::kAesStrength256;
+    else
+        return false;
+    return true;
+}
+
+bool pieceSize(Options &out, std::string_view value) {
+    const std::string v(value);
+    char *end = nullptr;
+    errno = 0;
+    const unsigned long long n = std::strtoull(v.c_str(), &end, 10);
+    // Info-ZIP's smallest split; anything less is mostly headers.
+    if (v.empty() || !std::isdigit(static_cast<unsigned char>(v[0])) || *end != '\0' ||
+        errno != 0 || n < 65536)
+        return false;
+    out.pieceSize = n;
+    return true;
+}
+
+bool storedExtensions(Options &out, std::string_view value) {
+    out.storedExtensions = parseExtensionList(std::string(value));
+    return true;
+}
+
+bool earliest(Options &out, std::string_view value) {
+    return out.hasEarliest = parseMmddyy(std::string(value), out.earliest);
+}
+
+// No volume labels on this system: accepted, without effect.
+bool volumeLabel(Options &, std::string_view) {
+    return true;
+}
+
+// "-0" to "-9": the compression level.
+bool level(Options &out, std::string_view element) {
+    if (element.size() != 2 || element[1] < '0' || element[1] > '9')
+        return false;
+    out.level = element[1] - '0';
+    return true;
+}
+
+// Each option before the archive path and what it sets.
+const Flag kFlags[] = {
+    {"-f", addMode<AddMode::Freshen>},
+    {"-u", addMode<AddMode::Update>},
+    {"-e", switchOn<&Options::encrypt>},
+    {"-Y", encryption, true},
+    {"-m", switchOn<&Options::move>},
+    {"-S", switchOn<&Options::hidden>},
+    {"-D", switchOn<&Options::dirEntries>},
+    {"-$", volumeLabel},
+    {"-!", switchOn<&Options::multidisk>},
+    {"-&", switchOn<&Options::clearDisks>},
+    {"-s", pieceSize, true},
+    {"-r", switchOn<&Options::recurse>},
+    {"-j", switchOn<&Options::junkPaths>},
+    {"-g", switchOn<&Options::grow>},
+    {"-y", switchOn<&Options::storeLinks>},
+    {"-b", zipformat::takeValue<&Options::tempDir>, true},
+    {"-n", storedExtensions, true},
+    {"-t", earliest, true},
+    {"-d", choose<Operation::Delete>, false, number(Operation::Delete)},
+    {"-F", choose<Operation::Fix>, false, number(Operation::Fix)},
+    {"-FF", aggressiveFix, false, number(Operation::Fix)},
+    {"-o", choose<Operation::Date>, false, number(Operation::Date)},
+    {"-z", choose<Operation::Comment>, false, number(Operation::Comment)},
+};
+
+// After the archive path: the file elements, then the sections of entries
+// by identity ("-#"), includes ("-i") and excludes ("-x").
+void readSections(zipformat::ArgumentVector &args, Options &opt) {
     std::vector<std::string> *target = &opt.files;
+    std::string_view element;
     while (args.next(element)) {
         if (element == "-#") {
             target = &opt.entries;
@@ -201,6 +185,22 @@ zipformat::Status parseOptions(std::int32_t argc, char **argv, Options &out) {
             target->emplace_back(element);
         }
     }
+}
+
+} // namespace
+
+zipformat::Status parseOptions(std::int32_t argc, char **argv, Options &out) {
+    const zipformat::Status bad(ENGINE_BAD_ARGUMENTS);
+    zipformat::ArgumentVector args;
+    if (!args.open(argc, argv))
+        return bad;
+    Options opt;
+    opt.password = args.password();
+    std::string_view archive;
+    if (!zipformat::readOptions(args, kFlags, opt, level) || !args.next(archive) || archive.empty())
+        return bad;
+    opt.archive = archive;
+    readSections(args, opt);
     out = std::move(opt);
     return {};
 }

@@ -58,4 +58,56 @@ TEST(ArgumentVector, ReadsPasswordOptionsArchiveAndFileElements) {
     }
 }
 
+struct Read {
+    bool verbose = false;
+    int operation = 0;
+    std::string folder;
+};
+
+template <int op> bool choose(Read &out, std::string_view) {
+    out.operation = op;
+    return true;
+}
+
+// The flag table both engines read their options through.
+TEST(ArgumentVector, OptionsReadThroughAFlagTable) {
+    const zipformat::OptionFlag<Read> flags[] = {
+        {"-v", zipformat::switchOn<&Read::verbose>},
+        {"-d", zipformat::takeValue<&Read::folder>, true},
+        {"-t", choose<1>, false, 1},
+        {"-T", choose<1>, false, 1}, // another spelling of the same operation
+        {"-z", choose<2>, false, 2},
+    };
+    struct Case {
+        std::vector<const char *> argv;
+        bool read;
+        int operation; // what was chosen, when read
+        const char *folder;
+    };
+    const Case cases[] = {
+        {{"", "-v", "-d", "out", "-t", "a.zip"}, true, 1, "out"},
+        {{"", "-t", "-T", "-t", "a.zip"}, true, 1, ""},
+        {{"", "-z", "a.zip"}, true, 2, ""},
+        {{"", "-t", "-z", "a.zip"}, false, 0, ""},
+        {{"", "-q", "a.zip"}, false, 0, ""},
+        {{"", "-d"}, false, 0, ""},
+    };
+    for (const Case &c : cases) {
+        std::vector<char *> argv;
+        for (const char *a : c.argv)
+            argv.push_back(const_cast<char *>(a));
+        zipformat::ArgumentVector args;
+        ASSERT_TRUE(args.open(static_cast<std::int32_t>(argv.size()), argv.data()));
+        Read out;
+        ASSERT_EQ(zipformat::readOptions(args, flags, out), c.read) << c.argv[1];
+        if (!c.read)
+            continue;
+        std::string_view archive;
+        EXPECT_TRUE(args.next(archive) && archive == "a.zip") << c.argv[1];
+        EXPECT_EQ(out.operation, c.operation) << c.argv[1];
+        EXPECT_EQ(out.folder, c.folder) << c.argv[1];
+        EXPECT_EQ(out.verbose, c.argv[1] == std::string_view("-v"));
+    }
+}
+
 } // namespace

@@ -3,7 +3,9 @@
 // elements. What each option means is the reading engine's.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 namespace zipformat {
@@ -31,5 +33,58 @@ private:
     char **argv_ = nullptr;
     std::int32_t at_ = 1;
 };
+
+// One option of an engine's vector and what it does to the options being
+// read. An option with a value takes the next element; `apply` refuses a
+// value that makes no sense. An option that chooses the operation has an
+// `operation` number other than 0, shared by the options that choose the
+// same one: a vector may repeat an operation but not name two.
+template <class Options> struct OptionFlag {
+    std::string_view element;
+    bool (*apply)(Options &out, std::string_view value);
+    bool takesValue = false;
+    int operation = 0;
+};
+
+// The `apply` of an option that switches a bool member on, and of one whose
+// value a string member takes.
+template <auto Member, class Options> bool switchOn(Options &out, std::string_view) {
+    out.*Member = true;
+    return true;
+}
+template <auto Member, class Options> bool takeValue(Options &out, std::string_view value) {
+    out.*Member = value;
+    return true;
+}
+
+// Reads the option elements up to the archive path through `flags`; an
+// element not in the table goes to `other` when given. False at an unknown
+// option, a missing or refused value, or a second operation.
+template <class Options, std::size_t N>
+bool readOptions(ArgumentVector &args, const OptionFlag<Options> (&flags)[N], Options &out,
+                 bool (*other)(Options &, std::string_view) = nullptr) {
+    int operation = 0;
+    std::string_view element;
+    while (args.nextOption(element)) {
+        const auto *flag = std::find_if(std::begin(flags), std::end(flags),
+                                        [&](const auto &f) { return f.element == element; });
+        if (flag == std::end(flags)) {
+            if (other == nullptr || !other(out, element))
+                return false;
+            continue;
+        }
+        std::string_view value;
+        if (flag->takesValue && !args.value(value))
+            return false;
+        if (!flag->apply(out, value))
+            return false;
+        if (flag->operation != 0) {
+            if (operation != 0 && operation != flag->operation)
+                return false;
+            operation = flag->operation;
+        }
+    }
+    return true;
+}
 
 } // namespace zipformat
