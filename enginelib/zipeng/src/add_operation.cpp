@@ -74,25 +74,22 @@ void moveSources(const std::vector<NewEntry> &items, const std::vector<WrittenEn
         ::rmdir(it->c_str());
 }
 
-} // namespace
-
-zipformat::Status runAdd(const Options &opt, Messenger &msg) {
+// Refusals before anything is read: nothing named, or encryption without a
+// password.
+zipformat::Status checkRequest(const Options &opt) {
     if (opt.files.empty())
         return zipformat::Status(ENGINE_NOTHING_MATCHED);
     if (opt.encrypt && opt.password.empty())
         return zipformat::Status(ENGINE_BAD_ARGUMENTS);
+    return {};
+}
 
-    Collection col;
-    if (zipformat::Status s = collectFiles(opt, col); s.failed())
-        return s; // 370 before anything is touched
-    if (opt.move && wouldRemoveCurrentFolder(col))
-        return zipformat::Status(ENGINE_REMOVES_PARENT);
-
-    // A set is only ever written new: adding to one that already has
-    // entries would mean rewriting disks that may be long gone.
+// The archive added to, null when there is none yet. A set is only ever
+// written new: adding to one that already has entries would mean rewriting
+// disks that may be long gone.
+zipformat::Status openSource(const Options &opt, std::unique_ptr<SourceArchive> &source) {
     if (opt.multidisk && opt.mode != AddMode::Plain)
         return zipformat::Status(ENGINE_MULTIDISK_REFUSED);
-    std::unique_ptr<SourceArchive> source;
     if (zipformat::Status s = SourceArchive::open(opt.archive, source); s.failed()) {
         if (opt.multidisk && s.code() == ENGINE_SPANNED)
             return zipformat::Status(ENGINE_MULTIDISK_REFUSED);
@@ -100,35 +97,44 @@ zipformat::Status runAdd(const Options &opt, Messenger &msg) {
     }
     if (opt.multidisk && source && !source->entries().empty())
         return zipformat::Status(ENGINE_MULTIDISK_REFUSED);
+    return {};
+}
 
-    // Never add the archive to itself.
-    struct stat ast {};
-    const bool archiveExists = ::stat(opt.archive.c_str(), &ast) == 0;
-
+// The files to write, each with the old entries it replaces.
+struct Plan {
+    std::vector<NewEntry> items;
+    std::vector<const std::vector<std::size_t> *> replaces; // per item: the old entries, or null
     // By the name the user sees: an entry stored as CP437 "\x80.txt" or as
     // "dir\f.txt" is the one a file "Ç.txt" or "dir/f.txt" replaces. Where
     // several entries show the same name, a new file replaces them all,
     // leaving one entry of that name; update compares with the first.
     std::map<std::string, std::vector<std::size_t>> existing;
+    bool skipped = false;
+};
+
+// Which collected files are written, after the collector's skips are
+// reported: not the archive itself, and under "-f" and "-u" only files newer
+// than their entries.
+zipformat::Status planEntries(const Options &opt, const Collection &col,
+                              const SourceArchive *source, Messenger &msg, Plan &plan) {
     if (source)
         for (std::size_t i = 0; i < source->entries().size(); ++i)
-            existing[source->entries()[i].name].push_back(i);
-
-    bool skipped = false;
+            plan.existing[source->entries()[i].name].push_back(i);
     for (const auto &s : col.skips) {
         msg.skip(s.name, s.reason);
-        skipped = true;
+        plan.skipped = true;
     }
     if (zipformat::Status s = msg.checkAbort(); s.failed())
         return s;
 
-    std::vector<NewEntry> items;
-    std::vector<const std::vector<std::size_t> *> replaces; // per item: the old entries, or null
+    // Never add the archive to itself.
+    struct stat ast {};
+    const bool archiveExists = ::stat(opt.archive.c_str(), &ast) == 0;
     for (const auto &c : col.items) {
         if (archiveExists && c.st.st_dev == ast.st_dev && c.st.st_ino == ast.st_ino)
             continue;
-        auto it = existing.find(c.storedName);
-        const bool present = it != existing.end();
+        auto it = plan.existing.find(c.storedName);
+        const bool present = source != nullptr && it != plan.existing.end();
         if (opt.mode == AddMode::Freshen && !present)
             continue;
         if (present && opt.mode != AddMode::Plain) {
@@ -136,43 +142,42 @@ zipformat::Status runAdd(const Options &opt, Messenger &msg) {
             if (c.isDir || !isNewer(c, e)) {
                 if (c.named && !c.isDir) {
                     msg.skip(c.storedName, ENGINE_SKIP_UP_TO_DATE);
-                    skipped = true;
+                    plan.skipped = true;
                 }
                 continue;
             }
         }
-        items.push_back(NewEntry{&c, present});
-        replaces.push_back(present ? &it->second : nullptr);
+        plan.items.push_back(NewEntry{&c, present});
+        plan.replaces.push_back(present ? &it->second : nullptr);
     }
-    if (zipformat::Status s = msg.checkAbort(); s.failed())
-        return s;
-    if (items.empty()) {
-        if (skipped)
-            return zipformat::Status(ENGINE_SOME_SKIPPED);
-        return zipformat::Status(col.items.empty() ? ENGINE_NOTHING_MATCHED : ENGINE_OK);
-    }
+    return msg.checkAbort();
+}
 
-    std::unique_ptr<ArchiveWriter> made;
+zipformat::Status openWriter(const Options &opt, SourceArchive *source, const Plan &plan,
+                             Messenger &msg, std::unique_ptr<ArchiveWriter> &made) {
     if (opt.multidisk) {
         SpanSettings span;
         span.archive = opt.archive;
         span.pieceSize = opt.pieceSize;
         span.clearOld = opt.clearDisks;
         made = std::make_unique<ArchiveWriter>(std::make_unique<SpanWriter>(span, msg));
-    } else if (zipformat::Status s = ArchiveWriter::open(opt.archive, source.get(), opt.grow,
-                                                         opt.tempDir, roomFor(items), made);
-               s.failed()) {
-        return s;
+        return {};
     }
-    ArchiveWriter &writer = *made;
-    std::vector<bool> replaced(source ? source->entries().size() : 0, false);
-    for (const auto *olds : replaces)
+    return ArchiveWriter::open(opt.archive, source, opt.grow, opt.tempDir, roomFor(plan.items),
+                               made);
+}
+
+using OldRecords = std::vector<std::optional<CentralRecord>>;
+
+// Old entries first, in their order (a raw copy in temporary mode), except
+// those a new file replaces.
+zipformat::Status keepOldEntries(const Plan &plan, ArchiveWriter &writer, Messenger &msg,
+                                 OldRecords &oldRecords) {
+    std::vector<bool> replaced(oldRecords.size(), false);
+    for (const auto *olds : plan.replaces)
         if (olds != nullptr)
             for (std::size_t old : *olds)
                 replaced[old] = true;
-
-    // Old entries first, in their order (a raw copy in temporary mode).
-    std::vector<std::optional<CentralRecord>> oldRecords(replaced.size());
     for (std::size_t i = 0; i < replaced.size(); ++i) {
         if (replaced[i])
             continue;
@@ -181,21 +186,22 @@ zipformat::Status runAdd(const Options &opt, Messenger &msg) {
             return s;
         oldRecords[i] = std::move(rec);
     }
+    return {};
+}
 
-    std::vector<WrittenEntry> written;
-    if (zipformat::Status s = writeNewEntries(opt, items, writer, msg, written); s.failed())
-        return s;
-
-    // The directory: old entries in their places (replaced ones by the new
-    // record, in the place of the first), then the new ones. Entries whose
-    // file could not be read keep their old versions.
-    std::vector<std::optional<CentralRecord>> newForOld(replaced.size());
+// The directory: old entries in their places (replaced ones by the new
+// record, in the place of the first), then the new ones. Entries whose
+// file could not be read keep their old versions.
+zipformat::Status buildDirectory(Plan &plan, std::vector<WrittenEntry> &written,
+                                 ArchiveWriter &writer, Messenger &msg, OldRecords &oldRecords,
+                                 std::vector<CentralRecord> &directory) {
+    OldRecords newForOld(oldRecords.size());
     std::vector<CentralRecord> appended;
-    for (std::size_t i = 0; i < items.size(); ++i) {
+    for (std::size_t i = 0; i < plan.items.size(); ++i) {
         if (!written[i].record) {
-            skipped = true;
-            if (replaces[i] != nullptr) {
-                for (std::size_t old : *replaces[i]) {
+            plan.skipped = true;
+            if (plan.replaces[i] != nullptr) {
+                for (std::size_t old : *plan.replaces[i]) {
                     CentralRecord rec;
                     if (zipformat::Status s = writer.keep(old, msg, rec); s.failed())
                         return s;
@@ -204,14 +210,13 @@ zipformat::Status runAdd(const Options &opt, Messenger &msg) {
             }
             continue;
         }
-        if (replaces[i] != nullptr)
-            newForOld[replaces[i]->front()] = std::move(*written[i].record);
+        if (plan.replaces[i] != nullptr)
+            newForOld[plan.replaces[i]->front()] = std::move(*written[i].record);
         else
             appended.push_back(std::move(*written[i].record));
     }
-    std::vector<CentralRecord> directory;
-    directory.reserve(replaced.size() + appended.size());
-    for (std::size_t i = 0; i < replaced.size(); ++i) {
+    directory.reserve(oldRecords.size() + appended.size());
+    for (std::size_t i = 0; i < oldRecords.size(); ++i) {
         if (newForOld[i])
             directory.push_back(std::move(*newForOld[i]));
         else if (oldRecords[i])
@@ -219,15 +224,52 @@ zipformat::Status runAdd(const Options &opt, Messenger &msg) {
     }
     for (auto &rec : appended)
         directory.push_back(std::move(rec));
-    if (zipformat::Status s = msg.checkAbort(); s.failed())
+    return msg.checkAbort();
+}
+
+} // namespace
+
+zipformat::Status runAdd(const Options &opt, Messenger &msg) {
+    if (zipformat::Status s = checkRequest(opt); s.failed())
         return s;
-    if (zipformat::Status s = writer.finish(directory, source ? source->comment() : std::string());
+    Collection col;
+    if (zipformat::Status s = collectFiles(opt, col); s.failed())
+        return s; // 370 before anything is touched
+    if (opt.move && wouldRemoveCurrentFolder(col))
+        return zipformat::Status(ENGINE_REMOVES_PARENT);
+    std::unique_ptr<SourceArchive> source;
+    if (zipformat::Status s = openSource(opt, source); s.failed())
+        return s;
+
+    Plan plan;
+    if (zipformat::Status s = planEntries(opt, col, source.get(), msg, plan); s.failed())
+        return s;
+    if (plan.items.empty()) {
+        if (plan.skipped)
+            return zipformat::Status(ENGINE_SOME_SKIPPED);
+        return zipformat::Status(col.items.empty() ? ENGINE_NOTHING_MATCHED : ENGINE_OK);
+    }
+
+    std::unique_ptr<ArchiveWriter> writer;
+    if (zipformat::Status s = openWriter(opt, source.get(), plan, msg, writer); s.failed())
+        return s;
+    OldRecords oldRecords(source ? source->entries().size() : 0);
+    if (zipformat::Status s = keepOldEntries(plan, *writer, msg, oldRecords); s.failed())
+        return s;
+    std::vector<WrittenEntry> written;
+    if (zipformat::Status s = writeNewEntries(opt, plan.items, *writer, msg, written); s.failed())
+        return s;
+    std::vector<CentralRecord> directory;
+    if (zipformat::Status s = buildDirectory(plan, written, *writer, msg, oldRecords, directory);
+        s.failed())
+        return s;
+    if (zipformat::Status s = writer->finish(directory, source ? source->comment() : std::string());
         s.failed())
         return s;
 
     if (opt.move)
-        moveSources(items, written, col);
-    return zipformat::Status(skipped ? ENGINE_SOME_SKIPPED : ENGINE_OK);
+        moveSources(plan.items, written, col);
+    return zipformat::Status(plan.skipped ? ENGINE_SOME_SKIPPED : ENGINE_OK);
 }
 
 } // namespace zipwrite
