@@ -9,15 +9,9 @@ namespace zipread {
 namespace {
 
 using Flag = zipformat::OptionFlag<Options>;
+using zipformat::chooseOperation;
+using zipformat::operationNumber;
 using zipformat::switchOn;
-
-template <Operation op> bool choose(Options &out, std::string_view) {
-    out.operation = op;
-    return true;
-}
-constexpr int number(Operation op) {
-    return 1 + static_cast<int>(op);
-}
 
 bool directory(Options &out, std::string_view value) {
     out.directory = value;
@@ -27,9 +21,9 @@ bool directory(Options &out, std::string_view value) {
 
 // Each option before the archive path and what it sets.
 const Flag kFlags[] = {
-    {"-v", choose<Operation::List>, false, number(Operation::List)},
-    {"-t", choose<Operation::Test>, false, number(Operation::Test)},
-    {"-z", choose<Operation::Comment>, false, number(Operation::Comment)},
+    {"-v", chooseOperation<Operation::List>, false, operationNumber(Operation::List)},
+    {"-t", chooseOperation<Operation::Test>, false, operationNumber(Operation::Test)},
+    {"-z", chooseOperation<Operation::Comment>, false, operationNumber(Operation::Comment)},
     {"-f", switchOn<&Options::freshen>},
     {"-u", switchOn<&Options::update>},
     {"-j", switchOn<&Options::junkPaths>},
@@ -39,23 +33,15 @@ const Flag kFlags[] = {
     {"-d", directory, true},
 };
 
-// After the archive path: the file elements, then the "-#" and "-x"
-// sections, and a "-d" with its folder when none came before.
-void readSections(zipformat::ArgumentVector &args, Options &out) {
-    std::vector<std::string> *target = &out.names;
-    std::string_view e;
-    while (args.next(e)) {
-        if (e == "-x") {
-            target = &out.excludes;
-        } else if (e == "-#") {
-            target = &out.entries;
-        } else if (e == "-d" && !out.directoryGiven && args.value(e)) {
-            out.directory = e;
-            out.directoryGiven = true;
-        } else {
-            target->emplace_back(e);
-        }
-    }
+// After the archive path, the file elements come first.
+const zipformat::Section<Options> kSections[] = {
+    {"-x", &Options::excludes},
+    {"-#", &Options::entries},
+};
+
+// A "-d" with its folder may follow the file elements when none came before.
+bool lateDirectory(zipformat::ArgumentVector &args, Options &out, std::string_view element) {
+    return element == "-d" && !out.directoryGiven && args.value(element) && directory(out, element);
 }
 
 } // namespace
@@ -63,14 +49,11 @@ void readSections(zipformat::ArgumentVector &args, Options &out) {
 zipformat::Status parseOptions(std::int32_t argc, char **argv, Options &out) {
     const zipformat::Status bad(ENGINE_BAD_ARGUMENTS);
     zipformat::ArgumentVector args;
-    if (!args.open(argc, argv))
-        return bad;
-    out.password = args.password();
     std::string_view archive;
-    if (!zipformat::readOptions(args, kFlags, out) || !args.next(archive))
+    if (!zipformat::readHead(args, argc, argv, kFlags, out, archive))
         return bad;
     out.archive = archive;
-    readSections(args, out);
+    zipformat::readSections(args, kSections, &Options::names, out, lateDirectory);
     if (out.neverReplace && out.alwaysReplace)
         return bad;
     return {};

@@ -72,19 +72,13 @@ std::vector<std::string> parseExtensionList(const std::string &text) {
 namespace {
 
 using Flag = zipformat::OptionFlag<Options>;
+using zipformat::chooseOperation;
+using zipformat::operationNumber;
 using zipformat::switchOn;
-
-template <Operation op> bool choose(Options &out, std::string_view) {
-    out.operation = op;
-    return true;
-}
-constexpr int number(Operation op) {
-    return 1 + static_cast<int>(op);
-}
 
 bool aggressiveFix(Options &out, std::string_view) {
     out.aggressiveFix = true;
-    return choose<Operation::Fix>(out, {});
+    return chooseOperation<Operation::Fix>(out, {});
 }
 
 template <AddMode mode> bool addMode(Options &out, std::string_view) {
@@ -162,29 +156,23 @@ const Flag kFlags[] = {
     {"-b", zipformat::takeValue<&Options::tempDir>, true},
     {"-n", storedExtensions, true},
     {"-t", earliest, true},
-    {"-d", choose<Operation::Delete>, false, number(Operation::Delete)},
-    {"-F", choose<Operation::Fix>, false, number(Operation::Fix)},
-    {"-FF", aggressiveFix, false, number(Operation::Fix)},
-    {"-o", choose<Operation::Date>, false, number(Operation::Date)},
-    {"-z", choose<Operation::Comment>, false, number(Operation::Comment)},
+    {"-d", chooseOperation<Operation::Delete>, false, operationNumber(Operation::Delete)},
+    {"-F", chooseOperation<Operation::Fix>, false, operationNumber(Operation::Fix)},
+    {"-FF", aggressiveFix, false, operationNumber(Operation::Fix)},
+    {"-o", chooseOperation<Operation::Date>, false, operationNumber(Operation::Date)},
+    {"-z", chooseOperation<Operation::Comment>, false, operationNumber(Operation::Comment)},
 };
 
-// After the archive path: the file elements, then the sections of entries
-// by identity ("-#"), includes ("-i") and excludes ("-x").
-void readSections(zipformat::ArgumentVector &args, Options &opt) {
-    std::vector<std::string> *target = &opt.files;
-    std::string_view element;
-    while (args.next(element)) {
-        if (element == "-#") {
-            target = &opt.entries;
-        } else if (element == "-i") {
-            target = &opt.includes;
-        } else if (element == "-x") {
-            target = &opt.excludes;
-        } else if (!element.empty()) {
-            target->emplace_back(element);
-        }
-    }
+// After the archive path, the file elements come first.
+const zipformat::Section<Options> kSections[] = {
+    {"-#", &Options::entries},
+    {"-i", &Options::includes},
+    {"-x", &Options::excludes},
+};
+
+// Empty elements name nothing.
+bool dropEmpty(zipformat::ArgumentVector &, Options &, std::string_view element) {
+    return element.empty();
 }
 
 } // namespace
@@ -192,15 +180,12 @@ void readSections(zipformat::ArgumentVector &args, Options &opt) {
 zipformat::Status parseOptions(std::int32_t argc, char **argv, Options &out) {
     const zipformat::Status bad(ENGINE_BAD_ARGUMENTS);
     zipformat::ArgumentVector args;
-    if (!args.open(argc, argv))
-        return bad;
     Options opt;
-    opt.password = args.password();
     std::string_view archive;
-    if (!zipformat::readOptions(args, kFlags, opt, level) || !args.next(archive) || archive.empty())
+    if (!zipformat::readHead(args, argc, argv, kFlags, opt, archive, level) || archive.empty())
         return bad;
     opt.archive = archive;
-    readSections(args, opt);
+    zipformat::readSections(args, kSections, &Options::files, opt, dropEmpty);
     out = std::move(opt);
     return {};
 }

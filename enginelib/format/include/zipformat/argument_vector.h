@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace zipformat {
 
@@ -57,6 +59,16 @@ template <auto Member, class Options> bool takeValue(Options &out, std::string_v
     return true;
 }
 
+// The `apply` of an option that chooses the operation `op`, and the
+// operation number of its row.
+template <auto op, class Options> bool chooseOperation(Options &out, std::string_view) {
+    out.operation = op;
+    return true;
+}
+template <class Operation> constexpr int operationNumber(Operation op) {
+    return 1 + static_cast<int>(op);
+}
+
 // Reads the option elements up to the archive path through `flags`; an
 // element not in the table goes to `other` when given. False at an unknown
 // option, a missing or refused value, or a second operation.
@@ -85,6 +97,45 @@ bool readOptions(ArgumentVector &args, const OptionFlag<Options> (&flags)[N], Op
         }
     }
     return true;
+}
+
+// The password, the options through `flags` (and `other`), and the archive
+// path: the head of every ordinary vector. False when one of them is
+// wrong or missing.
+template <class Options, std::size_t N>
+bool readHead(ArgumentVector &args, std::int32_t argc, char **argv,
+              const OptionFlag<Options> (&flags)[N], Options &out, std::string_view &archive,
+              bool (*other)(Options &, std::string_view) = nullptr) {
+    if (!args.open(argc, argv))
+        return false;
+    out.password = args.password();
+    return readOptions(args, flags, out, other) && args.next(archive);
+}
+
+// One section of the elements after the archive path: the element that
+// starts it, and the list its elements go to.
+template <class Options> struct Section {
+    std::string_view element;
+    std::vector<std::string> Options::*list;
+};
+
+// Reads the elements after the archive path into the list of the section
+// they are in, `first` until a section starts. `other` may take an element
+// (and the ones after it) first; true when it did.
+template <class Options, std::size_t N>
+void readSections(ArgumentVector &args, const Section<Options> (&sections)[N],
+                  std::vector<std::string> Options::*first, Options &out,
+                  bool (*other)(ArgumentVector &, Options &, std::string_view) = nullptr) {
+    std::vector<std::string> *list = &(out.*first);
+    std::string_view element;
+    while (args.next(element)) {
+        const auto *section = std::find_if(std::begin(sections), std::end(sections),
+                                           [&](const auto &s) { return s.element == element; });
+        if (section != std::end(sections))
+            list = &(out.*(section->list));
+        else if (other == nullptr || !other(args, out, element))
+            list->emplace_back(element);
+    }
 }
 
 } // namespace zipformat
