@@ -141,14 +141,8 @@ zipformat::Status writeEntries(const zipformat::Archive &a, const std::vector<Lo
                                                       localExtra.data(), localExtra.size()))
             localExtra.clear();
         LocalFields lf;
+        static_cast<HeaderFields &>(lf) = rec;
         lf.name = &rec.name;
-        lf.needed = rec.needed;
-        lf.flags = rec.flags;
-        lf.method = rec.method;
-        lf.dosTime = rec.dosTime;
-        lf.crc = rec.crc;
-        lf.compressedSize = rec.compressedSize;
-        lf.size = rec.size;
         lf.zip64 =
             rec.size >= zipformat::kZip64Limit || rec.compressedSize >= zipformat::kZip64Limit;
         lf.extra = withoutZip64(localExtra);

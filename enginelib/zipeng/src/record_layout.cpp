@@ -94,14 +94,8 @@ std::string centralHeader(const CentralRecord &rec) {
 
 CentralRecord centralRecordOf(const LocalFields &local, std::uint64_t localOffset) {
     CentralRecord rec;
+    static_cast<HeaderFields &>(rec) = local;
     rec.name = *local.name;
-    rec.needed = local.needed;
-    rec.flags = local.flags;
-    rec.method = local.method;
-    rec.dosTime = local.dosTime;
-    rec.crc = local.crc;
-    rec.compressedSize = local.compressedSize;
-    rec.size = local.size;
     rec.localOffset = localOffset;
     rec.extra = local.extra;
     return rec;

@@ -15,10 +15,8 @@ void putLe32(std::string &out, std::uint32_t v);
 void putLe64(std::string &out, std::uint64_t v);
 void patchLe32(std::string &out, std::size_t at, std::uint32_t v);
 
-// The central directory entry of one entry, as it will be written.
-struct CentralRecord {
-    std::string name; // raw bytes
-    std::uint16_t madeBy = zipformat::kMadeByUnix;
+// What a local header and a central record of an entry both say.
+struct HeaderFields {
     std::uint16_t needed = zipformat::kVersionDeflate;
     std::uint16_t flags = 0;
     std::uint16_t method = zipformat::kMethodDeflate;
@@ -26,6 +24,12 @@ struct CentralRecord {
     std::uint32_t crc = 0;
     std::uint64_t compressedSize = 0;
     std::uint64_t size = 0;
+};
+
+// The central directory entry of one entry, as it will be written.
+struct CentralRecord : HeaderFields {
+    std::string name; // raw bytes
+    std::uint16_t madeBy = zipformat::kMadeByUnix;
     std::uint64_t localOffset = 0;
     std::uint32_t disk = 0; // piece of a set that holds the local header
     std::uint16_t internalAttr = 0;
@@ -41,15 +45,8 @@ std::string extendedTimestamp(std::time_t mtime);
 
 // The fields of a new local header. When zip64 is set, the header carries a
 // ZIP64 extra field with both sizes (needed when they may reach 4 GiB).
-struct LocalFields {
+struct LocalFields : HeaderFields {
     const std::string *name = nullptr;
-    std::uint16_t needed = zipformat::kVersionDeflate;
-    std::uint16_t flags = 0;
-    std::uint16_t method = zipformat::kMethodDeflate;
-    std::uint32_t dosTime = 0;
-    std::uint32_t crc = 0;
-    std::uint64_t compressedSize = 0;
-    std::uint64_t size = 0;
     bool zip64 = false;
     std::string extra; // other extra fields
 };
