@@ -79,5 +79,8 @@ action() {
 action extract-here "$work/fixture.zip"
 [ -f "$work/fixture/docs/words.txt" ] || fail "Extract Here made no fixture/ folder"
 action add-to-zip "$work/added.txt"
-run "$prefix/bin/tarnwick-cli" list added.zip | grep -q ' added.txt$' || fail "added.zip"
+# Read whole first: grep -q stops reading at the match, and the tool's write
+# into the closed pipe would fail the pipeline.
+listing="$(run "$prefix/bin/tarnwick-cli" list added.zip)"
+grep -q ' added.txt$' <<<"$listing" || fail "added.zip holds: $listing"
 echo "installed layout under $prefix: OK"
