@@ -52,7 +52,7 @@ void CopyArchive1Click(TCommandHost &form) {
     const QString target = PickTarget(form, QStringLiteral("Copy Archive To"));
     if (target.isEmpty())
         return;
-    const QString source = form.Session().MainZip.ZipFileName;
+    const QString source = form.Session().ArchivePath();
     // Copying a file onto itself would only ever destroy it.
     if (platform::IsSameFile(source, target)) {
         platform::ShowUnexpectedError(QStringLiteral("The archive cannot be copied onto itself"));
@@ -67,7 +67,7 @@ void RenameArchive1Click(TCommandHost &form) {
     const QString target = PickTarget(form, QStringLiteral("Rename Archive To"));
     if (target.isEmpty())
         return;
-    const QString old = form.Session().MainZip.ZipFileName;
+    const QString old = form.Session().ArchivePath();
     // Moved first: when the move fails the archive stays open where it is,
     // listed as before.
     if (const int error = commands::MoveFileSafely(old, target)) {
@@ -83,13 +83,13 @@ void FileDeleteMnClick(TCommandHost &form) {
     const TBusyScope busy(form);
     const MsgResult answer =
         MessageDlg(QStringLiteral("Are you sure you want to delete file\r\"") +
-                       form.Session().MainZip.ZipFileName + QStringLiteral("\"?"),
+                       form.Session().ArchivePath() + QStringLiteral("\"?"),
                    MsgKind::Confirm, MsgButton::Yes | MsgButton::No);
     if (answer != MsgResult::Yes)
         return;
     // Closed only once the file is gone: a move the user declined or the
     // system refused (a read-only medium, reported by the trash itself)
     // leaves the archive where it is, and open.
-    if (RecycleFile(form.Session().MainZip.ZipFileName))
+    if (RecycleFile(form.Session().ArchivePath()))
         form.FileCloseMnClick();
 }

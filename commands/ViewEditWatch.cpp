@@ -121,7 +121,7 @@ void TViewEditWatch::CheckChanges() {
 }
 
 void TViewEditWatch::Ask(Copy &copy) {
-    if (copy.archive != AbsolutePath(form_.Session().MainZip.ZipFileName)) {
+    if (copy.archive != AbsolutePath(form_.Session().ArchivePath())) {
         form_.SetStatusText(
             QStringLiteral("The file ") + copy.storedName +
             QStringLiteral(" has been changed, but its archive is no longer open."));
