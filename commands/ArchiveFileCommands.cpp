@@ -81,10 +81,9 @@ void RenameArchive1Click(TCommandHost &form) {
 void FileDeleteMnClick(TCommandHost &form) {
     form.MultidiskOff();
     const TBusyScope busy(form);
-    const MsgResult answer =
-        MessageDlg(QStringLiteral("Are you sure you want to delete file\r\"") +
-                       form.Session().ArchivePath() + QStringLiteral("\"?"),
-                   MsgKind::Confirm, MsgButton::Yes | MsgButton::No);
+    const MsgResult answer = MessageDlg(QStringLiteral("Are you sure you want to delete file\r\"") +
+                                            form.Session().ArchivePath() + QStringLiteral("\"?"),
+                                        MsgKind::Confirm, MsgButton::Yes | MsgButton::No);
     if (answer != MsgResult::Yes)
         return;
     // Closed only once the file is gone: a move the user declined or the

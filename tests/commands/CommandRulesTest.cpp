@@ -100,7 +100,12 @@ TEST(CommandRulesTest, AddAndUpdate) {
          {},
          {"add 0 0"},
          {"files at busy 1", adding, "result adding 0", "list"}},
-        {"the dialog cancelled: silent", add, nullptr, {MsgResult::Yes}, {}, {AddQuestion, "files at busy 1"}},
+        {"the dialog cancelled: silent",
+         add,
+         nullptr,
+         {MsgResult::Yes},
+         {},
+         {AddQuestion, "files at busy 1"}},
         // The result class decides the listing; StorePath is read at each command.
         {"skips are a warning, listed again",
          add,
@@ -141,12 +146,7 @@ TEST(CommandRulesTest, AddAndUpdate) {
          {"add 0 0"},
          {"files at busy 1", adding, "result adding 160"}},
         // Update switches multidisk mode off and never asks.
-        {"update cancelled",
-         update,
-         nullptr,
-         {},
-         {},
-         {"multidisk off", "files at busy 1"}},
+        {"update cancelled", update, nullptr, {}, {}, {"multidisk off", "files at busy 1"}},
         {"update",
          update,
          filesAnd([](TSettings &s, TFakeSession &) { s.StorePath = true; }),
@@ -167,9 +167,8 @@ TEST(CommandRulesTest, AddAndUpdate) {
 
 TEST(CommandRulesTest, RemoveTestAndUpdateDate) {
     const auto remove = Command(EditDeleteMnClick);
-    const auto test = Command([](TArchiveSession &z, TArchiveView &v, const TSettings &) {
-        FileTestMnClick(z, v);
-    });
+    const auto test = Command(
+        [](TArchiveSession &z, TArchiveView &v, const TSettings &) { FileTestMnClick(z, v); });
     const auto date = Command([](TArchiveSession &z, TArchiveView &v, const TSettings &) {
         EditUpdateZIPDateMnClick(z, v);
     });
