@@ -18,7 +18,7 @@ bench_bin() {
 # Makes the work folder and goes there.
 bench_work() {
     mkdir -p "$1"
-    cd "$1"
+    cd "$1" || exit 2
 }
 
 # Writes FILE with COUNT entries named dirNNN/subNN/fileN.txt (DIGITS
