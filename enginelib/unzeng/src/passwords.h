@@ -1,6 +1,6 @@
 // Finds the password for each encrypted entry: the one given with the call,
 // the last one the callback supplied, or a fresh one asked with message 100
-// (once per entry).
+// (again after a wrong answer, at most kQueriesPerEntry times per entry).
 #pragma once
 
 #include "messenger.h"
@@ -14,6 +14,10 @@ namespace zipread {
 
 class Passwords {
 public:
+    // Room for the password an application remembers from an earlier call
+    // and two tries of the person it asks.
+    static constexpr int kQueriesPerEntry = 3;
+
     Passwords(Messenger &messenger, const std::string &given) : messenger_(messenger) {
         given_ = given;
     }

@@ -124,14 +124,28 @@ TEST_F(Aes, PasswordComesFromTheCallbackWhenNotGiven) {
     engine.answer = [&](std::int32_t code, void *data) {
         if (code == ENGINE_MSG_PASSWORD) {
             auto *q = static_cast<EnginePasswordQuery *>(data);
-            std::strcpy(q->Password, "PASS");
+            // A mistyped answer first: the question comes again.
+            std::strcpy(q->Password, asked == 0 ? "PASTE" : "PASS");
             q->Reply = 1;
             ++asked;
         }
         return 0;
     };
     EXPECT_EQ(engine.run({"", "-t", archive.string()}), ENGINE_OK);
-    EXPECT_EQ(asked, 1); // remembered for the other entries
+    EXPECT_EQ(asked, 2); // remembered for the other entries
+
+    asked = 0;
+    engine.answer = [&](std::int32_t code, void *data) {
+        if (code == ENGINE_MSG_PASSWORD) {
+            auto *q = static_cast<EnginePasswordQuery *>(data);
+            std::strcpy(q->Password, "wrong");
+            q->Reply = 1;
+            ++asked;
+        }
+        return 0;
+    };
+    EXPECT_EQ(engine.run({"", "-t", archive.string()}), ENGINE_TEST_FAILED);
+    EXPECT_EQ(asked, 3 * 3); // three times per entry, not for ever
 }
 
 TEST_F(Aes, WrongOrMissingPasswordIsReasonFiveAndWritesNothing) {
