@@ -92,6 +92,7 @@ void TMainFormFm::FileOpenMnClick() {
 
 void TMainFormFm::FileCloseMnClick() {
     session_.MainZip.ZipFileName.clear();
+    session_.ForgetPassword();
     ApplyCaption(CaptionFor(QString()));
     ClearContents();
     UpdateArchiveButtons();

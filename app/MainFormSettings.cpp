@@ -30,6 +30,7 @@ void TMainFormFm::LoadSettings() {
     if (Settings.OnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
     ApplySettingsToEngine(Settings, session_.MainZip);
+    session_.AskPasswords = Settings.AskPassword;
 }
 
 bool TMainFormFm::SaveSettings(bool fromMenuItem) {

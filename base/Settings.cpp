@@ -63,6 +63,7 @@ TSettings ReadSettings(const TProfileStore &store) {
     s.ExtractMethod = Integer(store, "ExtractMethod", defaults.ExtractMethod);
     s.Encryption = Integer(store, "Encryption", defaults.Encryption);
     s.StoreSymlinks = Flag(store, "StoreSymlinks", defaults.StoreSymlinks);
+    s.AskPassword = Flag(store, "AskPassword", defaults.AskPassword);
     // Stored back this way, so the next save writes the folder without it.
     DropTrailingSlash(s.TempFolder);
     return s;
@@ -116,6 +117,9 @@ void WriteSettings(TProfileStore &store, const TSettings &s, const TColumnWidths
     if (s.StoreSymlinks != TSettings().StoreSymlinks ||
         !store.ReadString(SettingsSection, QStringLiteral("StoreSymlinks"), QString()).isEmpty())
         flag("StoreSymlinks", s.StoreSymlinks);
+    if (s.AskPassword != TSettings().AskPassword ||
+        !store.ReadString(SettingsSection, QStringLiteral("AskPassword"), QString()).isEmpty())
+        flag("AskPassword", s.AskPassword);
     for (int k = 0; k < ColumnCount; ++k)
         store.WriteInteger(ColumnsSection, QString::fromLatin1(ColumnKeys[k]), widths[k]);
 }

@@ -37,6 +37,9 @@ struct TSettings {
     int Encryption = 0;
     // Ours: adding stores a symbolic link as the link, not what it names.
     bool StoreSymlinks = false;
+    // Ours: with no Password, an encrypted entry's password is asked for
+    // when it is needed.
+    bool AskPassword = true;
 
     bool operator==(const TSettings &) const = default;
 };

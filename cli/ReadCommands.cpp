@@ -80,7 +80,17 @@ void prepare(Context &c) {
         err.flush();
     };
     Terminal &terminal = c.terminal;
-    e.OnPwdQuery = [&terminal, &progress](TZipEngine &, TZipPwdQuery &q) {
+    // The engine asks again about an entry the answer did not open; the
+    // user gets two tries, as in the window, before it is skipped.
+    e.OnPwdQuery = [&terminal, &progress, asking = QString(), tries = 0](TZipEngine &,
+                                                                         TZipPwdQuery &q) mutable {
+        if (q.FileName != asking) {
+            asking = q.FileName;
+            tries = 0;
+        }
+        q.Reply = 0;
+        if (++tries > 2)
+            return;
         progress.clear();
         q.Password = terminal.askPassword(printable(q.FileName));
         q.Reply = q.Password.isEmpty() ? 0 : 1;

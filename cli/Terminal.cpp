@@ -85,7 +85,7 @@ bool Terminal::askForDisk(int number) {
 QString Terminal::askPassword(const QString &name) {
     if (!interactive_)
         return {};
-    std::fprintf(stderr, "Password for %s: ", name.toUtf8().constData());
+    std::fprintf(stderr, "Enter the password for %s: ", name.toUtf8().constData());
     std::fflush(stderr);
     termios old{};
     bool quiet = tcgetattr(STDIN_FILENO, &old) == 0;

@@ -2,6 +2,7 @@
 
 #include "CommandHost.h"
 #include "EngineMessages.h"
+#include "platform/Desktop.h"
 #include "platform/MessageDlg.h"
 
 #include <QObject>
@@ -76,6 +77,17 @@ TSessionAnswerer::TReplaceAnswer TMessageBoxAnswerer::AskReplace(const QString &
 bool TMessageBoxAnswerer::AskNewDisk(std::int32_t diskNumber) {
     return MessageDlg(NewdiskText(diskNumber), MsgKind::Confirm,
                       MsgButton::OK | MsgButton::Cancel) == MsgResult::OK;
+}
+
+std::optional<QString> TMessageBoxAnswerer::AskPassword(const QString &fileName) {
+    platform::TextQueryRequest request;
+    request.caption = QStringLiteral("Password");
+    request.prompt = QStringLiteral("Enter the password for %1:").arg(fileName);
+    request.masked = true;
+    const platform::TextQueryResult answer = platform::Desktop::current().textQuery(request);
+    if (!answer.accepted)
+        return std::nullopt;
+    return answer.text;
 }
 
 void AbortSbClick(TArchiveSession &session) {

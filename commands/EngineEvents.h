@@ -31,6 +31,7 @@ public:
     TReplaceAnswer AskReplace(const QString &fileName) override;
     bool AskNewDisk(std::int32_t diskNumber) override;
     void TellSkipped(const TZipSkipping &skipping, bool testing) override;
+    std::optional<QString> AskPassword(const QString &fileName) override;
 
 private:
     TArchiveView &view_;

@@ -19,6 +19,7 @@ void Configuration1Click(TCommandHost &form) {
     }
     // After Cancel too: the setting is the one place the engine's policy comes from.
     ApplyOverwriteSetting(form.CurrentSettings().Overwrite, form.Session().MainZip);
+    form.Session().AskPasswords = form.CurrentSettings().AskPassword;
 }
 
 TFrmBrowse *BrowseArchives1Click(TCommandHost &form) {

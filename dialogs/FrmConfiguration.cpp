@@ -248,6 +248,10 @@ void TFrmConfiguration::BuildPasswordPage() {
         {QStringLiteral("ZipCrypto (readable everywhere)"), QStringLiteral("AES-256 (secure)")});
     grid->addWidget(BuddyLabel(QStringLiteral("&Encryption:"), CmEncryption), 3, 0, 1, 2);
     grid->addWidget(CmEncryption, 4, 0, 1, 2);
+    CkBxAskPassword =
+        Named(new QCheckBox(QStringLiteral("&Ask for a password when none is stored")),
+              "CkBxAskPassword");
+    grid->addWidget(CkBxAskPassword, 5, 0, 1, 2);
     layout->addWidget(group);
     layout->addStretch();
 }
@@ -304,6 +308,7 @@ void TFrmConfiguration::FormCreate() {
     CkBxStorePath->setChecked(s.StorePath);
     CkBxRecurse->setChecked(s.Recurse);
     CkBxStoreSymlinks->setChecked(s.StoreSymlinks);
+    CkBxAskPassword->setChecked(s.AskPassword);
     EdStoredExt->setText(s.StoredExt);
     CmOverwrite->setCurrentIndex(EntryIndex(CmOverwrite, s.Overwrite));
     EdDefaultExtractPath->setText(s.DefaultExtractPath);
@@ -339,6 +344,7 @@ void TFrmConfiguration::Button2Click() {
     s.StorePath = CkBxStorePath->isChecked();
     s.Recurse = CkBxRecurse->isChecked();
     s.StoreSymlinks = CkBxStoreSymlinks->isChecked();
+    s.AskPassword = CkBxAskPassword->isChecked();
     s.StoredExt = EdStoredExt->text().left(TextSettingLimit);
     if (CmOverwrite->currentIndex() < 0)
         CmOverwrite->setCurrentIndex(2);

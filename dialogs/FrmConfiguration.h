@@ -61,6 +61,7 @@ private:
     QCheckBox *CkBxStorePath = nullptr;
     QCheckBox *CkBxRecurse = nullptr;
     QCheckBox *CkBxStoreSymlinks = nullptr;
+    QCheckBox *CkBxAskPassword = nullptr;
     QLineEdit *EdStoredExt = nullptr;
     QComboBox *CmOverwrite = nullptr;
     QLineEdit *EdDefaultExtractPath = nullptr;

@@ -26,6 +26,7 @@ TEngineSession::TEngineSession() {
         else
             replace.DoReplace = answer == TSessionAnswerer::TReplaceAnswer::Replace ? 1 : 0;
     };
+    MainZip.OnPwdQuery = [this](TZipEngine &, TZipPwdQuery &query) { AnswerPassword(query); };
     MainZip.OnNewdisk = [this](TZipEngine &engine, std::int32_t disk) {
         if (answerer_ == nullptr || !answerer_->AskNewDisk(disk))
             engine.Abort = true;
@@ -34,10 +35,50 @@ TEngineSession::TEngineSession() {
 
 template <typename Call> TSessionOutcome TEngineSession::Run(Call call) {
     TSessionOutcome outcome;
+    ++runs_;
+    asking_.clear();
     QList<TZipSkipping> *outer = std::exchange(skips_, &outcome.Skips);
     const auto restore = qScopeGuard([this, outer] { skips_ = outer; });
     outcome.Code = call();
     return outcome;
+}
+
+void TEngineSession::ForgetPassword() {
+    typed_.fill(QChar(0));
+    typed_.clear();
+    typedFor_.clear();
+}
+
+void TEngineSession::AnswerPassword(TZipPwdQuery &query) {
+    // The engine asks again about the same entry when the answer did not
+    // open it: first the password typed earlier for this archive, then the
+    // user, who gets a second try before the entry is skipped.
+    constexpr int userTries = 2;
+    if (query.FileName != asking_) {
+        asking_ = query.FileName;
+        asked_ = 0;
+        triedTyped_ = false;
+    }
+    query.Reply = 0;
+    const QString archive = QFileInfo(MainZip.ZipFileName).absoluteFilePath();
+    if (!triedTyped_ && !typed_.isEmpty() && typedFor_ == archive && typedIn_ != runs_) {
+        triedTyped_ = true;
+        query.Password = typed_;
+        query.Reply = 1;
+        return;
+    }
+    if (!AskPasswords || answerer_ == nullptr || asked_ >= userTries)
+        return;
+    ++asked_;
+    const std::optional<QString> typed = answerer_->AskPassword(query.FileName);
+    if (!typed || typed->isEmpty())
+        return; // the designed skip: no password to decrypt the entry
+    ForgetPassword();
+    typed_ = *typed;
+    typedFor_ = archive;
+    typedIn_ = runs_;
+    query.Password = typed_;
+    query.Reply = 1;
 }
 
 void TEngineSession::SetEntries(const TEntryRefs &entries) {

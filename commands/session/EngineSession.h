@@ -19,6 +19,12 @@ public:
     // True only while Test Archive is inside the engine's test operation.
     bool TestRunning = false;
 
+    // Ours: with no Password configured, an encrypted entry's password is
+    // asked for; false keeps the designed skip for want of one.
+    bool AskPasswords = true;
+    // The archive is closed: the password typed for it is forgotten.
+    void ForgetPassword();
+
     // Not owned; without one, every question is answered as a closed box
     // would answer it (keep the file, stop at a new disk).
     void SetAnswerer(TSessionAnswerer *answerer) { answerer_ = answerer; }
@@ -45,7 +51,21 @@ private:
     template <typename Call> TSessionOutcome Run(Call call);
     // Names the rows' entries to the next operation, each by its position.
     void SetEntries(const TEntryRefs &entries);
+    // Answers the engine's password query of an operation (OnPwdQuery).
+    void AnswerPassword(TZipPwdQuery &query);
 
     TSessionAnswerer *answerer_ = nullptr;
     QList<TZipSkipping> *skips_ = nullptr;
+    // The password last typed, for the archive `typedFor_` only; kept in
+    // memory, never in the settings and never used to encrypt.
+    QString typed_;
+    QString typedFor_;
+    // Operations run so far; `typedIn_` is the one the password was typed in,
+    // whose engine already tries it before it asks.
+    int runs_ = 0;
+    int typedIn_ = -1;
+    // The entry the engine is asking about, and how often it was asked.
+    QString asking_;
+    int asked_ = 0;
+    bool triedTyped_ = false;
 };

@@ -6,6 +6,7 @@
 #include "ZipEngine.h"
 
 #include <cstdint>
+#include <optional>
 
 class TSessionAnswerer {
 public:
@@ -20,4 +21,7 @@ public:
     // The operation leaves a file out and goes on with the next; `testing`
     // while Test Archive runs, whose wording differs.
     virtual void TellSkipped(const TZipSkipping &skipping, bool testing) = 0;
+    // Entry `fileName` is encrypted and no password is configured: the
+    // password typed, or nothing when the user cancels.
+    virtual std::optional<QString> AskPassword(const QString &fileName) = 0;
 };

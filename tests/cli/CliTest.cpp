@@ -124,6 +124,7 @@ TEST(Cli, PasswordOption) {
     EXPECT_EQ(r.status, 0) << r.out;
     r = cli("test " + corpus("encrypted/libzip-encrypt.zip"));
     EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out.find("Enter the password"), std::string::npos); // no terminal: never asked
     EXPECT_NE(r.out.find("(invalid or no password to decrypt file)"), std::string::npos);
 }
 

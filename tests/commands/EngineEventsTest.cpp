@@ -187,3 +187,73 @@ TEST_F(EngineEventsTest, AbortButtonAsksBeforeItStops) {
     form->Session().MainZip.Abort = false;
     form->SetBusy(true);
 }
+
+TEST_F(EngineEventsTest, PasswordAskedWhenNoneIsStored) {
+    TZipEngine maker;
+    maker.ZipFileName = TempPath(QStringLiteral("aes.zip"));
+    maker.Password = QStringLiteral("SECRET");
+    maker.Encryption = zenAes256;
+    maker.UsePaths = false;
+    maker.FilesToProcess = {WriteFile(QStringLiteral("src/a.txt"), "alpha"),
+                            WriteFile(QStringLiteral("src/b.txt"), "beta")};
+    ASSERT_EQ(maker.AddToArchive(0), 0);
+    // The script: a typed password, "" for Cancel, "!" for OK to a skip warning.
+    struct Case {
+        const char *name;
+        const char *ini;
+        QStringList script;
+        QStringList extracted;
+        int skips; // each for want of the right password
+    };
+    const Case cases[] = {
+        {"typed", "", {"SECRET"}, {"a.txt", "b.txt"}, 0},
+        {"cancel", "", {"", "!", "", "!"}, {}, 2},
+        {"wrong twice", "", {"nope", "nope", "!", "SECRET"}, {"b.txt"}, 1},
+        {"question off", "AskPassword=0\n", {"!", "!"}, {}, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteIni(QStringLiteral("[Settings]\n") + QString::fromLatin1(c.ini));
+        auto form = NewForm();
+        form->Session().MainZip.ZipFileName = maker.ZipFileName;
+        desktop_->clear();
+        for (const QString &step : c.script) {
+            if (step == u'!')
+                desktop_->answerMessage(MsgResult::OK);
+            else if (step.isEmpty())
+                desktop_->cancelText();
+            else
+                desktop_->answerText(step);
+        }
+        const auto extract = [&](const QString &folder) {
+            form->SetBusy(false);
+            TExtractRequest request;
+            request.Folder = TempPath(folder);
+            const TSessionOutcome outcome = form->Session().Extract(request);
+            form->SetBusy(true);
+            QStringList found = QDir(TempPath(folder)).entryList(QDir::Files, QDir::Name);
+            return std::make_pair(outcome, found);
+        };
+        const auto [outcome, found] = extract(QStringLiteral("out-") + c.name);
+        EXPECT_EQ(found, c.extracted);
+        ASSERT_EQ(outcome.Skips.size(), c.skips);
+        for (const TZipSkipping &skip : outcome.Skips)
+            EXPECT_EQ(skip.Reason, ENGINE_SKIP_PASSWORD);
+        const auto questions =
+            desktop_->requestsOf(platform::testing::ScriptedDesktop::Kind::TextQuery);
+        if (!questions.empty()) {
+            EXPECT_EQ(questions[0].textQuery.prompt,
+                      QStringLiteral("Enter the password for a.txt:"));
+            EXPECT_TRUE(questions[0].textQuery.masked);
+        }
+        if (c.skips == 0) {
+            // Remembered for this archive: the next operation asks nothing.
+            desktop_->clear();
+            EXPECT_EQ(extract(QStringLiteral("again")).second, c.extracted);
+            EXPECT_TRUE(desktop_->requests().empty());
+        }
+        form->SaveSettingsNow1Click();
+        EXPECT_FALSE(IniText().contains(QStringLiteral("SECRET")));
+        EXPECT_EQ(IniText().contains(QStringLiteral("AskPassword")), *c.ini != '\0');
+    }
+}

@@ -91,11 +91,11 @@ TEST_F(ConfigurationTest, FillsEveryControlAndWritesThemBack) {
         const char *name;
         bool checked;
     } boxes[] = {
-        {"CkBxRemove", false},       {"CkBxExtract", true},        {"CkBxAdd", false},
-        {"CkBxOnTop", false},        {"CkBxUseTemp", true},        {"CkBxCloseBrowser", true},
-        {"CkBxClearDisk", false},    {"CkBxIncludeHidden", false}, {"CkBxMoveFiles", true},
-        {"CkBxStorePath", true},     {"CkBxRecurse", true},        {"CkBxExtractPath", true},
-        {"CkBxStoreSymlinks", false}};
+        {"CkBxRemove", false},        {"CkBxExtract", true},        {"CkBxAdd", false},
+        {"CkBxOnTop", false},         {"CkBxUseTemp", true},        {"CkBxCloseBrowser", true},
+        {"CkBxClearDisk", false},     {"CkBxIncludeHidden", false}, {"CkBxMoveFiles", true},
+        {"CkBxStorePath", true},      {"CkBxRecurse", true},        {"CkBxExtractPath", true},
+        {"CkBxStoreSymlinks", false}, {"CkBxAskPassword", true}};
     for (const auto &box : boxes)
         EXPECT_EQ(Control<QCheckBox>(dialog, box.name)->isChecked(), box.checked) << box.name;
 
@@ -121,7 +121,7 @@ TEST_F(ConfigurationTest, FillsEveryControlAndWritesThemBack) {
     EXPECT_TRUE(settings.OnTop && !settings.UseTempFile && !settings.CloseBrowser);
     EXPECT_TRUE(settings.ClearDisk && settings.IncludeHidden && !settings.MoveFiles);
     EXPECT_TRUE(!settings.StorePath && !settings.Recurse && !settings.ExtractPath);
-    EXPECT_TRUE(settings.StoreSymlinks && engine.StoreSymlinks);
+    EXPECT_TRUE(settings.StoreSymlinks && engine.StoreSymlinks && !settings.AskPassword);
     EXPECT_EQ(settings.MouseAction, 1);
     EXPECT_EQ(settings.ExtractMethod, 2);
     EXPECT_EQ(engine.StoredExtensions, ".ZIP");

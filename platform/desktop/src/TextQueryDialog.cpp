@@ -23,6 +23,10 @@ TextQueryResult RunTextQuery(const TextQueryRequest &request, QWidget *parent) {
     text->setObjectName(QStringLiteral("EdQueryText"));
     text->selectAll();
     text->setMinimumWidth(260);
+    if (request.masked) {
+        text->setEchoMode(QLineEdit::Password);
+        text->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    }
     prompt->setBuddy(text);
     layout->addWidget(prompt);
     layout->addWidget(text);

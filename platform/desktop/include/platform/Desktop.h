@@ -58,6 +58,7 @@ struct TextQueryRequest {
     QString text;   // the field's text at first, all of it selected
     QString option; // a check box's label under the field; empty: none
     bool optionChecked = false;
+    bool masked = false; // a password: what is typed shows as "*"
 };
 
 struct TextQueryResult {
