@@ -85,8 +85,8 @@ bool Terminal::askForDisk(int number) {
 QString Terminal::askPassword(const QString &name) {
     if (!interactive_)
         return {};
-    std::fprintf(stderr, "Enter the password for %s: ", name.toUtf8().constData());
-    std::fflush(stderr);
+    // Echo goes off before the prompt appears: whatever is typed once the
+    // prompt shows, however fast, must not reach the screen.
     termios old{};
     bool quiet = tcgetattr(STDIN_FILENO, &old) == 0;
     if (quiet) {
@@ -94,6 +94,8 @@ QString Terminal::askPassword(const QString &name) {
         silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(STDIN_FILENO, TCSANOW, &silent);
     }
+    std::fprintf(stderr, "Enter the password for %s: ", name.toUtf8().constData());
+    std::fflush(stderr);
     std::string answer = readLine();
     if (quiet)
         tcsetattr(STDIN_FILENO, TCSANOW, &old);
