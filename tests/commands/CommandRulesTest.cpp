@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include <functional>
+#include <optional>
 
 using platform::MsgResult;
 
@@ -22,6 +25,10 @@ public:
     MsgResult messageBox(const platform::MessageRequest &request) override {
         view_.Log << QStringLiteral("box at busy %1: %2").arg(view_.Busy).arg(request.text);
         return ScriptedDesktop::messageBox(request);
+    }
+    std::optional<QString> selectDirectory(const platform::SelectDirectoryRequest &r) override {
+        view_.Log << QStringLiteral("folder at busy %1 from %2").arg(view_.Busy).arg(r.initialDir);
+        return ScriptedDesktop::selectDirectory(r);
     }
 
 private:
@@ -37,6 +44,8 @@ struct Case {
     std::vector<MsgResult> answers;
     QStringList requests;
     QStringList log;
+    // The folder chosen after the boxes; empty: the dialog cancelled.
+    std::optional<QString> folder = std::nullopt;
 };
 
 void Check(const Case &c) {
@@ -49,7 +58,16 @@ void Check(const Case &c) {
         c.given(settings, session, view);
     for (const MsgResult answer : c.answers)
         desktop.answerMessage(answer);
-    c.command(session, view, settings);
+    if (c.folder && c.folder->isEmpty())
+        desktop.cancelDirectory();
+    else if (c.folder)
+        desktop.answerDirectory(*c.folder);
+    try {
+        c.command(session, view, settings);
+    } catch (const std::exception &error) {
+        // What the window shows as an unexpected error.
+        view.Log << "error " + QString::fromUtf8(error.what());
+    }
     EXPECT_EQ(session.Requests, c.requests);
     EXPECT_EQ(view.Log, c.log);
     EXPECT_EQ(view.Busy, 0);
@@ -62,6 +80,16 @@ const QString Completed = QStringLiteral(
     "box at busy 1: Add operation completed.  To test the archive, you must close it first, then "
     "select the test option from the file menu.");
 
+// Another program has changed the archive since it was listed; "/" stands
+// for an archive that is still there.
+const QString Changed = QStringLiteral("box at busy 0: The archive / has changed since it was "
+                                       "listed. The list has been read again; select the files "
+                                       "again.");
+void Stale(TFakeSession &session, TFakeView &view) {
+    session.Path = QStringLiteral("/");
+    view.Current = false;
+}
+
 void Files(TSettings &, TFakeSession &, TFakeView &view) {
     view.FilesToAdd = {QStringLiteral("/in/new.txt")};
 }
@@ -70,6 +98,7 @@ void Files(TSettings &, TFakeSession &, TFakeView &view) {
 
 TEST(CommandRulesTest, AddAndUpdate) {
     const QString adding = QStringLiteral("status Adding selected files.");
+    const QString updating = QStringLiteral("status Updating files.");
     const auto add = Command(EditAddMnClick);
     const auto update = Command(EditUpdateMnClick);
     const auto filesAnd = [](std::function<void(TSettings &, TFakeSession &)> more) {
@@ -78,89 +107,47 @@ TEST(CommandRulesTest, AddAndUpdate) {
             more(s, z);
         };
     };
-    const auto unconfirmed = [](TSettings &s, TFakeSession &) { s.ConfirmAdd = false; };
+    // Files chosen, ConfirmAdd off, the session answering `code`.
+    const auto unasked = [](int code, bool multidisk = false, bool storePath = false) {
+        return [=](TSettings &s, TFakeSession &z, TFakeView &v) {
+            Files(s, z, v);
+            s.ConfirmAdd = false;
+            s.StorePath = storePath;
+            z.Multidisk = multidisk;
+            z.Codes["add"] = code;
+        };
+    };
+    // clang-format off
     const Case cases[] = {
         // The question comes before the busy state, the dialog inside it.
         {"No ends it", add, Files, {MsgResult::No}, {}, {AddQuestion}},
-        {"Yes goes on",
-         add,
-         Files,
-         {MsgResult::Yes},
-         {"add 0 0"},
+        {"Yes goes on", add, Files, {MsgResult::Yes}, {"add 0 0"},
          {AddQuestion, "files at busy 1", adding, "result adding 0", "list"}},
-        {"the title-bar close answers Cancel, which goes on",
-         add,
-         Files,
-         {MsgResult::Cancel},
-         {"add 0 0"},
-         {AddQuestion, "files at busy 1", adding, "result adding 0", "list"}},
-        {"no question unless ConfirmAdd",
-         add,
-         filesAnd(unconfirmed),
-         {},
-         {"add 0 0"},
+        {"the title-bar close answers Cancel, which goes on", add, Files, {MsgResult::Cancel},
+         {"add 0 0"}, {AddQuestion, "files at busy 1", adding, "result adding 0", "list"}},
+        {"no question unless ConfirmAdd", add, unasked(ENGINE_OK), {}, {"add 0 0"},
          {"files at busy 1", adding, "result adding 0", "list"}},
-        {"the dialog cancelled: silent",
-         add,
-         nullptr,
-         {MsgResult::Yes},
-         {},
+        {"the dialog cancelled: silent", add, nullptr, {MsgResult::Yes}, {},
          {AddQuestion, "files at busy 1"}},
         // The result class decides the listing; StorePath is read at each command.
-        {"skips are a warning, listed again",
-         add,
-         filesAnd([](TSettings &s, TFakeSession &z) {
-             s.ConfirmAdd = false;
-             s.StorePath = true;
-             z.Codes["add"] = ENGINE_SOME_SKIPPED;
-         }),
-         {},
-         {"add 0 1"},
-         {"files at busy 1", adding, "result adding 40", "list"}},
-        {"a set is told how to test it",
-         add,
-         filesAnd([](TSettings &s, TFakeSession &z) {
-             s.ConfirmAdd = false;
-             z.Multidisk = true;
-         }),
-         {MsgResult::OK},
-         {"add 0 0"},
-         {"files at busy 1", adding, "result adding 0", Completed, "list"}},
-        {"a failure is not listed again",
-         add,
-         filesAnd([](TSettings &s, TFakeSession &z) {
-             s.ConfirmAdd = false;
-             z.Codes["add"] = ENGINE_DISK_FULL;
-         }),
-         {},
-         {"add 0 0"},
+        {"skips are a warning, listed again", add, unasked(ENGINE_SOME_SKIPPED, false, true), {},
+         {"add 0 1"}, {"files at busy 1", adding, "result adding 40", "list"}},
+        {"a set is told how to test it", add, unasked(ENGINE_OK, true), {MsgResult::OK},
+         {"add 0 0"}, {"files at busy 1", adding, "result adding 0", Completed, "list"}},
+        {"a failure is not listed again", add, unasked(ENGINE_DISK_FULL), {}, {"add 0 0"},
          {"files at busy 1", adding, "result adding 150"}},
-        {"nor is a failed set, nor told how to test it",
-         add,
-         filesAnd([](TSettings &s, TFakeSession &z) {
-             s.ConfirmAdd = false;
-             z.Multidisk = true;
-             z.Codes["add"] = ENGINE_CORRUPTED;
-         }),
-         {},
-         {"add 0 0"},
-         {"files at busy 1", adding, "result adding 160"}},
+        {"nor is a failed set, nor told how to test it", add, unasked(ENGINE_CORRUPTED, true), {},
+         {"add 0 0"}, {"files at busy 1", adding, "result adding 160"}},
         // Update switches multidisk mode off and never asks.
         {"update cancelled", update, nullptr, {}, {}, {"multidisk off", "files at busy 1"}},
-        {"update",
-         update,
-         filesAnd([](TSettings &s, TFakeSession &) { s.StorePath = true; }),
-         {},
-         {"add 2 1"},
-         {"multidisk off", "files at busy 1", "status Updating files.", "result updating 0",
-          "list"}},
-        {"a failed update is not listed again",
-         update,
-         filesAnd([](TSettings &, TFakeSession &z) { z.Codes["add"] = ENGINE_DISK_FULL; }),
-         {},
-         {"add 2 0"},
-         {"multidisk off", "files at busy 1", "status Updating files.", "result updating 150"}},
+        {"update", update, filesAnd([](TSettings &s, TFakeSession &) { s.StorePath = true; }),
+         {}, {"add 2 1"},
+         {"multidisk off", "files at busy 1", updating, "result updating 0", "list"}},
+        {"a failed update is not listed again", update,
+         filesAnd([](TSettings &, TFakeSession &z) { z.Codes["add"] = ENGINE_DISK_FULL; }), {},
+         {"add 2 0"}, {"multidisk off", "files at busy 1", updating, "result updating 150"}},
     };
+    // clang-format on
     for (const Case &c : cases)
         Check(c);
 }
@@ -172,9 +159,16 @@ TEST(CommandRulesTest, RemoveTestAndUpdateDate) {
     const auto date = Command([](TArchiveSession &z, TArchiveView &v, const TSettings &) {
         EditUpdateZIPDateMnClick(z, v);
     });
-    const auto selected = [](TSettings &, TFakeSession &, TFakeView &v) {
-        v.Selection.Append(QStringLiteral("c.txt"), 1);
-        v.Selection.Append(QStringLiteral("a.txt"), 3);
+    // c.txt and a.txt selected; the session answering `code`.
+    const auto selected = [](int code, bool confirm = true, bool stale = false) {
+        return [=](TSettings &s, TFakeSession &z, TFakeView &v) {
+            v.Selection.Append(QStringLiteral("c.txt"), 1);
+            v.Selection.Append(QStringLiteral("a.txt"), 3);
+            s.ConfirmRemove = confirm;
+            z.Codes["remove"] = code;
+            if (stale)
+                Stale(z, v);
+        };
     };
     const auto picked = [](int code) {
         return [code](TSettings &, TFakeSession &z, TFakeView &v) {
@@ -185,48 +179,79 @@ TEST(CommandRulesTest, RemoveTestAndUpdateDate) {
     const QString removeQuestion = QStringLiteral(
         "box at busy 0: You have chosen to Remove the selected file(s) from the /a/a.zip Archive "
         "file.  Are you sure you want to do this?");
+    const QString deleting = QStringLiteral("status Deleting selected files.");
     const QString testing = QStringLiteral("status Testing archive /t.zip");
     const QString picking = QStringLiteral("archive at busy 1: Test Archive");
+    // clang-format off
     const Case cases[] = {
         {"remove without a selection does nothing", remove, nullptr, {}, {}, {}},
-        {"remove: No", remove, selected, {MsgResult::No}, {}, {removeQuestion}},
-        {"remove lists again whatever the result",
-         remove,
-         [&](TSettings &s, TFakeSession &z, TFakeView &v) {
-             selected(s, z, v);
-             z.Codes["remove"] = ENGINE_DISK_FULL;
-         },
-         {MsgResult::Yes},
-         {"remove c.txt,a.txt"},
-         {removeQuestion, "status Deleting selected files.", "result deleting 150", "list"}},
+        {"remove: No", remove, selected(ENGINE_OK), {MsgResult::No}, {}, {removeQuestion}},
+        {"remove lists again whatever the result", remove, selected(ENGINE_DISK_FULL),
+         {MsgResult::Yes}, {"remove c.txt,a.txt"},
+         {removeQuestion, deleting, "result deleting 150", "list"}},
+        {"no question unless ConfirmRemove", remove, selected(ENGINE_OK, false), {},
+         {"remove c.txt,a.txt"}, {deleting, "result deleting 0", "list"}},
+        {"remove on an archive changed since listed lists it again instead", remove,
+         selected(ENGINE_OK, true, true), {MsgResult::OK}, {}, {"list", Changed}},
         {"test: none picked", test, nullptr, {}, {}, {picking}},
-        {"test: all OK",
-         test,
-         picked(ENGINE_OK),
-         {MsgResult::OK},
-         {"test /t.zip"},
+        {"test: all OK", test, picked(ENGINE_OK), {MsgResult::OK}, {"test /t.zip"},
          {picking, testing, "box at busy 1: All files in the archive are OK."}},
-        {"test: some skipped",
-         test,
-         picked(ENGINE_SOME_SKIPPED),
-         {MsgResult::OK},
-         {"test /t.zip"},
+        {"test: some skipped", test, picked(ENGINE_SOME_SKIPPED), {MsgResult::OK}, {"test /t.zip"},
          {picking, testing,
           "box at busy 1: All files tested in the archive are OK.\r(Some files were skipped)"}},
-        {"test: failed",
-         test,
-         picked(ENGINE_TEST_FAILED),
-         {},
-         {"test /t.zip"},
+        {"test: failed", test, picked(ENGINE_TEST_FAILED), {}, {"test /t.zip"},
          {picking, testing, "result testing 200"}},
-        {"the date keeps a current listing current",
-         date,
-         nullptr,
-         {},
-         {"date"},
+        {"the date keeps a current listing current", date, nullptr, {}, {"date"},
          {"multidisk off", "status Updating ZIP date.", "keep current 1",
           "result updating zip date 0"}},
     };
+    // clang-format on
     for (const Case &c : cases)
         Check(c);
+}
+
+TEST(CommandRulesTest, Extract) {
+    const auto extract = Command(EditExtractMnClick);
+    // A DefaultExtractPath becomes the current folder, the dialog's start.
+    const auto given = [](const char *folder, bool confirm, bool paths, bool stale = false) {
+        return [=](TSettings &s, TFakeSession &z, TFakeView &v) {
+            s.DefaultExtractPath = QString::fromUtf8(folder);
+            s.ConfirmExtract = confirm;
+            s.ExtractPath = paths;
+            v.Selection.Append(QStringLiteral("d/a.txt"), 0);
+            if (stale)
+                Stale(z, v);
+        };
+    };
+    const QString question = QStringLiteral(
+        "box at busy 0: You are about to Extract the selected file(s) from the /a/a.zip Archive "
+        "file.  The file(s) will be created on your disk drive.  Are you sure you want to do "
+        "this?");
+    const QString dialog = QStringLiteral("folder at busy 0 from /");
+    const QString extracting = QStringLiteral("status Extracting selected files.");
+    // clang-format off
+    const Case cases[] = {
+        {"the question, then the folder dialog at DefaultExtractPath", extract,
+         given("/", true, false), {MsgResult::Yes}, {}, {question, dialog}, QString()},
+        {"a DefaultExtractPath that cannot be entered ends it before any question", extract,
+         given("/nonexistent/folder", true, false), {}, {}, {"error File not found"}},
+        {"No ends it before the folder dialog", extract,
+         given("/", true, false), {MsgResult::No}, {}, {question}},
+        {"no question with nothing selected, even with ConfirmExtract on", extract,
+         [](TSettings &s, TFakeSession &, TFakeView &) { s.DefaultExtractPath = "/"; },
+         {}, {}, {dialog}, QString()},
+        {"ConfirmExtract off: straight to the folder, flat", extract, given("/", false, false),
+         {}, {"extract d/a.txt to / paths 0 method 0"},
+         {dialog, extracting, "result extracting 0"}, QStringLiteral("/")},
+        {"with ExtractPath, with the stored folders", extract, given("/", false, true),
+         {}, {"extract d/a.txt to / paths 1 method 0"},
+         {dialog, extracting, "result extracting 0"}, QStringLiteral("/")},
+        {"on an archive changed since listed it lists it again instead", extract,
+         given("/", true, false, true), {MsgResult::OK}, {}, {"list", Changed}},
+    };
+    // clang-format on
+    const QString start = QDir::currentPath();
+    for (const Case &c : cases)
+        Check(c);
+    QDir::setCurrent(start);
 }

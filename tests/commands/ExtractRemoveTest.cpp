@@ -1,7 +1,8 @@
 // Extract and Remove on real archives through the real engines: the
-// questions, the folder dialog, the three extract methods, paths, and
-// removal with its re-listing. (The replace answers during a real
-// extraction are covered with the engine's event handlers.)
+// extract methods, paths, a large archive, removal in list order and a
+// changed archive listed again; their rules over a fake session are in
+// CommandRulesTest.cpp. (The replace answers during a real extraction are
+// covered with the engine's event handlers.)
 #include "CommandsTest.h"
 
 #include "EntryDrag.h"
@@ -13,10 +14,7 @@
 #include <QFileInfo>
 #include <QListView>
 
-using platform::MsgButton;
-using platform::MsgKind;
 using platform::MsgResult;
-using Kind = platform::testing::ScriptedDesktop::Kind;
 
 namespace {
 
@@ -52,42 +50,10 @@ protected:
         form->OpenZipFile(archive_);
         return form;
     }
-    QString ExtractQuestion() const {
-        return QStringLiteral("You are about to Extract the selected file(s) from the ") +
-               archive_ +
-               QStringLiteral(" Archive file.  The file(s) will be created on your disk drive.  "
-                              "Are you sure you want to do this?");
-    }
     QString archive_;
 };
 
-TEST_F(ExtractRemoveTest, DefaultExtractPathIsTheProposalOrAnErrorBeforeAnyQuestion) {
-    auto form = OpenArchive({{QStringLiteral("a.txt"), "A"}});
-    form->EditSelectAllMnClick();
-    const QString start = QDir::currentPath();
-    const QString existing = TempPath(QStringLiteral("proposed"));
-    QDir().mkpath(existing);
-
-    form->Settings.DefaultExtractPath = existing;
-    desktop_->answerMessage(MsgResult::Yes).cancelDirectory();
-    form->RunItemCommand(QStringLiteral("EditExtractMn"));
-    const auto dialogs = desktop_->requestsOf(Kind::SelectDirectory);
-    ASSERT_EQ(dialogs.size(), 1u);
-    EXPECT_EQ(dialogs[0].directory.initialDir, existing);
-    EXPECT_EQ(desktop_->messages()[0].text, ExtractQuestion());
-
-    desktop_->clear();
-    form->Settings.DefaultExtractPath = TempPath(QStringLiteral("missing"));
-    desktop_->answerMessage(MsgResult::OK);
-    form->RunItemCommand(QStringLiteral("EditExtractMn"));
-    ASSERT_EQ(desktop_->requests().size(), 1u);
-    EXPECT_EQ(desktop_->messages()[0].text, QStringLiteral("File not found."));
-    EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Error);
-    EXPECT_EQ(form->Session().BusyCount, 0);
-    QDir::setCurrent(start);
-}
-
-TEST_F(ExtractRemoveTest, ConfirmExtractOffGoesStraightToTheFolderWhichMayBeCreated) {
+TEST_F(ExtractRemoveTest, ExtractWritesFlatOrWithPathsIntoAFolderItMayCreate) {
     auto form = OpenArchive({{QStringLiteral("d/a.txt"), "A"}});
     const QString out = TempPath(QStringLiteral("out"));
     for (const bool usePaths : {false, true}) {
@@ -104,18 +70,6 @@ TEST_F(ExtractRemoveTest, ConfirmExtractOffGoesStraightToTheFolderWhichMayBeCrea
         EXPECT_EQ(ReadFile(expected), QByteArray("A")) << expected.toStdString();
         QDir(out).removeRecursively();
     }
-    // No selection: no question even with ConfirmExtract on.
-    form->Settings.ConfirmExtract = true;
-    form->DeselectAll2Click();
-    desktop_->clear();
-    desktop_->cancelDirectory();
-    form->RunItemCommand(QStringLiteral("EditExtractMn"));
-    EXPECT_TRUE(desktop_->messages().empty());
-    // No ends the command before the folder dialog.
-    form->EditSelectAllMnClick();
-    desktop_->answerMessage(MsgResult::No);
-    form->RunItemCommand(QStringLiteral("EditExtractMn"));
-    EXPECT_EQ(desktop_->requestsOf(Kind::SelectDirectory).size(), 1u);
 }
 
 TEST_F(ExtractRemoveTest, SelectAllExtractsAndRemovesEveryEntryOfALargeArchive) {
@@ -190,16 +144,10 @@ TEST_F(ExtractRemoveTest, ExtractMethodsAllFreshenUpdateAndNothing) {
     }
 }
 
-TEST_F(ExtractRemoveTest, RemovePassesNamesInListOrderAndListsAgainWhateverTheResult) {
+TEST_F(ExtractRemoveTest, RemovePassesNamesInListOrderAndListsAVanishedArchiveAsEmpty) {
     auto form = OpenArchive({{QStringLiteral("c.txt"), "C"},
                              {QStringLiteral("a.txt"), "A"},
                              {QStringLiteral("b.txt"), "B"}});
-    // Nothing selected: nothing at all.
-    const QString status = form->StatusText();
-    form->RunItemCommand(QStringLiteral("EditDeleteMn"));
-    EXPECT_TRUE(desktop_->requests().empty());
-    EXPECT_EQ(form->StatusText(), status);
-
     SelectNames(*form, {QStringLiteral("c.txt"), QStringLiteral("a.txt")});
     EXPECT_EQ(form->SelectedEntries().Names, QStringList({"a.txt", "c.txt"}));
 
@@ -225,7 +173,7 @@ TEST_F(ExtractRemoveTest, RemovePassesNamesInListOrderAndListsAgainWhateverTheRe
 }
 
 TEST_F(ExtractRemoveTest, ACommandOnRowsOfAnArchiveChangedSinceListedListsAgainInstead) {
-    const QStringList commands = {"EditDeleteMn", "EditExtractMn", "EditView1", "drag"};
+    const QStringList commands = {"EditView1", "drag"};
     for (const QString &command : commands) {
         auto form = OpenArchive({{QStringLiteral("a.txt"), "A"}, {QStringLiteral("b.txt"), "B"}});
         form->Settings.TempFolder = TempPath(QStringLiteral("view")) + '/';

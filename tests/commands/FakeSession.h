@@ -33,7 +33,10 @@ public:
     }
     TSessionOutcome Extract(const TExtractRequest &request) override {
         LastExtract = request;
-        return Answer(QStringLiteral("extract %1").arg(request.Entries.Names.join(u',')));
+        return Answer(QStringLiteral("extract %1 to %2 paths %3 method %4")
+                          .arg(request.Entries.Names.join(u','), request.Folder)
+                          .arg(request.UsePaths)
+                          .arg(request.Method));
     }
     TSessionOutcome Remove(const TEntryRefs &entries) override {
         return Answer(QStringLiteral("remove %1").arg(entries.Names.join(u',')));
