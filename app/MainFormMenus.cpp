@@ -43,27 +43,29 @@ QAction *AddItem(QMenu *menu, const TMenuItemSpec &spec) {
     return action;
 }
 
+struct TButtonGlyph {
+    const char *Button;
+    QStyle::StandardPixmap Glyph;
+};
+
+constexpr TButtonGlyph ButtonGlyphs[] = {
+    {"SpdBtnNew", QStyle::SP_FileIcon},
+    {"SpdBtnOpen", QStyle::SP_DialogOpenButton},
+    {"SpdBtnClose", QStyle::SP_DialogCloseButton},
+    {"SpdBtnInfo", QStyle::SP_FileDialogInfoView},
+    {"SpdBtnAdd", QStyle::SP_ArrowUp},
+    {"SpdBtnExtract", QStyle::SP_ArrowDown},
+    {"SpdBtnRemove", QStyle::SP_TrashIcon},
+    {"SpdBtnView", QStyle::SP_FileDialogContentsView},
+    {"SpdBtnOptions", QStyle::SP_FileDialogDetailedView},
+    {"SpdBtnHelp", QStyle::SP_DialogHelpButton},
+};
+
+// The abort button, and any other without a glyph of its own, shows a stop sign.
 QStyle::StandardPixmap GlyphOf(const QString &name) {
-    if (name == QLatin1String("SpdBtnNew"))
-        return QStyle::SP_FileIcon;
-    if (name == QLatin1String("SpdBtnOpen"))
-        return QStyle::SP_DialogOpenButton;
-    if (name == QLatin1String("SpdBtnClose"))
-        return QStyle::SP_DialogCloseButton;
-    if (name == QLatin1String("SpdBtnInfo"))
-        return QStyle::SP_FileDialogInfoView;
-    if (name == QLatin1String("SpdBtnAdd"))
-        return QStyle::SP_ArrowUp;
-    if (name == QLatin1String("SpdBtnExtract"))
-        return QStyle::SP_ArrowDown;
-    if (name == QLatin1String("SpdBtnRemove"))
-        return QStyle::SP_TrashIcon;
-    if (name == QLatin1String("SpdBtnView"))
-        return QStyle::SP_FileDialogContentsView;
-    if (name == QLatin1String("SpdBtnOptions"))
-        return QStyle::SP_FileDialogDetailedView;
-    if (name == QLatin1String("SpdBtnHelp"))
-        return QStyle::SP_DialogHelpButton;
+    for (const TButtonGlyph &glyph : ButtonGlyphs)
+        if (name == QLatin1String(glyph.Button))
+            return glyph.Glyph;
     return QStyle::SP_BrowserStop;
 }
 

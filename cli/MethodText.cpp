@@ -5,38 +5,25 @@
 namespace cli {
 namespace {
 
+struct MethodName {
+    std::int32_t method;
+    const char *name;
+};
+
+// Reduced 1 to 4 (methods 2 to 5) are worded apart.
+constexpr MethodName kMethodNames[] = {
+    {-1, "Unknown"}, {0, "Stored"},    {1, "Shrunk"}, {6, "Imploded"},
+    {8, "Deflate"},  {9, "Deflate64"}, {12, "BZip2"}, {14, "LZMA"},
+    {93, "Zstd"},    {95, "XZ"},       {98, "PPMd"},
+};
+
 QString compressionName(std::int32_t method) {
-    switch (method) {
-    case -1:
-        return QStringLiteral("Unknown");
-    case 0:
-        return QStringLiteral("Stored");
-    case 1:
-        return QStringLiteral("Shrunk");
-    case 2:
-    case 3:
-    case 4:
-    case 5:
+    if (method >= 2 && method <= 5)
         return QStringLiteral("Reduced%1").arg(method - 1);
-    case 6:
-        return QStringLiteral("Imploded");
-    case 8:
-        return QStringLiteral("Deflate");
-    case 9:
-        return QStringLiteral("Deflate64");
-    case 12:
-        return QStringLiteral("BZip2");
-    case 14:
-        return QStringLiteral("LZMA");
-    case 93:
-        return QStringLiteral("Zstd");
-    case 95:
-        return QStringLiteral("XZ");
-    case 98:
-        return QStringLiteral("PPMd");
-    default:
-        return QStringLiteral("Method %1").arg(method);
-    }
+    for (const MethodName &known : kMethodNames)
+        if (known.method == method)
+            return QString::fromLatin1(known.name);
+    return QStringLiteral("Method %1").arg(method);
 }
 
 } // namespace

@@ -4,25 +4,32 @@
 
 namespace zipformat {
 
+namespace {
+
+struct OwnResult {
+    Error error;
+    std::int32_t code;
+};
+
+// The errors that have a result of their own; any other means a damaged
+// archive.
+constexpr OwnResult kOwnResults[] = {
+    {Error::Ok, ENGINE_OK},
+    {Error::NotFound, ENGINE_ARCHIVE_NOT_FOUND},
+    {Error::NotAccessible, ENGINE_NOT_ACCESSIBLE},
+    {Error::Multidisk, ENGINE_SPANNED},
+    {Error::NoMemory, ENGINE_NO_MEMORY},
+    {Error::DiskFull, ENGINE_DISK_FULL},
+    {Error::Aborted, ENGINE_ABORTED},
+};
+
+} // namespace
+
 Status statusOf(Error e) noexcept {
-    switch (e) {
-    case Error::Ok:
-        return Status();
-    case Error::NotFound:
-        return Status(ENGINE_ARCHIVE_NOT_FOUND);
-    case Error::NotAccessible:
-        return Status(ENGINE_NOT_ACCESSIBLE);
-    case Error::Multidisk:
-        return Status(ENGINE_SPANNED);
-    case Error::NoMemory:
-        return Status(ENGINE_NO_MEMORY);
-    case Error::DiskFull:
-        return Status(ENGINE_DISK_FULL);
-    case Error::Aborted:
-        return Status(ENGINE_ABORTED);
-    default:
-        return Status(ENGINE_BAD_ARCHIVE);
-    }
+    for (const OwnResult &own : kOwnResults)
+        if (own.error == e)
+            return Status(own.code);
+    return Status(ENGINE_BAD_ARCHIVE);
 }
 
 Status writeFailure(int err, std::int32_t otherwise) noexcept {
