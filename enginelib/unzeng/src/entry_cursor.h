@@ -4,6 +4,7 @@
 // libarchive follow the same rules and send the same messages.
 #pragma once
 
+#include "decode_ahead.h"
 #include "other_archive.h"
 #include "passwords.h"
 #include "zipformat/archive.h"
@@ -11,6 +12,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string_view>
 
 namespace zipread {
@@ -35,30 +38,56 @@ public:
     virtual zipformat::Error error() const { return zipformat::Error::Ok; }
     // The skip reason for an entry whose read failed with `e`.
     virtual std::uint8_t skipReason(zipformat::Error e) const = 0;
+
+    // Lets the cursor run `job` on the entries `wanted` picks (asked once
+    // for each entry, in order, before it is reached) on other threads,
+    // ahead of their turn, until endAhead(). A cursor that cannot read ahead
+    // ignores it.
+    using Wanted = std::function<bool(std::size_t index, const zipformat::Entry &)>;
+    virtual void readAhead(const Wanted &, AheadJob &) {}
+    // What the job left for the current entry; null when it was not read
+    // ahead, and the entry is read at its turn.
+    virtual AheadResult *ahead() { return nullptr; }
+    // Stops reading ahead and drops what no turn used: before the job goes.
+    virtual void endAhead() {}
+};
+
+// Ends reading ahead however the operation leaves.
+class AheadScope {
+public:
+    explicit AheadScope(EntryCursor &cursor) noexcept : cursor_(cursor) {}
+    ~AheadScope() { cursor_.endAhead(); }
+    AheadScope(const AheadScope &) = delete;
+    AheadScope &operator=(const AheadScope &) = delete;
+
+private:
+    EntryCursor &cursor_;
 };
 
 class ZipCursor final : public EntryCursor {
 public:
     ZipCursor(Messenger &messenger, const zipformat::Archive &archive, const std::string &password)
         : archive_(archive), walk_(archive), passwords_(messenger, password) {}
-    bool next() override {
-        if (!walk_.next())
-            return false;
-        ++index_;
-        return true;
+    bool next() override;
+    const zipformat::Entry &entry() const override {
+        return ahead_ ? ahead_->current().entry : walk_.entry();
     }
-    const zipformat::Entry &entry() const override { return walk_.entry(); }
-    std::size_t index() const override { return index_; }
+    std::size_t index() const override { return ahead_ ? ahead_->current().index : index_; }
     EntryKind kind() const override;
     zipformat::Error read(zipformat::OutputSink &sink) override;
     zipformat::Error error() const override { return walk_.error(); }
     std::uint8_t skipReason(zipformat::Error e) const override;
+    void readAhead(const Wanted &wanted, AheadJob &job) override;
+    AheadResult *ahead() override { return ahead_ ? ahead_->take() : nullptr; }
+    void endAhead() override { ahead_.reset(); }
 
 private:
     const zipformat::Archive &archive_;
     zipformat::EntryWalk walk_;
     Passwords passwords_;
-    std::size_t index_ = static_cast<std::size_t>(-1);
+    std::size_t index_ = static_cast<std::size_t>(-1); // of the walk
+    std::unique_ptr<DecodeAhead> ahead_;
+    Wanted wanted_;
 };
 
 class OtherCursor final : public EntryCursor {

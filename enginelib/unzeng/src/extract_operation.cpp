@@ -2,6 +2,7 @@
 
 #include "progress_sink.h"
 #include "target.h"
+#include "zipformat/reader.h"
 #include "zipformat/umask.h"
 
 #include <cerrno>
@@ -33,6 +34,71 @@ public:
     }
 };
 
+// Permissions as stored, never set-user-ID, set-group-ID or sticky.
+mode_t fileMode(const Entry &e, mode_t umask) {
+    std::uint32_t mode = e.unixMode();
+    if (mode != 0)
+        return static_cast<mode_t>(mode & 0777);
+    mode_t m = 0666 & ~umask;
+    if (e.dosAttributes() & ENGINE_ATTR_READONLY)
+        m &= ~static_cast<mode_t>(0222);
+    return m;
+}
+
+// Gives a written file the entry's mode and times, then closes it.
+Error finishFile(int fd, const Entry &e, mode_t umask, Error err) {
+    if (err == Error::Ok) {
+        fchmod(fd, fileMode(e, umask));
+        struct timespec times[2];
+        times[1].tv_sec = e.modifiedTime();
+        times[1].tv_nsec = 0;
+        times[0] = times[1];
+        if (e.hasAtime)
+            times[0].tv_sec = e.atime;
+        futimens(fd, times);
+    }
+    if (::close(fd) != 0 && err == Error::Ok)
+        err = (errno == ENOSPC || errno == EDQUOT) ? Error::DiskFull : Error::WriteFailed;
+    return err;
+}
+
+// Extracting ahead: the file is written whole, with its mode and times,
+// under a temporary name in the target folder. Its turn moves it into its
+// folder once every question about it is answered, or drops it.
+class StageJob final : public AheadJob {
+public:
+    StageJob(int root, mode_t umask) noexcept : root_(root), umask_(umask) {}
+
+    bool run(const zipformat::Archive &archive, const Entry &entry,
+             AheadResult &result) noexcept override {
+        std::string temp;
+        int fd = -1;
+        try {
+            fd = Target::createTemp(root_, temp);
+        } catch (...) {
+            return false;
+        }
+        if (fd < 0)
+            return false; // its turn reports why
+        RecordingSink sink(entry, result, fd);
+        result.error = finishFile(fd, entry, umask_, zipformat::readEntry(archive, entry, sink));
+        if (result.error == Error::Ok)
+            result.staged.swap(temp);
+        else
+            unlinkat(root_, temp.c_str(), 0);
+        return true;
+    }
+    void drop(AheadResult &result) noexcept override {
+        if (!result.staged.empty())
+            unlinkat(root_, result.staged.c_str(), 0);
+        result.staged.clear();
+    }
+
+private:
+    int root_;
+    mode_t umask_;
+};
+
 class Extractor {
 public:
     Extractor(Messenger &messenger, const Options &opt, EntryCursor &cursor, bool isSet)
@@ -50,10 +116,11 @@ private:
     Outcome mayReplace(const Entry &e, int dirfd, const std::string &leaf,
                        const std::string &shown);
     Outcome writeFile(int dirfd, const std::string &leaf);
+    // `report`: progress is sent as the data comes.
+    Outcome writeStream(int dirfd, const std::string &leaf, bool report);
     Outcome writeLink(int dirfd, const std::string &leaf, std::size_t depth);
     Outcome writeHardlink(const std::string &leaf);
     Outcome install(const Entry &e, int dirfd, const std::string &temp, const std::string &leaf);
-    mode_t fileMode(const Entry &e) const;
 
     Messenger &messenger_;
     const Options &opt_;
@@ -70,6 +137,16 @@ zipformat::Status Extractor::run() {
         return zipformat::Status(ENGINE_NOT_ACCESSIBLE);
     target_.protect(opt_.archive, isSet_);
     Selection selection(opt_);
+    StageJob job(target_.root(), umask_);
+    // Every file selected is written unless a file on disk decides
+    // otherwise: with freshen, update or never-replace, most may not be.
+    if (!opt_.freshen && !opt_.update && !opt_.neverReplace)
+        cursor_.readAhead(
+            [&selection](std::size_t index, const Entry &e) {
+                return !e.isSymlink() && selection.selects(index, e.name);
+            },
+            job);
+    const AheadScope scope(cursor_);
     std::int32_t result = ENGINE_OK;
     while (result == ENGINE_OK && cursor_.next()) {
         if (!selection.selects(cursor_.index(), cursor_.entry().name))
@@ -93,6 +170,7 @@ zipformat::Status Extractor::run() {
         if (messenger_.stopped())
             result = ENGINE_ABORTED;
     }
+    cursor_.endAhead();
     target_.finish();
     if (result != ENGINE_OK)
         return zipformat::Status(result);
@@ -125,17 +203,6 @@ Outcome Extractor::fail(const Entry &e, Error err) {
     default:
         return skip(e, cursor_.skipReason(err));
     }
-}
-
-mode_t Extractor::fileMode(const Entry &e) const {
-    std::uint32_t mode = e.unixMode();
-    // Permissions as stored, never set-user-ID, set-group-ID or sticky.
-    if (mode != 0)
-        return static_cast<mode_t>(mode & 0777);
-    mode_t m = 0666 & ~umask_;
-    if (e.dosAttributes() & ENGINE_ATTR_READONLY)
-        m &= ~static_cast<mode_t>(0222);
-    return m;
 }
 
 Outcome Extractor::extractOne() {
@@ -232,24 +299,39 @@ Outcome Extractor::mayReplace(const Entry &e, int dirfd, const std::string &leaf
 
 Outcome Extractor::writeFile(int dirfd, const std::string &leaf) {
     const Entry &e = cursor_.entry();
+    AheadResult *done = cursor_.ahead();
+    if (!done)
+        return writeStream(dirfd, leaf, true);
+    const Error err = replayProgress(messenger_, e, *done);
+    if (err != Error::Ok)
+        return fail(e, err);
+    if (renameat(target_.root(), done->staged.c_str(), dirfd, leaf.c_str()) == 0) {
+        done->staged.clear();
+        return Outcome::Done;
+    }
+    // A folder of another file system mounted inside the target: the file
+    // is written there after all, its progress already told.
+    if (errno == EXDEV)
+        return writeStream(dirfd, leaf, false);
+    return skip(e, ENGINE_SKIP_CANNOT_OPEN);
+}
+
+Outcome Extractor::writeStream(int dirfd, const std::string &leaf, bool report) {
+    const Entry &e = cursor_.entry();
     std::string temp;
     int fd = Target::createTemp(dirfd, temp);
     if (fd < 0)
         return errno == ENOSPC ? Outcome::DiskFull : skip(e, ENGINE_SKIP_CANNOT_OPEN);
-    FileSink sink(messenger_, e, fd);
-    Error err = cursor_.read(sink);
-    if (err == Error::Ok) {
-        fchmod(fd, fileMode(e));
-        struct timespec times[2];
-        times[1].tv_sec = e.modifiedTime();
-        times[1].tv_nsec = 0;
-        times[0] = times[1];
-        if (e.hasAtime)
-            times[0].tv_sec = e.atime;
-        futimens(fd, times);
+    Error err;
+    if (report) {
+        FileSink sink(messenger_, e, fd);
+        err = cursor_.read(sink);
+    } else {
+        AheadResult unused;
+        RecordingSink sink(e, unused, fd);
+        err = cursor_.read(sink);
     }
-    if (::close(fd) != 0 && err == Error::Ok)
-        err = (errno == ENOSPC || errno == EDQUOT) ? Error::DiskFull : Error::WriteFailed;
+    err = finishFile(fd, e, umask_, err);
     if (err != Error::Ok) {
         unlinkat(dirfd, temp.c_str(), 0);
         return fail(e, err);

@@ -7,23 +7,40 @@
 
 namespace zipread {
 
+struct AheadResult;
+
+// Counts the bytes done of an entry and tells when its whole percentage
+// changes.
+class PercentSteps {
+public:
+    explicit PercentSteps(std::uint64_t total) noexcept : total_(total) {}
+    // The new percentage after `size` more bytes, or -1 when unchanged.
+    int advance(std::uint64_t size) noexcept;
+
+private:
+    std::uint64_t total_;
+    std::uint64_t done_ = 0;
+    int last_ = -1;
+};
+
+// Sends the progress an entry read ahead reported, then gives its outcome
+// (Aborted when the callback asked to stop meanwhile).
+zipformat::Error replayProgress(Messenger &messenger, const zipformat::Entry &entry,
+                                const AheadResult &result) noexcept;
+
 class ProgressSink : public zipformat::OutputSink {
 public:
     ProgressSink(Messenger &messenger, const zipformat::Entry &entry) noexcept
-        : messenger_(messenger), entry_(entry) {}
+        : messenger_(messenger), entry_(entry), steps_(entry.uncompressedSize) {}
     zipformat::Error write(const std::uint8_t *data, std::size_t size) noexcept override;
 
 protected:
     virtual zipformat::Error consume(const std::uint8_t *data, std::size_t size) noexcept = 0;
 
 private:
-    // Counts `size` more bytes done and reports the percentage if it changed.
-    zipformat::Error advance(std::uint64_t size) noexcept;
-
     Messenger &messenger_;
     const zipformat::Entry &entry_;
-    std::uint64_t done_ = 0;
-    int lastPercent_ = -1;
+    PercentSteps steps_;
 };
 
 // Testing: the data is checked and dropped.
@@ -49,5 +66,21 @@ protected:
 private:
     int fd_;
 };
+
+// Reading ahead: the percentages are kept for replayProgress, the data
+// goes to `fd`, or nowhere when it is -1.
+class RecordingSink final : public zipformat::OutputSink {
+public:
+    RecordingSink(const zipformat::Entry &entry, AheadResult &result, int fd) noexcept;
+    zipformat::Error write(const std::uint8_t *data, std::size_t size) noexcept override;
+
+private:
+    AheadResult &result_;
+    PercentSteps steps_;
+    int fd_;
+};
+
+// Writes all of `data` to `fd`: DiskFull or WriteFailed when it cannot.
+zipformat::Error writeAll(int fd, const std::uint8_t *data, std::size_t size) noexcept;
 
 } // namespace zipread

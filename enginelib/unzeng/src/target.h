@@ -32,6 +32,8 @@ public:
 
     // Creates the folder with its parents when missing and opens it.
     bool open(const std::string &path);
+    // The descriptor of that folder.
+    int root() const noexcept { return root_; }
 
     // The descriptor of the folder holding parts[0..count-1], creating
     // missing folders when `create`. -1 when a component is a file or a

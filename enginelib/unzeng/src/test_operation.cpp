@@ -1,13 +1,36 @@
 #include "operations.h"
 
 #include "progress_sink.h"
+#include "zipformat/reader.h"
 
 namespace zipread {
 
 using zipformat::Error;
 
+namespace {
+
+// Testing ahead: the data is checked and dropped.
+class CheckJob final : public AheadJob {
+public:
+    bool run(const zipformat::Archive &archive, const zipformat::Entry &entry,
+             AheadResult &result) noexcept override {
+        RecordingSink sink(entry, result, -1);
+        result.error = zipformat::readEntry(archive, entry, sink);
+        return true;
+    }
+};
+
+} // namespace
+
 zipformat::Status runTest(const Options &opt, Messenger &messenger, EntryCursor &cursor) {
     Selection selection(opt);
+    CheckJob job;
+    cursor.readAhead(
+        [&selection](std::size_t index, const zipformat::Entry &e) {
+            return selection.selects(index, e.name);
+        },
+        job);
+    const AheadScope scope(cursor);
     std::size_t tested = 0, failed = 0;
     while (cursor.next()) {
         const zipformat::Entry &e = cursor.entry();
@@ -16,8 +39,13 @@ zipformat::Status runTest(const Options &opt, Messenger &messenger, EntryCursor 
         if (messenger.report(ENGINE_MSG_TESTING, e))
             return zipformat::Status(ENGINE_ABORTED);
         ++tested;
-        DiscardSink sink(messenger, e);
-        Error err = cursor.read(sink);
+        Error err;
+        if (const AheadResult *done = cursor.ahead()) {
+            err = replayProgress(messenger, e, *done);
+        } else {
+            DiscardSink sink(messenger, e);
+            err = cursor.read(sink);
+        }
         if (err == Error::Aborted || messenger.stopped())
             return zipformat::Status(ENGINE_ABORTED);
         if (err == Error::NoMemory)

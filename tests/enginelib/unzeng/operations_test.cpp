@@ -429,4 +429,121 @@ TEST_F(Operations, AbortAnswerToAnyMessageStops) {
     EXPECT_EQ(engine.withCode(ENGINE_MSG_LISTING).size(), 1u);
 }
 
+// Small entries are read ahead on other threads: what the caller sees, a
+// password asked for, a replace question, a damaged entry's skip, still
+// comes in directory order, progress belongs to the entry just announced,
+// an abort stops at once, and no temporary file is left behind.
+TEST_F(Operations, EntriesReadAheadKeepOrderPromptsSkipsAndAbort) {
+    if (!haveTool("zip"))
+        GTEST_SKIP() << "zip not installed";
+    auto part = [](int from, int to) {
+        return "*[('e%03d'%i,b'line %d '%i*(50+i%200),8,0o100644,(2020,1,1,0,0,0)) for i in "
+               "range(" +
+               std::to_string(from) + "," + std::to_string(to) + ")]";
+    };
+    fs::path archive = pyZip(dir, "many.zip", part(0, 200));
+    writeFile(dir / "src/secret.txt", "the secret");
+    ASSERT_EQ(shell("cd " + quote((dir / "src").string()) + " && zip -q -P pw " +
+                    quote(archive.string()) + " secret.txt"),
+              0);
+    fs::path tail = pyZip(dir, "tail.zip", part(200, 400));
+    ASSERT_EQ(shell("python3 -c \"import sys,zipfile\n"
+                    "a=zipfile.ZipFile(sys.argv[1],'a'); b=zipfile.ZipFile(sys.argv[2])\n"
+                    "for i in b.infolist(): a.writestr(i,b.read(i))\n"
+                    "a.close()\" " +
+                    quote(archive.string()) + " " + quote(tail.string())),
+              0);
+    std::string bytes = readFile(archive);
+    const std::string central("PK\x01\x02", 4);
+    std::size_t at = bytes.find(central);
+    while (at != std::string::npos && bytes.compare(at + 46, 4, "e300") != 0)
+        at = bytes.find(central, at + 4);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 16] = static_cast<char>(bytes[at + 16] ^ 0x55); // its CRC
+    writeFile(archive, bytes);
+
+    engine.answer = [](std::int32_t code, void *data) {
+        if (code == ENGINE_MSG_PASSWORD) {
+            auto *q = static_cast<EnginePasswordQuery *>(data);
+            std::snprintf(q->Password, ENGINE_PASSWORD_CAPACITY, "pw");
+            q->Reply = 1;
+        }
+        if (code == ENGINE_MSG_REPLACE)
+            static_cast<EngineReplaceQuery *>(data)->DoReplace = 0;
+        return 0;
+    };
+    auto expected = [](std::int32_t announce) {
+        std::vector<std::string> out;
+        for (int i = 0; i < 400; ++i) {
+            char name[8];
+            std::snprintf(name, sizeof name, "e%03d", i);
+            if (i == 150 && announce == ENGINE_MSG_EXTRACTING)
+                out.emplace_back(std::string("r") + name);
+            else
+                out.emplace_back(std::string("+") + name);
+            if (i == 300)
+                out.emplace_back(std::string("-") + name);
+            if (i == 199) {
+                out.emplace_back("+secret.txt");
+                out.emplace_back("?secret.txt");
+            }
+        }
+        return out;
+    };
+    auto seen = [&](std::int32_t announce) {
+        std::vector<std::string> out;
+        std::string current;
+        for (const Message &m : engine.messages) {
+            if (m.code == announce) {
+                current = m.name;
+            } else if (m.code == ENGINE_MSG_STATUS) {
+                EXPECT_EQ(m.name, current);
+            }
+            const char *mark = m.code == announce              ? "+"
+                               : m.code == ENGINE_MSG_SKIPPING ? "-"
+                               : m.code == ENGINE_MSG_PASSWORD ? "?"
+                               : m.code == ENGINE_MSG_REPLACE  ? "r"
+                                                               : nullptr;
+            if (mark)
+                out.push_back(mark + m.name);
+        }
+        return out;
+    };
+    auto leftovers = [](const fs::path &folder) {
+        std::size_t temps = 0;
+        for (auto &p : fs::directory_iterator(folder))
+            temps += p.path().filename().string().rfind(".tarnwick-", 0) == 0;
+        return temps;
+    };
+    EXPECT_EQ(engine.run({"", "-t", archive.string()}), ENGINE_TEST_FAILED);
+    EXPECT_EQ(seen(ENGINE_MSG_TESTING), expected(ENGINE_MSG_TESTING));
+
+    fs::path out = dir / "out";
+    writeFile(out / "e150", "old");
+    EXPECT_EQ(engine.run({"", archive.string(), "-d", out.string()}), ENGINE_SOME_SKIPPED);
+    EXPECT_EQ(seen(ENGINE_MSG_EXTRACTING), expected(ENGINE_MSG_EXTRACTING));
+    EXPECT_EQ(readFile(out / "e150"), "old");
+    EXPECT_EQ(readFile(out / "secret.txt"), "the secret");
+    std::string last;
+    for (int i = 0; i < 50 + 399 % 200; ++i)
+        last += "line 399 ";
+    EXPECT_EQ(readFile(out / "e399"), last);
+    EXPECT_FALSE(fs::exists(out / "e300"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 400);
+
+    for (std::int32_t announce : {ENGINE_MSG_TESTING, ENGINE_MSG_EXTRACTING}) {
+        fs::path stopped = dir / ("stopped" + std::to_string(announce));
+        engine.abortCode = announce;
+        engine.abortAt = 100;
+        EXPECT_EQ(engine.run({"", announce == ENGINE_MSG_TESTING ? "-t" : "-o", archive.string(),
+                              "-d", stopped.string()}),
+                  ENGINE_ABORTED);
+        EXPECT_EQ(engine.withCode(announce).size(), 100u);
+        if (announce == ENGINE_MSG_EXTRACTING) {
+            EXPECT_EQ(std::distance(fs::directory_iterator(stopped), fs::directory_iterator()), 99);
+            EXPECT_EQ(leftovers(stopped), 0u);
+        }
+    }
+}
+
 } // namespace
