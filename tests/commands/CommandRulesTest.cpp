@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <optional>
@@ -46,6 +48,8 @@ struct Case {
     QStringList log;
     // The folder chosen after the boxes; empty: the dialog cancelled.
     std::optional<QString> folder = std::nullopt;
+    // Whether the trash takes a file, asked before the boxes.
+    std::optional<bool> trash = std::nullopt;
 };
 
 void Check(const Case &c) {
@@ -56,6 +60,8 @@ void Check(const Case &c) {
     LoggingDesktop desktop(view);
     if (c.given)
         c.given(settings, session, view);
+    if (c.trash)
+        desktop.answerTrash(*c.trash);
     for (const MsgResult answer : c.answers)
         desktop.answerMessage(answer);
     if (c.folder && c.folder->isEmpty())
@@ -254,4 +260,50 @@ TEST(CommandRulesTest, Extract) {
     for (const Case &c : cases)
         Check(c);
     QDir::setCurrent(start);
+}
+
+TEST(CommandRulesTest, Fix) {
+    const auto normal = Command(
+        [](TArchiveSession &z, TArchiveView &v, const TSettings &) { FixNormal1Click(z, v); });
+    const auto aggressive = Command(
+        [](TArchiveSession &z, TArchiveView &v, const TSettings &) { FixAgressive1Click(z, v); });
+    // The damaged file is kept for the trash, so it must be there.
+    const QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/d.zip");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const auto picked = [&](int code, const char *readOnlyType = "") {
+        return [=](TSettings &, TFakeSession &z, TFakeView &v) {
+            v.ArchiveToPick = path;
+            z.Codes["fix"] = code;
+            z.ReadOnlyType = QString::fromUtf8(readOnlyType);
+        };
+    };
+    const QString off = QStringLiteral("multidisk off");
+    const QString picking = QStringLiteral("archive at busy 1: Fix Archive");
+    const QString fixed = QStringLiteral("box at busy 1: The specified Zip file has been fixed.");
+    const QString normally = "fix " + path + " 0";
+    // clang-format off
+    const Case cases[] = {
+        {"multidisk mode goes off even when none is picked", normal, nullptr, {}, {},
+         {off, picking}},
+        {"the same aggressively", aggressive, nullptr, {}, {}, {off, picking}},
+        {"fixed: the damaged file goes to the trash", normal, picked(ENGINE_OK), {MsgResult::OK},
+         {normally}, {off, picking, fixed}, {}, true},
+        {"aggressively", aggressive, picked(ENGINE_OK), {MsgResult::OK},
+         {"fix " + path + " 1"}, {off, picking, fixed}, {}, true},
+        {"some skipped: the result's own box", normal, picked(ENGINE_SOME_SKIPPED), {},
+         {normally}, {off, picking, "result fixing 40"}, {}, true},
+        {"no archive at all: too corrupted, nothing to the trash", normal,
+         picked(ENGINE_BAD_ARCHIVE), {MsgResult::OK}, {normally},
+         {off, picking, "box at busy 1: The specified Zip file is too corrupted to be fixed."}},
+        {"an archive of a format only read says so instead", normal,
+         picked(ENGINE_BAD_ARCHIVE, "tar.gz"), {MsgResult::OK}, {normally},
+         {off, picking, "box at busy 1: d.zip is a tar.gz archive and can only be read. Extract "
+                        "its files, or add them to a new ZIP archive."}},
+    };
+    // clang-format on
+    for (const Case &c : cases)
+        Check(c);
 }

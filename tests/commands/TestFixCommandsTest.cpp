@@ -1,5 +1,6 @@
 // Test Archive, Fix Archive and Update Archive Date through the real
-// engines on archives made here.
+// engines on archives made here; their rules over a fake session are in
+// CommandRulesTest.cpp.
 #include "CommandsTest.h"
 
 #include "MainForm.h"
@@ -88,46 +89,28 @@ TEST_F(TestFixCommandsTest, TestSoundSkippedAndDamagedArchives) {
     EXPECT_EQ(desktop_->messages()[1].kind, MsgKind::Error);
 }
 
-TEST_F(TestFixCommandsTest, FixTruncatedAndHopelessFilesInBothModes) {
+TEST_F(TestFixCommandsTest, FixTruncatedAndHopelessFiles) {
     const QString sound =
         MakeZip(QStringLiteral("sound.zip"), {{QStringLiteral("a.txt"), QByteArray(2000, 'a')},
                                               {QStringLiteral("b.txt"), QByteArray(2000, 'b')}});
     const QByteArray bytes = ReadFile(sound);
+    // The central directory is gone: what is left are the entries.
+    const QString truncated =
+        WriteFile(QStringLiteral("truncated.zip"), bytes.left(bytes.indexOf("PK\x01\x02")));
+    auto form = NewForm();
+    desktop_->answerFiles({truncated});
+    desktop_->answerTrash(true);
+    RunOnArchive(*form, "FixNormal1", truncated, {MsgResult::OK}, false);
+    EXPECT_EQ(Texts(), QStringList{QStringLiteral("The specified Zip file has been fixed.")});
+    EXPECT_EQ(ZipNames(truncated), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+
+    desktop_->clear();
     const QString hopeless =
         WriteFile(QStringLiteral("hopeless.zip"), QByteArray("not an archive at all, only words"));
-    for (const char *item : {"FixNormal1", "FixAgressive1"}) {
-        SCOPED_TRACE(item);
-        desktop_->clear();
-        // The central directory is gone: what is left are the entries.
-        const QString truncated =
-            WriteFile(QStringLiteral("truncated.zip"), bytes.left(bytes.indexOf("PK\x01\x02")));
-        auto form = NewForm();
-        form->MultidiskmodeMnClick();
-        ASSERT_TRUE(form->Session().MainZip.MultidiskMode);
-        desktop_->answerFiles({truncated});
-        desktop_->answerTrash(true);
-        RunOnArchive(*form, item, truncated, {MsgResult::OK}, false);
-        EXPECT_FALSE(form->Session().MainZip.MultidiskMode);
-        EXPECT_EQ(Texts(), QStringList{QStringLiteral("The specified Zip file has been fixed.")});
-        EXPECT_EQ(ZipNames(truncated),
-                  (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
-        EXPECT_EQ(desktop_->requestsOf(platform::testing::ScriptedDesktop::Kind::FileDialog)[0]
-                      .fileDialog.title,
-                  QStringLiteral("Fix Archive"));
-
-        desktop_->clear();
-        RunOnArchive(*form, item, hopeless, {MsgResult::OK});
-        EXPECT_EQ(Texts(), QStringList{QStringLiteral(
-                               "The specified Zip file is too corrupted to be fixed.")});
-        EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Information);
-
-        // Multidisk mode goes off even when the dialog is cancelled.
-        form->MultidiskmodeMnClick();
-        desktop_->cancelFileDialog();
-        form->RunItemCommand(QString::fromLatin1(item));
-        EXPECT_FALSE(form->Session().MainZip.MultidiskMode);
-        EXPECT_EQ(form->Session().BusyCount, 0);
-    }
+    RunOnArchive(*form, "FixNormal1", hopeless, {MsgResult::OK});
+    EXPECT_EQ(Texts(),
+              QStringList{QStringLiteral("The specified Zip file is too corrupted to be fixed.")});
+    EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Information);
 }
 
 // A trash that takes the file away, as the desktop's does, keeping what it
@@ -202,9 +185,7 @@ TEST_F(TestFixCommandsTest, ArchiveDateIsTheNewestEntryAndFoldersOnlyGive380) {
         MakeZip(QStringLiteral("dated.zip"), {{QStringLiteral("a.txt"), QByteArray("a")}});
     auto form = NewForm();
     form->OpenZipFile(archive);
-    form->MultidiskmodeMnClick();
     form->RunItemCommand(QStringLiteral("EditUpdateZIPDateMn"));
-    EXPECT_FALSE(form->Session().MainZip.MultidiskMode);
     // MakeZip dates every entry 2024-05-17 13:45:30.
     EXPECT_EQ(QFileInfo(archive).lastModified(), QDateTime(QDate(2024, 5, 17), QTime(13, 45, 30)));
     EXPECT_TRUE(desktop_->messages().empty());
