@@ -29,8 +29,7 @@ void TMainFormFm::LoadSettings() {
     }
     if (Settings.OnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    ApplySettingsToEngine(Settings, session_.MainZip);
-    session_.AskPasswords = Settings.AskPassword;
+    session_.Configure(Settings);
 }
 
 bool TMainFormFm::SaveSettings(bool fromMenuItem) {

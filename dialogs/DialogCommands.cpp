@@ -14,12 +14,12 @@
 
 void Configuration1Click(TCommandHost &form) {
     {
-        TFrmConfiguration dialog(form.CurrentSettings(), form.Session().MainZip, &form.Window());
+        TFrmConfiguration dialog(form.CurrentSettings(), &form.Window());
         platform::ExecModal(dialog);
     }
-    // After Cancel too: the setting is the one place the engine's policy comes from.
-    ApplyOverwriteSetting(form.CurrentSettings().Overwrite, form.Session().MainZip);
-    form.Session().AskPasswords = form.CurrentSettings().AskPassword;
+    // After Cancel too: the settings are the one place the session's
+    // policies come from.
+    form.Session().Configure(form.CurrentSettings());
 }
 
 TFrmBrowse *BrowseArchives1Click(TCommandHost &form) {

@@ -1,5 +1,6 @@
 #include "FrmArchiveInfo.h"
 
+#include "ArchiveComment.h"
 #include "CommandHost.h"
 #include "RowText.h"
 #include "platform/IoError.h"
@@ -102,7 +103,7 @@ QString TFrmArchiveInfo::DateTimeText(const QDateTime &time) {
 }
 
 void TFrmArchiveInfo::FormCreate() {
-    figures_ = TArchiveFigures::Gather(owner_.Session().MainZip);
+    figures_ = owner_.Session().Figures();
     Label6->setText(figures_.FileName);
     Label5->setText(DateTimeText(figures_.FileDateTime));
     Label7->setText(SizeText(figures_));
@@ -131,26 +132,8 @@ void TFrmArchiveInfo::FormShow() {
         return;
     Label12->hide();
     EdComment->show();
-    EdComment->setText(owner_.Session().MainZip.ArchiveComment());
+    EdComment->setText(owner_.Session().Comment());
     EdComment->setFocus();
-}
-
-void TFrmArchiveInfo::WriteComment() {
-    TZipEngine &zip = owner_.Session().MainZip;
-    const QString text = EdComment->text();
-    if (text == zip.ArchiveComment())
-        return;
-    const bool current = owner_.ListingCurrent();
-    zip.SetArchiveComment(text);
-    owner_.KeepListingCurrent(current);
-    // The old comment stays when the write fails: say so rather than let
-    // the user believe it was saved.
-    if (zip.LastCommentWriteResult == ZipResultMultidisk && zip.MultidiskMode)
-        platform::MessageDlg(
-            QStringLiteral("The comment cannot be changed on a multiple-disk archive."),
-            platform::MsgKind::Error, platform::MsgButton::OK);
-    else if (zip.LastCommentWriteResult != ENGINE_OK)
-        owner_.ShowZipResult(zip.LastCommentWriteResult, QStringLiteral("writing the comment"));
 }
 
 void TFrmArchiveInfo::Button1Click() {
@@ -158,7 +141,7 @@ void TFrmArchiveInfo::Button1Click() {
         return;
     closing_ = true;
     if (Tag == 1)
-        WriteComment();
+        WriteArchiveComment(owner_.Session(), owner_, EdComment->text());
     accept();
 }
 

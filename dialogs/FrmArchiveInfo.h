@@ -1,7 +1,6 @@
 // TFrmArchiveInfo: the archive information dialog of the open archive, and
-// with Tag 1 the editor of its comment. Everything comes from the main
-// window's engine MainZip and from the archive file; the dialog keeps
-// nothing.
+// with Tag 1 the editor of its comment. Everything comes from the window's
+// archive session and from the archive file; the dialog keeps nothing.
 #pragma once
 
 #include "ArchiveFigures.h"
@@ -41,7 +40,6 @@ protected:
 
 private:
     void FormCreate();
-    void WriteComment();
 
     TCommandHost &owner_;
     TArchiveFigures figures_;

@@ -2,7 +2,6 @@
 
 #include "DecorativePictures.h"
 #include "Settings.h"
-#include "ZipEngine.h"
 #include "platform/Desktop.h"
 #include "platform/ScreenCentre.h"
 
@@ -64,8 +63,8 @@ int EntryIndex(const QComboBox *box, int value) {
 
 } // namespace
 
-TFrmConfiguration::TFrmConfiguration(TSettings &settings, TZipEngine &engine, QWidget *mainWindow)
-    : QDialog(mainWindow), settings_(settings), engine_(engine), mainWindow_(mainWindow) {
+TFrmConfiguration::TFrmConfiguration(TSettings &settings, QWidget *mainWindow)
+    : QDialog(mainWindow), settings_(settings), mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("FrmConfiguration"));
     setWindowTitle(QStringLiteral("Tarnwick Configuration"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -360,19 +359,8 @@ void TFrmConfiguration::Button2Click() {
         if (visible)
             mainWindow_->show();
     }
-    engine_.Compression = static_cast<TZipCompressionLevel>(s.CompressionLevel & 0xFF);
-    engine_.ClearDisks = s.ClearDisk;
-    engine_.UseTempFile = s.UseTempFile;
     if (s.TempFolder.endsWith(u'/'))
         s.TempFolder.chop(1);
-    engine_.TempPath = s.TempFolder;
-    engine_.StoredExtensions = s.StoredExt;
-    engine_.Recurse = s.Recurse;
-    engine_.MoveFiles = s.MoveFiles;
-    engine_.IncludeHiddenFiles = s.IncludeHidden;
-    engine_.Password = s.Password;
-    ApplyEncryptionSetting(s.Encryption, engine_);
-    engine_.StoreSymlinks = s.StoreSymlinks;
     accept();
 }
 

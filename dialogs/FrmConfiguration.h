@@ -1,6 +1,6 @@
 // TFrmConfiguration: the modal dialog in which the user edits the settings
-// the main window holds in memory. OK writes every control back and pushes
-// what the engine needs at once; Cancel, Esc and the close box write nothing.
+// the main window holds in memory. OK writes every control back; Cancel,
+// Esc and the close box write nothing.
 #pragma once
 
 #include <QDialog>
@@ -12,14 +12,13 @@ class QRadioButton;
 class QSlider;
 class QTabWidget;
 class QPushButton;
-class TZipEngine;
 struct TSettings;
 
 class TFrmConfiguration : public QDialog {
     Q_OBJECT
 public:
     // mainWindow is made a stay-on-top window when OK switches that on.
-    TFrmConfiguration(TSettings &settings, TZipEngine &engine, QWidget *mainWindow);
+    TFrmConfiguration(TSettings &settings, QWidget *mainWindow);
 
     void FormCreate();
     void Button2Click(); // OK
@@ -40,7 +39,6 @@ private:
     int MouseActionIndex() const;
 
     TSettings &settings_;
-    TZipEngine &engine_;
     QWidget *mainWindow_;
 
     QTabWidget *PageControl1 = nullptr;

@@ -4,6 +4,7 @@
 // (TEngineSession); the command tests run the commands over a fake.
 #pragma once
 
+#include "ArchiveFigures.h"
 #include "EngineResultText.h"
 #include "EntryRefs.h"
 #include "ZipEngine.h"
@@ -76,12 +77,17 @@ public:
     // Lists just that entry, leaving the window's rows alone; nothing when
     // the archive no longer holds it or cannot be read.
     virtual std::optional<TEntrySealing> SealingOf(const QString &storedName) = 0;
+    // What the information window shows, all gathered at once.
+    virtual TArchiveFigures Figures() = 0;
+    virtual QString Comment() = 0;
 
     // --- requests over the open archive
     virtual TSessionOutcome Add(const TAddRequest &request) = 0;
     virtual TSessionOutcome Extract(const TExtractRequest &request) = 0;
     virtual TSessionOutcome Remove(const TEntryRefs &entries) = 0;
     virtual TSessionOutcome UpdateDate() = 0;
+    // ZipResultMultidisk: refused in multidisk mode, the old comment kept.
+    virtual TSessionOutcome SetComment(const QString &text) = 0;
     // Neither the configured password and encryption nor the working folder
     // are changed by it.
     virtual TSessionOutcome PutBack(const TPutBackRequest &request) = 0;

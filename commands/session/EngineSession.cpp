@@ -49,6 +49,11 @@ void TEngineSession::ForgetPassword() {
     typedFor_.clear();
 }
 
+void TEngineSession::Configure(const TSettings &settings) {
+    ApplySettingsToEngine(settings, MainZip);
+    AskPasswords = settings.AskPassword;
+}
+
 void TEngineSession::AnswerPassword(TZipPwdQuery &query) {
     // The engine asks again about the same entry when the answer did not
     // open it: first the password typed earlier for this archive, then the
@@ -119,6 +124,13 @@ TSessionOutcome TEngineSession::Remove(const TEntryRefs &entries) {
 
 TSessionOutcome TEngineSession::UpdateDate() {
     return Run([&] { return MainZip.UpdateArchiveDate(); });
+}
+
+TSessionOutcome TEngineSession::SetComment(const QString &text) {
+    return Run([&] {
+        MainZip.SetArchiveComment(text);
+        return MainZip.LastCommentWriteResult;
+    });
 }
 
 std::optional<TEntrySealing> TEngineSession::SealingOf(const QString &storedName) {

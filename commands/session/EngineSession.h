@@ -5,6 +5,7 @@
 
 #include "ArchiveSession.h"
 #include "SessionAnswerer.h"
+#include "Settings.h"
 #include "ZipEngine.h"
 
 class TEngineSession : public TArchiveSession {
@@ -24,6 +25,9 @@ public:
     bool AskPasswords = true;
     // The archive is closed: the password typed for it is forgotten.
     void ForgetPassword();
+    // The configured policies the next operations run with; a value that
+    // names no policy leaves the engine's as it is.
+    void Configure(const TSettings &settings);
 
     // Not owned; without one, every question is answered as a closed box
     // would answer it (keep the file, stop at a new disk).
@@ -39,6 +43,9 @@ public:
     TSessionOutcome Extract(const TExtractRequest &request) override;
     TSessionOutcome Remove(const TEntryRefs &entries) override;
     TSessionOutcome UpdateDate() override;
+    TArchiveFigures Figures() override { return TArchiveFigures::Gather(MainZip); }
+    QString Comment() override { return MainZip.ArchiveComment(); }
+    TSessionOutcome SetComment(const QString &text) override;
     std::optional<TEntrySealing> SealingOf(const QString &storedName) override;
     TSessionOutcome PutBack(const TPutBackRequest &request) override;
     TSessionOutcome Test(const QString &path) override;

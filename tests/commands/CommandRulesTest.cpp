@@ -1,6 +1,7 @@
 // The archive commands' rules over a fake session and window: what each
 // asks, requests and shows for each answer and outcome, in order.
 #include "AddCommands.h"
+#include "ArchiveComment.h"
 #include "ExtractCommands.h"
 #include "FakeSession.h"
 #include "Settings.h"
@@ -304,6 +305,38 @@ TEST(CommandRulesTest, Fix) {
                         "its files, or add them to a new ZIP archive."}},
     };
     // clang-format on
+    for (const Case &c : cases)
+        Check(c);
+}
+
+TEST(CommandRulesTest, CommentWrite) {
+    const auto write = Command([](TArchiveSession &z, TArchiveView &v, const TSettings &) {
+        WriteArchiveComment(z, v, QStringLiteral("new"));
+    });
+    const auto holding = [](const char *old, int code, bool multidisk = false) {
+        return [=](TSettings &, TFakeSession &z, TFakeView &) {
+            z.ArchiveComment = QString::fromLatin1(old);
+            z.Codes["comment"] = code;
+            z.Multidisk = multidisk;
+        };
+    };
+    const QString kept = QStringLiteral("keep current 1");
+    const Case cases[] = {
+        {"unchanged: nothing written", write, holding("new", ENGINE_OK), {}, {}, {}},
+        {"changed", write, holding("old", ENGINE_OK), {}, {"comment new"}, {kept}},
+        {"a failed write is reported",
+         write,
+         holding("old", ENGINE_DISK_FULL),
+         {},
+         {"comment new"},
+         {kept, "result writing the comment 150"}},
+        {"a set refuses it with its own words",
+         write,
+         holding("old", ZipResultMultidisk, true),
+         {MsgResult::OK},
+         {"comment new"},
+         {kept, "box at busy 0: The comment cannot be changed on a multiple-disk archive."}},
+    };
     for (const Case &c : cases)
         Check(c);
 }

@@ -17,6 +17,7 @@ public:
     // The code each request kind ("add", "extract", ...) answers with.
     QMap<QString, int> Codes;
     QString ReadOnlyType;
+    QString ArchiveComment;
     // Every request, as "kind" with what it carried.
     QStringList Requests;
     TAddRequest LastAdd;
@@ -42,6 +43,9 @@ public:
         return Answer(QStringLiteral("remove %1").arg(entries.Names.join(u',')));
     }
     std::optional<TEntrySealing> SealingOf(const QString &) override { return {}; }
+    TArchiveFigures Figures() override { return {}; }
+    QString Comment() override { return ArchiveComment; }
+    TSessionOutcome SetComment(const QString &text) override { return Answer("comment " + text); }
     TSessionOutcome UpdateDate() override { return Answer(QStringLiteral("date")); }
     TSessionOutcome PutBack(const TPutBackRequest &request) override {
         return Answer("put back " + request.StoredName);

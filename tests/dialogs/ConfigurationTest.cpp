@@ -1,7 +1,9 @@
-// The configuration dialog over the main window's settings and engine.
+// The configuration dialog over the main window's settings, and the
+// session's policies that follow them.
 #include "AppTestSupport.h"
 
 #include "DialogCommands.h"
+#include "EngineSession.h"
 #include "FrmConfiguration.h"
 #include "MainForm.h"
 #include "Settings.h"
@@ -71,9 +73,10 @@ class ConfigurationTest : public AppTest {};
 
 TEST_F(ConfigurationTest, FillsEveryControlAndWritesThemBack) {
     TSettings settings = UnusualSettings();
-    TZipEngine engine;
+    TEngineSession session;
+    TZipEngine &engine = session.MainZip;
     QWidget main;
-    TFrmConfiguration dialog(settings, engine, &main);
+    TFrmConfiguration dialog(settings, &main);
     EXPECT_EQ(dialog.windowTitle(), "Tarnwick Configuration");
     // The designed size, or more where the desktop's face needs it; never resizable.
     EXPECT_GE(dialog.width(), 331);
@@ -103,12 +106,13 @@ TEST_F(ConfigurationTest, FillsEveryControlAndWritesThemBack) {
     dialog.Button2Click();
     EXPECT_EQ(settings, UnusualSettings());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    session.Configure(settings);
     const EngineView expected{3,     false,         true,   true,     true,
-                              false, "/var/tmp/tw", ".JAR", "secret", zowAsk};
-    EXPECT_EQ(ViewOf(engine), expected); // Overwrite is the caller's business
+                              false, "/var/tmp/tw", ".JAR", "secret", zowAlways};
+    EXPECT_EQ(ViewOf(engine), expected);
 
     // Every control changed reaches its setting.
-    TFrmConfiguration again(settings, engine, &main);
+    TFrmConfiguration again(settings, &main);
     Control<QSlider>(again, "TrackBar1")->setValue(8);
     for (const auto &box : boxes)
         Control<QCheckBox>(again, box.name)->setChecked(!box.checked);
@@ -116,6 +120,7 @@ TEST_F(ConfigurationTest, FillsEveryControlAndWritesThemBack) {
     again.findChildren<QRadioButton *>().at(1)->setChecked(true);
     Control<QComboBox>(again, "CmExtractMethod")->setCurrentIndex(2);
     again.Button2Click();
+    session.Configure(settings);
     EXPECT_EQ(settings.CompressionLevel, 8);
     EXPECT_TRUE(settings.ConfirmRemove && !settings.ConfirmExtract && settings.ConfirmAdd);
     EXPECT_TRUE(settings.OnTop && !settings.UseTempFile && !settings.CloseBrowser);
@@ -126,14 +131,13 @@ TEST_F(ConfigurationTest, FillsEveryControlAndWritesThemBack) {
     EXPECT_EQ(settings.ExtractMethod, 2);
     EXPECT_EQ(engine.StoredExtensions, ".ZIP");
     EXPECT_EQ(engine.Compression, 8);
-    // Store Path is read by the add command when it runs.
-    EXPECT_TRUE(engine.UsePaths);
 }
 
 TEST_F(ConfigurationTest, PasswordPageChoosesTheEncryption) {
     TSettings settings;
-    TZipEngine engine;
-    TFrmConfiguration dialog(settings, engine, nullptr);
+    TEngineSession session;
+    TZipEngine &engine = session.MainZip;
+    TFrmConfiguration dialog(settings, nullptr);
     auto *choice = Control<QComboBox>(dialog, "CmEncryption");
     ASSERT_EQ(choice->count(), 2);
     EXPECT_EQ(choice->itemText(0), "ZipCrypto (readable everywhere)");
@@ -142,14 +146,16 @@ TEST_F(ConfigurationTest, PasswordPageChoosesTheEncryption) {
     EXPECT_EQ(choice->parentWidget()->parentWidget()->objectName(), "TabSheet4");
     choice->setCurrentIndex(1);
     dialog.Button2Click();
+    session.Configure(settings);
     EXPECT_EQ(settings.Encryption, EncryptionAes256);
     EXPECT_EQ(engine.Encryption, zenAes256);
 
     // A value from elsewhere selects nothing and survives OK.
     settings.Encryption = 7;
-    TFrmConfiguration again(settings, engine, nullptr);
+    TFrmConfiguration again(settings, nullptr);
     EXPECT_EQ(Control<QComboBox>(again, "CmEncryption")->currentIndex(), -1);
     again.Button2Click();
+    session.Configure(settings);
     EXPECT_EQ(settings.Encryption, 7);
     EXPECT_EQ(engine.Encryption, zenZipCrypto);
 }
@@ -192,10 +198,12 @@ TEST_F(ConfigurationTest, TempFolderLosesOneTrailingSlash) {
                  {"/var/tmp", "/var/tmp"}};
     for (const auto &c : cases) {
         TSettings settings;
-        TZipEngine engine;
-        TFrmConfiguration dialog(settings, engine, nullptr);
+        TEngineSession session;
+        TZipEngine &engine = session.MainZip;
+        TFrmConfiguration dialog(settings, nullptr);
         Control<QLineEdit>(dialog, "EdTempFolder")->setText(QString::fromUtf8(c.typed));
         dialog.Button2Click();
+        session.Configure(settings);
         EXPECT_EQ(settings.TempFolder, c.stored) << c.typed;
         EXPECT_EQ(engine.TempPath, c.stored) << c.typed;
     }
@@ -203,11 +211,13 @@ TEST_F(ConfigurationTest, TempFolderLosesOneTrailingSlash) {
 
 TEST_F(ConfigurationTest, NoTempFolderMeansTheTemporaryArchiveLiesBesideTheArchive) {
     TSettings settings;
-    TZipEngine engine;
-    TFrmConfiguration dialog(settings, engine, nullptr);
+    TEngineSession session;
+    TZipEngine &engine = session.MainZip;
+    TFrmConfiguration dialog(settings, nullptr);
     Control<QLineEdit>(dialog, "EdTempFolder")->setText("/");
     Control<QCheckBox>(dialog, "CkBxUseTemp")->setChecked(true);
     dialog.Button2Click();
+    session.Configure(settings);
     const QString archive = MakeZip("a.zip", {{"old.txt", "old"}});
     QFile source(TempPath("new.txt"));
     ASSERT_TRUE(source.open(QIODevice::WriteOnly));
@@ -226,17 +236,19 @@ TEST_F(ConfigurationTest, ValuesThatSelectNothing) {
     settings.ExtractMethod = 7;
     settings.MouseAction = 9;
     settings.Password = QString(100, u'p');
-    TZipEngine engine;
-    TFrmConfiguration dialog(settings, engine, nullptr);
+    TEngineSession session;
+    TZipEngine &engine = session.MainZip;
+    TFrmConfiguration dialog(settings, nullptr);
     EXPECT_EQ(Control<QComboBox>(dialog, "CmOverwrite")->currentIndex(), -1);
     dialog.Button2Click();
+    session.Configure(settings);
     EXPECT_EQ(settings.Overwrite, 2);
     EXPECT_EQ(settings.ExtractMethod, -1);
     EXPECT_EQ(settings.MouseAction, -1);
     EXPECT_EQ(settings.Password, QString(80, u'p'));
     EXPECT_EQ(engine.Password.size(), 80);
 
-    TFrmConfiguration typed(settings, engine, nullptr);
+    TFrmConfiguration typed(settings, nullptr);
     auto *password = Control<QLineEdit>(typed, "EdPassword");
     password->clear();
     QTest::keyClicks(password, QString(90, u'q'));
@@ -252,10 +264,13 @@ TEST_F(ConfigurationTest, StayOnTopAtOnceOnlyWhenSwitchedOn) {
             // The dialog stays above a main window that is on top.
             EXPECT_EQ(bool(dialog->windowFlags() & Qt::WindowStaysOnTopHint), !on);
             Control<QCheckBox>(*dialog, "CkBxOnTop")->setChecked(on);
+            Control<QComboBox>(*dialog, "CmOverwrite")->setCurrentIndex(on ? 1 : 0);
             dialog->Button2Click();
         });
         Configuration1Click(*form);
         EXPECT_EQ(form->Settings.OnTop, on);
+        // OK from the menu item: the next operations run with the new rule.
+        EXPECT_EQ(form->Session().MainZip.Overwrite, on ? zowAlways : zowNever);
         // Switched off, the window stays on top until the next start.
         EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
         EXPECT_TRUE(form->isVisible());
@@ -264,8 +279,7 @@ TEST_F(ConfigurationTest, StayOnTopAtOnceOnlyWhenSwitchedOn) {
 
 TEST_F(ConfigurationTest, HelpButtonAndF1) {
     TSettings settings;
-    TZipEngine engine;
-    TFrmConfiguration dialog(settings, engine, nullptr);
+    TFrmConfiguration dialog(settings, nullptr);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     auto *pages = Control<QTabWidget>(dialog, "PageControl1");
