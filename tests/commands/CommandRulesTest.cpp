@@ -2,10 +2,12 @@
 // asks, requests and shows for each answer and outcome, in order.
 #include "AddCommands.h"
 #include "ArchiveComment.h"
+#include "EngineEvents.h"
 #include "ExtractCommands.h"
 #include "FakeSession.h"
 #include "Settings.h"
 #include "TestFixCommands.h"
+#include "platform/testing/QtPrinters.h"
 #include "platform/testing/ScriptedDesktop.h"
 
 #include <gtest/gtest.h>
@@ -21,12 +23,24 @@ using platform::MsgResult;
 
 namespace {
 
-// Boxes go into the view's log with the busy depth they came up at.
+// Boxes go into the view's log with the busy depth they came up at and,
+// when asked for, their kind and buttons.
 class LoggingDesktop : public platform::testing::ScriptedDesktop {
 public:
-    explicit LoggingDesktop(TFakeView &view) : view_(view) {}
+    LoggingDesktop(TFakeView &view, bool kinds) : view_(view), kinds_(kinds) {}
     MsgResult messageBox(const platform::MessageRequest &request) override {
-        view_.Log << QStringLiteral("box at busy %1: %2").arg(view_.Busy).arg(request.text);
+        QString kind;
+        if (kinds_) {
+            const char *const kindNames[] = {"Warning", "Error", "Information", "Confirm"};
+            const char *const buttonNames[] = {"Yes", "No", "OK", "Cancel", "Abort"};
+            QStringList buttons;
+            for (unsigned bit = 0; bit < 5; ++bit)
+                if (request.buttons.testFlag(platform::MsgButton(1U << bit)))
+                    buttons << QString::fromLatin1(buttonNames[bit]);
+            kind = QStringLiteral(" (%1 %2)")
+                       .arg(QString::fromLatin1(kindNames[int(request.kind)]), buttons.join(u'|'));
+        }
+        view_.Log << QStringLiteral("box at busy %1%2: %3").arg(view_.Busy).arg(kind, request.text);
         return ScriptedDesktop::messageBox(request);
     }
     std::optional<QString> selectDirectory(const platform::SelectDirectoryRequest &r) override {
@@ -36,6 +50,7 @@ public:
 
 private:
     TFakeView &view_;
+    bool kinds_;
 };
 
 using Command = std::function<void(TArchiveSession &, TArchiveView &, const TSettings &)>;
@@ -53,12 +68,12 @@ struct Case {
     std::optional<bool> trash = std::nullopt;
 };
 
-void Check(const Case &c) {
+void Check(const Case &c, bool kinds = false) {
     SCOPED_TRACE(c.name);
     TSettings settings;
     TFakeSession session;
     TFakeView view;
-    LoggingDesktop desktop(view);
+    LoggingDesktop desktop(view, kinds);
     if (c.given)
         c.given(settings, session, view);
     if (c.trash)
@@ -339,4 +354,77 @@ TEST(CommandRulesTest, CommentWrite) {
     };
     for (const Case &c : cases)
         Check(c);
+}
+
+TEST(CommandRulesTest, EngineEvents) {
+    using Event = std::function<void(TArchiveView &)>;
+    // The progress bar at 57 when the event comes.
+    const auto at57 = [](Event event) {
+        return Command([event](TArchiveSession &, TArchiveView &v, const TSettings &) {
+            TZipFileStats status;
+            status.PercentDone = 57;
+            MainZipStatus(v, status);
+            event(v);
+        });
+    };
+    const auto file = [](void (*handler)(TArchiveView &, const TZipFileStats &)) {
+        return [handler](TArchiveView &v) {
+            TZipFileStats stats;
+            stats.FileName = QStringLiteral("d/a.txt");
+            handler(v, stats);
+        };
+    };
+    const auto named = [](void (*handler)(TArchiveView &, const QString &)) {
+        return [handler](TArchiveView &v) { handler(v, QStringLiteral("d/a.txt")); };
+    };
+    const auto skipped = [](bool testing) {
+        return [testing](TArchiveView &v) {
+            TMessageBoxAnswerer(v).TellSkipped({"d/bad.txt", ENGINE_SKIP_BAD_CRC}, testing);
+        };
+    };
+    const auto newDisk = [](std::int32_t disk) {
+        return Command([disk](TArchiveSession &, TArchiveView &v, const TSettings &) {
+            v.SetStatusText(TMessageBoxAnswerer(v).AskNewDisk(disk) ? "go on" : "stop");
+        });
+    };
+    const auto abort =
+        Command([](TArchiveSession &z, TArchiveView &, const TSettings &) { AbortSbClick(z); });
+    const QString abortQuestion = QStringLiteral(
+        "box at busy 0 (Warning OK|Cancel): Are you sure you want to abort the current process?");
+    const auto restart = [](const char *text) {
+        return QStringList{"progress 57", QString::fromLatin1(text), "progress 0"};
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"adding", at57(file(MainZipAdding)), nullptr, {}, {},
+         restart("status Adding \"d/a.txt\".")},
+        {"updating", at57(file(MainZipUpdating)), nullptr, {}, {},
+         restart("status Updating \"d/a.txt\".")},
+        {"extracting", at57(file(MainZipExtracting)), nullptr, {}, {},
+         restart("status Extracting \"d/a.txt\".")},
+        {"testing", at57(file(MainZipTesting)), nullptr, {}, {},
+         restart("status Testing \"d/a.txt\".")},
+        {"deleting", at57(named(MainZipDeleting)), nullptr, {}, {},
+         restart("status Deleting \"d/a.txt\".")},
+        {"fixing", at57(named(MainZipFixing)), nullptr, {}, {},
+         restart("status Fixing \"d/a.txt\".")},
+        // A skipped file is told and the operation goes on with the next.
+        {"skipped", at57(skipped(false)), nullptr, {MsgResult::OK}, {},
+         restart("box at busy 0 (Warning OK): Skipping \"d/bad.txt\", CRC does not check out.")},
+        {"skipped in a test", at57(skipped(true)), nullptr, {MsgResult::OK}, {},
+         restart("box at busy 0 (Warning OK): File \"d/bad.txt\" failed test: CRC does not "
+                 "check out.")},
+        {"a numbered disk", newDisk(3), nullptr, {MsgResult::OK}, {},
+         {"box at busy 0 (Confirm OK|Cancel): Please insert disk #3 of the set.", "status go on"}},
+        {"the last disk", newDisk(0), nullptr, {MsgResult::OK}, {},
+         {"box at busy 0 (Confirm OK|Cancel): Please insert the last disk of the set.",
+          "status go on"}},
+        {"Cancel stops", newDisk(2), nullptr, {MsgResult::Cancel}, {},
+         {"box at busy 0 (Confirm OK|Cancel): Please insert disk #2 of the set.", "status stop"}},
+        {"abort asked: Cancel goes on", abort, nullptr, {MsgResult::Cancel}, {}, {abortQuestion}},
+        {"abort asked: OK stops", abort, nullptr, {MsgResult::OK}, {"abort"}, {abortQuestion}},
+    };
+    // clang-format on
+    for (const Case &c : cases)
+        Check(c, true);
 }

@@ -1,15 +1,14 @@
-// The handlers of a running operation: texts, progress bar, the questions
-// and their answers, delivered through the engine component's callback.
+// The handlers of a running operation bound to the engine component's
+// callback, and the questions during real operations; the handlers' and
+// the boxes' own rules over a fake view are in CommandRulesTest.cpp.
 #include "CommandsTest.h"
 
 #include "EngineMessages.h"
 #include "MainForm.h"
 
 #include <QDir>
-#include <QToolButton>
 
 using platform::MsgButton;
-using platform::MsgKind;
 using platform::MsgResult;
 
 namespace {
@@ -82,53 +81,6 @@ TEST_F(EngineEventsTest, PerFileEventsShowTheNameAndRestartTheBar) {
     EXPECT_TRUE(desktop_->messages().empty());
 }
 
-TEST_F(EngineEventsTest, SkippedFileWarnsInExtractAndTestWordingAndGoesOn) {
-    auto form = NewForm();
-    for (const bool testRunning : {false, true}) {
-        form->Session().TestRunning = testRunning;
-        EngineFileRecord status = Record("x", 80);
-        Send(*form, ENGINE_MSG_STATUS, &status);
-        desktop_->answerMessage(MsgResult::OK);
-        EngineSkipReport report{"d/bad.txt", ENGINE_SKIP_BAD_CRC};
-        EXPECT_EQ(Send(*form, ENGINE_MSG_SKIPPING, &report), 0);
-        EXPECT_EQ(form->ProgressPosition(), 0);
-    }
-    const auto boxes = desktop_->messages();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, QStringLiteral("Skipping \"d/bad.txt\", CRC does not check out."));
-    EXPECT_EQ(boxes[1].text,
-              QStringLiteral("File \"d/bad.txt\" failed test: CRC does not check out."));
-    for (const auto &box : boxes) {
-        EXPECT_EQ(box.kind, MsgKind::Warning);
-        EXPECT_EQ(box.buttons, platform::MsgButtons(MsgButton::OK));
-    }
-}
-
-TEST_F(EngineEventsTest, NewDiskAsksForTheDiskAndCancelStops) {
-    auto form = NewForm();
-    struct Case {
-        std::int32_t disk;
-        MsgResult answer;
-        std::int32_t reply;
-        const char *text;
-    };
-    const Case cases[] = {{3, MsgResult::OK, 0, "Please insert disk #3 of the set."},
-                          {0, MsgResult::OK, 0, "Please insert the last disk of the set."},
-                          {2, MsgResult::Cancel, 1, "Please insert disk #2 of the set."}};
-    for (const Case &c : cases) {
-        form->Session().MainZip.Abort = false;
-        desktop_->clear();
-        desktop_->answerMessage(c.answer);
-        std::int32_t disk = c.disk;
-        EXPECT_EQ(Send(*form, ENGINE_MSG_NEW_DISK, &disk), c.reply);
-        ASSERT_EQ(desktop_->messages().size(), 1u);
-        EXPECT_EQ(desktop_->messages()[0].text, QString::fromLatin1(c.text));
-        EXPECT_EQ(desktop_->messages()[0].kind, MsgKind::Confirm);
-        EXPECT_EQ(desktop_->messages()[0].buttons, MsgButton::OK | MsgButton::Cancel);
-    }
-    form->Session().MainZip.Abort = false;
-}
-
 TEST_F(EngineEventsTest, ReplacePromptDuringARealExtraction) {
     const QString archive =
         MakeZip(QStringLiteral("r.zip"), {{QStringLiteral("a.txt"), QByteArray("new")}});
@@ -165,27 +117,6 @@ TEST_F(EngineEventsTest, ReplacePromptDuringARealExtraction) {
                       QStringLiteral("The extracting operation was aborted."));
         }
     }
-}
-
-TEST_F(EngineEventsTest, AbortButtonAsksBeforeItStops) {
-    WriteIni(QStringLiteral("[Settings]\nUseTempFile=1\n"));
-    auto form = NewForm();
-    auto *abort = form->findChild<QToolButton *>(QStringLiteral("AbortSb"));
-    form->SetBusy(false);
-    ASSERT_TRUE(abort->isEnabled());
-    desktop_->answerMessage(MsgResult::Cancel);
-    abort->click();
-    EXPECT_FALSE(form->Session().MainZip.Abort);
-    desktop_->answerMessage(MsgResult::OK);
-    abort->click();
-    EXPECT_TRUE(form->Session().MainZip.Abort);
-    for (const auto &box : desktop_->messages()) {
-        EXPECT_EQ(box.text, QStringLiteral("Are you sure you want to abort the current process?"));
-        EXPECT_EQ(box.kind, MsgKind::Warning);
-        EXPECT_EQ(box.buttons, MsgButton::OK | MsgButton::Cancel);
-    }
-    form->Session().MainZip.Abort = false;
-    form->SetBusy(true);
 }
 
 TEST_F(EngineEventsTest, PasswordAskedWhenNoneIsStored) {

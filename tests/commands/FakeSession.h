@@ -74,7 +74,8 @@ public:
     QString ArchiveToPick;
     bool Current = true;
     // What the command did to the window, in order: "status TEXT",
-    // "result VERB CODE", "list", "multidisk off", "files at busy N", ...
+    // "result VERB CODE", "list", "multidisk off", "files at busy N",
+    // "progress N", ...
     QStringList Log;
 
     void SetBusy(bool leaving) override { Busy += leaving ? -1 : 1; }
@@ -88,7 +89,9 @@ public:
     }
     bool RefuseReadOnly() override { return false; }
     void SetStatusText(const QString &text) override { Log << "status " + text; }
-    void SetProgressPosition(int) override {}
+    void SetProgressPosition(int position) override {
+        Log << QStringLiteral("progress %1").arg(position);
+    }
     void MultidiskOff() override { Log << QStringLiteral("multidisk off"); }
     TEntryRefs SelectedEntries() const override { return Selection; }
     int SelectedCount() const override { return int(Selection.size()); }
