@@ -7,6 +7,8 @@
 #include "FakeSession.h"
 #include "Settings.h"
 #include "TestFixCommands.h"
+#include "UpdateViewedEntry.h"
+#include "ViewEditWatch.h"
 #include "platform/testing/QtPrinters.h"
 #include "platform/testing/ScriptedDesktop.h"
 
@@ -427,4 +429,77 @@ TEST(CommandRulesTest, EngineEvents) {
     // clang-format on
     for (const Case &c : cases)
         Check(c, true);
+}
+
+TEST(CommandRulesTest, PutBackAnEditedCopy) {
+    const QTemporaryDir dir;
+    const QString copy = dir.path() + QStringLiteral("/a.txt");
+    const QString other = dir.path() + QStringLiteral("/other.txt");
+    const QString link = dir.path() + QStringLiteral("/link.txt");
+    for (const QString &path : {copy, other}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("new text");
+    }
+    ASSERT_TRUE(QFile::link(copy, link));
+    // The copy at `path`, asked about as the file `asked`, opened with `password`.
+    const auto putBack = [](const QString &path, const QString &asked, const char *password = "",
+                            const char *storedName = "docs/a.txt") {
+        const TCopyStamp stamp = TCopyStamp::Of(asked);
+        const TViewedCopy viewed{path, QString::fromUtf8(storedName), stamp.device, stamp.inode,
+                                 QString::fromUtf8(password)};
+        return Command([viewed](TArchiveSession &z, TArchiveView &v, const TSettings &) {
+            UpdateViewedEntry(z, v, viewed);
+        });
+    };
+    const auto sealed = [](bool encrypted, std::uint32_t aesBits, int code = ENGINE_OK) {
+        return [=](TSettings &, TFakeSession &z, TFakeView &) {
+            z.Sealing = TEntrySealing{encrypted, aesBits};
+            z.Codes["put"] = code;
+        };
+    };
+    const auto notPutBack = [](const QString &why) {
+        return QStringList{"multidisk off", "box at busy 1: The file docs/a.txt was not put back "
+                                            "into the archive: " +
+                                                why};
+    };
+    const auto updated = [](const char *code) {
+        return QStringList{"multidisk off", "status Updating files.",
+                           QStringLiteral("result updating %1").arg(code), "list"};
+    };
+    const QString noLonger = "its copy " + copy + " is no longer the file that was changed.";
+    const QString cannotKeep = QStringLiteral("its encryption cannot be kept.");
+    // clang-format off
+    const Case cases[] = {
+        // The entry keeps its encryption, whatever is configured.
+        {"plain", putBack(copy, copy, "seal"), sealed(false, 0), {},
+         {"put back docs/a.txt with '' as 0"}, updated("0")},
+        {"ZipCrypto", putBack(copy, copy, "seal"), sealed(true, 0), {},
+         {"put back docs/a.txt with 'seal' as 0"}, updated("0")},
+        {"AES-256", putBack(copy, copy, "seal"), sealed(true, 256), {},
+         {QStringLiteral("put back docs/a.txt with 'seal' as %1").arg(int(zenAes256))},
+         updated("0")},
+        {"AES-128", putBack(copy, copy, "seal"), sealed(true, 128), {},
+         {QStringLiteral("put back docs/a.txt with 'seal' as %1").arg(int(zenAes128))},
+         updated("0")},
+        {"a failure is not listed again", putBack(copy, copy), sealed(false, 0, ENGINE_DISK_FULL),
+         {}, {"put back docs/a.txt with '' as 0"}, updated("150").mid(0, 3)},
+        {"encrypted, but opened without a password", putBack(copy, copy), sealed(true, 0),
+         {MsgResult::OK}, {}, notPutBack(cannotKeep)},
+        {"an AES key length we do not know", putBack(copy, copy, "seal"), sealed(true, 512),
+         {MsgResult::OK}, {}, notPutBack(cannotKeep)},
+        {"an entry no longer there", putBack(copy, copy), nullptr, {MsgResult::OK}, {},
+         notPutBack(QStringLiteral("the archive no longer holds that entry."))},
+        // The file stored is the one asked about, or none.
+        {"a link in its place to the file asked about", putBack(link, copy), sealed(false, 0),
+         {MsgResult::OK}, {}, notPutBack("its copy " + link + " is no longer the file that was "
+                                         "changed.")},
+        {"another file renamed over it", putBack(copy, other), sealed(false, 0), {MsgResult::OK},
+         {}, notPutBack(noLonger)},
+        {"a name the engine would not store as it is", putBack(copy, copy, "", "d/../a.txt"),
+         sealed(false, 0), {}, {}, {}},
+    };
+    // clang-format on
+    for (const Case &c : cases)
+        Check(c);
 }

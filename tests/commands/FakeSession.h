@@ -42,13 +42,16 @@ public:
     TSessionOutcome Remove(const TEntryRefs &entries) override {
         return Answer(QStringLiteral("remove %1").arg(entries.Names.join(u',')));
     }
-    std::optional<TEntrySealing> SealingOf(const QString &) override { return {}; }
+    std::optional<TEntrySealing> Sealing; // of every entry
+    std::optional<TEntrySealing> SealingOf(const QString &) override { return Sealing; }
     TArchiveFigures Figures() override { return {}; }
     QString Comment() override { return ArchiveComment; }
     TSessionOutcome SetComment(const QString &text) override { return Answer("comment " + text); }
     TSessionOutcome UpdateDate() override { return Answer(QStringLiteral("date")); }
     TSessionOutcome PutBack(const TPutBackRequest &request) override {
-        return Answer("put back " + request.StoredName);
+        return Answer(QStringLiteral("put back %1 with '%2' as %3")
+                          .arg(request.StoredName, request.Password)
+                          .arg(int(request.Encryption)));
     }
     TSessionOutcome Test(const QString &path) override { return Answer("test " + path); }
     TSessionOutcome Fix(const QString &path, bool aggressive) override {

@@ -1,9 +1,9 @@
 // A copy opened by View and edited in another program goes back into its
-// archive when the user says so.
+// archive when the user says so; what is put back, or why not, is in
+// CommandRulesTest.cpp over a fake session.
 #include "CommandsTest.h"
 
 #include "MainForm.h"
-#include "UpdateViewedEntry.h"
 #include "ViewEditWatch.h"
 #include "ViewFolder.h"
 #include "platform/Paths.h"
@@ -15,9 +15,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
-
-#include <functional>
-#include <unistd.h>
 
 using platform::MsgResult;
 
@@ -255,45 +252,5 @@ TEST_F(ViewEditTest, EditReplacesAnEntryDatedLaterAndKeepsItsEncryption) {
         form_->RunItemCommand(QStringLiteral("EditView1"));
         EXPECT_EQ(ReadFile(copy), QByteArray("new text")) << c.method;
         desktop_->clear();
-    }
-}
-
-TEST_F(ViewEditTest, CopyThatIsNotTheFileAskedAboutIsNotStored) {
-    const QString aside = copy_ + QStringLiteral(".aside");
-    const auto move = [](const QString &from, const QString &to) {
-        return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData());
-    };
-    // Each turns the copy into something else after the question and gives
-    // the identity the question saw.
-    const std::function<TCopyStamp()> swaps[] = {
-        [&] { // a link in its place to the very file that was asked about
-            EXPECT_EQ(move(copy_, aside), 0);
-            EXPECT_EQ(::symlink(QFile::encodeName(aside).constData(),
-                                QFile::encodeName(copy_).constData()),
-                      0);
-            return TCopyStamp::Of(aside);
-        },
-        [&] { // another file renamed over it
-            const TCopyStamp asked = TCopyStamp::Of(copy_);
-            Edit("other bytes", 20, true);
-            return asked;
-        },
-    };
-    Edit("new text", 10);
-    const QStringList before = Entries();
-    for (const auto &swap : swaps) {
-        const TCopyStamp asked = swap();
-        desktop_->answerMessage(MsgResult::OK);
-        UpdateViewedEntry(
-            form_->Session(), *form_,
-            TViewedCopy{copy_, QStringLiteral("docs/a.txt"), asked.device, asked.inode, QString()});
-        EXPECT_EQ(Questions(),
-                  QStringList{QStringLiteral("The file docs/a.txt was not put back into the "
-                                             "archive: its copy ") +
-                              copy_ + QStringLiteral(" is no longer the file that was changed.")});
-        EXPECT_EQ(Entries(), before);
-        desktop_->clear();
-        QFile::remove(copy_);
-        move(aside, copy_);
     }
 }
