@@ -90,8 +90,13 @@ zipformat::Status ArchiveWriter::keep(std::size_t index, Messenger &messenger, C
     rec = e.central;
     if (grow_)
         return {}; // it stays where it is
-    rec.localOffset = storedOffsetHere();
-    return copyRange(e.begin, e.end, &messenger);
+    return keepRange(e.begin, e.end, messenger, rec.localOffset);
+}
+
+zipformat::Status ArchiveWriter::keepRange(std::uint64_t begin, std::uint64_t end,
+                                           Messenger &messenger, std::uint64_t &storedOffset) {
+    storedOffset = storedOffsetHere();
+    return copyRange(begin, end, &messenger);
 }
 
 // Each record is placed on the piece that holds its local header; the end
@@ -156,14 +161,26 @@ zipformat::Status ArchiveWriter::finish(const std::vector<CentralRecord> &direct
                                         const std::string &comment) {
     if (span_)
         return finishSet(directory, comment);
-    const std::uint64_t cdOffset = storedOffsetHere();
-    const std::uint64_t cdStart = out_->position();
+    startDirectory();
     for (const auto &rec : directory) {
-        if (zipformat::Status s = out_->write(centralHeader(rec)); s.failed())
+        if (zipformat::Status s = writeRecord(rec); s.failed())
             return s;
     }
-    const std::uint64_t cdSize = out_->position() - cdStart;
-    if (zipformat::Status s = out_->write(endRecords(directory.size(), cdOffset, cdSize, comment));
+    return endDirectory(directory.size(), comment);
+}
+
+void ArchiveWriter::startDirectory() {
+    cdOffset_ = storedOffsetHere();
+    cdStart_ = out_->position();
+}
+
+zipformat::Status ArchiveWriter::writeRecord(const CentralRecord &rec) {
+    return out_->write(centralHeader(rec));
+}
+
+zipformat::Status ArchiveWriter::endDirectory(std::uint64_t count, const std::string &comment) {
+    const std::uint64_t cdSize = out_->position() - cdStart_;
+    if (zipformat::Status s = out_->write(endRecords(count, cdOffset_, cdSize, comment));
         s.failed())
         return s;
     return out_->commit();

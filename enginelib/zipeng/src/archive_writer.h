@@ -35,6 +35,11 @@ public:
     // record with the offset it has there. In temporary mode the entry is
     // copied now; entries must be kept in their old order.
     zipformat::Status keep(std::size_t index, Messenger &messenger, CentralRecord &rec);
+    // The same for an entry of a walked source in temporary mode: its local
+    // record, [begin, end) of the old file, is copied now, and `storedOffset`
+    // is where the new directory must say it starts.
+    zipformat::Status keepRange(std::uint64_t begin, std::uint64_t end, Messenger &messenger,
+                                std::uint64_t &storedOffset);
 
     // Offset as the directory stores it for a record starting at the
     // current output position (for a set, the logical position; finish()
@@ -45,6 +50,13 @@ public:
     // records, then commits.
     zipformat::Status finish(const std::vector<CentralRecord> &directory,
                              const std::string &comment);
+    // The same for a directory too large to hold (not for a set): the
+    // records are written as they are made, between startDirectory() and
+    // endDirectory(), which writes the end records for `count` of them and
+    // commits.
+    void startDirectory();
+    zipformat::Status writeRecord(const CentralRecord &rec);
+    zipformat::Status endDirectory(std::uint64_t count, const std::string &comment);
 
 private:
     ArchiveWriter(const SourceArchive *source, bool grow) : source_(source), grow_(grow) {}
@@ -56,6 +68,8 @@ private:
     const SourceArchive *source_;
     bool grow_;
     std::uint64_t base_ = 0; // absolute position of offset 0
+    std::uint64_t cdOffset_ = 0;
+    std::uint64_t cdStart_ = 0;
     std::unique_ptr<OutputFile> out_;
     std::unique_ptr<SpanWriter> span_;
 };

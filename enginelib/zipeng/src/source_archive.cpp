@@ -23,8 +23,20 @@ zipformat::Status SourceArchive::openExisting(const std::string &path,
     return out ? zipformat::Status() : zipformat::Status(ENGINE_ARCHIVE_NOT_FOUND);
 }
 
+zipformat::Status SourceArchive::openWalked(const std::string &path,
+                                            std::unique_ptr<SourceArchive> &out) {
+    if (zipformat::Status s = openWith(path, true, out); s.failed())
+        return s;
+    return out ? zipformat::Status() : zipformat::Status(ENGINE_ARCHIVE_NOT_FOUND);
+}
+
 zipformat::Status SourceArchive::open(const std::string &path,
                                       std::unique_ptr<SourceArchive> &out) {
+    return openWith(path, false, out);
+}
+
+zipformat::Status SourceArchive::openWith(const std::string &path, bool walked,
+                                          std::unique_ptr<SourceArchive> &out) {
     out.reset();
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -32,11 +44,17 @@ zipformat::Status SourceArchive::open(const std::string &path,
     if (S_ISREG(st.st_mode) && st.st_size == 0)
         return {};
     std::unique_ptr<SourceArchive> src(new SourceArchive);
-    const zipformat::Error err = src->archive_.open(path);
+    zipformat::OpenOptions options;
+    options.streamEntries = walked;
+    const zipformat::Error err = src->archive_.open(path, options);
     if (err != zipformat::Error::Ok)
         return zipformat::statusOf(err);
     const auto &info = src->archive_.info();
     src->comment_.assign(info.comment.data(), info.comment.size());
+    if (walked) {
+        out = std::move(src);
+        return {};
+    }
     src->entries_.reserve(src->archive_.size());
     for (std::size_t i = 0; i < src->archive_.size(); ++i) {
         const zipformat::Entry &e = src->archive_.entry(i);

@@ -36,6 +36,11 @@ public:
     // does not exist (or an empty file) is 100 not found.
     static zipformat::Status openExisting(const std::string &path,
                                           std::unique_ptr<SourceArchive> &out);
+    // The same with the directory checked but not held: entries() stays
+    // empty and the operation walks archive() (zipformat::EntryWalk), so
+    // that a million entries cost a few bytes each.
+    static zipformat::Status openWalked(const std::string &path,
+                                        std::unique_ptr<SourceArchive> &out);
 
     const zipformat::Archive &archive() const { return archive_; }
     const std::vector<ExistingEntry> &entries() const { return entries_; }
@@ -46,6 +51,9 @@ public:
     std::uint64_t appendAt() const { return archive_.info().centralPos; }
 
 private:
+    static zipformat::Status openWith(const std::string &path, bool walked,
+                                      std::unique_ptr<SourceArchive> &out);
+
     zipformat::Archive archive_;
     std::vector<ExistingEntry> entries_;
     std::string comment_;
