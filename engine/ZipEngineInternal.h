@@ -62,6 +62,21 @@ public:
         offsets_.push_back(at);
     }
 
+    // Room for `elements` more elements of `bytes` in all (NULs not
+    // counted), so that a long list is copied into its block once rather
+    // than into blocks of doubling size, each copied into the next.
+    void Reserve(std::size_t elements, std::size_t bytes) {
+        offsets_.reserve(offsets_.size() + elements);
+        const std::size_t needed = text_.size() + bytes + elements;
+        if (needed <= text_.capacity())
+            return;
+        std::string larger;
+        larger.reserve(needed);
+        larger.append(text_);
+        zipengine::Wipe(text_);
+        text_.swap(larger);
+    }
+
     int Count() const { return static_cast<int>(offsets_.size()); }
     // Valid until the next Append.
     char **Data() {

@@ -30,6 +30,16 @@ QString EscapePatterns(QStringView text, bool dashToo) {
     return out;
 }
 
+// The bytes of `text` in UTF-8 (a surrogate pair takes four).
+std::size_t Utf8Size(QStringView text) {
+    std::size_t n = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        n += u < 0x80 ? 1 : (u < 0x800 || c.isSurrogate()) ? 2 : 3;
+    }
+    return n;
+}
+
 // An entry name as a file element that selects that entry alone. A leading
 // "-" is escaped too: an entry called "-x" or "-d" would otherwise be read
 // as the start of a section or the target folder.
@@ -91,6 +101,10 @@ void TZipEngine::AppendFileList(Arguments &vector, bool includesAllowed, FileKin
     if (LiteralNames && kind == FileKind::Entries && !FilesToProcess.isEmpty() &&
         FilePositions.size() == FilesToProcess.size()) {
         vector.Append("-#");
+        std::size_t bytes = 0;
+        for (qsizetype i = 0; i < FilesToProcess.size(); ++i)
+            bytes += Utf8Size(FilesToProcess[i]) + 11; // the position and ":"
+        vector.Reserve(static_cast<std::size_t>(FilesToProcess.size()), bytes);
         for (qsizetype i = 0; i < FilesToProcess.size(); ++i)
             vector.Append(QString::number(FilePositions[i]) + QLatin1Char(':') + FilesToProcess[i]);
         return;

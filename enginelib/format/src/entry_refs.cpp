@@ -26,17 +26,14 @@ bool parseEntryRef(std::string_view element, std::uint64_t &position, std::strin
     return true;
 }
 
-EntryRefs::EntryRefs(const std::vector<std::string> &elements) {
+EntryRefs::EntryRefs(const std::vector<std::string_view> &elements) {
     refs_.reserve(elements.size());
     for (std::size_t i = 0; i < elements.size(); ++i) {
         Ref r;
-        r.givenAt = i;
-        std::string_view name;
-        if (parseEntryRef(elements[i], r.position, name))
-            r.name = name;
-        else
+        r.givenAt = static_cast<std::uint32_t>(i);
+        if (!parseEntryRef(elements[i], r.position, r.name))
             r.name = elements[i];
-        refs_.push_back(std::move(r));
+        refs_.push_back(r);
     }
     std::stable_sort(refs_.begin(), refs_.end(),
                      [](const Ref &a, const Ref &b) { return a.position < b.position; });
@@ -66,7 +63,7 @@ std::vector<std::string> EntryRefs::unmatched() const {
     std::vector<std::string> out;
     out.reserve(left.size());
     for (const Ref *r : left)
-        out.push_back(r->name);
+        out.emplace_back(r->name);
     return out;
 }
 

@@ -36,7 +36,7 @@ const Flag kFlags[] = {
 // After the archive path, the file elements come first.
 const zipformat::Section<Options> kSections[] = {
     {"-x", &Options::excludes},
-    {"-#", &Options::entries},
+    {"-#", nullptr, &Options::entries},
 };
 
 // A "-d" with its folder may follow the file elements when none came before.

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zipread {
@@ -19,7 +20,8 @@ struct Options {
     std::string directory; // empty: the current folder
     bool directoryGiven = false;
     std::vector<std::string> names;
-    std::vector<std::string> entries; // "-#": entries by position and name
+    // "-#": entries by position and name, views of the call's elements
+    std::vector<std::string_view> entries;
     std::vector<std::string> excludes;
     bool freshen = false;       // -f
     bool update = false;        // -u

@@ -165,7 +165,7 @@ const Flag kFlags[] = {
 
 // After the archive path, the file elements come first.
 const zipformat::Section<Options> kSections[] = {
-    {"-#", &Options::entries},
+    {"-#", nullptr, &Options::entries},
     {"-i", &Options::includes},
     {"-x", &Options::excludes},
 };

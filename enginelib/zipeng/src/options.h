@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zipwrite {
@@ -45,7 +46,9 @@ struct Options {
     std::time_t earliest = 0; // local midnight of the "-t" date
     std::string archive;
     std::vector<std::string> files;
-    std::vector<std::string> entries; // "-#": entries by position and name (delete)
+    // "-#": entries by position and name (delete), views of the call's
+    // elements
+    std::vector<std::string_view> entries;
     std::vector<std::string> includes;
     std::vector<std::string> excludes;
 };

@@ -116,7 +116,11 @@ bool readHead(ArgumentVector &args, std::int32_t argc, char **argv,
 // starts it, and the list its elements go to.
 template <class Options> struct Section {
     std::string_view element;
-    std::vector<std::string> Options::*list;
+    std::vector<std::string> Options::*list = nullptr;
+    // Instead of `list`, for a list that may run to a million elements:
+    // views of them, which live as long as the vector the engine was
+    // called with, so that no element is copied.
+    std::vector<std::string_view> Options::*views = nullptr;
 };
 
 // Reads the elements after the archive path into the list of the section
@@ -127,14 +131,20 @@ void readSections(ArgumentVector &args, const Section<Options> (&sections)[N],
                   std::vector<std::string> Options::*first, Options &out,
                   bool (*other)(ArgumentVector &, Options &, std::string_view) = nullptr) {
     std::vector<std::string> *list = &(out.*first);
+    std::vector<std::string_view> *views = nullptr;
     std::string_view element;
     while (args.next(element)) {
         const auto *section = std::find_if(std::begin(sections), std::end(sections),
                                            [&](const auto &s) { return s.element == element; });
-        if (section != std::end(sections))
-            list = &(out.*(section->list));
-        else if (other == nullptr || !other(args, out, element))
-            list->emplace_back(element);
+        if (section != std::end(sections)) {
+            list = section->list != nullptr ? &(out.*(section->list)) : nullptr;
+            views = section->views != nullptr ? &(out.*(section->views)) : nullptr;
+        } else if (other == nullptr || !other(args, out, element)) {
+            if (views != nullptr)
+                views->push_back(element);
+            else
+                list->emplace_back(element);
+        }
     }
 }
 

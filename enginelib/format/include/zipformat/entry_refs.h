@@ -19,8 +19,9 @@ namespace zipformat {
 class EntryRefs {
 public:
     EntryRefs() = default;
-    // Elements that are not of the form are kept and select nothing.
-    explicit EntryRefs(const std::vector<std::string> &elements);
+    // Elements that are not of the form are kept and select nothing. The
+    // names are views into the elements, which must outlive this.
+    explicit EntryRefs(const std::vector<std::string_view> &elements);
 
     bool empty() const noexcept { return refs_.empty(); }
 
@@ -35,8 +36,8 @@ public:
 private:
     struct Ref {
         std::uint64_t position = 0; // 0: not of the form
-        std::string name;
-        std::size_t givenAt = 0;
+        std::string_view name;
+        std::uint32_t givenAt = 0; // an argument vector's elements fit
         bool matched = false;
     };
     std::vector<Ref> refs_; // sorted by position, then by order given
