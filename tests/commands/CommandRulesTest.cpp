@@ -2,6 +2,7 @@
 // asks, requests and shows for each answer and outcome, in order.
 #include "AddCommands.h"
 #include "ArchiveComment.h"
+#include "ArchiveFileCommands.h"
 #include "EngineEvents.h"
 #include "ExtractCommands.h"
 #include "FakeSession.h"
@@ -15,11 +16,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <functional>
 #include <optional>
+
+#include <unistd.h>
 
 using platform::MsgResult;
 
@@ -57,17 +61,27 @@ private:
 
 using Command = std::function<void(TArchiveSession &, TArchiveView &, const TSettings &)>;
 
+// Whether the trash takes the file it is given.
+struct Trashed {
+    bool moved;
+};
+// A scripted answer: a box's button, or the trash's.
+struct Answer {
+    Answer(MsgResult button) : box(button) {}
+    Answer(Trashed trashed) : trash(trashed.moved) {}
+    MsgResult box = MsgResult::None;
+    std::optional<bool> trash;
+};
+
 struct Case {
     const char *name;
     Command command;
     std::function<void(TSettings &, TFakeSession &, TFakeView &)> given;
-    std::vector<MsgResult> answers;
+    std::vector<Answer> answers;
     QStringList requests;
     QStringList log;
     // The folder chosen after the boxes; empty: the dialog cancelled.
     std::optional<QString> folder = std::nullopt;
-    // Whether the trash takes a file, asked before the boxes.
-    std::optional<bool> trash = std::nullopt;
 };
 
 void Check(const Case &c, bool kinds = false) {
@@ -78,10 +92,12 @@ void Check(const Case &c, bool kinds = false) {
     LoggingDesktop desktop(view, kinds);
     if (c.given)
         c.given(settings, session, view);
-    if (c.trash)
-        desktop.answerTrash(*c.trash);
-    for (const MsgResult answer : c.answers)
-        desktop.answerMessage(answer);
+    for (const Answer &answer : c.answers) {
+        if (answer.trash)
+            desktop.answerTrash(*answer.trash);
+        else
+            desktop.answerMessage(answer.box);
+    }
     if (c.folder && c.folder->isEmpty())
         desktop.cancelDirectory();
     else if (c.folder)
@@ -307,12 +323,12 @@ TEST(CommandRulesTest, Fix) {
         {"multidisk mode goes off even when none is picked", normal, nullptr, {}, {},
          {off, picking}},
         {"the same aggressively", aggressive, nullptr, {}, {}, {off, picking}},
-        {"fixed: the damaged file goes to the trash", normal, picked(ENGINE_OK), {MsgResult::OK},
-         {normally}, {off, picking, fixed}, {}, true},
-        {"aggressively", aggressive, picked(ENGINE_OK), {MsgResult::OK},
-         {"fix " + path + " 1"}, {off, picking, fixed}, {}, true},
-        {"some skipped: the result's own box", normal, picked(ENGINE_SOME_SKIPPED), {},
-         {normally}, {off, picking, "result fixing 40"}, {}, true},
+        {"fixed: the damaged file goes to the trash", normal, picked(ENGINE_OK),
+         {Trashed{true}, MsgResult::OK}, {normally}, {off, picking, fixed}},
+        {"aggressively", aggressive, picked(ENGINE_OK), {Trashed{true}, MsgResult::OK},
+         {"fix " + path + " 1"}, {off, picking, fixed}},
+        {"some skipped: the result's own box", normal, picked(ENGINE_SOME_SKIPPED),
+         {Trashed{true}}, {normally}, {off, picking, "result fixing 40"}},
         {"no archive at all: too corrupted, nothing to the trash", normal,
          picked(ENGINE_BAD_ARCHIVE), {MsgResult::OK}, {normally},
          {off, picking, "box at busy 1: The specified Zip file is too corrupted to be fixed."}},
@@ -502,4 +518,123 @@ TEST(CommandRulesTest, PutBackAnEditedCopy) {
     // clang-format on
     for (const Case &c : cases)
         Check(c);
+}
+
+TEST(CommandRulesTest, ArchiveFiles) {
+    const QTemporaryDir temporary;
+    const QString folder = temporary.path() + QStringLiteral("/d");
+    const QString open = folder + QStringLiteral("/open.zip");
+    const QString existing = folder + QStringLiteral("/existing.zip");
+    const QString fresh = folder + QStringLiteral("/fresh.zip");
+    // The open archive and another file, written again for each row.
+    const auto files = [=](const QString &target, bool multidisk = false) {
+        return [=](TSettings &, TFakeSession &, TFakeView &v) {
+            QDir(folder).removeRecursively();
+            QDir().mkpath(folder);
+            for (const auto &[path, bytes] : {std::pair{open, "archive"}, {existing, "keep me"}}) {
+                QFile file(path);
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                file.write(bytes);
+            }
+            ASSERT_EQ(::link(QFile::encodeName(open), QFile::encodeName(folder + "/hard.zip")), 0);
+            ASSERT_TRUE(QFile::link(open, folder + QStringLiteral("/link.zip")));
+            v.NewArchive = target;
+            v.Engine.MainZip.ZipFileName = open;
+            v.Engine.MainZip.MultidiskMode = multidisk;
+        };
+    };
+    // Runs `command` on the host, then logs what the folder holds: each
+    // file with its bytes, a link as "@", hidden files too.
+    const auto hosted = [=](void (*command)(TCommandHost &)) {
+        return Command([=](TArchiveSession &, TArchiveView &v, const TSettings &) {
+            auto &host = static_cast<TFakeView &>(v);
+            command(host);
+            QStringList held;
+            for (QDirIterator it(folder, QDir::AllEntries | QDir::System | QDir::Hidden |
+                                             QDir::NoDotAndDotDot);
+                 it.hasNext();) {
+                const QFileInfo info(it.next());
+                QFile file(info.filePath());
+                held << info.fileName() + (info.isSymLink()                 ? QStringLiteral("@")
+                                           : file.open(QIODevice::ReadOnly) ? "=" + file.readAll()
+                                                                            : QStringLiteral("?"));
+            }
+            held.sort();
+            host.Log << held.join(u' ');
+        });
+    };
+    const auto copy = hosted(CopyArchive1Click), rename = hosted(RenameArchive1Click),
+               remove = hosted(FileDeleteMnClick);
+    // The disk fills up after three bytes.
+    const auto copyToAFullDisk = [copy](TArchiveSession &z, TArchiveView &v, const TSettings &s) {
+        qputenv("TARNWICK_COPY_FAIL_AFTER", "3");
+        copy(z, v, s);
+        qunsetenv("TARNWICK_COPY_FAIL_AFTER");
+    };
+    const QString before =
+        QStringLiteral("existing.zip=keep me hard.zip=archive link.zip@ open.zip=archive");
+    const QString copying = QStringLiteral("new archive at busy 1: Copy Archive To");
+    const QString renaming = QStringLiteral("new archive at busy 1: Rename Archive To");
+    const auto replace = [](const QString &path) {
+        return "box at busy 1: The file \"" + path +
+               "\" already exists. Do you want to replace this file?";
+    };
+    const QString onto = QStringLiteral("box at busy 1: The archive cannot be copied onto itself.");
+    const QString deleting =
+        "box at busy 1: Are you sure you want to delete file\r\"" + open + "\"?";
+    const QString trashing =
+        QStringLiteral("box at busy 1: Are you sure you want to send \"open.zip\" to the Trash?");
+    const auto self = [&](const QString &name) {
+        return Case{name.toUtf8().constData(),
+                    copy,
+                    files(folder + "/" + name),
+                    {MsgResult::Yes, MsgResult::OK},
+                    {},
+                    {copying, replace(folder + "/" + name), onto, before}};
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"copy to a new file", copy, files(fresh), {}, {},
+         {copying, "existing.zip=keep me fresh.zip=archive hard.zip=archive link.zip@ "
+                   "open.zip=archive"}},
+        {"the dialog cancelled", copy, files(QString()), {}, {}, {copying, before}},
+        {"copy over another file: No", copy, files(existing), {MsgResult::No}, {},
+         {copying, replace(existing), before}},
+        {"Yes replaces it", copy, files(existing), {MsgResult::Yes}, {},
+         {copying, replace(existing), QStringLiteral(
+          "existing.zip=archive hard.zip=archive link.zip@ open.zip=archive")}},
+        {"a full disk leaves the file there as it was", copyToAFullDisk, files(existing),
+         {MsgResult::Yes, MsgResult::OK}, {},
+         {copying, replace(existing), "box at busy 1: Disk full.", before}},
+        self(QStringLiteral("open.zip")), self(QStringLiteral("hard.zip")),
+        self(QStringLiteral("link.zip")),
+        {"another spelling of itself", copy, files(folder + "/./open.zip"),
+         {MsgResult::Yes, MsgResult::OK}, {},
+         {copying, replace(folder + "/./open.zip"), onto, before}},
+        {"rename: moved, closed and opened where it went", rename, files(fresh), {}, {},
+         {renaming, "close", "open " + fresh + " chosen",
+          "existing.zip=keep me fresh.zip=archive hard.zip=archive link.zip@"}},
+        {"rename over another file", rename, files(existing), {MsgResult::Yes}, {},
+         {renaming, replace(existing), "close", "open " + existing + " chosen",
+          "existing.zip=archive hard.zip=archive link.zip@"}},
+        {"rename into a missing folder: told, left open where it is", rename,
+         files(folder + "/missing/x.zip"), {MsgResult::OK}, {},
+         {renaming, "box at busy 1: File not found.", before}},
+        // Closed only once the file has gone to the trash.
+        {"delete: No", remove, files(QString(), true), {MsgResult::No}, {},
+         {"multidisk off", deleting, before}},
+        {"the trash's own question declined", remove, files(QString()), {MsgResult::Yes,
+         MsgResult::No}, {}, {"multidisk off", deleting, trashing, before}},
+        {"the trash failed", remove, files(QString()),
+         {MsgResult::Yes, MsgResult::Yes, Trashed{false}}, {},
+         {"multidisk off", deleting, trashing, before}},
+        {"moved to the trash", remove, files(QString()),
+         {MsgResult::Yes, MsgResult::Yes, Trashed{true}}, {},
+         {"multidisk off", deleting, trashing, "close", before}},
+    };
+    // clang-format on
+    for (const Case &c : cases)
+        Check(c);
+    // Nothing there any more: nothing asked.
+    EXPECT_FALSE(RecycleFile(folder + QStringLiteral("/gone.zip")));
 }

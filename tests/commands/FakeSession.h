@@ -4,10 +4,12 @@
 #pragma once
 
 #include "ArchiveView.h"
+#include "CommandHost.h"
 #include "ZipResult.h"
 
 #include <QMap>
 
+#include <stdexcept>
 #include <vector>
 
 class TFakeSession : public TArchiveSession {
@@ -69,7 +71,11 @@ private:
     }
 };
 
-class TFakeView : public TArchiveView {
+// Also the host of the commands that take more than the window's verbs:
+// their session is an engine session of which they only read the open
+// archive's path (Engine.MainZip.ZipFileName), and no widget is ever at
+// hand.
+class TFakeView : public TCommandHost {
 public:
     int Busy = 0;
     TEntryRefs Selection;
@@ -99,13 +105,19 @@ public:
     TEntryRefs SelectedEntries() const override { return Selection; }
     int SelectedCount() const override { return int(Selection.size()); }
     TEntryRefs EntriesBelow(const QString &) const override { return {}; }
-    void OpenZipFile(const QString &path, TOpenMode) override { Log << "open " + path; }
+    void OpenZipFile(const QString &path, TOpenMode mode) override {
+        Log << "open " + path + (mode == TOpenMode::Chosen ? " chosen" : "");
+    }
     void ListArchiveContents() override { Log << QStringLiteral("list"); }
     bool ListingCurrent() const override { return Current; }
     void KeepListingCurrent(bool wasCurrent) override {
         Log << QStringLiteral("keep current %1").arg(wasCurrent);
     }
-    QString ChooseNewArchive(const QString &) override { return {}; }
+    QString NewArchive;
+    QString ChooseNewArchive(const QString &title) override {
+        Log << QStringLiteral("new archive at busy %1: %2").arg(Busy).arg(title);
+        return NewArchive;
+    }
     QString ChooseArchive(const QString &title) override {
         Log << QStringLiteral("archive at busy %1: %2").arg(Busy).arg(title);
         return ArchiveToPick;
@@ -114,4 +126,19 @@ public:
         Log << QStringLiteral("files at busy %1").arg(Busy);
         return FilesToAdd;
     }
+
+    TEngineSession Engine;
+    TSettings HostSettings;
+    QStringList Dropped;
+    TEngineSession &Session() override { return Engine; }
+    TSettings &CurrentSettings() override { return HostSettings; }
+    QWidget &Window() override { throw std::logic_error("no window under the command rules"); }
+    void SetCommandHandler(const QString &, std::function<void()>) override {}
+    void FileNewMnClick() override { Log << QStringLiteral("new"); }
+    void FileCloseMnClick() override { Log << QStringLiteral("close"); }
+    void EditSelectAllMnClick() override { Log << QStringLiteral("select all"); }
+    void AddTempFile(const QString &path) override { Log << "temp file " + path; }
+    QStringList DroppedFiles() const override { return Dropped; }
+    void SetEntryDragHandlers(std::function<QMimeData *()>,
+                              std::function<void(Qt::DropAction)>) override {}
 };
