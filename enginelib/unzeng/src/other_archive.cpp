@@ -154,44 +154,43 @@ std::string singleEntryName(std::string_view archivePath) {
     return std::string(leaf.substr(0, dot));
 }
 
-OtherArchive::~OtherArchive() {
-    if (a_ != nullptr)
-        archive_read_free(a_);
+void OtherArchive::ReadFree::operator()(archive *a) const noexcept {
+    archive_read_free(a);
 }
 
 Error OtherArchive::open(const std::string &path, const std::string &password) {
     const Utf8Locale utf8;
     path_ = path;
-    a_ = archive_read_new();
+    a_.reset(archive_read_new());
     if (a_ == nullptr)
         return Error::NoMemory;
     // ZIP is read by our own format code alone: a damaged ZIP archive must
     // stay one that Fix is offered for, not turn into a stream read here.
-    archive_read_support_filter_all(a_);
-    archive_read_support_format_tar(a_);
-    archive_read_support_format_cpio(a_);
-    archive_read_support_format_7zip(a_);
-    archive_read_support_format_rar(a_);
-    archive_read_support_format_rar5(a_);
-    archive_read_support_format_iso9660(a_);
-    archive_read_support_format_raw(a_);
+    archive_read_support_filter_all(a_.get());
+    archive_read_support_format_tar(a_.get());
+    archive_read_support_format_cpio(a_.get());
+    archive_read_support_format_7zip(a_.get());
+    archive_read_support_format_rar(a_.get());
+    archive_read_support_format_rar5(a_.get());
+    archive_read_support_format_iso9660(a_.get());
+    archive_read_support_format_raw(a_.get());
     if (!password.empty())
-        archive_read_add_passphrase(a_, password.c_str());
-    if (archive_read_open_filename(a_, path.c_str(), kBlockSize) != ARCHIVE_OK) {
-        const int err = archive_errno(a_);
+        archive_read_add_passphrase(a_.get(), password.c_str());
+    if (archive_read_open_filename(a_.get(), path.c_str(), kBlockSize) != ARCHIVE_OK) {
+        const int err = archive_errno(a_.get());
         return err == ENOENT                                  ? Error::NotFound
                : err == EACCES || err == EISDIR || err == EIO ? Error::NotAccessible
                                                               : Error::NotZip;
     }
     archive_entry *e = nullptr;
-    const int r = archive_read_next_header(a_, &e);
+    const int r = archive_read_next_header(a_.get(), &e);
     if (r == ARCHIVE_FATAL || r == ARCHIVE_RETRY)
         return Error::NotZip;
     // The raw reader takes any file; only a compressed one is an archive.
-    if ((archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAW &&
-        archive_filter_count(a_) <= 1)
+    if ((archive_format(a_.get()) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAW &&
+        archive_filter_count(a_.get()) <= 1)
         return Error::NotZip;
-    type_ = typeOf(a_);
+    type_ = typeOf(a_.get());
     if (r == ARCHIVE_EOF) {
         done_ = true;
         return Error::Ok;
@@ -210,14 +209,14 @@ bool OtherArchive::next() {
         return false;
     const Utf8Locale utf8;
     archive_entry *e = nullptr;
-    const int r = archive_read_next_header(a_, &e);
+    const int r = archive_read_next_header(a_.get(), &e);
     if (r == ARCHIVE_EOF) {
         done_ = true;
         return false;
     }
     if (r < ARCHIVE_WARN) {
         done_ = true;
-        error_ = archive_errno(a_) == ENOMEM ? Error::NoMemory : Error::BadDirectory;
+        error_ = archive_errno(a_.get()) == ENOMEM ? Error::NoMemory : Error::BadDirectory;
         return false;
     }
     take(e);
@@ -227,7 +226,7 @@ bool OtherArchive::next() {
 void OtherArchive::take(archive_entry *e) {
     utf8Name(archive_entry_pathname_utf8(e), archive_entry_pathname_w(e), archive_entry_pathname(e),
              name_);
-    if ((archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAW &&
+    if ((archive_format(a_.get()) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAW &&
         (name_.empty() || name_ == "data"))
         name_ = singleEntryName(path_);
     linked_.clear();
@@ -265,10 +264,10 @@ void OtherArchive::take(archive_entry *e) {
     // is the stored size and the method is told only for plain containers.
     entry_.compressedSize = entry_.uncompressedSize;
     entry_.method =
-        archive_filter_count(a_) > 1 ||
-                (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_7ZIP ||
-                (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAR ||
-                (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAR_V5
+        archive_filter_count(a_.get()) > 1 ||
+                (archive_format(a_.get()) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_7ZIP ||
+                (archive_format(a_.get()) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAR ||
+                (archive_format(a_.get()) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAR_V5
             ? 127
             : 0;
     if (archive_entry_is_encrypted(e))
@@ -283,12 +282,12 @@ void OtherArchive::take(archive_entry *e) {
 }
 
 Error OtherArchive::readError() const {
-    const int err = archive_errno(a_);
+    const int err = archive_errno(a_.get());
     if (err == ENOMEM)
         return Error::NoMemory;
     if (entry_.isEncrypted())
         return Error::BadPassword;
-    const char *text = archive_error_string(a_);
+    const char *text = archive_error_string(a_.get());
     if (text != nullptr && std::string_view(text).find("nsupported") != std::string_view::npos)
         return Error::UnsupportedMethod;
     return Error::Corrupted;
@@ -308,7 +307,7 @@ Error OtherArchive::read(zipformat::OutputSink &sink) {
         const void *block = nullptr;
         std::size_t size = 0;
         la_int64_t offset = 0;
-        const int r = archive_read_data_block(a_, &block, &size, &offset);
+        const int r = archive_read_data_block(a_.get(), &block, &size, &offset);
         if (r == ARCHIVE_EOF)
             break;
         if (r < ARCHIVE_WARN || offset < 0)

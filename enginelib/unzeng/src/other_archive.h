@@ -10,6 +10,7 @@
 #include "zipformat/reader.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,11 +24,6 @@ enum class EntryKind { File, Directory, Symlink, Hardlink, Special };
 
 class OtherArchive {
 public:
-    OtherArchive() = default;
-    ~OtherArchive();
-    OtherArchive(const OtherArchive &) = delete;
-    OtherArchive &operator=(const OtherArchive &) = delete;
-
     // Opens `path` and reads its first header. NotZip when the content is
     // none of the formats read here (a plain file, a ZIP archive, a
     // picture), NotAccessible when it cannot be read at all. The content
@@ -55,7 +51,10 @@ private:
     void take(archive_entry *e);
     zipformat::Error readError() const;
 
-    archive *a_ = nullptr;
+    struct ReadFree {
+        void operator()(archive *a) const noexcept;
+    };
+    std::unique_ptr<archive, ReadFree> a_;
     std::string path_;
     std::string type_;
     bool pending_ = false; // the first header, read by open(), not yet handed out
