@@ -24,44 +24,68 @@ MsgResult EscapeAnswerOf(MsgButtons buttons) {
     return MsgResult::Cancel;
 }
 
+namespace {
+
+struct KindFace {
+    MsgKind kind;
+    const char *caption;
+};
+
+constexpr KindFace kKindFaces[] = {
+    {MsgKind::Warning, "Warning"},
+    {MsgKind::Error, "Error"},
+    {MsgKind::Information, "Information"},
+    {MsgKind::Confirm, "Confirm"},
+};
+
+struct ButtonFace {
+    MsgButton button;
+    const char *text;
+    MsgResult answer;
+};
+
+// In the order a box shows them, whatever order the caller lists them in.
+constexpr ButtonFace kButtonFaces[] = {
+    {MsgButton::Yes, "&Yes", MsgResult::Yes},
+    {MsgButton::No, "&No", MsgResult::No},
+    {MsgButton::OK, "OK", MsgResult::OK},
+    {MsgButton::Cancel, "Cancel", MsgResult::Cancel},
+    {MsgButton::Abort, "&Abort", MsgResult::Abort},
+};
+
+const ButtonFace *FaceOf(MsgButton button) {
+    for (const ButtonFace &face : kButtonFaces)
+        if (face.button == button)
+            return &face;
+    return nullptr;
+}
+
+} // namespace
+
 QString CaptionOf(MsgKind kind) {
-    switch (kind) {
-    case MsgKind::Warning:
-        return QStringLiteral("Warning");
-    case MsgKind::Error:
-        return QStringLiteral("Error");
-    case MsgKind::Information:
-        return QStringLiteral("Information");
-    case MsgKind::Confirm:
-        return QStringLiteral("Confirm");
-    }
+    for (const KindFace &face : kKindFaces)
+        if (face.kind == kind)
+            return QString::fromLatin1(face.caption);
     return {};
 }
 
 QList<MsgButton> ButtonsInOrder(MsgButtons buttons) {
     QList<MsgButton> order;
-    for (MsgButton b :
-         {MsgButton::Yes, MsgButton::No, MsgButton::OK, MsgButton::Cancel, MsgButton::Abort}) {
-        if (buttons.testFlag(b))
-            order.append(b);
+    for (const ButtonFace &face : kButtonFaces) {
+        if (buttons.testFlag(face.button))
+            order.append(face.button);
     }
     return order;
 }
 
 QString ButtonText(MsgButton button) {
-    switch (button) {
-    case MsgButton::Yes:
-        return QStringLiteral("&Yes");
-    case MsgButton::No:
-        return QStringLiteral("&No");
-    case MsgButton::OK:
-        return QStringLiteral("OK");
-    case MsgButton::Cancel:
-        return QStringLiteral("Cancel");
-    case MsgButton::Abort:
-        return QStringLiteral("&Abort");
-    }
-    return {};
+    const ButtonFace *face = FaceOf(button);
+    return face ? QString::fromLatin1(face->text) : QString();
+}
+
+MsgResult AnswerOf(MsgButton button) {
+    const ButtonFace *face = FaceOf(button);
+    return face ? face->answer : MsgResult::None;
 }
 
 QString DisplayText(const QString &text) {

@@ -12,34 +12,23 @@ namespace platform {
 
 namespace {
 
-QMessageBox::Icon IconOf(MsgKind kind) {
-    switch (kind) {
-    case MsgKind::Warning:
-        return QMessageBox::Warning;
-    case MsgKind::Error:
-        return QMessageBox::Critical;
-    case MsgKind::Information:
-        return QMessageBox::Information;
-    case MsgKind::Confirm:
-        return QMessageBox::Question;
-    }
-    return QMessageBox::NoIcon;
-}
+struct KindIcon {
+    MsgKind kind;
+    QMessageBox::Icon icon;
+};
 
-MsgResult AnswerOf(MsgButton button) {
-    switch (button) {
-    case MsgButton::Yes:
-        return MsgResult::Yes;
-    case MsgButton::No:
-        return MsgResult::No;
-    case MsgButton::OK:
-        return MsgResult::OK;
-    case MsgButton::Cancel:
-        return MsgResult::Cancel;
-    case MsgButton::Abort:
-        return MsgResult::Abort;
-    }
-    return MsgResult::None;
+constexpr KindIcon kKindIcons[] = {
+    {MsgKind::Warning, QMessageBox::Warning},
+    {MsgKind::Error, QMessageBox::Critical},
+    {MsgKind::Information, QMessageBox::Information},
+    {MsgKind::Confirm, QMessageBox::Question},
+};
+
+QMessageBox::Icon IconOf(MsgKind kind) {
+    for (const KindIcon &k : kKindIcons)
+        if (k.kind == kind)
+            return k.icon;
+    return QMessageBox::NoIcon;
 }
 
 } // namespace

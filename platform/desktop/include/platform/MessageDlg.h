@@ -38,6 +38,8 @@ QString CaptionOf(MsgKind kind);
 QList<MsgButton> ButtonsInOrder(MsgButtons buttons);
 // "&Yes", "&No", "OK", "Cancel", "&Abort".
 QString ButtonText(MsgButton button);
+// What clicking the button answers.
+MsgResult AnswerOf(MsgButton button);
 // Text as the box shows it: carriage returns turned into line breaks.
 QString DisplayText(const QString &text);
 
