@@ -1,5 +1,6 @@
 #include "target.h"
 
+#include "zipformat/names.h"
 #include "zipformat/pieces.h"
 
 #include <algorithm>
@@ -19,20 +20,13 @@ bool splitSafePath(std::string_view name, std::vector<std::string_view> &parts) 
     if (name.size() >= 2 && name[1] == ':' &&
         ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
         return false;
-    std::size_t at = 0;
-    while (at <= name.size()) {
-        std::size_t slash = name.find('/', at);
-        if (slash == std::string_view::npos)
-            slash = name.size();
-        std::string_view part = name.substr(at, slash - at);
-        at = slash + 1;
-        if (part.empty() || part == ".")
-            continue;
+    const bool inside = zipformat::eachPathPart(name, [&parts](std::string_view part) {
         if (part == "..")
             return false;
         parts.push_back(part);
-    }
-    return !parts.empty();
+        return true;
+    });
+    return inside && !parts.empty();
 }
 
 bool safeLinkTarget(std::string_view target, std::size_t depth) {
@@ -40,23 +34,12 @@ bool safeLinkTarget(std::string_view target, std::size_t depth) {
         return false;
     bool leading = true;
     std::size_t up = 0;
-    std::size_t at = 0;
-    while (at <= target.size()) {
-        std::size_t slash = target.find('/', at);
-        if (slash == std::string_view::npos)
-            slash = target.size();
-        std::string_view part = target.substr(at, slash - at);
-        at = slash + 1;
-        if (part.empty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (!leading || ++up > depth)
-                return false;
-        } else {
-            leading = false;
-        }
-    }
-    return true;
+    return zipformat::eachPathPart(target, [&](std::string_view part) {
+        if (part == "..")
+            return leading && ++up <= depth;
+        leading = false;
+        return true;
+    });
 }
 
 Target::~Target() {

@@ -2,6 +2,7 @@
 
 #include "engine_contract.h"
 #include "name_filters.h"
+#include "zipformat/names.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,19 +15,15 @@ namespace zipwrite {
 
 std::string storedNameOf(const std::string &path) {
     std::string out;
-    std::size_t i = 0;
-    while (i <= path.size()) {
-        std::size_t j = path.find('/', i);
-        if (j == std::string::npos)
-            j = path.size();
-        const std::string part = path.substr(i, j - i);
-        if (!part.empty() && part != "." && part != "..") {
-            if (!out.empty())
-                out.push_back('/');
-            out += part;
-        }
-        i = j + 1;
-    }
+    // Nothing climbs out of the stored tree: ".." parts are dropped.
+    zipformat::eachPathPart(path, [&out](std::string_view part) {
+        if (part == "..")
+            return true;
+        if (!out.empty())
+            out.push_back('/');
+        out += part;
+        return true;
+    });
     return out;
 }
 
@@ -124,14 +121,20 @@ private:
             struct stat st {};
             if (!lookUp(path, st))
                 continue;
-            zipformat::Status s;
-            if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))
-                s = file(path, st, false);
-            else if (S_ISDIR(st.st_mode) && opt_.recurse)
-                s = folder(path, st, false);
-            if (s.failed())
+            if (zipformat::Status s = met(path, st); s.failed())
                 return s;
         }
+        return {};
+    }
+
+    // What a pattern or a folder's walk meets: a file (or a link stored as
+    // one) is added, a folder entered when recursing, anything else passed
+    // over.
+    zipformat::Status met(const std::string &path, const struct stat &st) {
+        if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))
+            return file(path, st, false);
+        if (S_ISDIR(st.st_mode) && opt_.recurse)
+            return folder(path, st, false);
         return {};
     }
 
@@ -156,12 +159,7 @@ private:
                 if (::stat(child.c_str(), &cst) != 0 || !S_ISREG(cst.st_mode))
                     continue;
             }
-            zipformat::Status s;
-            if (S_ISREG(cst.st_mode) || S_ISLNK(cst.st_mode))
-                s = file(child, cst, false);
-            else if (S_ISDIR(cst.st_mode) && opt_.recurse)
-                s = folder(child, cst, false);
-            if (s.failed())
+            if (zipformat::Status s = met(child, cst); s.failed())
                 return s;
         }
         return {};

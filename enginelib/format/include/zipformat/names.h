@@ -31,4 +31,22 @@ bool isValidUtf8(std::string_view s) noexcept;
 // Replaces every "\" by "/" in place.
 void slashify(std::string &s) noexcept;
 
+// Hands each part of a "/"-separated name or path to `visit` in order,
+// passing over empty and "." parts; false as soon as `visit` refuses one.
+template <typename Visit> bool eachPathPart(std::string_view path, Visit visit) {
+    std::size_t at = 0;
+    while (at <= path.size()) {
+        std::size_t slash = path.find('/', at);
+        if (slash == std::string_view::npos)
+            slash = path.size();
+        const std::string_view part = path.substr(at, slash - at);
+        at = slash + 1;
+        if (part.empty() || part == ".")
+            continue;
+        if (!visit(part))
+            return false;
+    }
+    return true;
+}
+
 } // namespace zipformat
