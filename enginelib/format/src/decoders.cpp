@@ -23,6 +23,16 @@ constexpr std::size_t kChunk = UINT_MAX / 2;
 // names the size, and a hostile one asks for gigabytes in a few bytes.
 constexpr std::uint64_t kLzmaMemLimit = std::uint64_t{512} << 20;
 
+// Moves the caller's input past what a step read and its output past what
+// the step wrote.
+void advance(const std::uint8_t *&in, std::size_t &inSize, std::size_t used, std::uint8_t *&out,
+             std::size_t &outSize, std::size_t made) {
+    in += used;
+    inSize -= used;
+    out += made;
+    outSize -= made;
+}
+
 // ISA-L's inflate streams at about twice zlib's speed, on par with
 // libdeflate's whole-buffer pass, while holding only its own state.
 class InflateDecoder final : public Decoder {
@@ -56,10 +66,7 @@ public:
                 return Error::Corrupted; // trailing bytes from an earlier buffer
             used -= ahead;
         }
-        in += used;
-        inSize -= used;
-        out += made;
-        outSize -= made;
+        advance(in, inSize, used, out, outSize, made);
         return rc == ISAL_DECOMP_OK ? Error::Ok : Error::Corrupted;
     }
 
@@ -88,10 +95,7 @@ public:
         b_.avail_out = static_cast<unsigned>(outTake);
         int rc = BZ2_bzDecompress(&b_);
         std::size_t used = inTake - b_.avail_in, made = outTake - b_.avail_out;
-        in += used;
-        inSize -= used;
-        out += made;
-        outSize -= made;
+        advance(in, inSize, used, out, outSize, made);
         if (rc == BZ_STREAM_END) {
             finished = true;
             return Error::Ok;
@@ -143,10 +147,7 @@ public:
         s_.avail_out = outTake;
         lzma_ret rc = lzma_code(&s_, inputEnd ? LZMA_FINISH : LZMA_RUN);
         std::size_t used = inTake - s_.avail_in, made = outTake - s_.avail_out;
-        in += used;
-        inSize -= used;
-        out += made;
-        outSize -= made;
+        advance(in, inSize, used, out, outSize, made);
         if (rc == LZMA_STREAM_END) {
             finished = true;
             return Error::Ok;
@@ -222,10 +223,7 @@ public:
         ZSTD_inBuffer ib{in, inSize, 0};
         ZSTD_outBuffer ob{out, outSize, 0};
         std::size_t rc = ZSTD_decompressStream(d_, &ob, &ib);
-        in += ib.pos;
-        inSize -= ib.pos;
-        out += ob.pos;
-        outSize -= ob.pos;
+        advance(in, inSize, ib.pos, out, outSize, ob.pos);
         if (ZSTD_isError(rc))
             return ZSTD_getErrorCode(rc) == ZSTD_error_memory_allocation ? Error::NoMemory
                                                                          : Error::Corrupted;
@@ -244,10 +242,7 @@ public:
               std::size_t &outSize, bool &finished) override {
         std::size_t n = std::min(inSize, outSize);
         std::memcpy(out, in, n);
-        in += n;
-        inSize -= n;
-        out += n;
-        outSize -= n;
+        advance(in, inSize, n, out, outSize, n);
         finished = inputEnd && inSize == 0;
         return Error::Ok;
     }
