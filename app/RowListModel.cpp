@@ -293,6 +293,22 @@ template <typename T> int Compare(const T &a, const T &b) {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
+// Sorts by `compare` (negative, zero or positive), equal ones in their rank,
+// which is the row text order; a descending sort is the ascending one read
+// backwards.
+template <typename Item, typename Comparison>
+void SortRanked(std::vector<Item> &items, Comparison compare, Qt::SortOrder order) {
+    const auto ordered = [&](const Item &a, const Item &b) {
+        const int c = compare(a, b);
+        return c < 0 || (c == 0 && a.Rank < b.Rank);
+    };
+    if (order == Qt::AscendingOrder)
+        std::sort(items.begin(), items.end(), ordered);
+    else
+        std::sort(items.begin(), items.end(),
+                  [&](const Item &a, const Item &b) { return ordered(b, a); });
+}
+
 } // namespace
 
 template <typename TextOf>
@@ -311,22 +327,16 @@ void TRowListModel::SortByText(std::vector<Entry> &rows, TextOf textOf) const {
         const auto [text, length] = textOf(rows[k]);
         keys[k] = Keyed{PrefixOf(text, length), static_cast<std::uint32_t>(k), rows[k].Rank};
     }
-    const auto ordered = [&](const Keyed &a, const Keyed &b) {
-        int order = 0;
-        if (a.Prefix != b.Prefix && a.Prefix != NoPrefix && b.Prefix != NoPrefix) {
-            order = a.Prefix < b.Prefix ? -1 : 1;
-        } else {
+    SortRanked(
+        keys,
+        [&](const Keyed &a, const Keyed &b) {
+            if (a.Prefix != b.Prefix && a.Prefix != NoPrefix && b.Prefix != NoPrefix)
+                return a.Prefix < b.Prefix ? -1 : 1;
             const auto [textA, lengthA] = textOf(rows[a.Index]);
             const auto [textB, lengthB] = textOf(rows[b.Index]);
-            order = CompareIgnoringCase(textA, lengthA, textB, lengthB);
-        }
-        return order < 0 || (order == 0 && a.Rank < b.Rank);
-    };
-    if (sortOrder_ == Qt::AscendingOrder)
-        std::sort(keys.begin(), keys.end(), ordered);
-    else
-        std::sort(keys.begin(), keys.end(),
-                  [&](const Keyed &a, const Keyed &b) { return ordered(b, a); });
+            return CompareIgnoringCase(textA, lengthA, textB, lengthB);
+        },
+        sortOrder_);
     // rows[k] becomes the row keys[k] came from, one cycle at a time.
     std::vector<bool> placed(rows.size());
     for (std::size_t start = 0; start < rows.size(); ++start) {
@@ -351,17 +361,7 @@ void TRowListModel::Arrange(std::vector<Entry> &rows) const {
     // Every key ends in the row text order, so rows of equal value keep it
     // and a descending sort is the ascending one read backwards.
     const auto byRank = [](const Entry &a, const Entry &b) { return a.Rank < b.Rank; };
-    const auto sortBy = [&](auto compare) {
-        const auto ordered = [&](const Entry &a, const Entry &b) {
-            const int order = compare(a, b);
-            return order < 0 || (order == 0 && a.Rank < b.Rank);
-        };
-        if (sortOrder_ == Qt::AscendingOrder)
-            std::sort(rows.begin(), rows.end(), ordered);
-        else
-            std::sort(rows.begin(), rows.end(),
-                      [&](const Entry &a, const Entry &b) { return ordered(b, a); });
-    };
+    const auto sortBy = [&](auto compare) { SortRanked(rows, compare, sortOrder_); };
     switch (sortColumn_) {
     case NameColumn:
         SortByText(rows, [](const Entry &e) {
