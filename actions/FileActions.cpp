@@ -54,7 +54,7 @@ TResultClass Extract(TZipEngine &engine, TFrmActionProgress &window, const QStri
     engine.ExtractDirectory = directory;
     engine.UsePaths = true;
     engine.FilesToProcess.clear();
-    return Report(engine.ExtractFromArchive(0), QStringLiteral("extracting"));
+    return Report(engine.ExtractFromArchive(TZipExtractMode::All), QStringLiteral("extracting"));
 }
 
 TResultClass Add(TZipEngine &engine, TFrmActionProgress &window, const QStringList &files) {
@@ -78,7 +78,7 @@ TResultClass Add(TZipEngine &engine, TFrmActionProgress &window, const QStringLi
     engine.MoveFiles = false;
     engine.FilesToProcess = names;
     engine.LiteralNames = true;
-    const int code = engine.AddToArchive(0);
+    const int code = engine.AddToArchive(TZipAddMode::Add);
     QDir::setCurrent(previous);
     return Report(code, QStringLiteral("adding"));
 }

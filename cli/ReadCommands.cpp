@@ -204,9 +204,9 @@ int runExtract(Context &c) {
     e.Overwrite = c.args.has(QStringLiteral("-o"))   ? zowAlways
                   : c.args.has(QStringLiteral("-n")) ? zowNever
                                                      : zowAsk;
-    std::uint8_t mode = c.args.has(QStringLiteral("-u"))   ? 2
-                        : c.args.has(QStringLiteral("-f")) ? 1
-                                                           : 0;
+    const TZipExtractMode mode = c.args.has(QStringLiteral("-u"))   ? TZipExtractMode::Update
+                                 : c.args.has(QStringLiteral("-f")) ? TZipExtractMode::Freshen
+                                                                    : TZipExtractMode::All;
     QTextStream &out = c.out;
     e.OnExtracting = entryProgress(c, "extracting: ", false);
     Terminal &terminal = c.terminal;

@@ -70,10 +70,10 @@ void reportSkips(Context &c) {
 // them: named files, and with -r the files below named folders (hidden ones
 // only with -S). Nothing is known where a name is a pattern or missing, or
 // where include and exclude patterns or update and freshen leave files out.
-void measureFiles(Context &c, std::uint8_t mode) {
+void measureFiles(Context &c, TZipAddMode mode) {
     const Invocation &a = c.args;
-    if (!c.progress.enabled() || mode != 0 || !a.all(QStringLiteral("-i")).isEmpty() ||
-        !a.all(QStringLiteral("-x")).isEmpty())
+    if (!c.progress.enabled() || mode != TZipAddMode::Add ||
+        !a.all(QStringLiteral("-i")).isEmpty() || !a.all(QStringLiteral("-x")).isEmpty())
         return;
     const bool recurse = a.has(QStringLiteral("-r"));
     const bool hidden = a.has(QStringLiteral("-S"));
@@ -163,7 +163,7 @@ bool wantsMultidisk(const Invocation &a) {
 
 // The multi-disk options, checked before anything is written; false when a
 // message was given.
-bool checkMultidiskOptions(Context &c, std::uint8_t mode, std::int64_t &pieceBytes) {
+bool checkMultidiskOptions(Context &c, TZipAddMode mode, std::int64_t &pieceBytes) {
     const Invocation &a = c.args;
     const bool multidisk = wantsMultidisk(a);
     const QString piece = a.value(QStringLiteral("--piece-size"));
@@ -177,7 +177,7 @@ bool checkMultidiskOptions(Context &c, std::uint8_t mode, std::int64_t &pieceByt
         c.err << "tarnwick-cli: --clear-disks needs --multidisk\n";
         return false;
     }
-    if (multidisk && mode != 0) {
+    if (multidisk && mode != TZipAddMode::Add) {
         c.err << "tarnwick-cli: a multi-disk set is only ever written new; use add\n";
         return false;
     }
@@ -271,7 +271,7 @@ bool readEncryption(Context &c, TZipEncryption &out) {
     return true;
 }
 
-int runAdding(Context &c, std::uint8_t mode) {
+int runAdding(Context &c, TZipAddMode mode) {
     TZipEngine &e = c.engine;
     const Invocation &a = c.args;
     std::int64_t pieceBytes = 0;
@@ -319,13 +319,13 @@ int runAdding(Context &c, std::uint8_t mode) {
 }
 
 int runAdd(Context &c) {
-    return runAdding(c, 0);
+    return runAdding(c, TZipAddMode::Add);
 }
 int runFreshen(Context &c) {
-    return runAdding(c, 1);
+    return runAdding(c, TZipAddMode::Freshen);
 }
 int runUpdate(Context &c) {
-    return runAdding(c, 2);
+    return runAdding(c, TZipAddMode::Update);
 }
 
 int runDelete(Context &c) {

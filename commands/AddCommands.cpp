@@ -27,7 +27,7 @@ void EditAddMnClick(TArchiveSession &session, TArchiveView &view, const TSetting
 void AddFilesToZip(TArchiveSession &session, TArchiveView &view, const TSettings &settings,
                    const QStringList &files) {
     view.SetStatusText(QStringLiteral("Adding selected files."));
-    TSessionOutcome outcome = session.Add({files, true, TAddMode::Add, settings.StorePath});
+    TSessionOutcome outcome = session.Add({files, true, TZipAddMode::Add, settings.StorePath});
     if (view.ShowOutcome(outcome, QStringLiteral("adding")) == ResultFailed)
         return;
     if (session.MultidiskMode())
@@ -44,7 +44,7 @@ void EditUpdateMnClick(TArchiveSession &session, TArchiveView &view, const TSett
     if (files.isEmpty())
         return;
     view.SetStatusText(QStringLiteral("Updating files."));
-    TSessionOutcome outcome = session.Add({files, true, TAddMode::Update, settings.StorePath});
+    TSessionOutcome outcome = session.Add({files, true, TZipAddMode::Update, settings.StorePath});
     if (view.ShowOutcome(outcome, QStringLiteral("updating")) != ResultFailed)
         view.ListArchiveContents();
 }

@@ -22,6 +22,11 @@ enum TZipOverwrite : std::uint8_t { zowAsk = 0, zowNever = 1, zowAlways = 2 };
 
 using TZipCompressionLevel = std::uint8_t; // 0 to 9, 0 = stored
 
+// The mode byte of AddToArchive and of ExtractFromArchive, as the engine
+// libraries' calls receive it.
+enum class TZipAddMode : std::uint8_t { Add = 0, Freshen = 1, Update = 2 };
+enum class TZipExtractMode : std::uint8_t { All = 0, Freshen = 1, Update = 2 };
+
 // Ours: how added entries are encrypted when a password is set. The shorter
 // AES keys are only for an entry put back with the strength it had.
 enum TZipEncryption : std::uint8_t {
@@ -196,10 +201,10 @@ public:
     const QString &ReadOnlyType() const { return readOnlyType_; }
     TZipFileStats EntryStats(std::int32_t index);
 
-    // --- operations (mode: 0 plain, 1 freshen, 2 update)
-    int AddToArchive(std::uint8_t mode);
+    // --- operations
+    int AddToArchive(TZipAddMode mode);
     int DeleteFromArchive();
-    int ExtractFromArchive(std::uint8_t mode);
+    int ExtractFromArchive(TZipExtractMode mode);
     int FixArchive(bool aggressive);
     int TestArchive();
     int UpdateArchiveDate();
@@ -246,9 +251,11 @@ private:
     void AppendFileList(Arguments &vector, bool includesAllowed,
                         FileKind kind = FileKind::Entries) const;
     void AppendPassword(Arguments &vector) const;
-    static void AppendMode(Arguments &vector, std::uint8_t mode);
     void AppendTempFolder(Arguments &vector) const;
     int RefuseInMultidisk();
+    // Add and extract: anything but the plain mode refused in multidisk
+    // mode, then the password and the mode's option ahead of `options`.
+    int RunInMode(Side side, std::uint8_t mode, const std::function<void(Arguments &)> &options);
     std::int32_t Dispatch(std::int32_t code, void *data);
     void RethrowHandlerError();
 

@@ -74,13 +74,6 @@ void TZipEngine::AppendPassword(Arguments &vector) const {
     vector.Append(Password);
 }
 
-void TZipEngine::AppendMode(Arguments &vector, std::uint8_t mode) {
-    if (mode == 1)
-        vector.Append("-f");
-    else if (mode == 2)
-        vector.Append("-u");
-}
-
 void TZipEngine::AppendTempFolder(Arguments &vector) const {
     if (!TempPath.isEmpty()) {
         vector.Append("-b");
@@ -95,6 +88,23 @@ int TZipEngine::RefuseInMultidisk() {
     FilePositions = QList<std::int32_t>();
     LiteralNames = false;
     return ZipResultMultidisk;
+}
+
+int TZipEngine::RunInMode(Side side, std::uint8_t mode,
+                          const std::function<void(Arguments &)> &options) {
+    if (mode != 0 && MultidiskMode)
+        return RefuseInMultidisk();
+    return RunFrame(
+        side,
+        [this, mode, &options](Arguments &v) {
+            AppendPassword(v);
+            if (mode == 1)
+                v.Append("-f");
+            else if (mode == 2)
+                v.Append("-u");
+            options(v);
+        },
+        true);
 }
 
 void TZipEngine::AppendFileList(Arguments &vector, bool includesAllowed, FileKind kind) const {
@@ -159,60 +169,53 @@ int TZipEngine::ListArchive() {
         true);
 }
 
-int TZipEngine::AddToArchive(std::uint8_t mode) {
-    if (mode != 0 && MultidiskMode)
-        return RefuseInMultidisk();
-    return RunFrame(
-        Side::Zip,
-        [this, mode](Arguments &v) {
-            AppendPassword(v);
-            AppendMode(v, mode);
-            if (!Password.isEmpty()) {
-                v.Append("-e");
-                if (Encryption != zenZipCrypto) {
-                    v.Append("-Y");
-                    v.Append(Encryption == zenAes128   ? "aes128"
-                             : Encryption == zenAes192 ? "aes192"
-                                                       : "aes256");
-                }
+int TZipEngine::AddToArchive(TZipAddMode mode) {
+    return RunInMode(Side::Zip, static_cast<std::uint8_t>(mode), [this, mode](Arguments &v) {
+        if (!Password.isEmpty()) {
+            v.Append("-e");
+            if (Encryption != zenZipCrypto) {
+                v.Append("-Y");
+                v.Append(Encryption == zenAes128   ? "aes128"
+                         : Encryption == zenAes192 ? "aes192"
+                                                   : "aes256");
             }
-            // The level is sent as a single digit; 9 is the most there is.
-            v.Append(QStringLiteral("-%1").arg(std::min<int>(Compression, 9)));
-            if (MoveFiles)
-                v.Append("-m");
-            if (mode != 1 && IncludeHiddenFiles)
-                v.Append("-S");
-            if (mode != 1 && UsePaths && IncludeDirectoryEntries)
-                v.Append("-D");
-            if (mode == 0 && IncludeVolumeLabel)
-                v.Append("-$");
-            if (Recurse)
-                v.Append("-r");
-            if (!UsePaths)
-                v.Append("-j");
-            if (StoreSymlinks)
-                v.Append("-y");
-            if (!UseTempFile || MultidiskMode)
-                v.Append("-g");
-            AppendTempFolder(v);
-            if (!StoredExtensions.isEmpty()) {
-                v.Append("-n");
-                v.Append(StoredExtensions);
-            }
-            if (MultidiskMode)
-                v.Append("-!");
-            if (MultidiskMode && PieceSize > 0) {
-                v.Append("-s");
-                v.Append(QByteArrayView(QByteArray::number(static_cast<qlonglong>(PieceSize))));
-            }
-            if (ClearDisks)
-                v.Append("-&");
-            v.Append("-t");
-            v.Append(EarliestFileDate.toString(QStringLiteral("MMddyy")));
-            v.Append(ZipFileName);
-            AppendFileList(v, true, FileKind::OnDisk);
-        },
-        true);
+        }
+        // The level is sent as a single digit; 9 is the most there is.
+        v.Append(QStringLiteral("-%1").arg(std::min<int>(Compression, 9)));
+        if (MoveFiles)
+            v.Append("-m");
+        if (mode != TZipAddMode::Freshen && IncludeHiddenFiles)
+            v.Append("-S");
+        if (mode != TZipAddMode::Freshen && UsePaths && IncludeDirectoryEntries)
+            v.Append("-D");
+        if (mode == TZipAddMode::Add && IncludeVolumeLabel)
+            v.Append("-$");
+        if (Recurse)
+            v.Append("-r");
+        if (!UsePaths)
+            v.Append("-j");
+        if (StoreSymlinks)
+            v.Append("-y");
+        if (!UseTempFile || MultidiskMode)
+            v.Append("-g");
+        AppendTempFolder(v);
+        if (!StoredExtensions.isEmpty()) {
+            v.Append("-n");
+            v.Append(StoredExtensions);
+        }
+        if (MultidiskMode)
+            v.Append("-!");
+        if (MultidiskMode && PieceSize > 0) {
+            v.Append("-s");
+            v.Append(QByteArrayView(QByteArray::number(static_cast<qlonglong>(PieceSize))));
+        }
+        if (ClearDisks)
+            v.Append("-&");
+        v.Append("-t");
+        v.Append(EarliestFileDate.toString(QStringLiteral("MMddyy")));
+        v.Append(ZipFileName);
+        AppendFileList(v, true, FileKind::OnDisk);
+    });
 }
 
 int TZipEngine::DeleteFromArchive() {
@@ -230,32 +233,25 @@ int TZipEngine::DeleteFromArchive() {
         true);
 }
 
-int TZipEngine::ExtractFromArchive(std::uint8_t mode) {
-    if (mode != 0 && MultidiskMode)
-        return RefuseInMultidisk();
-    return RunFrame(
-        Side::Unzip,
-        [this, mode](Arguments &v) {
-            AppendPassword(v);
-            AppendMode(v, mode);
-            if (!UsePaths)
-                v.Append("-j");
-            if (MultidiskMode)
-                v.Append("-!");
-            if (Overwrite == zowNever)
-                v.Append("-n");
-            else if (Overwrite == zowAlways)
-                v.Append("-o");
-            v.Append(ZipFileName);
-            AppendFileList(v, false);
-            // The target folder follows the names, where the engine looks
-            // for it.
-            if (!ExtractDirectory.isEmpty()) {
-                v.Append("-d");
-                v.Append(ExtractDirectory);
-            }
-        },
-        true);
+int TZipEngine::ExtractFromArchive(TZipExtractMode mode) {
+    return RunInMode(Side::Unzip, static_cast<std::uint8_t>(mode), [this](Arguments &v) {
+        if (!UsePaths)
+            v.Append("-j");
+        if (MultidiskMode)
+            v.Append("-!");
+        if (Overwrite == zowNever)
+            v.Append("-n");
+        else if (Overwrite == zowAlways)
+            v.Append("-o");
+        v.Append(ZipFileName);
+        AppendFileList(v, false);
+        // The target folder follows the names, where the engine looks
+        // for it.
+        if (!ExtractDirectory.isEmpty()) {
+            v.Append("-d");
+            v.Append(ExtractDirectory);
+        }
+    });
 }
 
 int TZipEngine::FixArchive(bool aggressive) {

@@ -26,13 +26,11 @@ struct TSessionOutcome {
     bool Reported = false;
 };
 
-enum class TAddMode : std::uint8_t { Add = 0, Freshen = 1, Update = 2 };
-
 struct TAddRequest {
     QStringList Files;
     // Chosen or dropped files are taken as they are, never as patterns.
     bool LiteralNames = true;
-    TAddMode Mode = TAddMode::Add;
+    TZipAddMode Mode = TZipAddMode::Add;
     bool UsePaths = true;
 };
 
@@ -41,8 +39,8 @@ struct TExtractRequest {
     TEntryRefs Entries;
     QString Folder;
     bool UsePaths = true;
-    // 0 all, 1 freshen, 2 update; any other value runs nothing.
-    int Method = 0;
+    // None when the configured method names no mode: nothing runs.
+    std::optional<TZipExtractMode> Method = TZipExtractMode::All;
     // For this request only, instead of the configured rule.
     std::optional<TZipOverwrite> Overwrite;
 };

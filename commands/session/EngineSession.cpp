@@ -100,11 +100,11 @@ TSessionOutcome TEngineSession::Add(const TAddRequest &request) {
     MainZip.FilesToProcess = request.Files;
     MainZip.LiteralNames = request.LiteralNames;
     MainZip.UsePaths = request.UsePaths;
-    return Run([&] { return MainZip.AddToArchive(static_cast<std::uint8_t>(request.Mode)); });
+    return Run([&] { return MainZip.AddToArchive(request.Mode); });
 }
 
 TSessionOutcome TEngineSession::Extract(const TExtractRequest &request) {
-    if (request.Method < 0 || request.Method > 2)
+    if (!request.Method)
         return TSessionOutcome{};
     SetEntries(request.Entries);
     MainZip.ExtractDirectory = request.Folder;
@@ -113,8 +113,7 @@ TSessionOutcome TEngineSession::Extract(const TExtractRequest &request) {
     const auto restore = qScopeGuard([this, configured] { MainZip.Overwrite = configured; });
     if (request.Overwrite)
         MainZip.Overwrite = *request.Overwrite;
-    return Run(
-        [&] { return MainZip.ExtractFromArchive(static_cast<std::uint8_t>(request.Method)); });
+    return Run([&] { return MainZip.ExtractFromArchive(*request.Method); });
 }
 
 TSessionOutcome TEngineSession::Remove(const TEntryRefs &entries) {
@@ -174,7 +173,7 @@ TSessionOutcome TEngineSession::PutBack(const TPutBackRequest &request) {
     MainZip.UsePaths = true;
     // Plain add: the edit replaces the entry even when the entry's date is
     // the later one.
-    return Run([&] { return MainZip.AddToArchive(0); });
+    return Run([&] { return MainZip.AddToArchive(TZipAddMode::Add); });
 }
 
 TSessionOutcome TEngineSession::Test(const QString &path) {

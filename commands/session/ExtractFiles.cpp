@@ -8,7 +8,11 @@ TExtractRequest ExtractRequestFor(const TSettings &settings, const QString &fold
     TExtractRequest request;
     request.Folder = folder;
     request.UsePaths = settings.ExtractPath;
-    request.Method = settings.ExtractMethod;
+    // The stored value may come from an edited profile.
+    if (settings.ExtractMethod >= 0 && settings.ExtractMethod <= 2)
+        request.Method = static_cast<TZipExtractMode>(settings.ExtractMethod);
+    else
+        request.Method.reset();
     return request;
 }
 
@@ -19,7 +23,7 @@ TSessionOutcome ExtractFiles(TArchiveSession &session, TArchiveView &view,
         request.Entries = view.SelectedEntries();
     view.SetStatusText(QStringLiteral("Extracting selected files."));
     TSessionOutcome outcome = session.Extract(request);
-    if (request.Method >= 0 && request.Method <= 2)
+    if (request.Method)
         view.ShowOutcome(outcome, QStringLiteral("extracting"));
     return outcome;
 }

@@ -16,5 +16,5 @@ TExtractRequest ExtractRequestFor(const TSettings &settings, const QString &fold
 
 // Runs `request` (its Entries the selected rows when it names none) inside
 // a busy state of its own and reports the result through
-// ShowOutcome("extracting"); a Method out of 0 to 2 runs nothing.
+// ShowOutcome("extracting"); without a Method it runs and shows nothing.
 TSessionOutcome ExtractFiles(TArchiveSession &session, TArchiveView &view, TExtractRequest request);

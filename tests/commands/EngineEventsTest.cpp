@@ -102,7 +102,7 @@ TEST_F(EngineEventsTest, ReplacePromptDuringARealExtraction) {
         desktop_->clear();
         desktop_->answerMessage(c.answer);
         form->SetBusy(false);
-        const int result = form->Session().MainZip.ExtractFromArchive(0);
+        const int result = form->Session().MainZip.ExtractFromArchive(TZipExtractMode::All);
         form->SetBusy(true);
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(ReadFile(target), QByteArray(c.content));
@@ -127,7 +127,7 @@ TEST_F(EngineEventsTest, PasswordAskedWhenNoneIsStored) {
     maker.UsePaths = false;
     maker.FilesToProcess = {WriteFile(QStringLiteral("src/a.txt"), "alpha"),
                             WriteFile(QStringLiteral("src/b.txt"), "beta")};
-    ASSERT_EQ(maker.AddToArchive(0), 0);
+    ASSERT_EQ(maker.AddToArchive(TZipAddMode::Add), 0);
     // The script: a typed password, "" for Cancel, "!" for OK to a skip warning.
     struct Case {
         const char *name;

@@ -39,7 +39,7 @@ public:
         return Answer(QStringLiteral("extract %1 to %2 paths %3 method %4")
                           .arg(request.Entries.Names.join(u','), request.Folder)
                           .arg(request.UsePaths)
-                          .arg(request.Method));
+                          .arg(request.Method ? int(*request.Method) : -1));
     }
     TSessionOutcome Remove(const TEntryRefs &entries) override {
         return Answer(QStringLiteral("remove %1").arg(entries.Names.join(u',')));

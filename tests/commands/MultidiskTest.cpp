@@ -31,7 +31,7 @@ protected:
         engine.ZipFileName = TempPath(QStringLiteral("set.zip"));
         engine.FilesToProcess = {WriteFile(QStringLiteral("a.txt"), a_),
                                  WriteFile(QStringLiteral("b.bin"), b_)};
-        EXPECT_EQ(engine.AddToArchive(0), 0);
+        EXPECT_EQ(engine.AddToArchive(TZipAddMode::Add), 0);
         EXPECT_TRUE(QFile::exists(TempPath(QStringLiteral("set.z03"))));
         return engine.ZipFileName;
     }

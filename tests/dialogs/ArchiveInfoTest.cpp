@@ -151,7 +151,7 @@ TEST_F(ArchiveInfoTest, SumsAreSixtyFourBitAndLargeFiguresGetSeparators) {
     form->Session().MainZip.Password = QStringLiteral("secret");
     form->Session().MainZip.Compression = 0;
     form->Session().MainZip.FilesToProcess = QStringList{tiny};
-    ASSERT_EQ(form->Session().MainZip.AddToArchive(0), 0);
+    ASSERT_EQ(form->Session().MainZip.AddToArchive(TZipAddMode::Add), 0);
     TFrmArchiveInfo dialog(*form);
     EXPECT_EQ(LabelText(dialog, "Label9"), QStringLiteral("-1,200%"));
 }

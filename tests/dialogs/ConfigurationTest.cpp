@@ -226,7 +226,7 @@ TEST_F(ConfigurationTest, NoTempFolderMeansTheTemporaryArchiveLiesBesideTheArchi
     engine.ZipFileName = archive;
     engine.FilesToProcess = {source.fileName()};
     engine.UsePaths = false;
-    EXPECT_EQ(engine.AddToArchive(0), 0);
+    EXPECT_EQ(engine.AddToArchive(TZipAddMode::Add), 0);
     EXPECT_EQ(engine.EntryCount(), 2);
 }
 

@@ -378,7 +378,7 @@ TEST_F(Callback, ResultSplitsIntoCodeAndSecondaryCode) {
     EXPECT_EQ(engine.TestArchive(), 0xFFFF);
     EXPECT_EQ(engine.SecondaryCode, 0xFFFF);
     Script({Result(40)});
-    EXPECT_EQ(engine.AddToArchive(0), 40);
+    EXPECT_EQ(engine.AddToArchive(TZipAddMode::Add), 40);
     EXPECT_EQ(engine.SecondaryCode, 0);
 }
 
@@ -473,7 +473,7 @@ TEST_F(Callback, HandlerErrorsInEveryKindOfFrame) {
 
     TZipEngine::SetMessagePump([] { throw std::logic_error("pump"); });
     Script({Msg(9999)});
-    EXPECT_THROW(engine.AddToArchive(0), std::logic_error);
+    EXPECT_THROW(engine.AddToArchive(TZipAddMode::Add), std::logic_error);
     EXPECT_TRUE(engine.FilesToProcess.isEmpty());
     EXPECT_EQ(OneCall().messages.at(0).ret, 1);
 }

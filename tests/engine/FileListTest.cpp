@@ -23,7 +23,7 @@ const QStringList Mixed{"a.c", ">*.c", "<*.o", "dir/b.h", ">*.h", "<tmp/*"};
 
 TEST_F(FileList, IncludesAndExcludesFollowTheNamesInListOrder) {
     engine.FilesToProcess = Mixed;
-    ASSERT_EQ(engine.AddToArchive(0), 0);
+    ASSERT_EQ(engine.AddToArchive(TZipAddMode::Add), 0);
     EXPECT_EQ(OneCall().args, (Strings{"", "-6", "-t", "010180", Zip, "a.c", "dir/b.h", "-i", "*.c",
                                        "*.h", "-x", "*.o", "tmp/*"}));
 
@@ -35,7 +35,7 @@ TEST_F(FileList, IncludesAndExcludesFollowTheNamesInListOrder) {
 
 TEST_F(FileList, WithoutIncludesAGreaterSignIsPartOfTheName) {
     engine.FilesToProcess = Mixed;
-    ASSERT_EQ(engine.ExtractFromArchive(0), 0);
+    ASSERT_EQ(engine.ExtractFromArchive(TZipExtractMode::All), 0);
     EXPECT_EQ(OneCall().args,
               (Strings{"", Zip, "a.c", ">*.c", "dir/b.h", ">*.h", "-x", "*.o", "tmp/*"}));
     engine.FilesToProcess = Mixed;
@@ -54,7 +54,7 @@ TEST_F(FileList, PatternsAloneSendNothing) {
     EXPECT_EQ(OneCall().args, (Strings{"", "-d", Zip}));
 
     engine.FilesToProcess = QStringList{"<*.o", "<*.a"};
-    ASSERT_EQ(engine.ExtractFromArchive(0), 0);
+    ASSERT_EQ(engine.ExtractFromArchive(TZipExtractMode::All), 0);
     EXPECT_EQ(OneCall().args, (Strings{"", Zip}));
 
     // Where includes are not allowed, ">" entries are names, so the
@@ -106,7 +106,7 @@ TEST_F(FileList, LiteralNamesAreEscapedToMatchOnlyThemselves) {
     // only, and a path starting with "-" is made relative to "./".
     engine.FilesToProcess = QStringList{"/in/[d]/x*.txt", "-r/a?", "d*/"};
     engine.LiteralNames = true;
-    ASSERT_EQ(engine.AddToArchive(0), 0);
+    ASSERT_EQ(engine.AddToArchive(TZipAddMode::Add), 0);
     const Strings args = OneCall().args;
     EXPECT_EQ(Strings(args.end() - 3, args.end()),
               (Strings{"/in/[d]/x[*].txt", "./-r/a[?]", "d[*]/"}));
@@ -119,11 +119,11 @@ TEST_F(FileList, RowsGoByPositionAndNameToEntryOperationsOnly) {
         engine.LiteralNames = true;
     };
     rows();
-    ASSERT_EQ(engine.ExtractFromArchive(0), 0);
+    ASSERT_EQ(engine.ExtractFromArchive(TZipExtractMode::All), 0);
     EXPECT_EQ(OneCall().args, (Strings{"", Zip, "-#", "7:x*.txt", "1:-x", "3:d/"}));
     EXPECT_TRUE(engine.FilePositions.isEmpty());
     rows();
-    ASSERT_EQ(engine.AddToArchive(0), 0);
+    ASSERT_EQ(engine.AddToArchive(TZipAddMode::Add), 0);
     const Strings args = OneCall().args;
     EXPECT_EQ(Strings(args.end() - 3, args.end()), (Strings{"x[*].txt", "./-x", "d/"}));
     rows();

@@ -57,12 +57,12 @@ void Add(TZipEngine &engine, const QString &dir, bool inPlace) {
     engine.FilesToProcess = QStringList{dir + "/big.bin"};
     engine.UsePaths = false;
     engine.UseTempFile = !inPlace;
-    engine.AddToArchive(0);
+    engine.AddToArchive(TZipAddMode::Add);
 }
 
 void Extract(TZipEngine &engine, const QString &dir) {
     engine.ExtractDirectory = dir + "/out";
-    engine.ExtractFromArchive(0);
+    engine.ExtractFromArchive(TZipExtractMode::All);
 }
 
 const Case kCases[] = {
@@ -145,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(Operations, Interrupts, ::testing::ValuesIn(kCases),
     engine.ZipFileName = temp.filePath("a.zip");
     engine.UsePaths = false;
     engine.FilesToProcess = QStringList{file};
-    engine.AddToArchive(0);
+    engine.AddToArchive(TZipAddMode::Add);
     engine.ExtractDirectory = temp.path();
     engine.Overwrite = zowAsk;
     engine.OnReplace = [](TZipEngine &, TZipReplace &) {
@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Operations, Interrupts, ::testing::ValuesIn(kCases),
         if (unanswered)
             std::_Exit(5); // the signal did not end the question
     };
-    engine.ExtractFromArchive(0);
+    engine.ExtractFromArchive(TZipExtractMode::All);
     std::_Exit(3);
 }
 

@@ -66,9 +66,9 @@ protected:
             engine.FilesToProcess = QStringList{"a"};
         };
         engine.FilesToProcess = QStringList{"a"};
-        check("add", engine.AddToArchive(0));
+        check("add", engine.AddToArchive(TZipAddMode::Add));
         check("delete", engine.DeleteFromArchive());
-        check("extract", engine.ExtractFromArchive(0));
+        check("extract", engine.ExtractFromArchive(TZipExtractMode::All));
         check("fix", engine.FixArchive(true));
         check("list", engine.ListArchive());
         check("test", engine.TestArchive());
@@ -106,11 +106,11 @@ TEST_F(Loading, MissingLibrariesGive240UntilTheyAppear) {
     Script({Msg(ENGINE_MSG_COUNT, {{"value", "3"}}), Result(0x00050000)});
     EXPECT_EQ(engine.EntryCount(), 3);
     EXPECT_EQ(engine.SecondaryCode, 5);
-    EXPECT_EQ(engine.AddToArchive(0), ZipResultNotLoaded);
+    EXPECT_EQ(engine.AddToArchive(TZipAddMode::Add), ZipResultNotLoaded);
     ASSERT_TRUE(
         QFile::copy(TARNWICK_TESTENGINE_DIR "/libzipeng32.so", empty.filePath("libzipeng32.so")));
     Script({});
-    EXPECT_EQ(engine.AddToArchive(0), 0);
+    EXPECT_EQ(engine.AddToArchive(TZipAddMode::Add), 0);
     EXPECT_EQ(engine.SecondaryCode, 0);
     const auto calls = TakeCalls();
     ASSERT_EQ(calls.size(), 2u);
@@ -138,7 +138,7 @@ TEST_F(Loading, LoadedOnFirstUseAndKeptUntilDestruction) {
         QTemporaryDir empty;
         platform::SetModuleSearchFolders({empty.path().toStdString()});
         EXPECT_EQ(engine.TestArchive(), 0);
-        EXPECT_EQ(engine.AddToArchive(0), ZipResultNotLoaded);
+        EXPECT_EQ(engine.AddToArchive(TZipAddMode::Add), ZipResultNotLoaded);
         EXPECT_EQ(TakeCalls().size(), 2u);
     }
     EXPECT_FALSE(Mapped(TARNWICK_TESTENGINE_DIR));

@@ -30,10 +30,13 @@ protected:
     }
 
     Strings Add(std::uint8_t mode) {
-        return VectorOf("zipeng", [&] { return engine.AddToArchive(mode); });
+        return VectorOf("zipeng",
+                        [&] { return engine.AddToArchive(static_cast<TZipAddMode>(mode)); });
     }
     Strings Extract(std::uint8_t mode) {
-        return VectorOf("unzeng", [&] { return engine.ExtractFromArchive(mode); });
+        return VectorOf("unzeng", [&] {
+            return engine.ExtractFromArchive(static_cast<TZipExtractMode>(mode));
+        });
     }
 
     // Every optional add element switched on.
@@ -177,10 +180,10 @@ TEST_F(OperationVectors, StringsReachTheEngineAsUtf8) {
 
 TEST_F(OperationVectors, MultidiskModeRefusesAddModesOtherThanPlain) {
     engine.MultidiskMode = true;
-    ExpectRefused([&] { return engine.AddToArchive(1); });
-    ExpectRefused([&] { return engine.AddToArchive(2); });
-    ExpectRefused([&] { return engine.ExtractFromArchive(1); });
-    ExpectRefused([&] { return engine.ExtractFromArchive(2); });
+    ExpectRefused([&] { return engine.AddToArchive(TZipAddMode::Freshen); });
+    ExpectRefused([&] { return engine.AddToArchive(TZipAddMode::Update); });
+    ExpectRefused([&] { return engine.ExtractFromArchive(TZipExtractMode::Freshen); });
+    ExpectRefused([&] { return engine.ExtractFromArchive(TZipExtractMode::Update); });
     ExpectRefused([&] { return engine.DeleteFromArchive(); });
     ExpectRefused([&] { return engine.FixArchive(false); });
     ExpectRefused([&] { return engine.FixArchive(true); });

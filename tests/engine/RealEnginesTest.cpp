@@ -44,7 +44,7 @@ TEST_F(RealEngines, AddListCommentTestAndExtract) {
     engine.FilesToProcess = QStringList{source};
     std::vector<QString> added;
     engine.OnAdding = [&](TZipEngine &, const TZipFileStats &s) { added.push_back(s.FileName); };
-    ASSERT_EQ(engine.AddToArchive(0), 0);
+    ASSERT_EQ(engine.AddToArchive(TZipAddMode::Add), 0);
     EXPECT_FALSE(added.empty());
     EXPECT_TRUE(engine.FilesToProcess.isEmpty());
 
@@ -68,7 +68,7 @@ TEST_F(RealEngines, AddListCommentTestAndExtract) {
     const QString target = temp.filePath("out");
     ASSERT_TRUE(QDir().mkpath(target));
     engine.ExtractDirectory = target;
-    ASSERT_EQ(engine.ExtractFromArchive(0), 0);
+    ASSERT_EQ(engine.ExtractFromArchive(TZipExtractMode::All), 0);
     QFile extracted(target + "/fox.txt");
     ASSERT_TRUE(extracted.open(QIODevice::ReadOnly));
     EXPECT_EQ(extracted.readAll(), content);

@@ -54,7 +54,7 @@ public:
     struct Item {
         zipformat::Entry entry;
         std::size_t index = 0;
-        bool ahead = false; // queued for a thread
+        bool ahead = false;                                              // queued for a thread
         enum class State { Waiting, Running, Done } state = State::Done; // under the mutex
         bool usable = false; // the job ran and did its work
         AheadResult result;
