@@ -74,6 +74,7 @@ void DecodeAhead::push(const zipformat::Entry &e, std::size_t index, bool ahead)
     if (!ahead)
         return;
     queuedBytes_ += e.uncompressedSize;
+    job_.prepare(raw->entry, raw->result);
     bool wake = false;
     {
         std::lock_guard lock(mutex_);

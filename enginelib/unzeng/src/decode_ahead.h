@@ -17,6 +17,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -34,6 +35,8 @@ struct AheadResult {
     std::size_t stepCount = 0;
     // Extracting: the finished file's temporary name, empty once placed.
     std::string staged;
+    // What prepare() worked out on the operation's thread.
+    std::time_t modified = 0;
 };
 
 // The work done ahead, on whichever thread reaches the entry first; it must
@@ -41,6 +44,9 @@ struct AheadResult {
 class AheadJob {
 public:
     virtual ~AheadJob() = default;
+    // Called on the operation's thread as the entry is queued, for what is
+    // not safe to work out on another (the local time zone).
+    virtual void prepare(const zipformat::Entry &, AheadResult &) {}
     // False when nothing could be done: the entry is read at its turn.
     virtual bool run(const zipformat::Archive &archive, const zipformat::Entry &entry,
                      AheadResult &result) noexcept = 0;

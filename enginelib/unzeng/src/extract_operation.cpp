@@ -46,11 +46,11 @@ mode_t fileMode(const Entry &e, mode_t umask) {
 }
 
 // Gives a written file the entry's mode and times, then closes it.
-Error finishFile(int fd, const Entry &e, mode_t umask, Error err) {
+Error finishFile(int fd, const Entry &e, std::time_t modified, mode_t umask, Error err) {
     if (err == Error::Ok) {
         fchmod(fd, fileMode(e, umask));
         struct timespec times[2];
-        times[1].tv_sec = e.modifiedTime();
+        times[1].tv_sec = modified;
         times[1].tv_nsec = 0;
         times[0] = times[1];
         if (e.hasAtime)
@@ -68,6 +68,11 @@ Error finishFile(int fd, const Entry &e, mode_t umask, Error err) {
 class StageJob final : public AheadJob {
 public:
     StageJob(int root, mode_t umask) noexcept : root_(root), umask_(umask) {}
+    // A DOS time becomes local time through the C library's time zone,
+    // which is not for other threads.
+    void prepare(const Entry &entry, AheadResult &result) override {
+        result.modified = entry.modifiedTime();
+    }
 
     bool run(const zipformat::Archive &archive, const Entry &entry,
              AheadResult &result) noexcept override {
@@ -81,7 +86,8 @@ public:
         if (fd < 0)
             return false; // its turn reports why
         RecordingSink sink(entry, result, fd);
-        result.error = finishFile(fd, entry, umask_, zipformat::readEntry(archive, entry, sink));
+        result.error = finishFile(fd, entry, result.modified, umask_,
+                                  zipformat::readEntry(archive, entry, sink));
         if (result.error == Error::Ok)
             result.staged.swap(temp);
         else
@@ -331,7 +337,7 @@ Outcome Extractor::writeStream(int dirfd, const std::string &leaf, bool report) 
         RecordingSink sink(e, unused, fd);
         err = cursor_.read(sink);
     }
-    err = finishFile(fd, e, umask_, err);
+    err = finishFile(fd, e, e.modifiedTime(), umask_, err);
     if (err != Error::Ok) {
         unlinkat(dirfd, temp.c_str(), 0);
         return fail(e, err);
