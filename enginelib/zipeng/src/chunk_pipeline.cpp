@@ -3,6 +3,7 @@
 #include "deflate_jobs.h"
 #include "zipformat/crc32.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -55,11 +56,6 @@ void ChunkPipeline::submit(const std::shared_ptr<ChunkTask> &task) {
     work_.notify_one();
 }
 
-void ChunkPipeline::wait(ChunkTask &task) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    finished_.wait(lock, [&] { return task.done; });
-}
-
 namespace {
 
 void encrypt(ChunkTask &task) {
@@ -77,6 +73,8 @@ void encrypt(ChunkTask &task) {
 void compress(ChunkTask &task, DeflateTools &tools, std::vector<std::uint8_t> &input) {
     input.resize(task.length);
     task.error = readFully(task.source->fd, task.offset, input.data(), task.length);
+    // Closed as soon as its last chunk is read, not when the entry is written.
+    task.source.reset();
     if (task.error != 0)
         return;
     task.crc = zipformat::crc32(0, input.data(), task.length);
@@ -101,7 +99,35 @@ void process(ChunkTask &task, DeflateTools &tools, std::vector<std::uint8_t> &in
         encrypt(task);
 }
 
+void processSafely(ChunkTask &task, DeflateTools &tools, std::vector<std::uint8_t> &input) {
+    try {
+        process(task, tools, input);
+    } catch (...) {
+        task.failed = true;
+    }
+}
+
 } // namespace
+
+void ChunkPipeline::wait(ChunkTask &task) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (task.done)
+        return;
+    const auto queued =
+        std::find_if(queue_.begin(), queue_.end(),
+                     [&](const std::shared_ptr<ChunkTask> &t) { return t.get() == &task; });
+    if (queued == queue_.end()) {
+        finished_.wait(lock, [&] { return task.done; });
+        return;
+    }
+    queue_.erase(queued);
+    lock.unlock();
+    if (!callerTools_)
+        callerTools_ = std::make_unique<DeflateTools>();
+    processSafely(task, *callerTools_, callerInput_);
+    lock.lock();
+    task.done = true;
+}
 
 void ChunkPipeline::run() {
     DeflateTools tools;
@@ -116,11 +142,7 @@ void ChunkPipeline::run() {
             task = queue_.front();
             queue_.pop_front();
         }
-        try {
-            process(*task, tools, input);
-        } catch (...) {
-            task->failed = true;
-        }
+        processSafely(*task, tools, input);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             task->done = true;

@@ -16,6 +16,8 @@
 
 namespace zipwrite {
 
+class DeflateTools;
+
 // An open source file shared by the chunks of one entry.
 struct SourceFile {
     explicit SourceFile(int descriptor) : fd(descriptor) {}
@@ -57,6 +59,9 @@ public:
     ChunkPipeline &operator=(const ChunkPipeline &) = delete;
 
     void submit(const std::shared_ptr<ChunkTask> &task);
+    // Waits until `task` is done, doing it on the calling thread when no
+    // worker has begun it: sleeping while it waits its turn in the queue
+    // would leave a core idle.
     void wait(ChunkTask &task);
 
 private:
@@ -68,6 +73,9 @@ private:
     std::deque<std::shared_ptr<ChunkTask>> queue_;
     bool stopping_ = false;
     std::vector<std::thread> threads_;
+    // The calling thread's own, for the tasks it does itself.
+    std::unique_ptr<DeflateTools> callerTools_;
+    std::vector<std::uint8_t> callerInput_;
 };
 
 // Reads [offset, offset+length) of fd completely; returns 0 or an errno.

@@ -30,12 +30,17 @@ unsigned workerCount() {
     return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
 }
 
-// Chunks in flight: enough to keep every worker busy while the calling
-// thread writes, few enough to bound memory (a chunk's input plus output,
-// under 10 MiB each).
-std::size_t windowFor(unsigned workers) {
-    return 2 * static_cast<std::size_t>(workers) + 4;
+// Bytes of input in flight: enough to keep every worker busy while the
+// calling thread writes, little enough to bound memory (a chunk's input
+// plus output, under 10 MiB each).
+std::uint64_t windowFor(unsigned workers) {
+    return (2 * std::uint64_t{workers} + 4) * kChunkSize;
 }
+// Chunks in flight at most, however small: many small files queued keep
+// the workers busy while the calling thread waits for a core of its own.
+// Each holds its file open until read, so well below the usual limit of
+// 1024 descriptors.
+constexpr std::size_t kMaxInFlight = 256;
 // Sizes from which the local header carries ZIP64 sizes (some room for
 // the encryption header and for a file that grows while it is read).
 constexpr std::uint64_t kZip64Threshold = 0xFFFF0000u;
@@ -129,12 +134,15 @@ public:
     zipformat::Status run(std::vector<WrittenEntry> &written) {
         std::deque<Slot> inflight;
         for (;;) {
-            while (inflight.size() < window_ && produce(inflight)) {
+            while (inflight.size() < kMaxInFlight && inflightBytes_ < window_ &&
+                   produce(inflight)) {
             }
             if (inflight.empty())
                 break;
             Slot slot = std::move(inflight.front());
             inflight.pop_front();
+            if (slot.task)
+                inflightBytes_ -= slot.task->length;
             if (slot.task)
                 pipeline_.wait(*slot.task);
             if (zipformat::Status s = consume(slot); s.failed())
@@ -184,6 +192,7 @@ private:
             task->aesStrength = opt_.aesStrength;
         }
         pipeline_.submit(task);
+        inflightBytes_ += task->length;
         inflight.push_back(
             Slot{prodItem_, prodChunk_, static_cast<std::size_t>(prodChunks_), prodSize_, task, 0});
         if (++prodChunk_ == prodChunks_) {
@@ -517,7 +526,8 @@ private:
     std::uint64_t prodSize_ = 0;
     int prodLevel_ = 6;
     std::shared_ptr<SourceFile> prodFile_;
-    std::size_t window_;
+    std::uint64_t window_;
+    std::uint64_t inflightBytes_ = 0;
     // Declared last: its threads stop before anything they might touch.
     ChunkPipeline pipeline_;
 };
