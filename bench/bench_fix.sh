@@ -1,7 +1,7 @@
 #!/bin/sh
 # Repair: the compressing-side engine's "-F" and "-FF" against Info-ZIP's
 # zip -F and zip -FF on an archive of about 25,000 files (240 MB, the tree
-# of bench_add.sh) made by zip -6, in two damaged forms: one flipped byte in
+# of bench_peers.sh) made by zip -6, in two damaged forms: one flipped byte in
 # an entry's data (normal repair) and the central directory cut off
 # (aggressive repair). Prints wall time, processor time (user + system) and
 # peak memory, in one run.

@@ -16,12 +16,8 @@ set -euo pipefail
 
 # shellcheck source=/dev/null # lib.sh is checked on its own
 . "$(dirname "$0")/lib.sh"
-bench_bin "${1:-}" ../build/dev/bin tarnwick tarnwick-cli
-ENTRIES=${ENTRIES:-100000}
-RUNS=${RUNS:-5}
-WORK=${WORK:-/dev/shm/tarnwick-bench-listing}
-
-bench_work "$WORK"
+bench_start "${1:-}" tarnwick-bench-listing tarnwick tarnwick-cli
+: "${ENTRIES:=100000}" "${RUNS:=5}"
 mkdir -p ini
 archive="list$ENTRIES.zip"
 names_zip "$ENTRIES" "$archive" ZIP_STORED 6 'b"x" * (i % 17)'

@@ -16,14 +16,10 @@ set -euo pipefail
 
 # shellcheck source=/dev/null # lib.sh is checked on its own
 . "$(dirname "$0")/lib.sh"
-bench_bin "${1:-}" ../build/dev/bin tarnwick tarnwick-cli
-ENTRIES=${ENTRIES:-1000000}
-LIMIT_MIB=${LIMIT_MIB:-400}
-WORK=${WORK:-/dev/shm/tarnwick-bench-million}
-
 command -v unzip >/dev/null || { echo "unzip is needed" >&2; exit 2; }
 [ -x /usr/bin/time ] || { echo "/usr/bin/time is needed" >&2; exit 2; }
-bench_work "$WORK"
+bench_start "${1:-}" tarnwick-bench-million tarnwick tarnwick-cli
+: "${ENTRIES:=1000000}" "${LIMIT_MIB:=400}"
 archive="million$ENTRIES.zip"
 cleanup() {
     rm -rf "$WORK/out" "$WORK/remove.zip"

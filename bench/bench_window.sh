@@ -19,15 +19,11 @@
 # The timing functions run through best_of, which shellcheck cannot follow.
 # shellcheck disable=SC2317
 set -euo pipefail
+: "${ENTRIES:=100000}" "${RUNS:=3}"
 
 # shellcheck source=/dev/null # lib.sh is checked on its own
 . "$(dirname "$0")/lib.sh"
-bench_bin "${1:-}" ../build/dev/bin tarnwick tarnwick-cli
-ENTRIES=${ENTRIES:-100000}
-RUNS=${RUNS:-3}
-WORK=${WORK:-/dev/shm/tarnwick-bench-window}
-
-bench_work "$WORK"
+bench_start "${1:-}" tarnwick-bench-window tarnwick tarnwick-cli
 archive="window$ENTRIES.zip"
 names_zip "$ENTRIES" "$archive" ZIP_DEFLATED 6 'b"line %d of a small text file\n" % i * (1 + i % 5)'
 

@@ -3,22 +3,20 @@
 # under test, the work folder on tmpfs, and the many-entry archives built
 # with Python's zipfile.
 
-# Sets BIN to the folder given (default DEFAULT, relative to bench/) and
-# fails unless it holds every program named after it.
-bench_bin() {
-    local given=$1 default=$2
+# Sets BIN to the folder given (default build/dev/bin) and fails unless it
+# holds every program named after NAME; then makes the work folder, WORK
+# (default NAME on tmpfs), and goes there.
+bench_start() {
+    local given=$1 name=$2
     shift 2
-    BIN=$(cd "${given:-$(dirname "${BASH_SOURCE[0]}")/$default}" && pwd)
+    BIN=$(cd "${given:-$(dirname "${BASH_SOURCE[0]}")/../build/dev/bin}" && pwd)
     local tool
     for tool in "$@"; do
         [ -x "$BIN/$tool" ] || { echo "no $tool in $BIN" >&2; exit 2; }
     done
-}
-
-# Makes the work folder and goes there.
-bench_work() {
-    mkdir -p "$1"
-    cd "$1" || exit 2
+    WORK=${WORK:-/dev/shm/$name}
+    mkdir -p "$WORK"
+    cd "$WORK" || exit 2
 }
 
 # Writes FILE with COUNT entries named dirNNN/subNN/fileN.txt (DIGITS

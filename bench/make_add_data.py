@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Deterministic test data for bench_add.sh: a tree of about 25,000 files
+"""Deterministic test data for bench_peers.sh and bench_fix.sh: a tree of about 25,000 files
 (240 MB) of source-like text and four large files (1 GiB in all), built from
 a seeded generator, no network."""
 import os

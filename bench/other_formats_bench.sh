@@ -9,17 +9,12 @@
 #   SCALE=0.25 bench/other_formats_bench.sh  smaller data (file count scales)
 set -euo pipefail
 
-BIN=$(cd "${1:-$(dirname "$0")/../build/bin}" && pwd)
-CLI="$BIN/tarnwick-cli"
-SCALE=${SCALE:-1}
-WORK=${WORK:-/dev/shm/tarnwick-bench-other}
-SEVEN=$(command -v 7zz || command -v 7z || true)
-LIMIT=1.2
-
-[ -x "$CLI" ] || { echo "no tarnwick-cli in $BIN" >&2; exit 2; }
 command -v bsdtar >/dev/null || { echo "bsdtar is needed" >&2; exit 2; }
-mkdir -p "$WORK"
-cd "$WORK"
+# shellcheck source=/dev/null # lib.sh is checked on its own
+. "$(dirname "$0")/lib.sh"
+bench_start "${1:-}" tarnwick-bench-other tarnwick-cli
+CLI="$BIN/tarnwick-cli" SCALE=${SCALE:-1} LIMIT=1.2
+SEVEN=$(command -v 7zz || command -v 7z || true)
 
 # --- data, deterministic: 10,000 files of text and some noise (about 120 MB)
 if [ ! -d tree ]; then

@@ -8,15 +8,10 @@
 #   RUNS=3 ...                          best of RUNS (default 2)
 set -euo pipefail
 
-BIN=$(cd "${1:-$(dirname "$0")/../build/bin}" && pwd)
-CLI="$BIN/tarnwick-cli"
-RUNS=${RUNS:-2}
-WORK=${WORK:-/dev/shm/tarnwick-set-bench}
-SEVEN=$(command -v 7zz || command -v 7z || true)
-
-[ -x "$CLI" ] || { echo "no tarnwick-cli in $BIN" >&2; exit 2; }
-mkdir -p "$WORK"
-cd "$WORK"
+# shellcheck source=/dev/null # lib.sh is checked on its own
+. "$(dirname "$0")/lib.sh"
+bench_start "${1:-}" tarnwick-set-bench tarnwick-cli
+CLI="$BIN/tarnwick-cli" RUNS=${RUNS:-2} SEVEN=$(command -v 7zz || command -v 7z || true)
 
 if [ ! -d data ]; then
     python3 - <<'PY'

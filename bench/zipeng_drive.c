@@ -1,7 +1,7 @@
 /*
  * Calls the compressing-side engine once with the arguments given, the way
  * the engine component does, and prints the result code. Used by
- * bench_add.sh to time the engine without any program around it.
+ * bench_fix.sh to time the engine without any program around it.
  *
  *   zipeng_drive LIBRARY PASSWORD OPTION... ARCHIVE FILE...
  */
