@@ -229,8 +229,6 @@ TEST(CommandRulesTest, RemoveTestAndUpdateDate) {
         {"remove lists again whatever the result", remove, selected(ENGINE_DISK_FULL),
          {MsgResult::Yes}, {"remove c.txt,a.txt"},
          {removeQuestion, deleting, "result deleting 150", "list"}},
-        {"no question unless ConfirmRemove", remove, selected(ENGINE_OK, false), {},
-         {"remove c.txt,a.txt"}, {deleting, "result deleting 0", "list"}},
         {"remove on an archive changed since listed lists it again instead", remove,
          selected(ENGINE_OK, true, true), {MsgResult::OK}, {}, {"list", Changed}},
         {"test: none picked", test, nullptr, {}, {}, {picking}},
@@ -327,8 +325,6 @@ TEST(CommandRulesTest, Fix) {
          {Trashed{true}, MsgResult::OK}, {normally}, {off, picking, fixed}},
         {"aggressively", aggressive, picked(ENGINE_OK), {Trashed{true}, MsgResult::OK},
          {"fix " + path + " 1"}, {off, picking, fixed}},
-        {"some skipped: the result's own box", normal, picked(ENGINE_SOME_SKIPPED),
-         {Trashed{true}}, {normally}, {off, picking, "result fixing 40"}},
         {"no archive at all: too corrupted, nothing to the trash", normal,
          picked(ENGINE_BAD_ARCHIVE), {MsgResult::OK}, {normally},
          {off, picking, "box at busy 1: The specified Zip file is too corrupted to be fixed."}},
@@ -374,31 +370,13 @@ TEST(CommandRulesTest, CommentWrite) {
         Check(c);
 }
 
-TEST(CommandRulesTest, EngineEvents) {
-    using Event = std::function<void(TArchiveView &)>;
-    // The progress bar at 57 when the event comes.
-    const auto at57 = [](Event event) {
-        return Command([event](TArchiveSession &, TArchiveView &v, const TSettings &) {
-            TZipFileStats status;
-            status.PercentDone = 57;
-            MainZipStatus(v, status);
-            event(v);
-        });
-    };
-    const auto file = [](void (*handler)(TArchiveView &, const TZipFileStats &)) {
-        return [handler](TArchiveView &v) {
-            TZipFileStats stats;
-            stats.FileName = QStringLiteral("d/a.txt");
-            handler(v, stats);
-        };
-    };
-    const auto named = [](void (*handler)(TArchiveView &, const QString &)) {
-        return [handler](TArchiveView &v) { handler(v, QStringLiteral("d/a.txt")); };
-    };
+// The questions of a running operation, with each box's kind and buttons.
+TEST(CommandRulesTest, OperationQuestions) {
+    // A skipped file is told, and the bar starts again for the next one.
     const auto skipped = [](bool testing) {
-        return [testing](TArchiveView &v) {
+        return Command([testing](TArchiveSession &, TArchiveView &v, const TSettings &) {
             TMessageBoxAnswerer(v).TellSkipped({"d/bad.txt", ENGINE_SKIP_BAD_CRC}, testing);
-        };
+        });
     };
     const auto newDisk = [](std::int32_t disk) {
         return Command([disk](TArchiveSession &, TArchiveView &v, const TSettings &) {
@@ -409,29 +387,14 @@ TEST(CommandRulesTest, EngineEvents) {
         Command([](TArchiveSession &z, TArchiveView &, const TSettings &) { AbortSbClick(z); });
     const QString abortQuestion = QStringLiteral(
         "box at busy 0 (Warning OK|Cancel): Are you sure you want to abort the current process?");
-    const auto restart = [](const char *text) {
-        return QStringList{"progress 57", QString::fromLatin1(text), "progress 0"};
-    };
     // clang-format off
     const Case cases[] = {
-        {"adding", at57(file(MainZipAdding)), nullptr, {}, {},
-         restart("status Adding \"d/a.txt\".")},
-        {"updating", at57(file(MainZipUpdating)), nullptr, {}, {},
-         restart("status Updating \"d/a.txt\".")},
-        {"extracting", at57(file(MainZipExtracting)), nullptr, {}, {},
-         restart("status Extracting \"d/a.txt\".")},
-        {"testing", at57(file(MainZipTesting)), nullptr, {}, {},
-         restart("status Testing \"d/a.txt\".")},
-        {"deleting", at57(named(MainZipDeleting)), nullptr, {}, {},
-         restart("status Deleting \"d/a.txt\".")},
-        {"fixing", at57(named(MainZipFixing)), nullptr, {}, {},
-         restart("status Fixing \"d/a.txt\".")},
-        // A skipped file is told and the operation goes on with the next.
-        {"skipped", at57(skipped(false)), nullptr, {MsgResult::OK}, {},
-         restart("box at busy 0 (Warning OK): Skipping \"d/bad.txt\", CRC does not check out.")},
-        {"skipped in a test", at57(skipped(true)), nullptr, {MsgResult::OK}, {},
-         restart("box at busy 0 (Warning OK): File \"d/bad.txt\" failed test: CRC does not "
-                 "check out.")},
+        {"skipped", skipped(false), nullptr, {MsgResult::OK}, {},
+         {"box at busy 0 (Warning OK): Skipping \"d/bad.txt\", CRC does not check out.",
+          "progress 0"}},
+        {"skipped in a test", skipped(true), nullptr, {MsgResult::OK}, {},
+         {"box at busy 0 (Warning OK): File \"d/bad.txt\" failed test: CRC does not check out.",
+          "progress 0"}},
         {"a numbered disk", newDisk(3), nullptr, {MsgResult::OK}, {},
          {"box at busy 0 (Confirm OK|Cancel): Please insert disk #3 of the set.", "status go on"}},
         {"the last disk", newDisk(0), nullptr, {MsgResult::OK}, {},

@@ -70,6 +70,15 @@ TEST_F(ExtractRemoveTest, ExtractWritesFlatOrWithPathsIntoAFolderItMayCreate) {
         EXPECT_EQ(ReadFile(expected), QByteArray("A")) << expected.toStdString();
         QDir(out).removeRecursively();
     }
+    // An error that ends a command is the window's box.
+    form->Settings.DefaultExtractPath = TempPath(QStringLiteral("missing"));
+    desktop_->clear();
+    desktop_->answerMessage(MsgResult::OK);
+    form->RunItemCommand(QStringLiteral("EditExtractMn"));
+    ASSERT_EQ(desktop_->messages().size(), 1u);
+    EXPECT_EQ(desktop_->messages()[0].text, QStringLiteral("File not found."));
+    EXPECT_EQ(desktop_->messages()[0].kind, platform::MsgKind::Error);
+    EXPECT_EQ(form->Session().BusyCount, 0);
 }
 
 TEST_F(ExtractRemoveTest, SelectAllExtractsAndRemovesEveryEntryOfALargeArchive) {
