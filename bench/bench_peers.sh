@@ -107,16 +107,17 @@ for set in $SETS; do
     rm -rf out/x out/*.zip
 done
 
+# The raw rows first: a table that fails to print loses no run.
+printf "%s\n" "${rows[@]}" >out/rows.txt
 printf "\n%-9s %-6s %-9s %8s %8s %9s %9s %8s %12s\n" step set tool "wall s" "cpu s" "of limit" \
     "vs peer" "peak MB" "bytes"
-for r in "${rows[@]}"; do
-    read -r step set tool wall cpu rss size <<<"$r"
-    peer=unzip
-    [ "$step" = compress ] && peer=zip
-    ref=$(printf "%s\n" "${rows[@]}" | awk -v s="$step" -v t="$set" -v p="$peer" '$1==s && $2==t && $3==p { print $4 }')
-    awk -v step="$step" -v set="$set" -v tool="$tool" -v w="$wall" -v c="$cpu" -v r="$rss" \
-        -v z="$size" -v ref="$ref" -v n="$CORES" 'BEGIN {
-        limit = c > 0 ? sprintf("%.2f", w / (c / n > w ? w : c / n)) : "-"
-        printf "%-9s %-6s %-9s %8.2f %8.2f %9s %9s %8d %12s\n", step, set, tool, w, c, limit,
-               ref > 0 ? sprintf("%.2f", w / ref) : "-", r / 1024, z }'
-done
+awk -v n="$CORES" '
+    { step[NR] = $1; set[NR] = $2; tool[NR] = $3; w[NR] = $4; c[NR] = $5; r[NR] = $6; z[NR] = $7
+      if ($3 == ($1 == "compress" ? "zip" : "unzip")) ref[$1 " " $2] = $4 }
+    END { for (i = 1; i <= NR; i++) {
+        limit = (c[i] > 0) ? sprintf("%.2f", w[i] / (c[i] / n)) : "-"
+        base = ref[step[i] " " set[i]]
+        vs = (base > 0) ? sprintf("%.2f", w[i] / base) : "-"
+        printf("%-9s %-6s %-9s %8.2f %8.2f %9s %9s %8d %12s\n", step[i], set[i], tool[i], w[i], c[i],
+               limit, vs, r[i] / 1024, z[i])
+    } }' out/rows.txt
