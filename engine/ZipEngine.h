@@ -253,9 +253,10 @@ private:
     void AppendPassword(Arguments &vector) const;
     void AppendTempFolder(Arguments &vector) const;
     int RefuseInMultidisk();
-    // Add and extract: anything but the plain mode refused in multidisk
-    // mode, then the password and the mode's option ahead of `options`.
-    int RunInMode(Side side, std::uint8_t mode, const std::function<void(Arguments &)> &options);
+    // The operations a multidisk set may refuse: refused without a call
+    // when `refused`, else run with the password ahead of `options`.
+    int RunOrRefuse(Side side, bool refused, const std::function<void(Arguments &)> &options);
+    static void AppendMode(Arguments &vector, std::uint8_t mode);
     std::int32_t Dispatch(std::int32_t code, void *data);
     void RethrowHandlerError();
 

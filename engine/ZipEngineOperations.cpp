@@ -90,21 +90,24 @@ int TZipEngine::RefuseInMultidisk() {
     return ZipResultMultidisk;
 }
 
-int TZipEngine::RunInMode(Side side, std::uint8_t mode,
-                          const std::function<void(Arguments &)> &options) {
-    if (mode != 0 && MultidiskMode)
+int TZipEngine::RunOrRefuse(Side side, bool refused,
+                            const std::function<void(Arguments &)> &options) {
+    if (refused)
         return RefuseInMultidisk();
     return RunFrame(
         side,
-        [this, mode, &options](Arguments &v) {
+        [this, &options](Arguments &v) {
             AppendPassword(v);
-            if (mode == 1)
-                v.Append("-f");
-            else if (mode == 2)
-                v.Append("-u");
             options(v);
         },
         true);
+}
+
+void TZipEngine::AppendMode(Arguments &vector, std::uint8_t mode) {
+    if (mode == 1)
+        vector.Append("-f");
+    else if (mode == 2)
+        vector.Append("-u");
 }
 
 void TZipEngine::AppendFileList(Arguments &vector, bool includesAllowed, FileKind kind) const {
@@ -170,101 +173,93 @@ int TZipEngine::ListArchive() {
 }
 
 int TZipEngine::AddToArchive(TZipAddMode mode) {
-    return RunInMode(Side::Zip, static_cast<std::uint8_t>(mode), [this, mode](Arguments &v) {
-        if (!Password.isEmpty()) {
-            v.Append("-e");
-            if (Encryption != zenZipCrypto) {
-                v.Append("-Y");
-                v.Append(Encryption == zenAes128   ? "aes128"
-                         : Encryption == zenAes192 ? "aes192"
-                                                   : "aes256");
+    return RunOrRefuse(
+        Side::Zip, mode != TZipAddMode::Add && MultidiskMode, [this, mode](Arguments &v) {
+            AppendMode(v, static_cast<std::uint8_t>(mode));
+            if (!Password.isEmpty()) {
+                v.Append("-e");
+                if (Encryption != zenZipCrypto) {
+                    v.Append("-Y");
+                    v.Append(Encryption == zenAes128   ? "aes128"
+                             : Encryption == zenAes192 ? "aes192"
+                                                       : "aes256");
+                }
             }
-        }
-        // The level is sent as a single digit; 9 is the most there is.
-        v.Append(QStringLiteral("-%1").arg(std::min<int>(Compression, 9)));
-        if (MoveFiles)
-            v.Append("-m");
-        if (mode != TZipAddMode::Freshen && IncludeHiddenFiles)
-            v.Append("-S");
-        if (mode != TZipAddMode::Freshen && UsePaths && IncludeDirectoryEntries)
-            v.Append("-D");
-        if (mode == TZipAddMode::Add && IncludeVolumeLabel)
-            v.Append("-$");
-        if (Recurse)
-            v.Append("-r");
-        if (!UsePaths)
-            v.Append("-j");
-        if (StoreSymlinks)
-            v.Append("-y");
-        if (!UseTempFile || MultidiskMode)
-            v.Append("-g");
-        AppendTempFolder(v);
-        if (!StoredExtensions.isEmpty()) {
-            v.Append("-n");
-            v.Append(StoredExtensions);
-        }
-        if (MultidiskMode)
-            v.Append("-!");
-        if (MultidiskMode && PieceSize > 0) {
-            v.Append("-s");
-            v.Append(QByteArrayView(QByteArray::number(static_cast<qlonglong>(PieceSize))));
-        }
-        if (ClearDisks)
-            v.Append("-&");
-        v.Append("-t");
-        v.Append(EarliestFileDate.toString(QStringLiteral("MMddyy")));
-        v.Append(ZipFileName);
-        AppendFileList(v, true, FileKind::OnDisk);
-    });
+            // The level is sent as a single digit; 9 is the most there is.
+            v.Append(QStringLiteral("-%1").arg(std::min<int>(Compression, 9)));
+            if (MoveFiles)
+                v.Append("-m");
+            if (mode != TZipAddMode::Freshen && IncludeHiddenFiles)
+                v.Append("-S");
+            if (mode != TZipAddMode::Freshen && UsePaths && IncludeDirectoryEntries)
+                v.Append("-D");
+            if (mode == TZipAddMode::Add && IncludeVolumeLabel)
+                v.Append("-$");
+            if (Recurse)
+                v.Append("-r");
+            if (!UsePaths)
+                v.Append("-j");
+            if (StoreSymlinks)
+                v.Append("-y");
+            if (!UseTempFile || MultidiskMode)
+                v.Append("-g");
+            AppendTempFolder(v);
+            if (!StoredExtensions.isEmpty()) {
+                v.Append("-n");
+                v.Append(StoredExtensions);
+            }
+            if (MultidiskMode)
+                v.Append("-!");
+            if (MultidiskMode && PieceSize > 0) {
+                v.Append("-s");
+                v.Append(QByteArrayView(QByteArray::number(static_cast<qlonglong>(PieceSize))));
+            }
+            if (ClearDisks)
+                v.Append("-&");
+            v.Append("-t");
+            v.Append(EarliestFileDate.toString(QStringLiteral("MMddyy")));
+            v.Append(ZipFileName);
+            AppendFileList(v, true, FileKind::OnDisk);
+        });
 }
 
 int TZipEngine::DeleteFromArchive() {
-    if (MultidiskMode)
-        return RefuseInMultidisk();
-    return RunFrame(
-        Side::Zip,
-        [this](Arguments &v) {
-            AppendPassword(v);
-            v.Append("-d");
-            AppendTempFolder(v);
-            v.Append(ZipFileName);
-            AppendFileList(v, true);
-        },
-        true);
-}
-
-int TZipEngine::ExtractFromArchive(TZipExtractMode mode) {
-    return RunInMode(Side::Unzip, static_cast<std::uint8_t>(mode), [this](Arguments &v) {
-        if (!UsePaths)
-            v.Append("-j");
-        if (MultidiskMode)
-            v.Append("-!");
-        if (Overwrite == zowNever)
-            v.Append("-n");
-        else if (Overwrite == zowAlways)
-            v.Append("-o");
+    return RunOrRefuse(Side::Zip, MultidiskMode, [this](Arguments &v) {
+        v.Append("-d");
+        AppendTempFolder(v);
         v.Append(ZipFileName);
-        AppendFileList(v, false);
-        // The target folder follows the names, where the engine looks
-        // for it.
-        if (!ExtractDirectory.isEmpty()) {
-            v.Append("-d");
-            v.Append(ExtractDirectory);
-        }
+        AppendFileList(v, true);
     });
 }
 
+int TZipEngine::ExtractFromArchive(TZipExtractMode mode) {
+    return RunOrRefuse(Side::Unzip, mode != TZipExtractMode::All && MultidiskMode,
+                       [this, mode](Arguments &v) {
+                           AppendMode(v, static_cast<std::uint8_t>(mode));
+                           if (!UsePaths)
+                               v.Append("-j");
+                           if (MultidiskMode)
+                               v.Append("-!");
+                           if (Overwrite == zowNever)
+                               v.Append("-n");
+                           else if (Overwrite == zowAlways)
+                               v.Append("-o");
+                           v.Append(ZipFileName);
+                           AppendFileList(v, false);
+                           // The target folder follows the names, where the engine looks
+                           // for it.
+                           if (!ExtractDirectory.isEmpty()) {
+                               v.Append("-d");
+                               v.Append(ExtractDirectory);
+                           }
+                       });
+}
+
 int TZipEngine::FixArchive(bool aggressive) {
-    if (MultidiskMode)
-        return RefuseInMultidisk();
-    return RunFrame(
-        Side::Zip,
-        [this, aggressive](Arguments &v) {
-            AppendPassword(v);
-            v.Append(aggressive ? "-FF" : "-F");
-            v.Append(ZipFileName);
-        },
-        true);
+    return RunOrRefuse(Side::Zip, MultidiskMode, [this, aggressive](Arguments &v) {
+        v.Append(aggressive ? "-FF" : "-F");
+        v.Append(ZipFileName);
+    });
 }
 
 int TZipEngine::TestArchive() {
@@ -282,16 +277,10 @@ int TZipEngine::TestArchive() {
 }
 
 int TZipEngine::UpdateArchiveDate() {
-    if (MultidiskMode)
-        return RefuseInMultidisk();
-    return RunFrame(
-        Side::Zip,
-        [this](Arguments &v) {
-            AppendPassword(v);
-            v.Append("-o");
-            v.Append(ZipFileName);
-        },
-        true);
+    return RunOrRefuse(Side::Zip, MultidiskMode, [this](Arguments &v) {
+        v.Append("-o");
+        v.Append(ZipFileName);
+    });
 }
 
 QString TZipEngine::ArchiveComment() {
