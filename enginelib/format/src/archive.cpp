@@ -79,6 +79,32 @@ Error Archive::open(const std::string &path, const OpenOptions &options) noexcep
     }
 }
 
+Error Archive::reopen(const Archive &checked) noexcept {
+    try {
+        const detail::ArchiveState *from = checked.s_.get();
+        if (from == nullptr || !from->streamed)
+            return Error::NotAccessible;
+        auto state = std::make_unique<detail::ArchiveState>();
+        state->path = from->path;
+        if (const Error e = state->src.open(state->path); e != Error::Ok)
+            return e;
+        if (state->src.isSet() || state->src.size() != from->info.fileSize)
+            return Error::NotAccessible;
+        state->info = from->info;
+        state->comment = from->comment;
+        state->info.comment = state->comment;
+        state->streamed = true;
+        state->checkOverlap = from->checkOverlap;
+        state->shift = from->shift;
+        state->centralEnd = from->centralEnd;
+        state->limits = from->limits;
+        s_ = std::move(state);
+        return Error::Ok;
+    } catch (const std::bad_alloc &) {
+        return Error::NoMemory;
+    }
+}
+
 void Archive::close() noexcept {
     s_.reset();
 }

@@ -3,6 +3,7 @@
 #include "messenger.h"
 #include "operations.h"
 #include "options.h"
+#include "query_cache.h"
 #include "zipformat/wipe.h"
 
 #include <new>
@@ -33,7 +34,7 @@ std::int32_t dispatch(std::int32_t magic, std::int32_t argc, char **argv, Engine
         options.askForPiece = [&messenger](std::uint32_t disk) {
             return messenger.askForDisk(disk);
         };
-    zipformat::Error e = archive.open(opt.archive, options);
+    zipformat::Error e = zipread::openForWalk(opt.archive, options, archive);
     if (e == zipformat::Error::NotZip && !messenger.stopped())
         return zipread::runOther(opt, messenger).code();
     if (e != zipformat::Error::Ok)

@@ -58,8 +58,24 @@ KeptOther keptOther;
 
 std::uint64_t footprint(const zipformat::Archive &a) {
     // The directory bytes, converted names (at most about as many again)
-    // and one Entry per record.
+    // and one Entry per record; a walked directory, one position a record.
+    if (!a.holdsEntries())
+        return a.size() * sizeof(std::uint64_t);
     return 2 * a.info().centralSize + a.size() * sizeof(zipformat::Entry);
+}
+
+// The kept copy, when it was read from the file at `path` as it is now and
+// answers what `options` ask.
+std::shared_ptr<const zipformat::Archive>
+keptFor(const std::string &path, const zipformat::OpenOptions &options, const struct stat &now) {
+    std::lock_guard lock(keptMutex);
+    // A directory read without multidisk pieces allowed serves both
+    // kinds of question: it would have read the same end record.
+    if (kept.archive && kept.path == path && kept.identity == Identity::of(now) &&
+        (kept.allowMultidisk == options.allowMultidisk || !kept.allowMultidisk) &&
+        (options.streamEntries || kept.archive->holdsEntries()))
+        return kept.archive;
+    return nullptr;
 }
 
 long long nanoseconds(const timespec &t) {
@@ -82,12 +98,8 @@ zipformat::Error queryArchive(const std::string &path, const zipformat::OpenOpti
     struct stat before {};
     const bool known = ::stat(path.c_str(), &before) == 0;
     if (known) {
-        std::lock_guard lock(keptMutex);
-        // A directory read without multidisk pieces allowed serves both
-        // kinds of question: it would have read the same end record.
-        if (kept.archive && kept.path == path && kept.identity == Identity::of(before) &&
-            (kept.allowMultidisk == allowMultidisk || !kept.allowMultidisk)) {
-            out = kept.archive;
+        if (auto found = keptFor(path, options, before)) {
+            out = std::move(found);
             return zipformat::Error::Ok;
         }
     }
@@ -104,14 +116,29 @@ zipformat::Error queryArchive(const std::string &path, const zipformat::OpenOpti
                         Identity::of(after) == Identity::of(before);
     archive->releaseFile();
     out = archive;
-    if (!archive->holdsEntries())
-        return zipformat::Error::Ok; // answers nothing but its count: not kept
     std::lock_guard lock(keptMutex);
     if (steady && !racy(Identity::of(before)) && footprint(*archive) <= kMaxKeptBytes)
         kept = Kept{path, allowMultidisk, Identity::of(before), std::move(archive)};
     else
         kept = Kept{};
     return zipformat::Error::Ok;
+}
+
+zipformat::Error openForWalk(const std::string &path, const zipformat::OpenOptions &options,
+                             zipformat::Archive &out) {
+    struct stat before {};
+    if (::stat(path.c_str(), &before) == 0) {
+        const auto checked = keptFor(path, options, before);
+        // The file opened must be the one looked at: a file put in its
+        // place meanwhile shows as another identity.
+        struct stat opened {};
+        if (checked && !checked->holdsEntries() && out.reopen(*checked) == zipformat::Error::Ok &&
+            ::fstat(out.source().fd(), &opened) == 0 &&
+            Identity::of(opened) == Identity::of(before))
+            return zipformat::Error::Ok;
+        out.close();
+    }
+    return out.open(path, options);
 }
 
 zipformat::Error queryOther(const std::string &path, std::shared_ptr<const OtherListing> &out) {

@@ -20,9 +20,16 @@ namespace zipread {
 // may itself query (it pumps window messages) and replace the kept copy.
 // Only a single file is kept: the pieces of a multi-disk set are read
 // afresh each time. With options.streamEntries a kept copy still serves,
-// but a fresh read keeps no entries and is not kept.
+// and a fresh read keeps no entries, only what openForWalk needs.
 zipformat::Error queryArchive(const std::string &path, const zipformat::OpenOptions &options,
                               std::shared_ptr<const zipformat::Archive> &out);
+
+// Opens `path` for an operation that walks its entries (options has
+// streamEntries): from the directory a count query checked, when the file
+// is still the one counted, so that a count followed by a listing reads
+// the directory once for both; otherwise as Archive::open does.
+zipformat::Error openForWalk(const std::string &path, const zipformat::OpenOptions &options,
+                             zipformat::Archive &out);
 
 // The entries of an archive of another format, read front to back once.
 struct OtherListing {

@@ -83,6 +83,12 @@ public:
     Archive &operator=(Archive &&) noexcept;
 
     Error open(const std::string &path, const OpenOptions &options = {}) noexcept;
+    // Opens the file of `checked` again and takes its directory as it was
+    // checked instead of reading it: `checked` is a single file opened with
+    // streamEntries (and maybe released since) that the caller knows to be
+    // unchanged. NotAccessible when it is none such, or the file cannot be
+    // opened or has another size now.
+    Error reopen(const Archive &checked) noexcept;
     void close() noexcept;
     // Closes the file and keeps the parsed directory, for a holder that
     // only answers questions about entries: locate() and reads through
