@@ -154,9 +154,7 @@ zipformat::Status Extractor::run() {
             job);
     const AheadScope scope(cursor_);
     std::int32_t result = ENGINE_OK;
-    while (result == ENGINE_OK && cursor_.next()) {
-        if (!selection.selects(cursor_.index(), cursor_.entry().name))
-            continue;
+    while (result == ENGINE_OK && nextSelected(cursor_, selection)) {
         switch (extractOne()) {
         case Outcome::Aborted:
             result = ENGINE_ABORTED;

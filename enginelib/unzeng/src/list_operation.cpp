@@ -2,6 +2,14 @@
 
 namespace zipread {
 
+bool nextSelected(EntryCursor &cursor, Selection &selection) {
+    while (cursor.next()) {
+        if (selection.selects(cursor.index(), cursor.entry().name))
+            return true;
+    }
+    return false;
+}
+
 bool reportUnmatched(Messenger &messenger, const Selection &selection) {
     for (const std::string &name : selection.unmatched()) {
         if (messenger.skip(name, ENGINE_SKIP_NOT_FOUND))
@@ -12,10 +20,8 @@ bool reportUnmatched(Messenger &messenger, const Selection &selection) {
 
 zipformat::Status runList(const Options &opt, Messenger &messenger, EntryCursor &cursor) {
     Selection selection(opt);
-    while (cursor.next()) {
+    while (nextSelected(cursor, selection)) {
         const zipformat::Entry &e = cursor.entry();
-        if (!selection.selects(cursor.index(), e.name))
-            continue;
         if (messenger.report(ENGINE_MSG_LISTING, e))
             return zipformat::Status(ENGINE_ABORTED);
     }

@@ -31,6 +31,10 @@ bool reportReadOnly(Messenger &messenger, const std::string &type);
 // or no archive at all.
 zipformat::Status unreadable(const std::string &path);
 
+// Moves the cursor to the next entry the selection takes; false at the end
+// of the walk, as EntryCursor::next().
+bool nextSelected(EntryCursor &cursor, Selection &selection);
+
 // Reports each file element that matched no entry (message 1060, reason
 // 0); true when the callback asked to stop meanwhile.
 bool reportUnmatched(Messenger &messenger, const Selection &selection);

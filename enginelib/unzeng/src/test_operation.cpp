@@ -32,10 +32,8 @@ zipformat::Status runTest(const Options &opt, Messenger &messenger, EntryCursor 
         job);
     const AheadScope scope(cursor);
     std::size_t tested = 0, failed = 0;
-    while (cursor.next()) {
+    while (nextSelected(cursor, selection)) {
         const zipformat::Entry &e = cursor.entry();
-        if (!selection.selects(cursor.index(), e.name))
-            continue;
         if (messenger.report(ENGINE_MSG_TESTING, e))
             return zipformat::Status(ENGINE_ABORTED);
         ++tested;
