@@ -19,9 +19,9 @@ import os, random
 rng = random.Random(99)
 vocab = [bytes(rng.choice(b"abcdefghijklmnopqrstuvwxyz") for _ in range(rng.randint(2, 9)))
          for _ in range(3000)]
-text = bytearray()
-while len(text) < (48 << 20):
-    text += b" ".join(rng.choice(vocab) for _ in range(rng.randint(4, 14))) + b"\n"
+def line():
+    return b" ".join(rng.choice(vocab) for _ in range(rng.randint(4, 14))) + b"\n"
+text = b"".join(line() for _ in range(1000000))[: 48 << 20]
 noise = rng.randbytes(24 << 20)
 for i in range(2000):
     os.makedirs("data/d%02d" % (i % 40), exist_ok=True)
