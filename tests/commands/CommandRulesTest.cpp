@@ -547,13 +547,12 @@ TEST(CommandRulesTest, ArchiveFiles) {
         "box at busy 1: Are you sure you want to delete file\r\"" + open + "\"?";
     const QString trashing =
         QStringLiteral("box at busy 1: Are you sure you want to send \"open.zip\" to the Trash?");
-    const auto self = [&](const QString &name) {
-        return Case{name.toUtf8().constData(),
-                    copy,
-                    files(folder + "/" + name),
-                    {MsgResult::Yes, MsgResult::OK},
-                    {},
-                    {copying, replace(folder + "/" + name), onto, before}};
+    // The name is a literal: the case keeps only a pointer to it.
+    const auto self = [&](const char *name) {
+        const QString path = folder + "/" + QString::fromUtf8(name);
+        return Case{name,        copy,
+                    files(path), {MsgResult::Yes, MsgResult::OK},
+                    {},          {copying, replace(path), onto, before}};
     };
     // clang-format off
     const Case cases[] = {
@@ -569,8 +568,7 @@ TEST(CommandRulesTest, ArchiveFiles) {
         {"a full disk leaves the file there as it was", copyToAFullDisk, files(existing),
          {MsgResult::Yes, MsgResult::OK}, {},
          {copying, replace(existing), "box at busy 1: Disk full.", before}},
-        self(QStringLiteral("open.zip")), self(QStringLiteral("hard.zip")),
-        self(QStringLiteral("link.zip")),
+        self("open.zip"), self("hard.zip"), self("link.zip"),
         {"another spelling of itself", copy, files(folder + "/./open.zip"),
          {MsgResult::Yes, MsgResult::OK}, {},
          {copying, replace(folder + "/./open.zip"), onto, before}},
