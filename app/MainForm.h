@@ -8,6 +8,7 @@
 
 #include "CommandHost.h"
 #include "EngineResultText.h"
+#include "EngineSession.h"
 #include "EntryRefs.h"
 #include "ListingTotals.h"
 #include "MenuRules.h"
@@ -53,6 +54,8 @@ public:
     bool IsBusy() const override { return session_.BusyCount != 0; }
     TResultClass ShowOutcome(TSessionOutcome &outcome, const QString &verb) override;
     bool RefuseReadOnly() override;
+    // The commands see it as TArchiveSession; the window's own wiring and
+    // the program's install step need the engine's.
     TEngineSession &Session() override { return session_; }
     const TEngineSession &Session() const { return session_; }
     TSettings &CurrentSettings() override { return Settings; }

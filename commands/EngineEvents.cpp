@@ -2,6 +2,7 @@
 
 #include "CommandHost.h"
 #include "EngineMessages.h"
+#include "EngineSession.h"
 #include "platform/Desktop.h"
 #include "platform/MessageDlg.h"
 
@@ -96,8 +97,8 @@ void AbortSbClick(TArchiveSession &session) {
         session.Abort();
 }
 
-void BindEngineEvents(TCommandHost &form) {
-    TZipEngine &zip = form.Session().MainZip;
+void BindEngineEvents(TEngineSession &session, TCommandHost &form) {
+    TZipEngine &zip = session.MainZip;
     TArchiveView *v = &form;
     zip.OnAdding = [v](TZipEngine &, const TZipFileStats &s) { MainZipAdding(*v, s); };
     zip.OnDeleting = [v](TZipEngine &, const QString &name) { MainZipDeleting(*v, name); };
@@ -106,5 +107,5 @@ void BindEngineEvents(TCommandHost &form) {
     zip.OnTesting = [v](TZipEngine &, const TZipFileStats &s) { MainZipTesting(*v, s); };
     zip.OnUpdating = [v](TZipEngine &, const TZipFileStats &s) { MainZipUpdating(*v, s); };
     zip.OnStatus = [v](TZipEngine &, const TZipFileStats &s) { MainZipStatus(*v, s); };
-    form.Session().SetAnswerer(new TWindowAnswerer(form));
+    session.SetAnswerer(new TWindowAnswerer(form));
 }

@@ -13,7 +13,7 @@ class TEngineSession;
 // Binds the progress handlers below to the events of session.MainZip
 // (OnListing stays the window's own) and gives the session a
 // TMessageBoxAnswerer owned by the window.
-void BindEngineEvents(TCommandHost &form);
+void BindEngineEvents(TEngineSession &session, TCommandHost &form);
 
 void MainZipAdding(TArchiveView &view, const TZipFileStats &stats);
 void MainZipDeleting(TArchiveView &view, const QString &fileName);

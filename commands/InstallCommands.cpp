@@ -11,8 +11,8 @@
 #include "ViewCommand.h"
 #include "ViewEditWatch.h"
 
-void InstallCommands(TCommandHost &form) {
-    BindEngineEvents(form);
+void InstallCommands(TCommandHost &form, TEngineSession &engine) {
+    BindEngineEvents(engine, form);
     InstallEntryDrag(form);
     TCommandHost *f = &form;
     // The archive commands run over the window's session, its view and its

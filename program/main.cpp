@@ -47,7 +47,7 @@ int RunApplication(int &argc, char *argv[]) {
     if (const auto code = RunFileActionFromArguments(QCoreApplication::arguments().mid(1)))
         return *code;
     TMainFormFm::SetCommandInstaller([](TMainFormFm &window) {
-        InstallCommands(window);
+        InstallCommands(window, window.Session());
         InstallDialogCommands(window);
     });
     TMainFormFm form(QCoreApplication::arguments().mid(1));

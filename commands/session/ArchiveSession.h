@@ -7,6 +7,7 @@
 #include "ArchiveFigures.h"
 #include "EngineResultText.h"
 #include "EntryRefs.h"
+#include "Settings.h"
 #include "ZipEngine.h"
 
 #include <QList>
@@ -78,6 +79,10 @@ public:
     // What the information window shows, all gathered at once.
     virtual TArchiveFigures Figures() = 0;
     virtual QString Comment() = 0;
+
+    // The configured policies the next operations run with; a value that
+    // names no policy leaves the session's as it is.
+    virtual void Configure(const TSettings &settings) = 0;
 
     // --- requests over the open archive
     virtual TSessionOutcome Add(const TAddRequest &request) = 0;

@@ -3,8 +3,8 @@
 // what they show, and its command table.
 #pragma once
 
+#include "ArchiveSession.h"
 #include "ArchiveView.h"
-#include "EngineSession.h"
 #include "Settings.h"
 
 #include <QString>
@@ -17,7 +17,7 @@ class QWidget;
 
 class TCommandHost : public TArchiveView {
 public:
-    virtual TEngineSession &Session() = 0;
+    virtual TArchiveSession &Session() = 0;
     virtual TSettings &CurrentSettings() = 0;
     virtual QWidget &Window() = 0;
 

@@ -25,9 +25,7 @@ public:
     bool AskPasswords = true;
     // The archive is closed: the password typed for it is forgotten.
     void ForgetPassword();
-    // The configured policies the next operations run with; a value that
-    // names no policy leaves the engine's as it is.
-    void Configure(const TSettings &settings);
+    void Configure(const TSettings &settings) override;
 
     // Not owned; without one, every question is answered as a closed box
     // would answer it (keep the file, stop at a new disk).

@@ -502,8 +502,8 @@ TEST(CommandRulesTest, ArchiveFiles) {
             ASSERT_EQ(::link(QFile::encodeName(open), QFile::encodeName(folder + "/hard.zip")), 0);
             ASSERT_TRUE(QFile::link(open, folder + QStringLiteral("/link.zip")));
             v.NewArchive = target;
-            v.Engine.MainZip.ZipFileName = open;
-            v.Engine.MainZip.MultidiskMode = multidisk;
+            v.HostSession.Path = open;
+            v.HostSession.Multidisk = multidisk;
         };
     };
     // Runs `command` on the host, then logs what the folder holds: each

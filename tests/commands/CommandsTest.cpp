@@ -10,7 +10,8 @@
 
 void CommandsTest::SetUp() {
     AppTest::SetUp();
-    TMainFormFm::SetCommandInstaller(InstallCommands);
+    TMainFormFm::SetCommandInstaller(
+        [](TMainFormFm &window) { InstallCommands(window, window.Session()); });
 }
 
 void CommandsTest::TearDown() {

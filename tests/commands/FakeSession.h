@@ -60,6 +60,7 @@ public:
         return Answer(QStringLiteral("fix %1 %2").arg(path).arg(aggressive));
     }
     QString ReadOnlyTypeOf(const QString &) override { return ReadOnlyType; }
+    void Configure(const TSettings &) override {}
     void Abort() override { Requests << QStringLiteral("abort"); }
 
 private:
@@ -72,8 +73,7 @@ private:
 };
 
 // Also the host of the commands that take more than the window's verbs:
-// their session is an engine session of which they only read the open
-// archive's path (Engine.MainZip.ZipFileName), and no widget is ever at
+// its session is a fake of its own (HostSession), and no widget is ever at
 // hand.
 class TFakeView : public TCommandHost {
 public:
@@ -127,10 +127,10 @@ public:
         return FilesToAdd;
     }
 
-    TEngineSession Engine;
+    TFakeSession HostSession;
     TSettings HostSettings;
     QStringList Dropped;
-    TEngineSession &Session() override { return Engine; }
+    TArchiveSession &Session() override { return HostSession; }
     TSettings &CurrentSettings() override { return HostSettings; }
     QWidget &Window() override { throw std::logic_error("no window under the command rules"); }
     void SetCommandHandler(const QString &, std::function<void()>) override {}

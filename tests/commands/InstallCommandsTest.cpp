@@ -17,7 +17,7 @@ class InstallCommandsTest : public CommandsTest {};
 TEST_F(InstallCommandsTest, EveryMenuItemHasAHandlerOrATwin) {
     // As the program installs them.
     TMainFormFm::SetCommandInstaller([](TMainFormFm &window) {
-        InstallCommands(window);
+        InstallCommands(window, window.Session());
         InstallDialogCommands(window);
     });
     auto form = NewForm();

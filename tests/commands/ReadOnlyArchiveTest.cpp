@@ -19,7 +19,7 @@ protected:
     void SetUp() override {
         CommandsTest::SetUp();
         TMainFormFm::SetCommandInstaller([](TMainFormFm &window) {
-            InstallCommands(window);
+            InstallCommands(window, window.Session());
             InstallDialogCommands(window);
         });
     }
